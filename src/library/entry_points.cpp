@@ -1,0 +1,82 @@
+// The library's front door: the two entry points, the range partition and
+// the release of a mesh.
+//
+// An entry point sorts the host's points into split order, prints them and
+// the lines of the range recursion, then triangulates: the points are cut
+// into the same halves the lines name and merged back by exact predicates,
+// and the finished mesh is written once. Points with a non-finite coordinate,
+// and every record but the first of a group with equal coordinates, take no
+// part in the triangles; they are still printed.
+//
+// No C++ exception leaves the library: running out of memory ends the
+// process with the same message as a failed reallocation.
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "common/trace_output.hpp"
+#include "library/range_trace.hpp"
+#include "library/split_order_sort.hpp"
+#include "library/triangulate_points.hpp"
+
+namespace {
+
+// Sorts the pointers into split order, prints them and the range lines, and
+// returns the points in that order.
+std::vector<d2d::PlacedPoint> sort_and_trace(Point3D** points, size_t n) {
+    std::vector<d2d::PlacedPoint> placed = d2d::sort_split_order(points, n);
+    d2d::TraceWriter trace;
+    constexpr size_t kAhead = 16;  // the records are scattered over the host's memory
+    for (size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) __builtin_prefetch(points[i + kAhead]);
+        trace.point_line(*points[i]);
+    }
+    d2d::trace_range_recursion(trace, 0, n);
+    return placed;
+}
+
+// Ranges of four or more points are merged, which resizes their block.
+bool merges(size_t n) { return n >= 4; }
+
+}  // namespace
+
+extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
+    if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
+    try {
+        std::vector<d2d::PlacedPoint> placed;
+        {
+            std::vector<Point3D*> list(n);
+            for (size_t i = 0; i < n; ++i) list[i] = &points[i];
+            placed = sort_and_trace(list.data(), n);
+        }
+        return d2d::triangulate_points(std::move(placed), nullptr, true);
+    } catch (...) {
+        d2d::fatal_stop(d2d::kMemberNotEnough);
+    }
+}
+
+extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
+    if (list == nullptr || list->length <= 2) d2d::fatal_stop(d2d::kLengthNotEnough);
+    try {
+        const size_t n = list->length;
+        return d2d::triangulate_points(sort_and_trace(list->points, n), mesh, merges(n));
+    } catch (...) {
+        d2d::fatal_stop(d2d::kMemberNotEnough);
+    }
+}
+
+extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
+    try {
+        const size_t beg = range->beg;
+        const size_t n = range->end > beg ? range->end - beg : 0;
+        {
+            d2d::TraceWriter trace;
+            d2d::trace_range_recursion(trace, beg, range->end);
+        }
+        return d2d::triangulate_points(d2d::place_points(range->list->points + beg, n), mesh, merges(n));
+    } catch (...) {
+        d2d::fatal_stop(d2d::kMemberNotEnough);
+    }
+}
+
+extern "C" void free_mesh(Mesh2D* mesh) { std::free(mesh); }

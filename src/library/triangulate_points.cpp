@@ -1,0 +1,23 @@
+#include "library/triangulate_points.hpp"
+
+#include <cstdint>
+#include <utility>
+
+#include "common/trace_output.hpp"
+#include "library/prepared_points.hpp"
+#include "mesh/divide_and_conquer.hpp"
+#include "mesh/mesh_output.hpp"
+
+namespace d2d {
+
+Mesh2D* triangulate_points(std::vector<PlacedPoint> points, Mesh2D* block, bool resize) {
+    PreparedPoints prepared = prepare_points(std::move(points));
+    // Vertex ids and half-edge ids are 32-bit: about six half-edges per vertex.
+    if (prepared.size() > (size_t{UINT32_MAX} / 8)) fatal_stop(kMemberNotEnough);
+    TriangulationResult result =
+        triangulate_sorted_points(prepared.xy.data(), static_cast<uint32_t>(prepared.size()));
+    std::vector<double>().swap(prepared.xy);
+    return write_mesh(result, prepared.records, block, resize);
+}
+
+}  // namespace d2d

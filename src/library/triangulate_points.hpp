@@ -1,0 +1,24 @@
+// The triangulation behind the entry points, from points in split order to
+// the finished mesh block.
+#ifndef DELAUNAY2D_LIBRARY_TRIANGULATE_POINTS_HPP
+#define DELAUNAY2D_LIBRARY_TRIANGULATE_POINTS_HPP
+
+#include <cstddef>
+
+#include <vector>
+
+#include "delaunay2d.h"
+#include "library/prepared_points.hpp"
+
+namespace d2d {
+
+// Triangulates the points, which are in split order, into `block`
+// (null: a new block). The block is resized to the exact count of triangles
+// when `resize` is set; otherwise it must have room for one triangle, which
+// is all that three points or fewer can give. Returns the block, possibly
+// moved. Prints nothing.
+Mesh2D* triangulate_points(std::vector<PlacedPoint> points, Mesh2D* block, bool resize);
+
+}  // namespace d2d
+
+#endif

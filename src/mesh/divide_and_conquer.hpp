@@ -1,0 +1,46 @@
+// Delaunay triangulation of points in split order by divide and conquer.
+//
+// The points are cut in halves exactly as the range recursion cuts them
+// (halves of count / 2 and the rest, base pieces of two or three points),
+// and each pair of neighbouring triangulations is merged by walking the
+// rotation rings around the two ends of the current cross edge, from the
+// lower common tangent up to the upper one. All decisions use exact
+// orientation and in-circle tests.
+//
+// The triangles come out in the order a host sees in the returned mesh:
+// every merge lays its triangles out as the inner triangles of the left half,
+// those of the right half, the surviving edge triangles of the left half,
+// those of the right half, then the new triangles from bottom to top, and
+// finally moves every edge triangle that now has three neighbours into the
+// inner part (each such move exchanges it with the first edge triangle).
+// Only the edge parts are kept per merge; the inner part is the post-order of
+// the merges over the triangles each one promoted.
+#ifndef DELAUNAY2D_MESH_DIVIDE_AND_CONQUER_HPP
+#define DELAUNAY2D_MESH_DIVIDE_AND_CONQUER_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace d2d {
+
+struct TriangulationResult {
+    // Three vertex ids per triangle, in the vertex order of the mesh record.
+    std::vector<uint32_t> vertices;
+    // Three triangle indices per triangle: entry i is the neighbour across
+    // the edge from vertex i to vertex (i + 1) % 3, or kNone on the hull.
+    std::vector<uint32_t> neighbours;
+    size_t inner_length = 0;
+
+    size_t size() const { return vertices.size() / 3; }
+};
+
+// xy holds x0, y0, x1, y1, ... for count distinct finite points, strictly
+// increasing in x and, for equal x, strictly decreasing in y. Coordinates
+// should be scaled so that the largest magnitude is near 1, which keeps the
+// exact predicates clear of overflow and underflow.
+TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count);
+
+}  // namespace d2d
+
+#endif
