@@ -1,0 +1,93 @@
+#ifndef D2D_COMMON_RANDOM_QUICK_SORT_HPP
+#define D2D_COMMON_RANDOM_QUICK_SORT_HPP
+
+#include <cstddef>
+#include <cstdlib>
+#include <utility>
+
+#include "delaunay2d.h"
+
+// Randomised quicksort with a Lomuto partition, for any element type.
+//
+// Every sort of the library, whatever it sorts, goes through these templates,
+// so that equal inputs consume the C library's rand() identically: one draw
+// per partition of a part of two or more elements, taken in this order: the
+// part's own draw, then every draw of the part above its pivot, then those
+// of the part below.
+//
+// The order is given by a callable `before(item, pivot)`, true when item goes
+// before the pivot. A partition compares against a copy of the element at hi
+// (see pivot_copy); sort_items also calls `before(second, first)` on two
+// elements for a two-element sort.
+namespace d2d {
+
+// The value a partition compares its elements against.
+template <class T>
+T pivot_copy(const T& item) {
+    return item;
+}
+
+// A list of point pointers is partitioned against a copy of the point.
+inline Point3D pivot_copy(Point3D* item) {
+    return *item;
+}
+
+// Partitions items[lo..hi] (lo <= hi) around a copy of items[hi]: the
+// elements that go before it end below it, in their original order. Returns
+// the pivot's final position.
+template <class T, class Before>
+std::size_t lomuto_partition(T* items, std::size_t lo, std::size_t hi, Before before) {
+    const auto pivot = pivot_copy(items[hi]);
+    std::size_t boundary = lo;
+    for (std::size_t j = lo; j < hi; ++j) {
+        if (before(items[j], pivot)) {
+            std::swap(items[boundary], items[j]);
+            ++boundary;
+        }
+    }
+    std::swap(items[boundary], items[hi]);
+    return boundary;
+}
+
+// Moves a position drawn with one rand() call to hi, then partitions.
+template <class T, class Before>
+std::size_t random_lomuto_partition(T* items, std::size_t lo, std::size_t hi, Before before) {
+    const std::size_t count = hi - lo + 1;
+    const auto draw = static_cast<std::size_t>(std::rand());
+    std::swap(items[lo + draw % count], items[hi]);
+    return lomuto_partition(items, lo, hi, before);
+}
+
+// Sorts items[lo..hi], both bounds inclusive.
+template <class T, class Before>
+void random_quick_sort_items(T* items, std::size_t lo, std::size_t hi, Before before) {
+    while (lo < hi) {
+        const std::size_t pivot = random_lomuto_partition(items, lo, hi, before);
+        if (pivot <= lo + 1) {
+            // Nothing below the pivot is left to sort, so the part above is
+            // the last work: take it up here instead of nesting. This keeps
+            // the draws in order and the stack flat when many keys are equal
+            // (equal keys put the pivot at the bottom of its part).
+            lo = pivot + 1;
+            continue;
+        }
+        random_quick_sort_items(items, pivot + 1, hi, before);
+        hi = pivot - 1;
+    }
+}
+
+// Sorts n items. Fewer than two: nothing, no draw. Two: one comparison, of
+// the second against the first, and no draw; equal keys keep their order.
+template <class T, class Before>
+void sort_items(T* items, std::size_t n, Before before) {
+    if (n < 2) return;
+    if (n == 2) {
+        if (before(items[1], items[0])) std::swap(items[0], items[1]);
+        return;
+    }
+    random_quick_sort_items(items, 0, n - 1, before);
+}
+
+}  // namespace d2d
+
+#endif

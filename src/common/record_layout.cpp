@@ -1,0 +1,35 @@
+// The records cross the library boundary in place: their sizes and field
+// offsets are part of the interface and must never drift.
+#include <cstddef>
+
+#include "delaunay2d.h"
+
+static_assert(sizeof(double) == 8 && sizeof(void*) == 8 && sizeof(size_t) == 8, "64-bit platform expected");
+
+static_assert(sizeof(Point3D) == 32);
+static_assert(offsetof(Point3D, x) == 0 && offsetof(Point3D, y) == 8);
+static_assert(offsetof(Point3D, z) == 16 && offsetof(Point3D, w) == 24);
+
+static_assert(sizeof(Point3DList) == 8);
+static_assert(offsetof(Point3DList, length) == 0 && offsetof(Point3DList, points) == 8);
+
+static_assert(sizeof(Triangle) == 120);
+static_assert(offsetof(Triangle, points) == 0);
+static_assert(offsetof(Triangle, vor) == 24);
+static_assert(offsetof(Triangle, inner_center) == 48);
+static_assert(offsetof(Triangle, outer_center) == 80);
+static_assert(offsetof(Triangle, radius) == 112);
+
+static_assert(sizeof(Mesh2D) == 16);
+static_assert(offsetof(Mesh2D, length) == 0 && offsetof(Mesh2D, inner_length) == 8);
+static_assert(offsetof(Mesh2D, triangles) == 16);
+
+static_assert(sizeof(PointRange) == 24);
+static_assert(offsetof(PointRange, beg) == 0 && offsetof(PointRange, end) == 8);
+static_assert(offsetof(PointRange, list) == 16);
+
+static_assert(sizeof(LREdge) == 16);
+static_assert(offsetof(LREdge, left) == 0 && offsetof(LREdge, right) == 8);
+
+static_assert(sizeof(LREdgeList) == 8);
+static_assert(offsetof(LREdgeList, length) == 0 && offsetof(LREdgeList, edges) == 8);
