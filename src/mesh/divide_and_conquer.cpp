@@ -13,12 +13,16 @@ namespace {
 // when the record order is counter-clockwise, and from its first vertex to
 // its third when the record order is clockwise (`flipped`), which only a base
 // triangle of three points can be. `rank` is its place in the inner order
-// once a merge has promoted it, kNone before.
+// once a merge has promoted it, kNone before. `recheck` marks a triangle
+// that may have gained its third neighbour in the running merge: a new one,
+// or an old one across whose hull edge a new triangle was built. No other
+// triangle's neighbours can change from missing to present.
 struct TriangleSlot {
     uint32_t edge;
     uint32_t rank;
     uint8_t alive;
     uint8_t flipped;
+    uint8_t recheck;
 };
 
 // Counter-clockwise hull edges of a finished piece: `left` leaves its first
@@ -61,7 +65,7 @@ class Triangulator {
 
     // A new live triangle whose counter-clockwise boundary is e0, e1, e2.
     uint32_t add_triangle(uint32_t e0, uint32_t e1, uint32_t e2, uint32_t record_edge, bool flipped) {
-        const TriangleSlot slot{record_edge, kNone, 1, static_cast<uint8_t>(flipped ? 1 : 0)};
+        const TriangleSlot slot{record_edge, kNone, 1, static_cast<uint8_t>(flipped ? 1 : 0), 1};
         uint32_t id;
         if (!free_slots_.empty()) {
             id = free_slots_.back();
@@ -75,6 +79,13 @@ class Triangulator {
         graph_.set_face(e1, id);
         graph_.set_face(e2, id);
         return id;
+    }
+
+    // The new triangle on the left of side edge e may complete the old
+    // triangle on its other side.
+    void recheck_across(uint32_t e) {
+        const uint32_t f = graph_.face(HalfEdgeGraph::twin(e));
+        if (alive_face(f)) slots_[f].recheck = 1;
     }
 
     bool alive_face(uint32_t f) const { return f != kNone && slots_[f].alive != 0; }
@@ -214,10 +225,12 @@ class Triangulator {
                 // The right side advances: triangle (left, right, right candidate).
                 base = graph_.connect(rcand, lower);
                 edge_stack_.push_back(add_triangle(lower, rcand, base, lower, false));
+                recheck_across(rcand);
             } else {
                 // The left side advances: triangle (left, right, left candidate).
                 base = graph_.connect(lower, HalfEdgeGraph::twin(lcand));
                 edge_stack_.push_back(add_triangle(lower, base, HalfEdgeGraph::twin(lcand), lower, false));
+                recheck_across(HalfEdgeGraph::twin(lcand));
             }
         }
         return {ldo, rdo};
@@ -231,16 +244,22 @@ class Triangulator {
     void lay_out_merged_part(size_t part_begin) {
         uint32_t* part = edge_stack_.data() + part_begin;
         const size_t total = edge_stack_.size() - part_begin;
+        // One pass drops the removed triangles and partitions the rest.
         size_t kept = 0;
-        for (size_t i = 0; i < total; ++i) {
-            if (slots_[part[i]].alive != 0) part[kept++] = part[i];
-        }
         size_t promoted = 0;
-        for (size_t i = 0; i < kept; ++i) {
-            if (has_three_neighbours(part[i])) {
-                std::swap(part[i], part[promoted]);
-                ++promoted;
+        for (size_t i = 0; i < total; ++i) {
+            const uint32_t t = part[i];
+            TriangleSlot& slot = slots_[t];
+            if (slot.alive == 0) continue;
+            part[kept] = t;
+            if (slot.recheck != 0) {
+                slot.recheck = 0;
+                if (has_three_neighbours(t)) {
+                    std::swap(part[kept], part[promoted]);
+                    ++promoted;
+                }
             }
+            ++kept;
         }
         for (size_t i = 0; i < promoted; ++i) {
             slots_[part[i]].rank = static_cast<uint32_t>(inner_order_.size());
