@@ -12,8 +12,8 @@
 // process with the same message as a failed reallocation.
 #include <cstdlib>
 #include <utility>
-#include <vector>
 
+#include "common/page_buffer.hpp"
 #include "common/trace_output.hpp"
 #include "library/range_trace.hpp"
 #include "library/split_order_sort.hpp"
@@ -23,8 +23,8 @@ namespace {
 
 // Sorts the pointers into split order, prints them and the range lines, and
 // returns the points in that order.
-std::vector<d2d::PlacedPoint> sort_and_trace(Point3D** points, size_t n) {
-    std::vector<d2d::PlacedPoint> placed = d2d::sort_split_order(points, n);
+d2d::PageBuffer<d2d::PlacedPoint> sort_and_trace(Point3D** points, size_t n) {
+    d2d::PageBuffer<d2d::PlacedPoint> placed = d2d::sort_split_order(points, n);
     d2d::TraceWriter trace;
     constexpr size_t kAhead = 16;  // the records are scattered over the host's memory
     for (size_t i = 0; i < n; ++i) {
@@ -43,9 +43,9 @@ bool merges(size_t n) { return n >= 4; }
 extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
     if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
     try {
-        std::vector<d2d::PlacedPoint> placed;
+        d2d::PageBuffer<d2d::PlacedPoint> placed;
         {
-            std::vector<Point3D*> list(n);
+            d2d::PageBuffer<Point3D*> list(n);
             for (size_t i = 0; i < n; ++i) list[i] = &points[i];
             placed = sort_and_trace(list.data(), n);
         }

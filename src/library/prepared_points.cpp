@@ -16,7 +16,7 @@ bool goes_before(const PlacedPoint& a, const PlacedPoint& b) {
 // Multiplying by it is exact for every coordinate that stays a normal
 // number, and it keeps the products inside the predicates clear of overflow
 // and of underflow for inputs of any common magnitude.
-double unit_scale(const std::vector<PlacedPoint>& points) {
+double unit_scale(const PageBuffer<PlacedPoint>& points) {
     double largest = 0.0;
     for (const PlacedPoint& p : points) largest = std::max(largest, std::max(std::fabs(p.x), std::fabs(p.y)));
     if (largest == 0.0) return 1.0;
@@ -27,16 +27,17 @@ double unit_scale(const std::vector<PlacedPoint>& points) {
 
 }  // namespace
 
-std::vector<PlacedPoint> place_points(Point3D* const* points, size_t n) {
-    std::vector<PlacedPoint> placed(n);
+PageBuffer<PlacedPoint> place_points(Point3D* const* points, size_t n) {
+    PageBuffer<PlacedPoint> placed(n);
     for (size_t i = 0; i < n; ++i) placed[i] = PlacedPoint{points[i]->x, points[i]->y, points[i]};
     return placed;
 }
 
-PreparedPoints prepare_points(std::vector<PlacedPoint> usable) {
-    usable.erase(std::remove_if(usable.begin(), usable.end(),
-                                [](const PlacedPoint& p) { return !(std::isfinite(p.x) && std::isfinite(p.y)); }),
-                 usable.end());
+PreparedPoints prepare_points(PageBuffer<PlacedPoint> usable) {
+    const PlacedPoint* finite_end =
+        std::remove_if(usable.begin(), usable.end(),
+                       [](const PlacedPoint& p) { return !(std::isfinite(p.x) && std::isfinite(p.y)); });
+    usable.resize(static_cast<size_t>(finite_end - usable.begin()));
     const double scale = unit_scale(usable);
     for (PlacedPoint& p : usable) {
         p.x *= scale;
@@ -51,16 +52,19 @@ PreparedPoints prepare_points(std::vector<PlacedPoint> usable) {
     }
 
     PreparedPoints prepared;
-    prepared.xy.reserve(2 * usable.size());
-    prepared.records.reserve(usable.size());
+    prepared.xy.resize(2 * usable.size());
+    prepared.records.resize(usable.size());
+    size_t kept = 0;
     for (const PlacedPoint& p : usable) {
-        const size_t kept = prepared.records.size();
         // Records with the coordinates of the previous one are the same vertex.
         if (kept > 0 && prepared.xy[2 * kept - 2] == p.x && prepared.xy[2 * kept - 1] == p.y) continue;
-        prepared.xy.push_back(p.x);
-        prepared.xy.push_back(p.y);
-        prepared.records.push_back(p.record);
+        prepared.xy[2 * kept] = p.x;
+        prepared.xy[2 * kept + 1] = p.y;
+        prepared.records[kept] = p.record;
+        ++kept;
     }
+    prepared.xy.resize(2 * kept);
+    prepared.records.resize(kept);
     return prepared;
 }
 

@@ -3,8 +3,7 @@
 #define DELAUNAY2D_LIBRARY_PREPARED_POINTS_HPP
 
 #include <cstddef>
-#include <vector>
-
+#include "common/page_buffer.hpp"
 #include "delaunay2d.h"
 
 namespace d2d {
@@ -17,14 +16,14 @@ struct PlacedPoint {
 };
 
 // Reads the coordinates of points[0 .. n - 1].
-std::vector<PlacedPoint> place_points(Point3D* const* points, size_t n);
+PageBuffer<PlacedPoint> place_points(Point3D* const* points, size_t n);
 
 struct PreparedPoints {
     // x0, y0, x1, y1, ...: the usable points' coordinates, all multiplied by
     // one power of two so that the largest magnitude lies in [0.5, 1).
-    std::vector<double> xy;
+    PageBuffer<double> xy;
     // The host record of each usable point.
-    std::vector<Point3D*> records;
+    PageBuffer<Point3D*> records;
 
     size_t size() const { return records.size(); }
 };
@@ -33,7 +32,7 @@ struct PreparedPoints {
 // points with finite x and y, and of several records with equal x and y only
 // the first. When the usable points are not in split order (a host may hand
 // any range to the partition), they are put in it first, stably.
-PreparedPoints prepare_points(std::vector<PlacedPoint> points);
+PreparedPoints prepare_points(PageBuffer<PlacedPoint> points);
 
 }  // namespace d2d
 

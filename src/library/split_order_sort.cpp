@@ -1,7 +1,6 @@
 #include "library/split_order_sort.hpp"
 
-#include <vector>
-
+#include "common/page_buffer.hpp"
 #include "common/random_quick_sort.hpp"
 #include "point/point_order.hpp"
 
@@ -17,8 +16,8 @@ struct SplitKey {
 
 }  // namespace
 
-std::vector<PlacedPoint> sort_split_order(Point3D** points, size_t n) {
-    std::vector<SplitKey> keys(n);
+PageBuffer<PlacedPoint> sort_split_order(Point3D** points, size_t n) {
+    PageBuffer<SplitKey> keys(n);
     for (size_t i = 0; i < n; ++i) {
         const Point3D* p = points[i];
         keys[i] = SplitKey{p->x, p->y, p->z + p->w, points[i]};
@@ -26,7 +25,7 @@ std::vector<PlacedPoint> sort_split_order(Point3D** points, size_t n) {
     sort_items(keys.data(), n, [](const SplitKey& a, const SplitKey& b) {
         return split_order_before(a.x, a.y, a.zw, b.x, b.y, b.zw);
     });
-    std::vector<PlacedPoint> placed(n);
+    PageBuffer<PlacedPoint> placed(n);
     for (size_t i = 0; i < n; ++i) {
         points[i] = keys[i].point;
         placed[i] = PlacedPoint{keys[i].x, keys[i].y, keys[i].point};

@@ -4,8 +4,6 @@
 
 #include <cstddef>
 
-#include <vector>
-
 #include "delaunay2d.h"
 #include "library/prepared_points.hpp"
 
@@ -16,7 +14,7 @@ namespace d2d {
 // The keys (x, y, z + w) are copied next to each pointer first, so that the
 // sort reads contiguous memory instead of chasing every pointer. Returns the
 // points in their new order with their coordinates.
-std::vector<PlacedPoint> sort_split_order(Point3D** points, size_t n);
+PageBuffer<PlacedPoint> sort_split_order(Point3D** points, size_t n);
 
 }  // namespace d2d
 

@@ -10,13 +10,13 @@
 
 namespace d2d {
 
-Mesh2D* triangulate_points(std::vector<PlacedPoint> points, Mesh2D* block, bool resize) {
+Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize) {
     PreparedPoints prepared = prepare_points(std::move(points));
     // Vertex ids and half-edge ids are 32-bit: about six half-edges per vertex.
     if (prepared.size() > (size_t{UINT32_MAX} / 8)) fatal_stop(kMemberNotEnough);
     TriangulationResult result =
         triangulate_sorted_points(prepared.xy.data(), static_cast<uint32_t>(prepared.size()));
-    std::vector<double>().swap(prepared.xy);
+    prepared.xy.release();
     return write_mesh(result, prepared.records, block, resize);
 }
 

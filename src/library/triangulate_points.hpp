@@ -5,8 +5,6 @@
 
 #include <cstddef>
 
-#include <vector>
-
 #include "delaunay2d.h"
 #include "library/prepared_points.hpp"
 
@@ -17,7 +15,7 @@ namespace d2d {
 // when `resize` is set; otherwise it must have room for one triangle, which
 // is all that three points or fewer can give. Returns the block, possibly
 // moved. Prints nothing.
-Mesh2D* triangulate_points(std::vector<PlacedPoint> points, Mesh2D* block, bool resize);
+Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize);
 
 }  // namespace d2d
 

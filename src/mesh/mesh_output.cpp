@@ -7,7 +7,7 @@
 
 namespace d2d {
 
-Mesh2D* write_mesh(const TriangulationResult& result, const std::vector<Point3D*>& records, Mesh2D* block,
+Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
                    bool resize) {
     const size_t count = result.size();
     const size_t bytes = sizeof(Mesh2D) + count * sizeof(Triangle);

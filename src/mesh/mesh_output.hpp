@@ -2,8 +2,7 @@
 #ifndef DELAUNAY2D_MESH_MESH_OUTPUT_HPP
 #define DELAUNAY2D_MESH_MESH_OUTPUT_HPP
 
-#include <vector>
-
+#include "common/page_buffer.hpp"
 #include "delaunay2d.h"
 #include "mesh/divide_and_conquer.hpp"
 
@@ -15,7 +14,7 @@ namespace d2d {
 // already have room for every triangle when it is not. Returns the block,
 // which a resize may have moved. Every record is built as a new triangle
 // (vertices, centroid, radius 0.0) and then linked to its neighbours.
-Mesh2D* write_mesh(const TriangulationResult& result, const std::vector<Point3D*>& records, Mesh2D* block,
+Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
                    bool resize);
 
 }  // namespace d2d

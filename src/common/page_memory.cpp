@@ -1,0 +1,44 @@
+#include <cstdlib>
+#include <new>
+
+#include "common/page_buffer.hpp"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
+
+namespace d2d::page_memory {
+
+void* allocate(size_t bytes) {
+    if (bytes == 0) return nullptr;
+    if (bytes < kMappedFrom) {
+        void* block = std::calloc(1, bytes);
+        if (block == nullptr) throw std::bad_alloc();
+        return block;
+    }
+#if defined(_WIN32)
+    void* block = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (block == nullptr) throw std::bad_alloc();
+#else
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) throw std::bad_alloc();
+#endif
+    return block;
+}
+
+void release(void* block, size_t bytes) noexcept {
+    if (block == nullptr) return;
+    if (bytes < kMappedFrom) {
+        std::free(block);
+        return;
+    }
+#if defined(_WIN32)
+    VirtualFree(block, 0, MEM_RELEASE);
+#else
+    munmap(block, bytes);
+#endif
+}
+
+}  // namespace d2d::page_memory
