@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Builds delaunay2d and runs every test twice: once built with warnings as
+# errors, once built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (any report stops the test that raised it). Installs the packages it needs
+# with apt-get first when some are missing. Run as root, or as a user with
+# sudo rights when packages have to be installed.
+#
+#   bash scripts/test.sh
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+jobs=2
+
+packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 binutils)
+# --- Windows DLL: packages --------------------------------------------------
+# The Windows build adds its packages here (g++-mingw-w64-x86-64 wine64).
+packages+=(g++-mingw-w64-x86-64 wine64)
+# ----------------------------------------------------------------------------
+
+install_missing_packages() {
+  local missing=()
+  local package
+  for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  if ((${#missing[@]} == 0)); then
+    return
+  fi
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "== installing: ${missing[*]}"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+}
+
+section() {
+  echo
+  echo "== $*"
+}
+
+install_missing_packages
+
+section "plain build, warnings as errors"
+plain="$root/build/ci"
+cmake -S "$root" -B "$plain" -DCMAKE_BUILD_TYPE=Release -DDELAUNAY2D_WERROR=ON
+cmake --build "$plain" -j"$jobs"
+section "tests, plain build"
+(cd "$plain" && ctest --output-on-failure -j"$jobs")
+
+# --- Windows DLL: cross-build and tests ---------------------------------------
+# The Windows build adds its step here.
+section "Windows DLL: cross-build, export table, host tests under wine"
+BUILD_DIR=build/windows NATIVE_BUILD_DIR=build/windows-native JOBS="$jobs" \
+  bash "$root/tests/windows/run_windows_tests.sh"
+# ------------------------------------------------------------------------------
+
+section "sanitizer build (address, undefined), warnings as errors"
+sanitize="$root/build/ci-sanitize"
+cmake -S "$root" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DDELAUNAY2D_SANITIZE=ON -DDELAUNAY2D_WERROR=ON -DDELAUNAY2D_BENCH=OFF
+cmake --build "$sanitize" -j"$jobs"
+section "tests, sanitizer build"
+(
+  cd "$sanitize"
+  export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
+  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  ctest --output-on-failure -j"$jobs"
+)
+
+section "all tests passed"

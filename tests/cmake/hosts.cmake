@@ -1,0 +1,14 @@
+# A small C host program of the shared library. It is built as strict C11
+# from the public header alone, which also proves that the header is plain C,
+# and the process-level tests run it to observe fatal exits and trace bytes.
+add_executable(delaunay2d_fatal_host ${CMAKE_CURRENT_SOURCE_DIR}/hosts/fatal_host.c)
+set_target_properties(delaunay2d_fatal_host PROPERTIES
+  C_STANDARD 11
+  C_STANDARD_REQUIRED ON
+  C_EXTENSIONS OFF)
+target_compile_options(delaunay2d_fatal_host PRIVATE -Wall -Wextra -Wpedantic -Werror)
+target_link_libraries(delaunay2d_fatal_host PRIVATE delaunay2d)
+
+add_dependencies(delaunay2d_tests delaunay2d_fatal_host)
+target_compile_definitions(delaunay2d_tests PRIVATE
+  DELAUNAY2D_FATAL_HOST="$<TARGET_FILE:delaunay2d_fatal_host>")
