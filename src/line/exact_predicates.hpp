@@ -1,0 +1,109 @@
+// Exact orientation and in-circle predicates.
+//
+// Both functions return a double whose SIGN is the exact sign of the
+// determinant they stand for, as if it were evaluated in exact rational
+// arithmetic on the given doubles. The magnitude is an approximation of the
+// determinant, useful only for ordering or debugging; callers decide by the
+// sign alone.
+//
+// Evaluation is adaptive. The inline part below evaluates the determinant in
+// ordinary floating point together with a bound on its rounding error (the
+// error analysis of Shewchuk's adaptive predicates) and returns at once when
+// the rounded value is farther from zero than the bound. Only close calls
+// (nearly or exactly collinear / cocircular points) and inputs outside the
+// safe range of that bound go to the out-of-line exact evaluation.
+//
+// Range. The inline filter is taken only when no intermediate product can
+// overflow or lose a nonzero part to underflow: in practice whenever all
+// coordinates are of moderate magnitude (the triangulation rescales its input
+// so that the largest |coordinate| is about 1, which keeps every call there).
+// The exact evaluation first rescales the coordinates by a power of two (exact)
+// into a window where error-free expansion arithmetic cannot overflow or
+// underflow; when the coordinates span more binary orders of magnitude than
+// that window holds (about 1000 for the orientation, about 500 for the
+// in-circle test, e.g. 1e-200 next to 1e100), it falls back to wide-integer
+// arithmetic. So the sign is exact for every finite input. With a NaN or an
+// infinite coordinate the result is the plain floating-point evaluation
+// (usually NaN) and carries no guarantee.
+#pragma once
+
+#include <cmath>
+
+namespace d2d {
+
+namespace exact_detail {
+
+inline constexpr double kEpsilon = 0x1p-53;  // half an ulp of 1.0
+// Error bounds of the rounded determinants relative to their permanents
+// (the same determinant with every term's absolute value), slightly larger
+// than the published ones so that they also absorb the absolute error of
+// products that land in the subnormal range when the permanent is at least
+// kMinimumPermanent.
+inline constexpr double kOrientBound = (3.0 + 24.0 * kEpsilon) * kEpsilon;
+inline constexpr double kInCircleBound = (10.0 + 112.0 * kEpsilon) * kEpsilon;
+inline constexpr double kOrientMinimumPermanent = 0x1p-900;
+inline constexpr double kInCircleMinimumPermanent = 0x1p-800;
+// Largest sum of the three lifted coordinates for which the in-circle bound
+// holds (keeps the absolute underflow error small against the permanent).
+inline constexpr double kInCircleMaximumLift = 0x1p100;
+
+double orient2d_slow(double ax, double ay, double bx, double by, double cx, double cy);
+double incircle_slow(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy);
+
+}  // namespace exact_detail
+
+// Sign-exact orientation: > 0 when a, b, c turn counter-clockwise, < 0 when
+// clockwise, 0 when collinear. The value approximates twice the signed area
+// of the triangle a, b, c.
+inline double orient2d_exact(double ax, double ay, double bx, double by, double cx, double cy) {
+    const double det_left = (ax - cx) * (by - cy);
+    const double det_right = (ay - cy) * (bx - cx);
+    const double det = det_left - det_right;
+    const double permanent = std::fabs(det_left) + std::fabs(det_right);
+    const double bound = exact_detail::kOrientBound * permanent;
+    // NaN and overflow make every comparison below fail and take the exact path.
+    if ((det > bound || -det > bound) && permanent >= exact_detail::kOrientMinimumPermanent) return det;
+    return exact_detail::orient2d_slow(ax, ay, bx, by, cx, cy);
+}
+
+// Sign-exact in-circle test: > 0 when d lies strictly inside the circle
+// through a, b, c taken counter-clockwise, < 0 when strictly outside, 0 when
+// on it; the sign flips when a, b, c are clockwise. The value approximates
+// the determinant of the points translated by -d and lifted onto the
+// paraboloid z = x^2 + y^2 (for collinear a, b, c its sign says on which side
+// of their line d lies, and it is 0 when d is on that line too).
+inline double incircle_exact(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                             double dy) {
+    const double adx = ax - dx;
+    const double ady = ay - dy;
+    const double bdx = bx - dx;
+    const double bdy = by - dy;
+    const double cdx = cx - dx;
+    const double cdy = cy - dy;
+
+    const double bdx_cdy = bdx * cdy;
+    const double cdx_bdy = cdx * bdy;
+    const double a_lift = adx * adx + ady * ady;
+
+    const double cdx_ady = cdx * ady;
+    const double adx_cdy = adx * cdy;
+    const double b_lift = bdx * bdx + bdy * bdy;
+
+    const double adx_bdy = adx * bdy;
+    const double bdx_ady = bdx * ady;
+    const double c_lift = cdx * cdx + cdy * cdy;
+
+    const double det =
+        a_lift * (bdx_cdy - cdx_bdy) + b_lift * (cdx_ady - adx_cdy) + c_lift * (adx_bdy - bdx_ady);
+    const double permanent = (std::fabs(bdx_cdy) + std::fabs(cdx_bdy)) * a_lift +
+                             (std::fabs(cdx_ady) + std::fabs(adx_cdy)) * b_lift +
+                             (std::fabs(adx_bdy) + std::fabs(bdx_ady)) * c_lift;
+    const double bound = exact_detail::kInCircleBound * permanent;
+    if ((det > bound || -det > bound) && permanent >= exact_detail::kInCircleMinimumPermanent &&
+        a_lift + b_lift + c_lift <= exact_detail::kInCircleMaximumLift) {
+        return det;
+    }
+    return exact_detail::incircle_slow(ax, ay, bx, by, cx, cy, dx, dy);
+}
+
+}  // namespace d2d
