@@ -12,17 +12,27 @@ bool goes_before(const PlacedPoint& a, const PlacedPoint& b) {
     return a.y > b.y;
 }
 
-// The power of two that brings the largest magnitude into [0.5, 1).
-// Multiplying by it is exact for every coordinate that stays a normal
-// number, and it keeps the products inside the predicates clear of overflow
-// and of underflow for inputs of any common magnitude.
-double unit_scale(const PageBuffer<PlacedPoint>& points) {
+// Multiplies every coordinate by the power of two that brings the largest
+// magnitude into [0.5, 1). That is exact for every coordinate that stays a
+// normal number, and it keeps the products inside the predicates clear of
+// overflow and of underflow for inputs of any common magnitude. Factors
+// beyond the range of a double (subnormal inputs need more than 2^1023) are
+// applied in two halves.
+void scale_to_unit(PageBuffer<PlacedPoint>& points) {
     double largest = 0.0;
     for (const PlacedPoint& p : points) largest = std::max(largest, std::max(std::fabs(p.x), std::fabs(p.y)));
-    if (largest == 0.0) return 1.0;
+    if (largest == 0.0) return;
     int exponent = 0;
     std::frexp(largest, &exponent);
-    return std::ldexp(1.0, -exponent);
+    const int first = -exponent / 2;
+    const double factors[2] = {std::ldexp(1.0, first), std::ldexp(1.0, -exponent - first)};
+    for (const double factor : factors) {
+        if (factor == 1.0) continue;
+        for (PlacedPoint& p : points) {
+            p.x *= factor;
+            p.y *= factor;
+        }
+    }
 }
 
 }  // namespace
@@ -38,11 +48,7 @@ PreparedPoints prepare_points(PageBuffer<PlacedPoint> usable) {
         std::remove_if(usable.begin(), usable.end(),
                        [](const PlacedPoint& p) { return !(std::isfinite(p.x) && std::isfinite(p.y)); });
     usable.resize(static_cast<size_t>(finite_end - usable.begin()));
-    const double scale = unit_scale(usable);
-    for (PlacedPoint& p : usable) {
-        p.x *= scale;
-        p.y *= scale;
-    }
+    scale_to_unit(usable);
     // Points sorted by the split order stay sorted after scaling unless the
     // scaling rounded tiny coordinates together; a host may also hand the
     // partition a range in any order. Either way a stable sort restores the

@@ -1,0 +1,167 @@
+// The entry points' contracts beyond the triangles themselves: which block
+// comes back, what happens to the host's list, which record of equal points
+// is used, and what the range partition prints and builds.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "delaunay2d.h"
+#include "support/mesh_checker.hpp"
+
+namespace {
+
+using d2dtest::check_mesh;
+
+Point3D point(double x, double y, double z = 0.0, double w = 0.0) { return Point3D{x, y, z, w}; }
+
+// Runs f with stdout captured; returns what the library printed.
+template <class F>
+std::string captured(F&& f) {
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+    f();
+    std::fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
+
+Point3DList* new_list(std::vector<Point3D>& points) {
+    auto* list = static_cast<Point3DList*>(std::malloc(sizeof(Point3DList) + points.size() * sizeof(Point3D*)));
+    list->length = points.size();
+    for (size_t i = 0; i < points.size(); ++i) list->points[i] = &points[i];
+    return list;
+}
+
+Mesh2D* new_block() {
+    auto* block = static_cast<Mesh2D*>(std::malloc(sizeof(Mesh2D) + sizeof(Triangle)));
+    block->length = 12345;  // content the library must not read
+    block->inner_length = 678;
+    return block;
+}
+
+std::vector<Point3D> random_points(size_t n, unsigned seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(-3.0, 5.0);
+    std::vector<Point3D> points;
+    for (size_t i = 0; i < n; ++i) points.push_back(point(u(rng), u(rng), u(rng), u(rng)));
+    return points;
+}
+
+TEST(EntryPoints, ThreePointListFillsTheCallersOwnBlock) {
+    std::vector<Point3D> points = {point(2, 0), point(0, 0), point(1, 2)};
+    Point3DList* list = new_list(points);
+    Mesh2D* block = new_block();
+    Mesh2D* mesh = nullptr;
+    captured([&] { mesh = create_triangle_mesh_2d(list, block); });
+    EXPECT_EQ(mesh, block);
+    ASSERT_EQ(mesh->length, 1u);
+    EXPECT_EQ(mesh->inner_length, 0u);
+    // Split order: (0, 0), (1, 2), (2, 0).
+    EXPECT_EQ(mesh->triangles[0].points[0], &points[1]);
+    EXPECT_EQ(mesh->triangles[0].points[1], &points[2]);
+    EXPECT_EQ(mesh->triangles[0].points[2], &points[0]);
+    free_mesh(mesh);
+    std::free(list);
+}
+
+TEST(EntryPoints, ListIsLeftInSplitOrderAndTriangulatedLikeTheArray) {
+    std::vector<Point3D> points = random_points(200, 5);
+    points.push_back(point(points[3].x, 9.0));  // equal x: the larger y goes first
+    Point3DList* list = new_list(points);
+    Mesh2D* mesh = nullptr;
+    captured([&] { mesh = create_triangle_mesh_2d(list, new_block()); });
+    for (size_t i = 1; i < list->length; ++i) {
+        EXPECT_EQ(sort_point_x_maxY(list->points[i], list->points[i - 1]), -1) << "at " << i;
+    }
+    const auto check = check_mesh(mesh, points.data(), points.size());
+    EXPECT_TRUE(check.ok()) << check.failure;
+
+    Mesh2D* from_array = nullptr;
+    captured([&] { from_array = create_mesh_2d(points.data(), points.size()); });
+    ASSERT_EQ(from_array->length, mesh->length);
+    EXPECT_EQ(from_array->inner_length, mesh->inner_length);
+    for (size_t t = 0; t < mesh->length; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(from_array->triangles[t].points[k], mesh->triangles[t].points[k]);
+            const Triangle* a = from_array->triangles[t].vor[k];
+            const Triangle* b = mesh->triangles[t].vor[k];
+            EXPECT_EQ(a == nullptr ? -1 : a - from_array->triangles, b == nullptr ? -1 : b - mesh->triangles);
+        }
+    }
+    free_mesh(from_array);
+    free_mesh(mesh);
+    std::free(list);
+}
+
+TEST(EntryPoints, FirstRecordInSplitOrderStandsForEqualPoints) {
+    // The two records at (1, 1) differ in z + w: the smaller sum sorts first
+    // and is the one the triangles use, wherever it stands in the array.
+    std::vector<Point3D> points = {point(0, 0), point(1, 1, 5, 5), point(2, 0), point(1, 1, 1, 1), point(1, -1)};
+    Mesh2D* mesh = nullptr;
+    const std::string trace = captured([&] { mesh = create_mesh_2d(points.data(), points.size()); });
+    EXPECT_TRUE(check_mesh(mesh, points.data(), points.size()).ok());
+    bool uses_first = false;
+    for (size_t t = 0; t < mesh->length; ++t) {
+        for (const Point3D* p : mesh->triangles[t].points) {
+            EXPECT_NE(p, &points[1]);
+            uses_first = uses_first || p == &points[3];
+        }
+    }
+    EXPECT_TRUE(uses_first);
+    // Both records still print, in split order.
+    EXPECT_NE(trace.find("    point: {x: 1.000000, y: 1.000000, z: 1.000000 - 1.000000}\n"
+                         "    point: {x: 1.000000, y: 1.000000, z: 5.000000 - 5.000000}\n"),
+              std::string::npos)
+        << trace;
+    free_mesh(mesh);
+}
+
+TEST(EntryPoints, CollinearPointsGiveAnEmptyMesh) {
+    for (size_t n : {3u, 4u, 7u, 50u}) {
+        std::vector<Point3D> points;
+        for (size_t i = 0; i < n; ++i) points.push_back(point(static_cast<double>(i * 7 % n), 2.0 * static_cast<double>(i * 7 % n) + 1.0));
+        Mesh2D* mesh = nullptr;
+        captured([&] { mesh = create_mesh_2d(points.data(), points.size()); });
+        EXPECT_EQ(mesh->length, 0u) << n;
+        EXPECT_EQ(mesh->inner_length, 0u) << n;
+        free_mesh(mesh);
+    }
+}
+
+TEST(EntryPoints, PartitionTriangulatesItsRangeAndPrintsOnlyItsRecursion) {
+    std::vector<Point3D> points = random_points(12, 9);
+    Point3DList* list = new_list(points);
+    sort_point(list, sort_point_x_maxY);
+    PointRange range{2, 9, list};
+    Mesh2D* mesh = nullptr;
+    const std::string trace = captured([&] { mesh = partition_point_arr(&range, new_block()); });
+    EXPECT_EQ(trace,
+              "create mesh, Mesh2D.length: 1, beg: 2, end: 5\n"
+              "create mesh, Mesh2D.length: 1, beg: 5, end: 7\n"
+              "create mesh, Mesh2D.length: 1, beg: 7, end: 9\n"
+              "merge mesh, [beg: 5, pivot: 6] <=> [beg: 7, pivot: 8]\n"
+              "merge mesh, [beg: 2, pivot: 4] <=> [beg: 5, pivot: 8]\n");
+    // The mesh is that of the range's seven points alone: same records in
+    // the same order, vertex for vertex.
+    std::vector<Point3D> in_range;
+    for (size_t i = 2; i < 9; ++i) in_range.push_back(*list->points[i]);
+    Mesh2D* alone = nullptr;
+    captured([&] { alone = create_mesh_2d(in_range.data(), in_range.size()); });
+    ASSERT_EQ(mesh->length, alone->length);
+    EXPECT_EQ(mesh->inner_length, alone->inner_length);
+    for (size_t t = 0; t < mesh->length; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(mesh->triangles[t].points[k], list->points[2 + (alone->triangles[t].points[k] - in_range.data())]);
+        }
+    }
+    free_mesh(alone);
+    free_mesh(mesh);
+    std::free(list);
+}
+
+TEST(EntryPoints, FreeMeshAcceptsNull) { free_mesh(nullptr); }
+
+}  // namespace

@@ -1,0 +1,398 @@
+// The checker works on the distinct finite points (equal x and y are one
+// point). Geometry is decided by a deliberately loose floating-point filter
+// and, whenever that filter is not sure, by GMP integers: every double is an
+// integer multiple of 2^q, q being the lowest set bit among all coordinates,
+// so the determinants are integer polynomials.
+//
+// Tiling is established combinatorially: with every triangle oriented
+// counter-clockwise, each directed edge is used at most once and the edges
+// without a reverse form exactly the convex hull boundary (collinear hull
+// points included). Then the triangles form a 2-chain whose boundary is the
+// hull cycle, so every point of the plane off the edges is covered by as many
+// triangles as the hull winds around it: once inside, never outside. The
+// exact area sum is compared with the hull's area as a second, independent
+// witness.
+#include "support/mesh_checker.hpp"
+
+#include <gmp.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <sstream>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace d2dtest {
+
+namespace {
+
+struct XY {
+    double x;
+    double y;
+};
+
+// An mpz_t that cleans up after itself.
+class Integer {
+public:
+    Integer() { mpz_init(value_); }
+    Integer(const Integer&) = delete;
+    Integer& operator=(const Integer&) = delete;
+    Integer(Integer&& other) noexcept {
+        mpz_init(value_);
+        mpz_swap(value_, other.value_);
+    }
+    ~Integer() { mpz_clear(value_); }
+    mpz_ptr get() { return value_; }
+    mpz_srcptr get() const { return value_; }
+
+private:
+    mpz_t value_;
+};
+
+// Lowest set bit exponent of a finite nonzero double, and the double as
+// mantissa * 2^exponent with an odd integer mantissa.
+void decompose(double v, std::int64_t& mantissa, int& exponent) {
+    int e = 0;
+    const double f = std::frexp(v, &e);                 // v = f * 2^e, 0.5 <= |f| < 1
+    auto m = static_cast<std::int64_t>(std::ldexp(f, 53));  // exact: 53 bits
+    e -= 53;
+    while (m % 2 == 0) {
+        m /= 2;
+        ++e;
+    }
+    mantissa = m;
+    exponent = e;
+}
+
+// Exact orientation and in-circle signs on a fixed set of points.
+class ExactGeometry {
+public:
+    explicit ExactGeometry(const std::vector<XY>& points) : points_(points) {
+        int lowest = 0;
+        bool any = false;
+        for (const XY& p : points_) {
+            for (const double v : {p.x, p.y}) {
+                if (v == 0.0) continue;
+                std::int64_t m;
+                int e;
+                decompose(v, m, e);
+                if (!any || e < lowest) lowest = e;
+                any = true;
+            }
+        }
+        xs_.reserve(points_.size());
+        ys_.reserve(points_.size());
+        for (const XY& p : points_) {
+            xs_.emplace_back();
+            ys_.emplace_back();
+            to_integer(p.x, lowest, xs_.back());
+            to_integer(p.y, lowest, ys_.back());
+        }
+    }
+
+    int orient(std::size_t a, std::size_t b, std::size_t c) {
+        const XY &pa = points_[a], &pb = points_[b], &pc = points_[c];
+        const double left = (pa.x - pc.x) * (pb.y - pc.y);
+        const double right = (pa.y - pc.y) * (pb.x - pc.x);
+        const double det = left - right;
+        const double permanent = std::fabs(left) + std::fabs(right);
+        if (std::isfinite(permanent) && permanent > 1e-280 && std::fabs(det) > 1e-14 * permanent) {
+            return det > 0.0 ? 1 : -1;
+        }
+        return exact_orient(a, b, c);
+    }
+
+    int incircle(std::size_t a, std::size_t b, std::size_t c, std::size_t d) {
+        const XY &pa = points_[a], &pb = points_[b], &pc = points_[c], &pd = points_[d];
+        const double adx = pa.x - pd.x, ady = pa.y - pd.y;
+        const double bdx = pb.x - pd.x, bdy = pb.y - pd.y;
+        const double cdx = pc.x - pd.x, cdy = pc.y - pd.y;
+        const double alift = adx * adx + ady * ady;
+        const double blift = bdx * bdx + bdy * bdy;
+        const double clift = cdx * cdx + cdy * cdy;
+        const double det = alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy) +
+                           clift * (adx * bdy - bdx * ady);
+        const double permanent = alift * (std::fabs(bdx * cdy) + std::fabs(cdx * bdy)) +
+                                 blift * (std::fabs(cdx * ady) + std::fabs(adx * cdy)) +
+                                 clift * (std::fabs(adx * bdy) + std::fabs(bdx * ady));
+        if (std::isfinite(permanent) && permanent > 1e-200 && alift + blift + clift < 1e100 &&
+            std::fabs(det) > 1e-12 * permanent) {
+            return det > 0.0 ? 1 : -1;
+        }
+        return exact_incircle(a, b, c, d);
+    }
+
+    // Adds twice the signed area of a, b, c (in units of 2^(2q)) to sum.
+    void add_twice_area(std::size_t a, std::size_t b, std::size_t c, Integer& sum) {
+        orient_determinant(a, b, c);
+        mpz_add(sum.get(), sum.get(), t_[4].get());
+    }
+
+    // The counter-clockwise convex hull, every point on its boundary included,
+    // for points that are not all collinear. Ids are indices into the points,
+    // which must be sorted by (x, y).
+    std::vector<std::uint32_t> hull() {
+        const auto count = static_cast<std::uint32_t>(points_.size());
+        std::vector<std::uint32_t> lower, upper;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            while (lower.size() >= 2 && orient(lower[lower.size() - 2], lower.back(), i) < 0) lower.pop_back();
+            lower.push_back(i);
+        }
+        for (std::uint32_t k = count; k-- > 0;) {
+            while (upper.size() >= 2 && orient(upper[upper.size() - 2], upper.back(), k) < 0) upper.pop_back();
+            upper.push_back(k);
+        }
+        lower.pop_back();
+        upper.pop_back();
+        lower.insert(lower.end(), upper.begin(), upper.end());
+        return lower;
+    }
+
+private:
+    static void to_integer(double v, int lowest, Integer& out) {
+        if (v == 0.0) return;
+        std::int64_t m;
+        int e;
+        decompose(v, m, e);
+        mpz_set_si(out.get(), m);
+        mpz_mul_2exp(out.get(), out.get(), static_cast<mp_bitcnt_t>(e - lowest));
+    }
+
+    // t_[4] = (Xa - Xc)(Yb - Yc) - (Ya - Yc)(Xb - Xc).
+    void orient_determinant(std::size_t a, std::size_t b, std::size_t c) {
+        mpz_sub(t_[0].get(), xs_[a].get(), xs_[c].get());
+        mpz_sub(t_[1].get(), ys_[b].get(), ys_[c].get());
+        mpz_sub(t_[2].get(), ys_[a].get(), ys_[c].get());
+        mpz_sub(t_[3].get(), xs_[b].get(), xs_[c].get());
+        mpz_mul(t_[4].get(), t_[0].get(), t_[1].get());
+        mpz_mul(t_[5].get(), t_[2].get(), t_[3].get());
+        mpz_sub(t_[4].get(), t_[4].get(), t_[5].get());
+    }
+
+    int exact_orient(std::size_t a, std::size_t b, std::size_t c) {
+        orient_determinant(a, b, c);
+        return mpz_sgn(t_[4].get());
+    }
+
+    int exact_incircle(std::size_t a, std::size_t b, std::size_t c, std::size_t d) {
+        Integer dx[3], dy[3], lift, minor, term, det, u, v;
+        const std::size_t abc[3] = {a, b, c};
+        for (int i = 0; i < 3; ++i) {
+            mpz_sub(dx[i].get(), xs_[abc[i]].get(), xs_[d].get());
+            mpz_sub(dy[i].get(), ys_[abc[i]].get(), ys_[d].get());
+        }
+        for (int i = 0; i < 3; ++i) {
+            const int j = (i + 1) % 3, k = (i + 2) % 3;
+            mpz_mul(u.get(), dx[i].get(), dx[i].get());
+            mpz_mul(v.get(), dy[i].get(), dy[i].get());
+            mpz_add(lift.get(), u.get(), v.get());
+            mpz_mul(u.get(), dx[j].get(), dy[k].get());
+            mpz_mul(v.get(), dx[k].get(), dy[j].get());
+            mpz_sub(minor.get(), u.get(), v.get());
+            mpz_mul(term.get(), lift.get(), minor.get());
+            mpz_add(det.get(), det.get(), term.get());
+        }
+        return mpz_sgn(det.get());
+    }
+
+    std::vector<XY> points_;
+    std::vector<Integer> xs_, ys_;
+    Integer t_[6];
+};
+
+bool same_bits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) || (std::isnan(a) && std::isnan(b));
+}
+
+std::uint64_t edge_key(std::uint32_t u, std::uint32_t v) { return (std::uint64_t{u} << 32) | v; }
+
+std::string describe(const XY& p) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "(" << p.x << ", " << p.y << ")";
+    return out.str();
+}
+
+}  // namespace
+
+MeshCheck check_mesh(const Mesh2D* mesh, const Point3D* points, size_t n) {
+    MeshCheck result;
+    auto fail = [&](const std::string& message) {
+        result.failure = message;
+        return result;
+    };
+    if (mesh == nullptr) return fail("the mesh is null");
+
+    // Distinct finite points, sorted by (x, y); id_of[record] names the point.
+    std::vector<std::size_t> finite;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isfinite(points[i].x) && std::isfinite(points[i].y)) finite.push_back(i);
+    }
+    std::sort(finite.begin(), finite.end(), [&](std::size_t a, std::size_t b) {
+        if (points[a].x != points[b].x) return points[a].x < points[b].x;
+        if (points[a].y != points[b].y) return points[a].y < points[b].y;
+        return a < b;
+    });
+    std::vector<std::int64_t> id_of(n, -1);
+    std::vector<XY> distinct;
+    for (const std::size_t i : finite) {
+        if (distinct.empty() || distinct.back().x != points[i].x || distinct.back().y != points[i].y) {
+            distinct.push_back({points[i].x, points[i].y});
+        }
+        id_of[i] = static_cast<std::int64_t>(distinct.size() - 1);
+    }
+    const std::size_t m = distinct.size();
+    ExactGeometry geometry(distinct);
+
+    bool collinear = true;
+    for (std::size_t k = 2; k < m && collinear; ++k) collinear = geometry.orient(0, 1, k) == 0;
+    if (collinear) {
+        if (mesh->length != 0) {
+            return fail("the " + std::to_string(m) + " distinct finite points are collinear but the mesh has " +
+                        std::to_string(mesh->length) + " triangles");
+        }
+        result.valid = result.delaunay = result.links_true = true;
+        if (mesh->inner_length != 0) return fail("an empty mesh with inner_length " + std::to_string(mesh->inner_length));
+        result.partition_true = true;
+        return result;
+    }
+    const std::size_t count = mesh->length;
+    if (count == 0) return fail("an empty mesh for points that are not collinear");
+    if (mesh->inner_length > count) return fail("inner_length exceeds length");
+
+    // Per triangle: vertices, radius, centroid, orientation.
+    std::vector<std::array<std::uint32_t, 3>> ccw(count);     // ids, counter-clockwise
+    std::vector<std::array<std::uint32_t, 3>> stored(count);  // ids, in the record's order
+    std::vector<std::int64_t> record_of(m, -1);
+    const auto base = reinterpret_cast<std::uintptr_t>(points);
+    for (std::size_t t = 0; t < count; ++t) {
+        const Triangle& tri = mesh->triangles[t];
+        const std::string where = "triangle " + std::to_string(t) + ": ";
+        for (int k = 0; k < 3; ++k) {
+            const auto address = reinterpret_cast<std::uintptr_t>(tri.points[k]);
+            if (address < base || address >= base + n * sizeof(Point3D) || (address - base) % sizeof(Point3D) != 0) {
+                return fail(where + "a vertex is not a record of the input array");
+            }
+            const std::size_t record = (address - base) / sizeof(Point3D);
+            if (id_of[record] < 0) return fail(where + "a vertex has a NaN or infinite coordinate");
+            const auto id = static_cast<std::uint32_t>(id_of[record]);
+            if (record_of[id] < 0) {
+                record_of[id] = static_cast<std::int64_t>(record);
+            } else if (record_of[id] != static_cast<std::int64_t>(record)) {
+                return fail(where + "records " + std::to_string(record_of[id]) + " and " + std::to_string(record) +
+                            " both at " + describe(distinct[id]) + " are both vertices");
+            }
+            stored[t][static_cast<std::size_t>(k)] = id;
+        }
+        if (!(tri.radius >= 0.0)) return fail(where + "radius " + std::to_string(tri.radius));
+        const Point3D &p0 = *tri.points[0], &p1 = *tri.points[1], &p2 = *tri.points[2];
+        if (!same_bits(tri.inner_center.x, ((p0.x + p1.x) + p2.x) / 3.0) ||
+            !same_bits(tri.inner_center.y, ((p0.y + p1.y) + p2.y) / 3.0) ||
+            !same_bits(tri.inner_center.z, ((p0.z + p1.z) + p2.z) / 3.0) ||
+            !same_bits(tri.inner_center.w, ((p0.w + p1.w) + p2.w) / 3.0)) {
+            return fail(where + "inner_center is not the centroid");
+        }
+        const auto [a, b, c] = stored[t];
+        const int o = (a == b || b == c || c == a) ? 0 : geometry.orient(a, b, c);
+        if (o == 0) {
+            return fail(where + "zero area: " + describe(distinct[a]) + " " + describe(distinct[b]) + " " +
+                        describe(distinct[c]));
+        }
+        ccw[t] = o > 0 ? std::array<std::uint32_t, 3>{a, b, c} : std::array<std::uint32_t, 3>{a, c, b};
+    }
+    for (std::size_t id = 0; id < m; ++id) {
+        if (record_of[id] < 0) return fail("the point " + describe(distinct[id]) + " is no vertex");
+    }
+
+    // Directed edges of the counter-clockwise triangles: each at most once.
+    std::unordered_map<std::uint64_t, std::uint32_t> owner;
+    owner.reserve(3 * count);
+    for (std::size_t t = 0; t < count; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const std::uint32_t u = ccw[t][static_cast<std::size_t>(k)], v = ccw[t][static_cast<std::size_t>((k + 1) % 3)];
+            if (!owner.emplace(edge_key(u, v), static_cast<std::uint32_t>(t)).second) {
+                return fail("triangles " + std::to_string(owner[edge_key(u, v)]) + " and " + std::to_string(t) +
+                            " overlap along the edge " + describe(distinct[u]) + " " + describe(distinct[v]));
+            }
+        }
+    }
+    // Edges without a reverse: exactly the hull boundary, counter-clockwise.
+    std::size_t boundary = 0;
+    for (const auto& [key, t] : owner) {
+        const auto u = static_cast<std::uint32_t>(key >> 32), v = static_cast<std::uint32_t>(key);
+        if (owner.find(edge_key(v, u)) == owner.end()) ++boundary;
+    }
+    const std::vector<std::uint32_t> hull = geometry.hull();
+    for (std::size_t i = 0; i < hull.size(); ++i) {
+        const std::uint32_t u = hull[i], v = hull[(i + 1) % hull.size()];
+        if (owner.find(edge_key(u, v)) == owner.end() || owner.find(edge_key(v, u)) != owner.end()) {
+            return fail("the hull edge " + describe(distinct[u]) + " " + describe(distinct[v]) +
+                        " is not a boundary edge of the mesh");
+        }
+    }
+    if (boundary != hull.size()) {
+        return fail("the mesh has " + std::to_string(boundary) + " boundary edges, the hull " +
+                    std::to_string(hull.size()) + " (a hole or a fold)");
+    }
+    Integer area, hull_area;
+    for (std::size_t t = 0; t < count; ++t) geometry.add_twice_area(ccw[t][0], ccw[t][1], ccw[t][2], area);
+    for (std::size_t i = 1; i + 1 < hull.size(); ++i) geometry.add_twice_area(hull[0], hull[i], hull[i + 1], hull_area);
+    if (mpz_cmp(area.get(), hull_area.get()) != 0) return fail("the triangles' area differs from the hull's");
+    result.valid = true;
+
+    // Locally Delaunay across every interior edge (enough for a triangulation).
+    for (std::size_t t = 0; t < count; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const std::uint32_t u = ccw[t][static_cast<std::size_t>(k)], v = ccw[t][static_cast<std::size_t>((k + 1) % 3)];
+            const auto across = owner.find(edge_key(v, u));
+            if (across == owner.end() || across->second < t) continue;
+            const auto& other = ccw[across->second];
+            std::uint32_t opposite = other[0];
+            for (const std::uint32_t w : other) {
+                if (w != u && w != v) opposite = w;
+            }
+            if (geometry.incircle(ccw[t][0], ccw[t][1], ccw[t][2], opposite) > 0) {
+                return fail("triangle " + std::to_string(t) + " has the point " + describe(distinct[opposite]) +
+                            " of triangle " + std::to_string(across->second) + " inside its circumcircle");
+            }
+        }
+    }
+    result.delaunay = true;
+
+    // vor[k] designates the record across edge k of the record's own order.
+    for (std::size_t t = 0; t < count; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const std::uint32_t u = stored[t][static_cast<std::size_t>(k)], v = stored[t][static_cast<std::size_t>((k + 1) % 3)];
+            const auto forward = owner.find(edge_key(u, v));
+            const auto backward = owner.find(edge_key(v, u));
+            const Triangle* expected = nullptr;
+            if (forward != owner.end() && forward->second != t) expected = &mesh->triangles[forward->second];
+            if (backward != owner.end() && backward->second != t) expected = &mesh->triangles[backward->second];
+            if (mesh->triangles[t].vor[k] != expected) {
+                return fail("triangle " + std::to_string(t) + ": vor[" + std::to_string(k) + "] " +
+                            (expected == nullptr ? "should be null (hull edge)"
+                                                 : "should designate triangle " +
+                                                       std::to_string(expected - mesh->triangles)));
+            }
+        }
+    }
+    result.links_true = true;
+
+    for (std::size_t t = 0; t < count; ++t) {
+        const Triangle& tri = mesh->triangles[t];
+        const bool three = tri.vor[0] != nullptr && tri.vor[1] != nullptr && tri.vor[2] != nullptr;
+        if (three != (t < mesh->inner_length)) {
+            return fail("triangle " + std::to_string(t) + (three ? " has three links but is past inner_length "
+                                                                 : " lacks a link but is before inner_length ") +
+                        std::to_string(mesh->inner_length));
+        }
+    }
+    result.partition_true = true;
+    return result;
+}
+
+}  // namespace d2dtest

@@ -1,0 +1,483 @@
+// Property tests of the entry points: every returned mesh, on every family of
+// inputs (random, clustered, grids, circles, duplicates, collinear runs,
+// extreme scales, NaN and infinity), must be a valid Delaunay triangulation
+// with true neighbour links and a true inner/edge split, as an independent
+// exact checker establishes. Plus scale invariance, agreement of the two
+// entry points, the regression fixtures and the worked examples.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "delaunay2d.h"
+#include "support/mesh_checker.hpp"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define D2D_PROPERTIES_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define D2D_PROPERTIES_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+using d2dtest::check_mesh;
+using d2dtest::MeshCheck;
+using Points = std::vector<Point3D>;
+
+#if defined(D2D_PROPERTIES_SANITIZED)
+constexpr std::size_t kLarge = 10000;
+constexpr int kSmallSeeds = 10;
+#else
+constexpr std::size_t kLarge = 100000;
+constexpr int kSmallSeeds = 40;
+#endif
+
+// Runs f with standard output sent to /dev/null (the library traces every
+// point), restoring it afterwards.
+template <class F>
+auto silenced(F&& f) {
+    std::fflush(stdout);
+    const int saved = dup(1);
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, 1);
+    close(null_fd);
+    auto result = f();
+    std::fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+    return result;
+}
+
+struct MeshDeleter {
+    void operator()(Mesh2D* m) const { free_mesh(m); }
+};
+using MeshPtr = std::unique_ptr<Mesh2D, MeshDeleter>;
+
+MeshPtr triangulate(Points& points) {
+    return MeshPtr(silenced([&] { return create_mesh_2d(points.data(), points.size()); }));
+}
+
+// Triangulates and checks; returns the mesh for further inspection.
+MeshPtr expect_valid(Points& points, const std::string& label) {
+    MeshPtr mesh = triangulate(points);
+    const MeshCheck check = check_mesh(mesh.get(), points.data(), points.size());
+    EXPECT_TRUE(check.ok()) << label << " (n = " << points.size() << "): valid " << check.valid << ", delaunay "
+                            << check.delaunay << ", links " << check.links_true << ", partition "
+                            << check.partition_true << ": " << check.failure;
+    return mesh;
+}
+
+// A mesh as plain numbers: vertex indices into the input array, link indices
+// into the mesh (-1 for none), inner_length.
+struct Shape {
+    std::vector<std::int64_t> vertices;
+    std::vector<std::int64_t> links;
+    std::size_t inner_length = 0;
+    bool operator==(const Shape&) const = default;
+};
+
+Shape shape_of(const Mesh2D* mesh, const Point3D* points) {
+    Shape s;
+    s.inner_length = mesh->inner_length;
+    for (std::size_t t = 0; t < mesh->length; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            s.vertices.push_back(mesh->triangles[t].points[k] - points);
+            const Triangle* link = mesh->triangles[t].vor[k];
+            s.links.push_back(link == nullptr ? -1 : link - mesh->triangles);
+        }
+    }
+    return s;
+}
+
+Point3D point(double x, double y, double z = 0.0, double w = 0.0) { return Point3D{x, y, z, w}; }
+
+std::string text(double v) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", v);
+    return buffer;
+}
+
+Points uniform(std::size_t n, std::uint64_t seed, double low = 0.0, double high = 1.0) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(low, high);
+    Points p;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double x = u(rng);
+        p.push_back(point(x, u(rng), static_cast<double>(i), 0.5));
+    }
+    return p;
+}
+
+Points clusters(std::size_t n, std::uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::normal_distribution<double> g(0.0, 1.0);
+    const std::size_t k = 1 + n / 500;
+    std::vector<Point3D> centres;
+    for (std::size_t i = 0; i < k; ++i) {
+        const double x = u(rng);
+        centres.push_back(point(x, u(rng), 1e-3 + 0.02 * u(rng)));
+    }
+    Points p;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Point3D& c = centres[i % k];
+        const double x = c.x + c.z * g(rng);
+        p.push_back(point(x, c.y + c.z * g(rng)));
+    }
+    return p;
+}
+
+Points grid(std::size_t k, std::uint64_t seed) {
+    Points p;
+    for (std::size_t i = 0; i < k; ++i) {
+        for (std::size_t j = 0; j < k; ++j) p.push_back(point(static_cast<double>(i), static_cast<double>(j)));
+    }
+    std::mt19937_64 rng(seed);
+    std::shuffle(p.begin(), p.end(), rng);
+    return p;
+}
+
+Points rotated_grid(std::size_t k, double angle) {
+    Points p;
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (std::size_t i = 0; i < k; ++i) {
+        for (std::size_t j = 0; j < k; ++j) {
+            const double x = static_cast<double>(i), y = static_cast<double>(j);
+            p.push_back(point(c * x - s * y, s * x + c * y));
+        }
+    }
+    return p;
+}
+
+Points circle(std::size_t n, double radius, double cx, double cy) {
+    Points p;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double t = 6.283185307179586 * static_cast<double>(i) / static_cast<double>(n);
+        p.push_back(point(cx + radius * std::cos(t), cy + radius * std::sin(t)));
+    }
+    return p;
+}
+
+// All integer points on x^2 + y^2 = 5^2 * 13^2 * 17^2 (108 of them).
+Points lattice_circle() {
+    const std::int64_t r2 = 5LL * 5 * 13 * 13 * 17 * 17;
+    Points p;
+    for (std::int64_t x = -1105; x <= 1105; ++x) {
+        const std::int64_t y2 = r2 - x * x;
+        const auto y = static_cast<std::int64_t>(std::llround(std::sqrt(static_cast<double>(y2))));
+        if (y * y != y2) continue;
+        p.push_back(point(static_cast<double>(x), static_cast<double>(y)));
+        if (y != 0) p.push_back(point(static_cast<double>(x), static_cast<double>(-y)));
+    }
+    return p;
+}
+
+Points transformed(Points p, double scale, double offset) {
+    for (Point3D& q : p) {
+        q.x = q.x * scale + offset;
+        q.y = q.y * scale + offset;
+    }
+    return p;
+}
+
+std::vector<std::size_t> small_and_large_sizes() {
+    return {3, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 31, 64, 100, 257, 1000, 4096, kLarge};
+}
+
+TEST(TriangulationProperties, UniformPoints) {
+    for (std::size_t n = 3; n <= 40; ++n) {
+        for (int seed = 0; seed < kSmallSeeds; ++seed) {
+            Points p = uniform(n, static_cast<std::uint64_t>(seed) * 1000 + n);
+            expect_valid(p, "uniform seed " + std::to_string(seed));
+            if (HasFailure()) return;
+        }
+    }
+    for (const std::size_t n : small_and_large_sizes()) {
+        Points p = uniform(n, n);
+        expect_valid(p, "uniform");
+    }
+}
+
+TEST(TriangulationProperties, GaussianClusters) {
+    for (const std::size_t n : small_and_large_sizes()) {
+        Points p = clusters(n, 17 + n);
+        expect_valid(p, "clusters");
+    }
+}
+
+TEST(TriangulationProperties, IntegerGrids) {
+    for (const std::size_t k : {3, 4, 5, 6, 7, 8, 10, 13, 16, 31, 50, 100}) {
+        Points p = grid(k, k);
+        expect_valid(p, "grid " + std::to_string(k));
+        // Grids with one row cut short and odd shapes.
+        Points q = grid(k, k + 1);
+        q.resize(q.size() - k / 2);
+        expect_valid(q, "partial grid " + std::to_string(k));
+    }
+}
+
+TEST(TriangulationProperties, RotatedGrids) {
+    for (const double angle : {1e-12, 0.1, 0.5235987755982988, 0.7853981633974483, 1.0, 2.5}) {
+        for (const std::size_t k : {3, 5, 10, 32, 100}) {
+            Points p = rotated_grid(k, angle);
+            expect_valid(p, "grid " + std::to_string(k) + " rotated by " + text(angle));
+        }
+    }
+}
+
+TEST(TriangulationProperties, PointsOnCircles) {
+    for (const std::size_t n : std::vector<std::size_t>{3, 4, 5, 8, 12, 33, 100, 1000, 10000, kLarge}) {
+        Points p = circle(n, 1.0, 0.0, 0.0);
+        expect_valid(p, "circle");
+        Points q = circle(n, 0.25, 0.5, 0.5);
+        q.push_back(point(0.5, 0.5));  // the centre
+        expect_valid(q, "circle with centre");
+    }
+    // Exactly cocircular: every Delaunay triangulation of the polygon is valid.
+    Points lattice = lattice_circle();
+    ASSERT_EQ(lattice.size(), 108u);
+    expect_valid(lattice, "lattice circle");
+    Points with_centre = lattice;
+    with_centre.push_back(point(0.0, 0.0));
+    with_centre.push_back(point(1.0, 2.0));
+    expect_valid(with_centre, "lattice circle with inner points");
+    // A square of four cocircular corners repeated over a grid.
+    Points squares = grid(20, 3);
+    for (std::size_t i = 0; i < 6; ++i) squares.push_back(point(0.5 + 3.0 * static_cast<double>(i), 0.5));
+    expect_valid(squares, "grid with square centres");
+}
+
+TEST(TriangulationProperties, DuplicatesMixedIn) {
+    for (const std::size_t n : std::vector<std::size_t>{3, 4, 5, 9, 40, 1000, kLarge}) {
+        Points p = uniform(n, 5 + n);
+        std::mt19937_64 rng(n);
+        std::uniform_int_distribution<std::size_t> pick(0, n - 1);
+        const std::size_t copies = std::max<std::size_t>(1, n / 3);
+        for (std::size_t i = 0; i < copies; ++i) {
+            Point3D d = p[pick(rng)];
+            d.z = -static_cast<double>(i);  // a different record with equal x and y
+            p.push_back(d);
+        }
+        std::shuffle(p.begin(), p.end(), rng);
+        expect_valid(p, "uniform with duplicates");
+    }
+    Points g = grid(10, 1);
+    Points doubled = g;
+    doubled.insert(doubled.end(), g.begin(), g.end());
+    expect_valid(doubled, "every grid point twice");
+    // Three records, two of them at the same place: only two distinct points.
+    Points three = {point(0.29, 0.29), point(0.03, 0.47), point(0.29, 0.29, 1.0)};
+    expect_valid(three, "three records, two equal");
+    Points same(7, point(0.5, 0.5));
+    expect_valid(same, "seven equal points");
+}
+
+TEST(TriangulationProperties, AllCollinear) {
+    for (const std::size_t n : {3, 4, 5, 7, 8, 21, 100, 1000}) {
+        Points horizontal, diagonal, slanted;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto v = static_cast<double>((i * 7) % n);
+            horizontal.push_back(point(v * 0.1, 0.3));
+            diagonal.push_back(point(v * 0.25, v * 0.25));
+            slanted.push_back(point(v, 2.0 * v + 1.0));
+        }
+        for (Points* p : {&horizontal, &diagonal, &slanted}) {
+            const MeshPtr mesh = expect_valid(*p, "collinear");
+            ASSERT_NE(mesh, nullptr);
+            EXPECT_EQ(mesh->length, 0u);
+        }
+        Points vertical;
+        for (std::size_t i = 0; i < n; ++i) vertical.push_back(point(-1.5, static_cast<double>(n - i)));
+        expect_valid(vertical, "vertical");
+    }
+}
+
+TEST(TriangulationProperties, AllButOneCollinear) {
+    for (const std::size_t n : {3, 4, 5, 7, 8, 21, 100, 1000}) {
+        for (const double off : {-1.0, 1e-9, 3.0}) {
+            for (const double at : {-5.0, 0.0, 0.5, static_cast<double>(n) + 2.0}) {
+                Points p;
+                for (std::size_t i = 0; i + 1 < n; ++i) p.push_back(point(static_cast<double>(i), 0.0));
+                p.push_back(point(at, off));
+                expect_valid(p, "collinear plus (" + text(at) + ", " + text(off) + ")");
+                Points q;
+                for (std::size_t i = 0; i + 1 < n; ++i) q.push_back(point(1.0, static_cast<double>(i)));
+                q.push_back(point(1.0 + off, at));
+                expect_valid(q, "vertical collinear plus one");
+            }
+        }
+    }
+}
+
+TEST(TriangulationProperties, ScaledAndOffsetCoordinates) {
+    for (const std::size_t n : {3, 5, 10, 100, 1000, 10000}) {
+        const Points base = uniform(n, 3 * n);
+        const Points g = grid(static_cast<std::size_t>(std::sqrt(static_cast<double>(n))) + 2, n);
+        for (const auto& [scale, offset] : {std::pair{1e-9, 0.0}, std::pair{1e9, 0.0}, std::pair{1.0, 1e6},
+                                            std::pair{1e-9, 1e6}, std::pair{1.0, -1e6}}) {
+            Points p = transformed(base, scale, offset);
+            expect_valid(p, "uniform scaled " + text(scale) + " offset " + text(offset));
+            Points q = transformed(g, scale, offset);
+            expect_valid(q, "grid scaled " + text(scale) + " offset " + text(offset));
+        }
+    }
+}
+
+TEST(TriangulationProperties, TinyAndHugeMagnitudes) {
+    for (const std::size_t n : {3, 4, 7, 100, 1000, 10000}) {
+        for (const double scale : {1e-300, 1e300, 1e-310}) {
+            Points p = transformed(uniform(n, 11 * n), scale, 0.0);
+            expect_valid(p, "uniform scaled " + text(scale));
+            Points g = transformed(grid(10, n), scale, 0.0);
+            expect_valid(g, "grid scaled " + text(scale));
+        }
+        Points spread = uniform(n, 13 * n, -1e300, 1e300);
+        expect_valid(spread, "uniform over +-1e300");
+    }
+}
+
+TEST(TriangulationProperties, NaNAndInfinityMixedIn) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const std::size_t n : {3, 4, 5, 8, 30, 1000, 10000}) {
+        Points p = uniform(n, 19 * n);
+        std::mt19937_64 rng(n);
+        std::uniform_int_distribution<std::size_t> pick(0, n - 1);
+        const double bad[] = {nan, inf, -inf};
+        for (std::size_t i = 0; i < std::max<std::size_t>(1, n / 10); ++i) {
+            Point3D& q = p[pick(rng)];
+            (i % 2 == 0 ? q.x : q.y) = bad[i % 3];
+        }
+        expect_valid(p, "uniform with NaN and infinity");
+    }
+    Points all_bad = {point(nan, 0), point(0, inf), point(-inf, nan), point(nan, nan)};
+    expect_valid(all_bad, "no finite point");
+    Points two_good = {point(0, 0), point(nan, 1), point(1, 1), point(inf, inf)};
+    expect_valid(two_good, "two finite points");
+    Points three_good = {point(0, 0), point(nan, 1), point(1, 0), point(inf, 2), point(0, 1)};
+    expect_valid(three_good, "three finite points");
+}
+
+// The same point set scaled by powers of two gives the same mesh, down to the
+// order of the triangles and of their vertices.
+TEST(TriangulationProperties, PowerOfTwoScalingGivesTheSameMesh) {
+    const std::vector<Points> sets = {uniform(1000, 77, 0.5, 1.0), grid(12, 5), circle(64, 1.0, 3.0, 3.0),
+                                      transformed(clusters(2000, 4), 1.0, 2.0)};
+    for (const Points& set : sets) {
+        Points reference = set;
+        const MeshPtr reference_mesh = expect_valid(reference, "unscaled");
+        const Shape expected = shape_of(reference_mesh.get(), reference.data());
+        for (const int e : {-1000, -40, 40, 1000}) {
+            Points p = set;
+            for (std::size_t i = 0; i < p.size(); ++i) {
+                p[i].x = std::ldexp(set[i].x, e);
+                p[i].y = std::ldexp(set[i].y, e);
+                ASSERT_TRUE(std::ldexp(p[i].x, -e) == set[i].x && std::ldexp(p[i].y, -e) == set[i].y)
+                    << "the scaling must be exact";
+            }
+            const MeshPtr mesh = expect_valid(p, "scaled by 2^" + std::to_string(e));
+            EXPECT_TRUE(shape_of(mesh.get(), p.data()) == expected) << "2^" << e;
+        }
+    }
+}
+
+// The list entry point gives the mesh of the array entry point.
+TEST(TriangulationProperties, ListEntryPointAgrees) {
+    for (const std::size_t n : {3, 4, 5, 9, 100, 5000}) {
+        for (Points p : {uniform(n, 23 * n), clusters(n, n), circle(n, 1.0, 0.5, 0.5)}) {
+            const MeshPtr by_array = expect_valid(p, "array");
+            auto* list = static_cast<Point3DList*>(std::malloc(sizeof(Point3DList) + n * sizeof(Point3D*)));
+            ASSERT_NE(list, nullptr);
+            list->length = n;
+            for (std::size_t i = 0; i < n; ++i) list->points[i] = &p[i];
+            auto* block = static_cast<Mesh2D*>(std::malloc(sizeof(Mesh2D) + sizeof(Triangle)));
+            ASSERT_NE(block, nullptr);
+            block->length = 0;
+            block->inner_length = 0;
+            const MeshPtr by_list(silenced([&] { return create_triangle_mesh_2d(list, block); }));
+            std::free(list);
+            const MeshCheck check = check_mesh(by_list.get(), p.data(), n);
+            EXPECT_TRUE(check.ok()) << check.failure;
+            EXPECT_TRUE(shape_of(by_list.get(), p.data()) == shape_of(by_array.get(), p.data())) << n;
+            for (std::size_t t = 0; t < std::min(by_list->length, by_array->length); ++t) {
+                const Point3D& a = by_list->triangles[t].inner_center;
+                const Point3D& b = by_array->triangles[t].inner_center;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(a.x), std::bit_cast<std::uint64_t>(b.x));
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(a.y), std::bit_cast<std::uint64_t>(b.y));
+            }
+        }
+    }
+}
+
+// Inputs on which a merge that searches only the edge triangles, removes only
+// triangles at a chain end, or drops collinear halves went wrong.
+TEST(TriangulationProperties, RegressionFixtures) {
+    const std::vector<std::vector<std::pair<double, double>>> fixtures = {
+        {{0.48, 0.35}, {0.51, 0.78}, {0.4, 0.45}, {0.0, 0.66}},
+        {{0.04, 0.25}, {0.56, 0.57}, {0.61, 0.51}, {0.71, 0.89}, {0.62, 0.54}, {0.76, 0.98}, {0.29, 0.59},
+         {0.07, 0.44}, {0.77, 0.61}},
+        {{0.591, 0.066}, {0.121, 0.489}, {0.241, 0.731}, {0.556, 0.983}, {0.998, 0.674}, {0.739, 0.844},
+         {0.715, 0.656}, {0.094, 0.75}, {0.362, 0.766}},
+        {{2, 1}, {3, 0}, {1, 2}, {2, 4}},
+        {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}},
+        {{0.29, 0.29}, {0.03, 0.47}, {0.8, 0.55}, {0.29, 0.29}},
+    };
+    for (std::size_t f = 0; f < fixtures.size(); ++f) {
+        Points p;
+        for (const auto& [x, y] : fixtures[f]) p.push_back(point(x, y));
+        expect_valid(p, "fixture " + std::to_string(f));
+    }
+    Points line;
+    for (int i = 0; i < 21; ++i) line.push_back(point(static_cast<double>(i), 0.5 * i));
+    const MeshPtr mesh = expect_valid(line, "21 points on a line");
+    EXPECT_EQ(mesh->length, 0u);
+}
+
+// The unit square: the Delaunay choice between the two diagonals is a tie,
+// which the triangulation breaks toward (0, 1)-(1, 0).
+TEST(TriangulationProperties, CocircularSquareTakesTheDiagonalFromTopLeft) {
+    Points p = {point(0, 0), point(0, 1), point(1, 0), point(1, 1)};
+    const MeshPtr mesh = expect_valid(p, "square");
+    ASSERT_EQ(mesh->length, 2u);
+    for (std::size_t t = 0; t < 2; ++t) {
+        const Triangle& tri = mesh->triangles[t];
+        const auto has = [&](const Point3D* q) { return tri.points[0] == q || tri.points[1] == q || tri.points[2] == q; };
+        EXPECT_TRUE(has(&p[1]) && has(&p[2])) << "triangle " << t << " lacks the diagonal (0, 1)-(1, 0)";
+    }
+}
+
+// Five points: the four triangles in the order of the merge, now with [0] and
+// [3] linked across (0, 0)-(1, 0).
+TEST(TriangulationProperties, FivePointWorkedExample) {
+    Points p = {point(0, 0), point(1, 0), point(1.8, -1), point(2, 1), point(3, 0)};
+    const MeshPtr mesh = expect_valid(p, "five points");
+    ASSERT_EQ(mesh->length, 4u);
+    EXPECT_EQ(mesh->inner_length, 0u);
+    const Point3D* expected[4][3] = {{&p[0], &p[2], &p[1]}, {&p[1], &p[2], &p[4]}, {&p[1], &p[4], &p[3]},
+                                     {&p[1], &p[3], &p[0]}};
+    const Triangle* t = mesh->triangles;
+    const Triangle* links[4][3] = {{nullptr, &t[1], &t[3]}, {&t[0], nullptr, &t[2]}, {&t[1], nullptr, &t[3]},
+                                   {&t[2], nullptr, &t[0]}};
+    for (int i = 0; i < 4; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(t[i].points[k], expected[i][k]) << "triangle " << i << " vertex " << k;
+            EXPECT_EQ(t[i].vor[k], links[i][k]) << "triangle " << i << " link " << k;
+        }
+    }
+}
+
+}  // namespace
