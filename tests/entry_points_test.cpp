@@ -3,8 +3,10 @@
 // is used, and what the range partition prints and builds.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -163,5 +165,33 @@ TEST(EntryPoints, PartitionTriangulatesItsRangeAndPrintsOnlyItsRecursion) {
 }
 
 TEST(EntryPoints, FreeMeshAcceptsNull) { free_mesh(nullptr); }
+
+}  // namespace
+
+namespace {
+
+// Large groups of points that are equal in every key, or whose keys are
+// NaN, still sort in reasonable time and in split order wherever the order
+// tells points apart.
+TEST(EntryPoints, LargeGroupsOfEqualAndNaNKeysSortAndTriangulate) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<Point3D> points(60000, point(0.5, 0.5, 1.0, 2.0));
+    for (size_t i = 0; i < 20000; ++i) points[3 * i + 1] = point(nan, static_cast<double>(i));
+    std::vector<Point3D> distinct = random_points(500, 17);
+    points.insert(points.end(), distinct.begin(), distinct.end());
+    Point3DList* list = new_list(points);
+    Mesh2D* mesh = nullptr;
+    captured([&] { mesh = create_triangle_mesh_2d(list, new_block()); });
+    const auto check = check_mesh(mesh, points.data(), points.size());
+    EXPECT_TRUE(check.ok()) << check.failure;
+    for (size_t i = 1; i < list->length; ++i) {
+        const Point3D* a = list->points[i - 1];
+        const Point3D* b = list->points[i];
+        if (std::isnan(a->x) || std::isnan(b->x)) continue;
+        EXPECT_NE(sort_point_x_maxY(b, a), 1) << "at " << i;
+    }
+    free_mesh(mesh);
+    std::free(list);
+}
 
 }  // namespace
