@@ -12,8 +12,9 @@ namespace d2d {
 
 Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize) {
     PreparedPoints prepared = prepare_points(std::move(points));
-    // Vertex ids and half-edge ids are 32-bit: about six half-edges per vertex.
-    if (prepared.size() > (size_t{UINT32_MAX} / 8)) fatal_stop(kMemberNotEnough);
+    // Record ids are 30-bit (links carry a side index in two more bits), and
+    // a triangulation holds about three records per point.
+    if (prepared.size() > (size_t{1} << 28)) fatal_stop(kMemberNotEnough);
     TriangulationResult result =
         triangulate_sorted_points(prepared.xy.data(), static_cast<uint32_t>(prepared.size()));
     prepared.xy.release();

@@ -1,33 +1,50 @@
 #include "mesh/divide_and_conquer.hpp"
 
+#include <algorithm>
 #include <utility>
 
 #include "line/exact_predicates.hpp"
-#include "mesh/half_edge_graph.hpp"
 
 namespace d2d {
 namespace {
 
-// One live triangle, or a free slot. `edge` is a half-edge of its
-// counter-clockwise boundary: the one from its first vertex to its second
-// when the record order is counter-clockwise, and from its first vertex to
-// its third when the record order is clockwise (`flipped`), which only a base
-// triangle of three points can be. `rank` is its place in the inner order
-// once a merge has promoted it, kNone before. `recheck` marks a triangle
-// that may have gained its third neighbour in the running merge: a new one,
-// or an old one across whose hull edge a new triangle was built. No other
-// triangle's neighbours can change from missing to present.
-struct TriangleSlot {
-    uint32_t edge;
+// The vertex at infinity: a record with it as third vertex is a ghost.
+constexpr uint32_t kGhost = 0xFFFFFFFFu;
+
+// A side of a record: the record id times four plus the side index.
+inline uint32_t side_ref(uint32_t t, uint32_t k) { return (t << 2) | k; }
+inline uint32_t ref_record(uint32_t r) { return r >> 2; }
+inline uint32_t ref_side(uint32_t r) { return r & 3u; }
+inline uint32_t next3(uint32_t k) { return k == 2 ? 0 : k + 1; }
+inline uint32_t prev3(uint32_t k) { return k == 0 ? 2 : k - 1; }
+
+// A triangle (three vertices counter-clockwise) or a ghost (a, b, infinity):
+// the ghost stands for the outside of the edge a -> b, whose piece lies on
+// its right. Side i runs from v[i] to v[(i + 1) % 3] and `across[i]` names
+// the side of the record on its other side. The ghosts of a piece form a
+// ring: side 1 of a ghost meets side 2 of the ghost of the next hull edge
+// clockwise. A piece whose points are all collinear is a ring of ghosts only,
+// two per edge.
+//
+// `flipped` marks a base triangle whose mesh record lists its vertices
+// clockwise (stored here as v[0], v[2], v[1]). `rank` is the triangle's place
+// in the inner order once a merge has promoted it; `recheck` marks a triangle
+// that may have gained its third neighbour in the running merge.
+struct Record {
+    uint32_t v[3];
+    uint32_t across[3];
     uint32_t rank;
     uint8_t alive;
     uint8_t flipped;
     uint8_t recheck;
+    uint8_t unused;
 };
+static_assert(sizeof(Record) == 32);
 
-// Counter-clockwise hull edges of a finished piece: `left` leaves its first
-// point with the piece on its left, `right` leaves its last point with the
-// piece on its right.
+// Ghosts at the two ends of a finished piece: `left` lies outside the hull
+// edge that leaves its first point counter-clockwise (its v[1] is that
+// point), `right` outside the edge that leaves its last point clockwise (its
+// v[0] is that point).
 struct HullEnds {
     uint32_t left;
     uint32_t right;
@@ -35,11 +52,8 @@ struct HullEnds {
 
 class Triangulator {
  public:
-    Triangulator(const double* xy, uint32_t count)
-        : xy_(xy), count_(count), graph_(3 * static_cast<size_t>(count) + 8) {
-        slots_.reserve(2 * static_cast<size_t>(count) + 16);
-        // Reserved room costs no memory until it is used; the inner order
-        // also records promotions that later merges undo.
+    Triangulator(const double* xy, uint32_t count) : xy_(xy), count_(count) {
+        records_.reserve(3 * static_cast<size_t>(count) + 16);
         inner_order_.reserve(6 * static_cast<size_t>(count) + 16);
     }
 
@@ -53,73 +67,71 @@ class Triangulator {
         return orient2d_exact(xy_[2 * a], xy_[2 * a + 1], xy_[2 * b], xy_[2 * b + 1], xy_[2 * c],
                               xy_[2 * c + 1]);
     }
-    // > 0 when d lies strictly inside the circle through a, b, c (counter-clockwise).
     bool in_circle(uint32_t a, uint32_t b, uint32_t c, uint32_t d) const {
         return incircle_exact(xy_[2 * a], xy_[2 * a + 1], xy_[2 * b], xy_[2 * b + 1], xy_[2 * c],
                               xy_[2 * c + 1], xy_[2 * d], xy_[2 * d + 1]) > 0.0;
     }
-
     bool above_base(uint32_t base_left, uint32_t base_right, uint32_t p) const {
         return orient(base_left, base_right, p) > 0.0;
     }
 
-    // A new live triangle whose counter-clockwise boundary is e0, e1, e2.
-    uint32_t add_triangle(uint32_t e0, uint32_t e1, uint32_t e2, uint32_t record_edge, bool flipped) {
-        const TriangleSlot slot{record_edge, kNone, 1, static_cast<uint8_t>(flipped ? 1 : 0), 1};
+    bool is_ghost(uint32_t t) const { return records_[t].v[2] == kGhost; }
+
+    uint32_t new_record(uint32_t a, uint32_t b, uint32_t c, bool triangle) {
+        const Record record{{a, b, c}, {kNone, kNone, kNone}, kNone,
+                            static_cast<uint8_t>(triangle ? 1 : 0), 0, static_cast<uint8_t>(triangle ? 1 : 0), 0};
         uint32_t id;
-        if (!free_slots_.empty()) {
-            id = free_slots_.back();
-            free_slots_.pop_back();
-            slots_[id] = slot;
+        if (!free_.empty()) {
+            id = free_.back();
+            free_.pop_back();
+            records_[id] = record;
         } else {
-            id = static_cast<uint32_t>(slots_.size());
-            slots_.push_back(slot);
+            id = static_cast<uint32_t>(records_.size());
+            records_.push_back(record);
         }
-        graph_.set_face(e0, id);
-        graph_.set_face(e1, id);
-        graph_.set_face(e2, id);
         return id;
     }
-
-    // The new triangle on the left of side edge e may complete the old
-    // triangle on its other side.
-    void recheck_across(uint32_t e) {
-        const uint32_t f = graph_.face(HalfEdgeGraph::twin(e));
-        if (alive_face(f)) slots_[f].recheck = 1;
+    uint32_t new_ghost(uint32_t a, uint32_t b) { return new_record(a, b, kGhost, false); }
+    uint32_t new_triangle(uint32_t a, uint32_t b, uint32_t c) {
+        const uint32_t t = new_record(a, b, c, true);
+        edge_stack_.push_back(t);
+        return t;
     }
 
-    bool alive_face(uint32_t f) const { return f != kNone && slots_[f].alive != 0; }
-
-    // Removes an edge and with it the triangles on both of its sides. Their
-    // slots are reused only once the merge has laid out its triangles: until
-    // then the halves' edge parts may still name them.
-    void remove_edge(uint32_t e) {
-        kill(graph_.face(e));
-        kill(graph_.face(HalfEdgeGraph::twin(e)));
-        graph_.remove_edge(e);
+    void link(uint32_t r, uint32_t s) {
+        records_[ref_record(r)].across[ref_side(r)] = s;
+        records_[ref_record(s)].across[ref_side(s)] = r;
     }
-    void kill(uint32_t f) {
-        if (f == kNone || slots_[f].alive == 0) return;
-        slots_[f].alive = 0;
-        dead_slots_.push_back(f);
+
+    // Ghosts around the hull given by its vertices in clockwise order (a
+    // collinear piece lists its points there and back); returns the first.
+    uint32_t ghost_ring(const uint32_t* hull, int size, uint32_t* ghosts) {
+        for (int i = 0; i < size; ++i) ghosts[i] = new_ghost(hull[i], hull[(i + 1) % size]);
+        for (int i = 0; i < size; ++i) link(side_ref(ghosts[i], 1), side_ref(ghosts[(i + 1) % size], 2));
+        return ghosts[0];
+    }
+
+    // A triangle that dies in a merge keeps its slot until the merge has laid
+    // out its triangles: until then the halves' edge parts may still name it.
+    void kill(uint32_t t) {
+        records_[t].alive = 0;
+        dead_.push_back(t);
     }
 
     bool has_three_neighbours(uint32_t t) const {
-        uint32_t e = slots_[t].edge;
-        for (int i = 0; i < 3; ++i) {
-            if (!alive_face(graph_.face(HalfEdgeGraph::twin(e)))) return false;
-            e = graph_.lnext(e);
-        }
-        return true;
+        const Record& r = records_[t];
+        return !is_ghost(ref_record(r.across[0])) && !is_ghost(ref_record(r.across[1])) &&
+               !is_ghost(ref_record(r.across[2]));
     }
 
-    // Triangulates points beg .. end - 1 and leaves the piece's edge
-    // triangles, in mesh order, on top of edge_stack_.
     HullEnds build(uint32_t beg, uint32_t end) {
         const uint32_t n = end - beg;
         if (n == 2) {
-            const uint32_t a = graph_.make_edge(beg, beg + 1);
-            return {a, HalfEdgeGraph::twin(a)};
+            uint32_t ghosts[2];
+            const uint32_t hull[2] = {beg, beg + 1};
+            ghost_ring(hull, 2, ghosts);
+            link(side_ref(ghosts[0], 0), side_ref(ghosts[1], 0));
+            return {ghosts[1], ghosts[1]};
         }
         if (n == 3) return build_three(beg);
 
@@ -127,7 +139,7 @@ class Triangulator {
         const size_t part_begin = edge_stack_.size();
         const HullEnds left = build(beg, mid);
         const HullEnds right = build(mid, end);
-        const HullEnds merged = merge(left, right);
+        const HullEnds merged = merge(left, right, beg, end - 1);
         lay_out_merged_part(part_begin);
         return merged;
     }
@@ -135,105 +147,175 @@ class Triangulator {
     HullEnds build_three(uint32_t s0) {
         const uint32_t s1 = s0 + 1;
         const uint32_t s2 = s0 + 2;
-        const uint32_t a = graph_.make_edge(s0, s1);
-        const uint32_t b = graph_.make_edge(s1, s2);
-        graph_.insert_after(HalfEdgeGraph::twin(a), b);
         const double turn = orient(s0, s1, s2);
+        uint32_t g[4];
         if (turn > 0.0) {
-            const uint32_t c = graph_.connect(b, a);
-            edge_stack_.push_back(add_triangle(a, b, c, a, false));
-            return {a, HalfEdgeGraph::twin(b)};
+            const uint32_t t = new_triangle(s0, s1, s2);
+            const uint32_t hull[3] = {s0, s2, s1};
+            ghost_ring(hull, 3, g);  // (s0, s2), (s2, s1), (s1, s0)
+            link(side_ref(t, 0), side_ref(g[2], 0));
+            link(side_ref(t, 1), side_ref(g[1], 0));
+            link(side_ref(t, 2), side_ref(g[0], 0));
+            return {g[2], g[1]};
         }
         if (turn < 0.0) {
-            const uint32_t c = graph_.connect(b, a);
-            const uint32_t ct = HalfEdgeGraph::twin(c);
-            edge_stack_.push_back(
-                add_triangle(ct, HalfEdgeGraph::twin(b), HalfEdgeGraph::twin(a), ct, true));
-            return {ct, c};
+            const uint32_t t = new_triangle(s0, s2, s1);
+            records_[t].flipped = 1;
+            const uint32_t hull[3] = {s0, s1, s2};
+            ghost_ring(hull, 3, g);  // (s0, s1), (s1, s2), (s2, s0)
+            link(side_ref(t, 0), side_ref(g[2], 0));
+            link(side_ref(t, 1), side_ref(g[1], 0));
+            link(side_ref(t, 2), side_ref(g[0], 0));
+            return {g[2], g[2]};
         }
-        // Three points on a line form no triangle: the chain a, b.
-        return {a, HalfEdgeGraph::twin(b)};
+        // Three points on a line form no triangle: the chain s0, s1, s2.
+        const uint32_t hull[4] = {s0, s1, s2, s1};
+        ghost_ring(hull, 4, g);  // (s0, s1), (s1, s2), (s2, s1), (s1, s0)
+        link(side_ref(g[0], 0), side_ref(g[3], 0));
+        link(side_ref(g[1], 0), side_ref(g[2], 0));
+        return {g[3], g[2]};
     }
 
-    // Joins two neighbouring pieces; every new triangle goes on top of
+    // Joins two neighbouring pieces; the new triangles go on top of
     // edge_stack_, bottom to top.
-    HullEnds merge(HullEnds left, HullEnds right) {
-        uint32_t ldo = left.left;
-        uint32_t ldi = left.right;
-        uint32_t rdi = right.left;
-        uint32_t rdo = right.right;
+    //
+    // Between the lower and the upper common tangent the facing hulls are
+    // the fronts of the two pieces; their ghosts stand for the open region
+    // above the current cross edge (the base). `lfront` is the ghost outside
+    // the first front edge at the base's left end L (the edge from L to the
+    // left candidate), `rfront` the one at its right end R. The triangle
+    // across a front ghost is the piece's triangle next to the candidate
+    // edge; removing the candidate edge kills that triangle and puts two
+    // ghosts on the front in place of one.
+    HullEnds merge(HullEnds left, HullEnds right, uint32_t first, uint32_t last) {
+        uint32_t lg = left.right;  // outside the hull edge L -> ..., clockwise
+        uint32_t rg = right.left;  // outside the hull edge R -> ..., counter-clockwise
 
         // Lower common tangent, walking the facing hulls.
         for (;;) {
-            if (orient(graph_.origin(rdi), graph_.origin(ldi), graph_.dest(ldi)) > 0.0) {
-                ldi = graph_.lnext(ldi);
-            } else if (orient(graph_.origin(ldi), graph_.dest(rdi), graph_.origin(rdi)) > 0.0) {
-                rdi = graph_.rprev(rdi);
+            const Record& l = records_[lg];
+            const Record& r = records_[rg];
+            if (orient(r.v[1], l.v[0], l.v[1]) > 0.0) {
+                lg = ref_record(l.across[1]);
+            } else if (orient(l.v[0], r.v[0], r.v[1]) > 0.0) {
+                rg = ref_record(r.across[2]);
             } else {
                 break;
             }
         }
 
-        // base runs from its right end to its left end.
-        uint32_t base = graph_.connect(HalfEdgeGraph::twin(rdi), ldi);
-        if (graph_.origin(ldi) == graph_.origin(ldo)) ldo = HalfEdgeGraph::twin(base);
-        if (graph_.origin(rdi) == graph_.origin(rdo)) rdo = base;
+        uint32_t base_left = records_[lg].v[0];
+        uint32_t base_right = records_[rg].v[1];
+        uint32_t lfront = ref_record(records_[lg].across[2]);
+        uint32_t rfront = ref_record(records_[rg].across[1]);
+        const uint32_t bottom = new_ghost(base_right, base_left);
+        link(side_ref(bottom, 1), side_ref(lg, 2));
+        link(side_ref(bottom, 2), side_ref(rg, 1));
+        const HullEnds merged{base_left == first ? bottom : left.left, base_right == last ? bottom : right.right};
 
+        // The side of the record below the base that lies on the base.
+        uint32_t below = side_ref(bottom, 0);
         for (;;) {
-            const uint32_t base_left = graph_.dest(base);
-            const uint32_t base_right = graph_.origin(base);
+            const uint32_t below_record = ref_record(below);
 
-            // Candidates above the base: the next edge counter-clockwise
-            // around the left end and clockwise around the right end. Edges
-            // whose far neighbour lies inside the candidate's circle are not
-            // Delaunay in the union and go, with their triangles.
-            // (A ring that comes back to the base has no further neighbour
-            // to test; asking the in-circle test about a point of the circle
-            // itself would only cost the exact evaluation.)
-            const uint32_t base_up = HalfEdgeGraph::twin(base);
-            uint32_t lcand = graph_.onext(base_up);
-            bool left_ok = above_base(base_left, base_right, graph_.dest(lcand));
+            // Left candidate and the removal of edges that are not Delaunay
+            // in the union. A candidate edge whose other side is a ghost or
+            // the triangle just built has no further neighbour to test.
+            uint32_t lcand = records_[lfront].v[0];
+            uint32_t lnext = records_[lfront].across[0];
+            bool left_ok = above_base(base_left, base_right, lcand);
             if (left_ok) {
                 bool removed = false;
-                while (graph_.onext(lcand) != base_up &&
-                       in_circle(base_left, base_right, graph_.dest(lcand), graph_.dest(graph_.onext(lcand)))) {
-                    const uint32_t next = graph_.onext(lcand);
-                    remove_edge(lcand);
-                    lcand = next;
+                for (;;) {
+                    const uint32_t t = ref_record(lnext);
+                    if (t == below_record || is_ghost(t)) break;
+                    const uint32_t k = ref_side(lnext);
+                    const uint32_t far = records_[t].v[prev3(k)];
+                    if (!in_circle(base_left, base_right, lcand, far)) break;
+                    // Front L -> lcand becomes L -> far -> lcand.
+                    const uint32_t upper = new_ghost(lcand, far);
+                    const Record& dying = records_[t];
+                    const uint32_t to_far_side = dying.across[next3(k)];
+                    const uint32_t to_l_side = dying.across[prev3(k)];
+                    const uint32_t above = records_[lfront].across[2];
+                    kill(t);
+                    Record& lower = records_[lfront];
+                    lower.v[0] = far;
+                    link(side_ref(upper, 0), to_far_side);
+                    link(side_ref(lfront, 0), to_l_side);
+                    link(side_ref(upper, 2), above);
+                    link(side_ref(upper, 1), side_ref(lfront, 2));
+                    lcand = far;
+                    lnext = to_l_side;
                     removed = true;
                 }
-                if (removed) left_ok = above_base(base_left, base_right, graph_.dest(lcand));
+                if (removed) left_ok = above_base(base_left, base_right, lcand);
             }
-            uint32_t rcand = graph_.oprev(base);
-            bool right_ok = above_base(base_left, base_right, graph_.dest(rcand));
+
+            uint32_t rcand = records_[rfront].v[1];
+            uint32_t rnext = records_[rfront].across[0];
+            bool right_ok = above_base(base_left, base_right, rcand);
             if (right_ok) {
                 bool removed = false;
-                while (graph_.oprev(rcand) != base &&
-                       in_circle(base_left, base_right, graph_.dest(rcand), graph_.dest(graph_.oprev(rcand)))) {
-                    const uint32_t next = graph_.oprev(rcand);
-                    remove_edge(rcand);
-                    rcand = next;
+                for (;;) {
+                    const uint32_t t = ref_record(rnext);
+                    if (t == below_record || is_ghost(t)) break;
+                    const uint32_t k = ref_side(rnext);
+                    const uint32_t far = records_[t].v[prev3(k)];
+                    if (!in_circle(base_left, base_right, rcand, far)) break;
+                    // Front R -> rcand becomes R -> far -> rcand.
+                    const uint32_t upper = new_ghost(far, rcand);
+                    const Record& dying = records_[t];
+                    const uint32_t to_r_side = dying.across[next3(k)];
+                    const uint32_t to_far_side = dying.across[prev3(k)];
+                    const uint32_t above = records_[rfront].across[1];
+                    kill(t);
+                    Record& lower = records_[rfront];
+                    lower.v[1] = far;
+                    link(side_ref(rfront, 0), to_r_side);
+                    link(side_ref(upper, 0), to_far_side);
+                    link(side_ref(upper, 1), above);
+                    link(side_ref(rfront, 1), side_ref(upper, 2));
+                    rcand = far;
+                    rnext = to_r_side;
                     removed = true;
                 }
-                if (removed) right_ok = above_base(base_left, base_right, graph_.dest(rcand));
+                if (removed) right_ok = above_base(base_left, base_right, rcand);
             }
             if (!left_ok && !right_ok) break;
 
-            const uint32_t lower = base_up;  // left end -> right end
-            if (!left_ok || (right_ok && in_circle(graph_.dest(lcand), base_left, base_right,
-                                                   graph_.dest(rcand)))) {
+            if (!left_ok || (right_ok && in_circle(lcand, base_left, base_right, rcand))) {
                 // The right side advances: triangle (left, right, right candidate).
-                base = graph_.connect(rcand, lower);
-                edge_stack_.push_back(add_triangle(lower, rcand, base, lower, false));
-                recheck_across(rcand);
+                const uint32_t t = new_triangle(base_left, base_right, rcand);
+                link(side_ref(t, 0), below);
+                link(side_ref(t, 1), rnext);
+                const uint32_t old = ref_record(rnext);
+                if (!is_ghost(old)) records_[old].recheck = 1;
+                const uint32_t next_front = ref_record(records_[rfront].across[1]);
+                free_.push_back(rfront);
+                rfront = next_front;
+                below = side_ref(t, 2);
+                base_right = rcand;
             } else {
                 // The left side advances: triangle (left, right, left candidate).
-                base = graph_.connect(lower, HalfEdgeGraph::twin(lcand));
-                edge_stack_.push_back(add_triangle(lower, base, HalfEdgeGraph::twin(lcand), lower, false));
-                recheck_across(HalfEdgeGraph::twin(lcand));
+                const uint32_t t = new_triangle(base_left, base_right, lcand);
+                link(side_ref(t, 0), below);
+                link(side_ref(t, 2), lnext);
+                const uint32_t old = ref_record(lnext);
+                if (!is_ghost(old)) records_[old].recheck = 1;
+                const uint32_t next_front = ref_record(records_[lfront].across[2]);
+                free_.push_back(lfront);
+                lfront = next_front;
+                below = side_ref(t, 1);
+                base_left = lcand;
             }
         }
-        return {ldo, rdo};
+
+        const uint32_t top = new_ghost(base_left, base_right);
+        link(side_ref(top, 0), below);
+        link(side_ref(top, 1), side_ref(rfront, 2));
+        link(side_ref(top, 2), side_ref(lfront, 1));
+        return merged;
     }
 
     // The region from part_begin holds the left half's edge part, the right
@@ -244,16 +326,15 @@ class Triangulator {
     void lay_out_merged_part(size_t part_begin) {
         uint32_t* part = edge_stack_.data() + part_begin;
         const size_t total = edge_stack_.size() - part_begin;
-        // One pass drops the removed triangles and partitions the rest.
         size_t kept = 0;
         size_t promoted = 0;
         for (size_t i = 0; i < total; ++i) {
             const uint32_t t = part[i];
-            TriangleSlot& slot = slots_[t];
-            if (slot.alive == 0) continue;
+            Record& record = records_[t];
+            if (record.alive == 0) continue;
             part[kept] = t;
-            if (slot.recheck != 0) {
-                slot.recheck = 0;
+            if (record.recheck != 0) {
+                record.recheck = 0;
                 if (has_three_neighbours(t)) {
                     std::swap(part[kept], part[promoted]);
                     ++promoted;
@@ -262,35 +343,30 @@ class Triangulator {
             ++kept;
         }
         for (size_t i = 0; i < promoted; ++i) {
-            slots_[part[i]].rank = static_cast<uint32_t>(inner_order_.size());
+            records_[part[i]].rank = static_cast<uint32_t>(inner_order_.size());
             inner_order_.push_back(part[i]);
         }
         std::copy(part + promoted, part + kept, part);
         edge_stack_.resize(part_begin + (kept - promoted));
-        // Every half-edge that bordered a removed triangle now borders a new
-        // one or is gone, so the removed slots are free for reuse.
-        free_slots_.insert(free_slots_.end(), dead_slots_.begin(), dead_slots_.end());
-        dead_slots_.clear();
+        for (const uint32_t t : dead_) free_.push_back(t);
+        dead_.clear();
     }
 
-    // The final order: live triangles of the inner order, then the top
-    // piece's edge part; vertex ids and neighbour indices in record order.
     TriangulationResult collect() {
-        std::vector<uint32_t> order;
+        PageBuffer<uint32_t> order;
         order.reserve(inner_order_.size() + edge_stack_.size());
-        size_t inner_length = 0;
-        // An entry stands only while its slot still holds the triangle that
-        // was promoted there.
         for (size_t rank = 0; rank < inner_order_.size(); ++rank) {
-            const TriangleSlot& slot = slots_[inner_order_[rank]];
-            if (slot.alive != 0 && slot.rank == rank) order.push_back(inner_order_[rank]);
+            const Record& record = records_[inner_order_[rank]];
+            if (record.alive != 0 && record.rank == rank) order.push_back(inner_order_[rank]);
         }
-        inner_length = order.size();
-        std::vector<uint32_t>().swap(inner_order_);
-        order.insert(order.end(), edge_stack_.begin(), edge_stack_.end());
-        std::vector<uint32_t>().swap(edge_stack_);
+        const size_t inner_length = order.size();
+        inner_order_.release();
+        for (const uint32_t t : edge_stack_) order.push_back(t);
+        edge_stack_.release();
 
-        std::vector<uint32_t> position(slots_.size(), kNone);
+        // Record ids become mesh positions; ghosts stay kNone.
+        PageBuffer<uint32_t> position(records_.size());
+        std::fill(position.begin(), position.end(), kNone);
         for (size_t i = 0; i < order.size(); ++i) position[order[i]] = static_cast<uint32_t>(i);
 
         TriangulationResult result;
@@ -298,32 +374,26 @@ class Triangulator {
         result.vertices.resize(3 * order.size());
         result.neighbours.resize(3 * order.size());
         for (size_t i = 0; i < order.size(); ++i) {
-            const TriangleSlot& slot = slots_[order[i]];
-            const uint32_t e0 = slot.edge;
-            const uint32_t e1 = graph_.lnext(e0);
-            const uint32_t e2 = graph_.lnext(e1);
-            auto across = [&](uint32_t e) {
-                const uint32_t f = graph_.face(HalfEdgeGraph::twin(e));
-                return alive_face(f) ? position[f] : kNone;
-            };
+            const Record& record = records_[order[i]];
             uint32_t* v = &result.vertices[3 * i];
             uint32_t* nb = &result.neighbours[3 * i];
-            if (slot.flipped == 0) {
-                v[0] = graph_.origin(e0);
-                v[1] = graph_.origin(e1);
-                v[2] = graph_.origin(e2);
-                nb[0] = across(e0);
-                nb[1] = across(e1);
-                nb[2] = across(e2);
+            const uint32_t n0 = position[ref_record(record.across[0])];
+            const uint32_t n1 = position[ref_record(record.across[1])];
+            const uint32_t n2 = position[ref_record(record.across[2])];
+            if (record.flipped == 0) {
+                v[0] = record.v[0];
+                v[1] = record.v[1];
+                v[2] = record.v[2];
+                nb[0] = n0;
+                nb[1] = n1;
+                nb[2] = n2;
             } else {
-                // Record order v0, v1, v2 runs clockwise: e0 is v0 -> v2,
-                // e1 is v2 -> v1, e2 is v1 -> v0.
-                v[0] = graph_.origin(e0);
-                v[1] = graph_.origin(e2);
-                v[2] = graph_.origin(e1);
-                nb[0] = across(e2);
-                nb[1] = across(e1);
-                nb[2] = across(e0);
+                v[0] = record.v[0];
+                v[1] = record.v[2];
+                v[2] = record.v[1];
+                nb[0] = n2;
+                nb[1] = n1;
+                nb[2] = n0;
             }
         }
         return result;
@@ -331,12 +401,11 @@ class Triangulator {
 
     const double* xy_;
     uint32_t count_;
-    HalfEdgeGraph graph_;
-    std::vector<TriangleSlot> slots_;
-    std::vector<uint32_t> free_slots_;
-    std::vector<uint32_t> dead_slots_;
-    std::vector<uint32_t> edge_stack_;
-    std::vector<uint32_t> inner_order_;
+    PageBuffer<Record> records_;
+    PageBuffer<uint32_t> free_;
+    PageBuffer<uint32_t> dead_;
+    PageBuffer<uint32_t> edge_stack_;
+    PageBuffer<uint32_t> inner_order_;
 };
 
 }  // namespace

@@ -2,10 +2,12 @@
 //
 // The points are cut in halves exactly as the range recursion cuts them
 // (halves of count / 2 and the rest, base pieces of two or three points),
-// and each pair of neighbouring triangulations is merged by walking the
-// rotation rings around the two ends of the current cross edge, from the
-// lower common tangent up to the upper one. All decisions use exact
-// orientation and in-circle tests.
+// and each pair of neighbouring triangulations is merged from the lower
+// common tangent up to the upper one, walking the triangles around the two
+// ends of the current cross edge. Triangles are records of three vertices
+// and three neighbour links; ghost records outside the hull edges let the
+// walk pass around hull vertices and along collinear chains. All decisions
+// use exact orientation and in-circle tests.
 //
 // The triangles come out in the order a host sees in the returned mesh:
 // every merge lays its triangles out as the inner triangles of the left half,
@@ -20,16 +22,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "common/page_buffer.hpp"
 
 namespace d2d {
 
+// No triangle: a hull edge's missing neighbour.
+inline constexpr uint32_t kNone = 0xFFFFFFFFu;
+
 struct TriangulationResult {
     // Three vertex ids per triangle, in the vertex order of the mesh record.
-    std::vector<uint32_t> vertices;
+    PageBuffer<uint32_t> vertices;
     // Three triangle indices per triangle: entry i is the neighbour across
     // the edge from vertex i to vertex (i + 1) % 3, or kNone on the hull.
-    std::vector<uint32_t> neighbours;
+    PageBuffer<uint32_t> neighbours;
     size_t inner_length = 0;
 
     size_t size() const { return vertices.size() / 3; }

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "common/trace_output.hpp"
-#include "mesh/half_edge_graph.hpp"
 
 namespace d2d {
 
