@@ -107,24 +107,12 @@ Mesh2D* reference_mesh(Point3D* points, size_t n) {
 // oracle; the bounds are generous multiples of the rounding error of the
 // plain evaluation.
 bool collinear(const Point3D& a, const Point3D& b, const Point3D& c) {
-    const double t1 = (a.x - c.x) * (b.y - c.y);
-    const double t2 = (a.y - c.y) * (b.x - c.x);
-    if (std::fabs(t1 - t2) > 1e-14 * (std::fabs(t1) + std::fabs(t2))) return false;
+    if (d2dtest::orient_sign_quick(a.x, a.y, b.x, b.y, c.x, c.y) != 0) return false;
     return d2dtest::orient_sign_rational(a.x, a.y, b.x, b.y, c.x, c.y) == 0;
 }
 
 bool cocircular(const Point3D& a, const Point3D& b, const Point3D& c, const Point3D& d) {
-    const double adx = a.x - d.x, ady = a.y - d.y;
-    const double bdx = b.x - d.x, bdy = b.y - d.y;
-    const double cdx = c.x - d.x, cdy = c.y - d.y;
-    const double alift = adx * adx + ady * ady;
-    const double blift = bdx * bdx + bdy * bdy;
-    const double clift = cdx * cdx + cdy * cdy;
-    const double det = alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy) + clift * (adx * bdy - bdx * ady);
-    const double permanent = alift * (std::fabs(bdx * cdy) + std::fabs(cdx * bdy)) +
-                             blift * (std::fabs(cdx * ady) + std::fabs(adx * cdy)) +
-                             clift * (std::fabs(adx * bdy) + std::fabs(bdx * ady));
-    if (std::fabs(det) > 1e-12 * permanent) return false;
+    if (d2dtest::incircle_sign_quick(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) != 0) return false;
     return d2dtest::incircle_sign_rational(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) == 0;
 }
 

@@ -30,12 +30,8 @@ Mesh2D* merge_quietly(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D
 }
 
 TEST(MergeAssembly, FivePointMergeRecordForRecord) {
-    PointStore store;
-    Point3D* p0 = store.add(0, 0);
-    Point3D* p1 = store.add(1, 0);
-    Point3D* q0 = store.add(1.8, -1);
-    Point3D* q1 = store.add(2, 1);
-    Point3D* q2 = store.add(3, 0);
+    d2dtest::FivePoints five;
+    Point3D *p0 = five.p0, *p1 = five.p1, *q0 = five.q0, *q1 = five.q1, *q2 = five.q2;
     Block<Point3DList> list(d2dtest::make_point_list({p0, p1, q0, q1, q2}, 5));
     testing::internal::CaptureStdout();
     Mesh2D* left = base_mesh(list.get(), 0, 2);

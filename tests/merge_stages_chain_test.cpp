@@ -67,12 +67,8 @@ TEST(LrEdgeChain, FourCocircularPointsTakeTheDiagonalFromTheLeft) {
 }
 
 TEST(LrEdgeChain, FivePointExampleHasFiveEdges) {
-    PointStore store;
-    Point3D* p0 = store.add(0, 0);
-    Point3D* p1 = store.add(1, 0);
-    Point3D* q0 = store.add(1.8, -1);
-    Point3D* q1 = store.add(2, 1);
-    Point3D* q2 = store.add(3, 0);
+    d2dtest::FivePoints five;
+    Point3D *p0 = five.p0, *p1 = five.p1, *q0 = five.q0, *q1 = five.q1, *q2 = five.q2;
     Block<Mesh2D> left(d2dtest::make_mesh({{p0, p1, p1}}));
     Block<Mesh2D> right(d2dtest::make_mesh({{q0, q1, q2}}));
     LREdgeList* list = d2dtest::make_edge_list({{p0, q0}}, 4);

@@ -13,6 +13,7 @@
 // exact area sum is compared with the hull's area as a second, independent
 // witness.
 #include "support/mesh_checker.hpp"
+#include "support/exact_rational.hpp"
 
 #include <gmp.h>
 
@@ -96,34 +97,14 @@ public:
 
     int orient(std::size_t a, std::size_t b, std::size_t c) {
         const XY &pa = points_[a], &pb = points_[b], &pc = points_[c];
-        const double left = (pa.x - pc.x) * (pb.y - pc.y);
-        const double right = (pa.y - pc.y) * (pb.x - pc.x);
-        const double det = left - right;
-        const double permanent = std::fabs(left) + std::fabs(right);
-        if (std::isfinite(permanent) && permanent > 1e-280 && std::fabs(det) > 1e-14 * permanent) {
-            return det > 0.0 ? 1 : -1;
-        }
-        return exact_orient(a, b, c);
+        const int quick = orient_sign_quick(pa.x, pa.y, pb.x, pb.y, pc.x, pc.y);
+        return quick != 0 ? quick : exact_orient(a, b, c);
     }
 
     int incircle(std::size_t a, std::size_t b, std::size_t c, std::size_t d) {
         const XY &pa = points_[a], &pb = points_[b], &pc = points_[c], &pd = points_[d];
-        const double adx = pa.x - pd.x, ady = pa.y - pd.y;
-        const double bdx = pb.x - pd.x, bdy = pb.y - pd.y;
-        const double cdx = pc.x - pd.x, cdy = pc.y - pd.y;
-        const double alift = adx * adx + ady * ady;
-        const double blift = bdx * bdx + bdy * bdy;
-        const double clift = cdx * cdx + cdy * cdy;
-        const double det = alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy) +
-                           clift * (adx * bdy - bdx * ady);
-        const double permanent = alift * (std::fabs(bdx * cdy) + std::fabs(cdx * bdy)) +
-                                 blift * (std::fabs(cdx * ady) + std::fabs(adx * cdy)) +
-                                 clift * (std::fabs(adx * bdy) + std::fabs(bdx * ady));
-        if (std::isfinite(permanent) && permanent > 1e-200 && alift + blift + clift < 1e100 &&
-            std::fabs(det) > 1e-12 * permanent) {
-            return det > 0.0 ? 1 : -1;
-        }
-        return exact_incircle(a, b, c, d);
+        const int quick = incircle_sign_quick(pa.x, pa.y, pb.x, pb.y, pc.x, pc.y, pd.x, pd.y);
+        return quick != 0 ? quick : exact_incircle(a, b, c, d);
     }
 
     // Adds twice the signed area of a, b, c (in units of 2^(2q)) to sum.

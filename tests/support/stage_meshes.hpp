@@ -37,6 +37,17 @@ private:
 
 using Vertices = std::array<Point3D*, 3>;
 
+// The five points of the worked merge: p0, p1 form the left half (a
+// two-point mesh), q0, q1, q2 the right half (one triangle).
+struct FivePoints {
+    PointStore store;
+    Point3D* p0 = store.add(0, 0);
+    Point3D* p1 = store.add(1, 0);
+    Point3D* q0 = store.add(1.8, -1);
+    Point3D* q1 = store.add(2, 1);
+    Point3D* q2 = store.add(3, 0);
+};
+
 // A mesh block holding exactly the given triangles (built with
 // create_triangle, so with null links), the first `inner` of them inner.
 inline Mesh2D* make_mesh(std::initializer_list<Vertices> triangles, size_t inner = 0) {
