@@ -106,4 +106,86 @@ inline double incircle_exact(double ax, double ay, double bx, double by, double 
     return exact_detail::incircle_slow(ax, ay, bx, by, cx, cy, dx, dy);
 }
 
+// Tests against a fixed pair of points, sharing the work that depends on
+// them. A merge step of the triangulation asks, for one base edge p -> q,
+// on which side of the base a candidate lies and whether a point lies inside
+// the circle through p, q and a candidate; p stays the same for the whole
+// step. Each point is taken once relative to p (PivotPoint), and the tests
+// combine those offsets.
+//
+// The results have the same exact signs as orient2d_exact(p, q, b) and
+// incircle_exact(p, q, b, c). The filters are the ones above, applied to the
+// same determinants with their rows rotated so that p is the translation
+// point: orient2d_exact(q, b, p) and incircle_exact(q, b, c, p) (a cyclic
+// shift of four rows changes the sign). Every product and sum is the one
+// those functions compute for the rotated rows, in the same order, so their
+// error bounds hold unchanged. A call the filter cannot decide goes to the
+// exact evaluation with the original argument order.
+struct PivotPoint {
+    double x;
+    double y;
+    double dx;  // x - p.x
+    double dy;  // y - p.y
+    double lift;  // dx * dx + dy * dy
+    double cross_left;  // (q.x - p.x) * dy
+    double cross_right;  // (q.y - p.y) * dx
+    double turn;  // cross_left - cross_right: twice the area of p, q, this point
+    double turn_permanent;  // |cross_left| + |cross_right|
+};
+
+class PivotPair {
+ public:
+    PivotPair(double px, double py, double qx, double qy)
+        : px_(px), py_(py), qx_(qx), qy_(qy), qdx_(qx - px), qdy_(qy - py), q_lift_(qdx_ * qdx_ + qdy_ * qdy_) {}
+
+    PivotPoint point(double x, double y) const {
+        PivotPoint b;
+        b.x = x;
+        b.y = y;
+        b.dx = x - px_;
+        b.dy = y - py_;
+        b.lift = b.dx * b.dx + b.dy * b.dy;
+        b.cross_left = qdx_ * b.dy;
+        b.cross_right = qdy_ * b.dx;
+        b.turn = b.cross_left - b.cross_right;
+        b.turn_permanent = std::fabs(b.cross_left) + std::fabs(b.cross_right);
+        return b;
+    }
+
+    // Sign-exact orient2d_exact(p, q, b).
+    double orient(const PivotPoint& b) const {
+        const double bound = exact_detail::kOrientBound * b.turn_permanent;
+        if ((b.turn > bound || -b.turn > bound) && b.turn_permanent >= exact_detail::kOrientMinimumPermanent) {
+            return b.turn;
+        }
+        return exact_detail::orient2d_slow(px_, py_, qx_, qy_, b.x, b.y);
+    }
+
+    // Sign-exact incircle_exact(p, q, b, c).
+    double incircle(const PivotPoint& b, const PivotPoint& c) const {
+        // incircle_exact(q, b, c, p) with a = q: adx * bdy is b.cross_left,
+        // bdx * ady is b.cross_right, cdx * ady - adx * cdy is -c.turn.
+        const double bdx_cdy = b.dx * c.dy;
+        const double cdx_bdy = c.dx * b.dy;
+        const double det = q_lift_ * (bdx_cdy - cdx_bdy) - b.lift * c.turn + c.lift * b.turn;
+        const double permanent = (std::fabs(bdx_cdy) + std::fabs(cdx_bdy)) * q_lift_ + c.turn_permanent * b.lift +
+                                 b.turn_permanent * c.lift;
+        const double bound = exact_detail::kInCircleBound * permanent;
+        if ((det > bound || -det > bound) && permanent >= exact_detail::kInCircleMinimumPermanent &&
+            q_lift_ + b.lift + c.lift <= exact_detail::kInCircleMaximumLift) {
+            return -det;
+        }
+        return exact_detail::incircle_slow(px_, py_, qx_, qy_, b.x, b.y, c.x, c.y);
+    }
+
+ private:
+    double px_;
+    double py_;
+    double qx_;
+    double qy_;
+    double qdx_;
+    double qdy_;
+    double q_lift_;
+};
+
 }  // namespace d2d

@@ -67,12 +67,11 @@ class Triangulator {
         return orient2d_exact(xy_[2 * a], xy_[2 * a + 1], xy_[2 * b], xy_[2 * b + 1], xy_[2 * c],
                               xy_[2 * c + 1]);
     }
-    bool in_circle(uint32_t a, uint32_t b, uint32_t c, uint32_t d) const {
-        return incircle_exact(xy_[2 * a], xy_[2 * a + 1], xy_[2 * b], xy_[2 * b + 1], xy_[2 * c],
-                              xy_[2 * c + 1], xy_[2 * d], xy_[2 * d + 1]) > 0.0;
+    PivotPair pivot_pair(uint32_t p, uint32_t q) const {
+        return PivotPair(xy_[2 * p], xy_[2 * p + 1], xy_[2 * q], xy_[2 * q + 1]);
     }
-    bool above_base(uint32_t base_left, uint32_t base_right, uint32_t p) const {
-        return orient(base_left, base_right, p) > 0.0;
+    PivotPoint pivot_point(const PivotPair& pair, uint32_t b) const {
+        return pair.point(xy_[2 * b], xy_[2 * b + 1]);
     }
 
     bool is_ghost(uint32_t t) const { return records_[t].v[2] == kGhost; }
@@ -217,13 +216,18 @@ class Triangulator {
         uint32_t below = side_ref(bottom, 0);
         for (;;) {
             const uint32_t below_record = ref_record(below);
+            // Every test of this step is about the base L -> R: on which side
+            // of it a candidate lies, and the circle through it and a
+            // candidate.
+            const PivotPair base = pivot_pair(base_left, base_right);
 
             // Left candidate and the removal of edges that are not Delaunay
             // in the union. A candidate edge whose other side is a ghost or
             // the triangle just built has no further neighbour to test.
             uint32_t lcand = records_[lfront].v[0];
             uint32_t lnext = records_[lfront].across[0];
-            bool left_ok = above_base(base_left, base_right, lcand);
+            PivotPoint lpoint = pivot_point(base, lcand);
+            bool left_ok = base.orient(lpoint) > 0.0;
             if (left_ok) {
                 bool removed = false;
                 for (;;) {
@@ -231,7 +235,8 @@ class Triangulator {
                     if (t == below_record || is_ghost(t)) break;
                     const uint32_t k = ref_side(lnext);
                     const uint32_t far = records_[t].v[prev3(k)];
-                    if (!in_circle(base_left, base_right, lcand, far)) break;
+                    const PivotPoint fpoint = pivot_point(base, far);
+                    if (!(base.incircle(lpoint, fpoint) > 0.0)) break;
                     // Front L -> lcand becomes L -> far -> lcand.
                     const uint32_t upper = new_ghost(lcand, far);
                     const Record& dying = records_[t];
@@ -246,15 +251,17 @@ class Triangulator {
                     link(side_ref(upper, 2), above);
                     link(side_ref(upper, 1), side_ref(lfront, 2));
                     lcand = far;
+                    lpoint = fpoint;
                     lnext = to_l_side;
                     removed = true;
                 }
-                if (removed) left_ok = above_base(base_left, base_right, lcand);
+                if (removed) left_ok = base.orient(lpoint) > 0.0;
             }
 
             uint32_t rcand = records_[rfront].v[1];
             uint32_t rnext = records_[rfront].across[0];
-            bool right_ok = above_base(base_left, base_right, rcand);
+            PivotPoint rpoint = pivot_point(base, rcand);
+            bool right_ok = base.orient(rpoint) > 0.0;
             if (right_ok) {
                 bool removed = false;
                 for (;;) {
@@ -262,7 +269,8 @@ class Triangulator {
                     if (t == below_record || is_ghost(t)) break;
                     const uint32_t k = ref_side(rnext);
                     const uint32_t far = records_[t].v[prev3(k)];
-                    if (!in_circle(base_left, base_right, rcand, far)) break;
+                    const PivotPoint fpoint = pivot_point(base, far);
+                    if (!(base.incircle(rpoint, fpoint) > 0.0)) break;
                     // Front R -> rcand becomes R -> far -> rcand.
                     const uint32_t upper = new_ghost(far, rcand);
                     const Record& dying = records_[t];
@@ -277,14 +285,18 @@ class Triangulator {
                     link(side_ref(upper, 1), above);
                     link(side_ref(rfront, 1), side_ref(upper, 2));
                     rcand = far;
+                    rpoint = fpoint;
                     rnext = to_r_side;
                     removed = true;
                 }
-                if (removed) right_ok = above_base(base_left, base_right, rcand);
+                if (removed) right_ok = base.orient(rpoint) > 0.0;
             }
             if (!left_ok && !right_ok) break;
 
-            if (!left_ok || (right_ok && in_circle(lcand, base_left, base_right, rcand))) {
+            // The circle through the left candidate, L and R holds the right
+            // candidate: incircle(lcand, L, R, rcand) > 0, which is
+            // incircle(L, R, rcand, lcand) < 0.
+            if (!left_ok || (right_ok && base.incircle(rpoint, lpoint) < 0.0)) {
                 // The right side advances: triangle (left, right, right candidate).
                 const uint32_t t = new_triangle(base_left, base_right, rcand);
                 link(side_ref(t, 0), below);
