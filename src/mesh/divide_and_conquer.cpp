@@ -175,6 +175,83 @@ class Triangulator {
         return {g[3], g[2]};
     }
 
+    // The two sides of a merge mirror each other. On the left, the front
+    // ghost at the base's end L lies outside the edge from its candidate
+    // (v[0]) to L, and its side 2 leads up the front; on the right, the
+    // ghost at R lies outside the edge from R to its candidate (v[1]), and
+    // its side 1 leads up.
+    struct Side {
+        uint32_t cand_vertex;  // slot of the candidate in the front ghost
+        uint32_t up;           // side of a front ghost towards the next one up
+        uint32_t down;         // the other outer side
+    };
+    static constexpr Side kLeftSide{0, 2, 1};
+    static constexpr Side kRightSide{1, 1, 2};
+
+    // A side's state in one merge step: its front ghost, the candidate
+    // point, the side of the record across the candidate edge, and the
+    // candidate taken relative to the base.
+    struct Front {
+        uint32_t ghost;
+        uint32_t cand;
+        uint32_t next;
+        PivotPoint point;
+    };
+
+    // Removes, one after the other, the edges from the base's end on this
+    // side whose far neighbour lies inside the circle through the base and
+    // the candidate; each removal kills the triangle beyond the candidate
+    // edge and puts two ghosts on the front in place of one. A candidate
+    // edge whose other side is a ghost or the triangle just built has no
+    // further neighbour to test. Returns whether the final candidate lies
+    // above the base.
+    template <Side S>
+    bool clear_front(Front& f, const PivotPair& base, uint32_t below_record) {
+        if (!(base.orient(f.point) > 0.0)) return false;
+        bool removed = false;
+        for (;;) {
+            const uint32_t t = ref_record(f.next);
+            if (t == below_record || is_ghost(t)) break;
+            const uint32_t k = ref_side(f.next);
+            const uint32_t far = records_[t].v[prev3(k)];
+            const PivotPoint far_point = pivot_point(base, far);
+            if (!(base.incircle(f.point, far_point) > 0.0)) break;
+            // The front edge to the candidate becomes two edges, through far.
+            const uint32_t upper = S.cand_vertex == 0 ? new_ghost(f.cand, far) : new_ghost(far, f.cand);
+            const Record& dying = records_[t];
+            const uint32_t to_far_side = dying.across[S.cand_vertex == 0 ? next3(k) : prev3(k)];
+            const uint32_t to_end_side = dying.across[S.cand_vertex == 0 ? prev3(k) : next3(k)];
+            const uint32_t above = records_[f.ghost].across[S.up];
+            kill(t);
+            records_[f.ghost].v[S.cand_vertex] = far;
+            link(side_ref(f.ghost, 0), to_end_side);
+            link(side_ref(upper, 0), to_far_side);
+            link(side_ref(upper, S.up), above);
+            link(side_ref(upper, S.down), side_ref(f.ghost, S.up));
+            f.cand = far;
+            f.point = far_point;
+            f.next = to_end_side;
+            removed = true;
+        }
+        return !removed || base.orient(f.point) > 0.0;
+    }
+
+    // Builds the triangle (L, R, this side's candidate) on the record below
+    // the base, steps the front up past the candidate edge and returns the
+    // side of the new triangle that lies on the new base.
+    template <Side S>
+    uint32_t advance(Front& f, uint32_t base_left, uint32_t base_right, uint32_t below) {
+        const uint32_t t = new_triangle(base_left, base_right, f.cand);
+        link(side_ref(t, 0), below);
+        link(side_ref(t, S.up), f.next);
+        const uint32_t old = ref_record(f.next);
+        if (!is_ghost(old)) records_[old].recheck = 1;
+        const uint32_t next_front = ref_record(records_[f.ghost].across[S.up]);
+        free_.push_back(f.ghost);
+        f.ghost = next_front;
+        return side_ref(t, S.down);
+    }
+
     // Joins two neighbouring pieces; the new triangles go on top of
     // edge_stack_, bottom to top.
     //
@@ -221,105 +298,31 @@ class Triangulator {
             // candidate.
             const PivotPair base = pivot_pair(base_left, base_right);
 
-            // Left candidate and the removal of edges that are not Delaunay
-            // in the union. A candidate edge whose other side is a ghost or
-            // the triangle just built has no further neighbour to test.
-            uint32_t lcand = records_[lfront].v[0];
-            uint32_t lnext = records_[lfront].across[0];
-            PivotPoint lpoint = pivot_point(base, lcand);
-            bool left_ok = base.orient(lpoint) > 0.0;
-            if (left_ok) {
-                bool removed = false;
-                for (;;) {
-                    const uint32_t t = ref_record(lnext);
-                    if (t == below_record || is_ghost(t)) break;
-                    const uint32_t k = ref_side(lnext);
-                    const uint32_t far = records_[t].v[prev3(k)];
-                    const PivotPoint fpoint = pivot_point(base, far);
-                    if (!(base.incircle(lpoint, fpoint) > 0.0)) break;
-                    // Front L -> lcand becomes L -> far -> lcand.
-                    const uint32_t upper = new_ghost(lcand, far);
-                    const Record& dying = records_[t];
-                    const uint32_t to_far_side = dying.across[next3(k)];
-                    const uint32_t to_l_side = dying.across[prev3(k)];
-                    const uint32_t above = records_[lfront].across[2];
-                    kill(t);
-                    Record& lower = records_[lfront];
-                    lower.v[0] = far;
-                    link(side_ref(upper, 0), to_far_side);
-                    link(side_ref(lfront, 0), to_l_side);
-                    link(side_ref(upper, 2), above);
-                    link(side_ref(upper, 1), side_ref(lfront, 2));
-                    lcand = far;
-                    lpoint = fpoint;
-                    lnext = to_l_side;
-                    removed = true;
-                }
-                if (removed) left_ok = base.orient(lpoint) > 0.0;
-            }
-
-            uint32_t rcand = records_[rfront].v[1];
-            uint32_t rnext = records_[rfront].across[0];
-            PivotPoint rpoint = pivot_point(base, rcand);
-            bool right_ok = base.orient(rpoint) > 0.0;
-            if (right_ok) {
-                bool removed = false;
-                for (;;) {
-                    const uint32_t t = ref_record(rnext);
-                    if (t == below_record || is_ghost(t)) break;
-                    const uint32_t k = ref_side(rnext);
-                    const uint32_t far = records_[t].v[prev3(k)];
-                    const PivotPoint fpoint = pivot_point(base, far);
-                    if (!(base.incircle(rpoint, fpoint) > 0.0)) break;
-                    // Front R -> rcand becomes R -> far -> rcand.
-                    const uint32_t upper = new_ghost(far, rcand);
-                    const Record& dying = records_[t];
-                    const uint32_t to_r_side = dying.across[next3(k)];
-                    const uint32_t to_far_side = dying.across[prev3(k)];
-                    const uint32_t above = records_[rfront].across[1];
-                    kill(t);
-                    Record& lower = records_[rfront];
-                    lower.v[1] = far;
-                    link(side_ref(rfront, 0), to_r_side);
-                    link(side_ref(upper, 0), to_far_side);
-                    link(side_ref(upper, 1), above);
-                    link(side_ref(rfront, 1), side_ref(upper, 2));
-                    rcand = far;
-                    rpoint = fpoint;
-                    rnext = to_r_side;
-                    removed = true;
-                }
-                if (removed) right_ok = base.orient(rpoint) > 0.0;
-            }
+            // The candidates and the removal of edges that are not Delaunay
+            // in the union, on each side.
+            Front lf{lfront, records_[lfront].v[0], records_[lfront].across[0], {}};
+            lf.point = pivot_point(base, lf.cand);
+            const bool left_ok = clear_front<kLeftSide>(lf, base, below_record);
+            lfront = lf.ghost;
+            Front rf{rfront, records_[rfront].v[1], records_[rfront].across[0], {}};
+            rf.point = pivot_point(base, rf.cand);
+            const bool right_ok = clear_front<kRightSide>(rf, base, below_record);
+            rfront = rf.ghost;
             if (!left_ok && !right_ok) break;
 
             // The circle through the left candidate, L and R holds the right
             // candidate: incircle(lcand, L, R, rcand) > 0, which is
             // incircle(L, R, rcand, lcand) < 0.
-            if (!left_ok || (right_ok && base.incircle(rpoint, lpoint) < 0.0)) {
+            if (!left_ok || (right_ok && base.incircle(rf.point, lf.point) < 0.0)) {
                 // The right side advances: triangle (left, right, right candidate).
-                const uint32_t t = new_triangle(base_left, base_right, rcand);
-                link(side_ref(t, 0), below);
-                link(side_ref(t, 1), rnext);
-                const uint32_t old = ref_record(rnext);
-                if (!is_ghost(old)) records_[old].recheck = 1;
-                const uint32_t next_front = ref_record(records_[rfront].across[1]);
-                free_.push_back(rfront);
-                rfront = next_front;
-                below = side_ref(t, 2);
-                base_right = rcand;
+                below = advance<kRightSide>(rf, base_left, base_right, below);
+                rfront = rf.ghost;
+                base_right = rf.cand;
             } else {
                 // The left side advances: triangle (left, right, left candidate).
-                const uint32_t t = new_triangle(base_left, base_right, lcand);
-                link(side_ref(t, 0), below);
-                link(side_ref(t, 2), lnext);
-                const uint32_t old = ref_record(lnext);
-                if (!is_ghost(old)) records_[old].recheck = 1;
-                const uint32_t next_front = ref_record(records_[lfront].across[2]);
-                free_.push_back(lfront);
-                lfront = next_front;
-                below = side_ref(t, 1);
-                base_left = lcand;
+                below = advance<kLeftSide>(lf, base_left, base_right, below);
+                lfront = lf.ghost;
+                base_left = lf.cand;
             }
         }
 
