@@ -133,6 +133,23 @@ inline int scale(int elen, const double* e, double b, double* h) {
     return n;
 }
 
+// Writes the exact product a * b as an expansion of at most 2 components
+// into h; returns its length.
+inline int product_expansion(double a, double b, double* h) {
+    double x, y;
+    two_product(a, b, x, y);
+    int n = 0;
+    if (y != 0.0) h[n++] = y;
+    if (x != 0.0) h[n++] = x;
+    return n;
+}
+
+// The sign (-1, 0, 1) of the value of e: that of its largest component.
+inline int sign(int elen, const double* e) {
+    if (elen == 0) return 0;
+    return e[elen - 1] > 0.0 ? 1 : -1;
+}
+
 // Negates an expansion in place.
 inline void negate(int elen, double* e) {
     for (int i = 0; i < elen; ++i) e[i] = -e[i];
