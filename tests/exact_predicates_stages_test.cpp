@@ -15,8 +15,11 @@
 
 #include "line/exact_predicates.hpp"
 #include "support/exact_rational.hpp"
+#include "support/predicate_inputs.hpp"
 
 namespace {
+
+using namespace d2dtest;
 
 using d2d::incircle_exact;
 using d2d::orient2d_exact;
@@ -25,24 +28,8 @@ using d2d::exact_detail::orient2d_slow;
 using d2dtest::incircle_sign_rational;
 using d2dtest::orient_sign_rational;
 
-int sign_of(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
-struct P {
-    double x;
-    double y;
-};
 
-double ulps(double v, int k) {
-    while (k > 0) {
-        v = std::nextafter(v, INFINITY);
-        --k;
-    }
-    while (k < 0) {
-        v = std::nextafter(v, -INFINITY);
-        ++k;
-    }
-    return v;
-}
 
 // Counts of the exact signs seen, to check that a family really contains the
 // cases it is meant to (e.g. exact zeros).
@@ -81,21 +68,6 @@ int expect_incircle(P a, P b, P c, P d) {
     return expected;
 }
 
-// Integer points on x^2 + y^2 = 5^2 * 13^2 * 17^2 (all four-point subsets
-// exactly cocircular).
-std::vector<P> lattice_circle() {
-    const std::int64_t r2 = 5LL * 5 * 13 * 13 * 17 * 17;
-    std::vector<P> circle;
-    for (std::int64_t x = -1105; x <= 1105; ++x) {
-        const std::int64_t y2 = r2 - x * x;
-        const auto y = static_cast<std::int64_t>(std::llround(std::sqrt(static_cast<double>(y2))));
-        if (y * y == y2) {
-            circle.push_back({static_cast<double>(x), static_cast<double>(y)});
-            if (y != 0) circle.push_back({static_cast<double>(x), static_cast<double>(-y)});
-        }
-    }
-    return circle;
-}
 
 // A factor 1 + k 2^-41 with k odd (42 significant bits): an integer |x| < 2^11
 // times it is still a double.

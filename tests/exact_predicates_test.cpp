@@ -12,20 +12,18 @@
 #include <vector>
 
 #include "support/exact_rational.hpp"
+#include "support/predicate_inputs.hpp"
 
 namespace {
+
+using namespace d2dtest;
 
 using d2d::incircle_exact;
 using d2d::orient2d_exact;
 using d2dtest::incircle_sign_rational;
 using d2dtest::orient_sign_rational;
 
-int sign_of(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
-struct P {
-    double x;
-    double y;
-};
 
 // Checks both predicates' signs on every ordering that matters: the value must
 // agree with GMP, and permuting the points must flip or keep the sign exactly
@@ -47,21 +45,7 @@ void expect_incircle(P a, P b, P c, P d) {
     ASSERT_EQ(sign_of(incircle_exact(b.x, b.y, a.x, a.y, c.x, c.y, d.x, d.y)), -expected);
 }
 
-P scaled(P p, int exponent) { return {std::ldexp(p.x, exponent), std::ldexp(p.y, exponent)}; }
-P offset(P p, double by) { return {p.x + by, p.y + by}; }
 
-// A double moved by k units in the last place.
-double ulps(double v, int k) {
-    while (k > 0) {
-        v = std::nextafter(v, INFINITY);
-        --k;
-    }
-    while (k < 0) {
-        v = std::nextafter(v, -INFINITY);
-        ++k;
-    }
-    return v;
-}
 
 TEST(ExactPredicates, WorkedValues) {
     EXPECT_EQ(orient2d_exact(0, 0, 1, 0, 0.5, 1), 1.0);
@@ -127,40 +111,14 @@ TEST(ExactPredicates, OrientationUlpGrid) {
 // Points on a circle, rounded, with the fourth moved by ulps; and the same
 // around a centre far from the origin.
 TEST(ExactPredicates, NearlyCocircularPoints) {
-    std::mt19937_64 rng(99);
-    std::uniform_real_distribution<double> angle(0.0, 6.283185307179586);
-    std::uniform_real_distribution<double> radius(1e-3, 10.0);
-    for (int i = 0; i < 1500; ++i) {
-        const double r = radius(rng);
-        const P centre{i % 2 == 0 ? 0.0 : 0.3, i % 3 == 0 ? 0.0 : -1.7};
-        P q[4];
-        for (P& p : q) {
-            const double t = angle(rng);
-            p = {centre.x + r * std::cos(t), centre.y + r * std::sin(t)};
-        }
-        for (int kx = -1; kx <= 1; ++kx) {
-            for (int ky = -1; ky <= 1; ++ky) {
-                const P d{ulps(q[3].x, kx), ulps(q[3].y, ky)};
-                expect_incircle(q[0], q[1], q[2], d);
-            }
-        }
-    }
+    for_nearly_cocircular(1500, [](P a, P b, P c, P d) { expect_incircle(a, b, c, d); });
 }
 
 // Integer points on x^2 + y^2 = 5^2 * 13^2 * 17^2: every four of them are
 // exactly cocircular; also scaled by powers of two and moved to a centre that
 // is not representable after division.
 TEST(ExactPredicates, ExactlyCocircularLatticePoints) {
-    const std::int64_t r2 = 5LL * 5 * 13 * 13 * 17 * 17;
-    std::vector<P> circle;
-    for (std::int64_t x = -1105; x <= 1105; ++x) {
-        const std::int64_t y2 = r2 - x * x;
-        const auto y = static_cast<std::int64_t>(std::llround(std::sqrt(static_cast<double>(y2))));
-        if (y * y == y2) {
-            circle.push_back({static_cast<double>(x), static_cast<double>(y)});
-            if (y != 0) circle.push_back({static_cast<double>(x), static_cast<double>(-y)});
-        }
-    }
+    const std::vector<P> circle = lattice_circle();
     ASSERT_GT(circle.size(), 60u);
     const int exponents[] = {0, -30, -600, -1000, 30, 600, 960};
     for (const int e : exponents) {

@@ -11,8 +11,11 @@
 
 #include "line/exact_predicates.hpp"
 #include "support/exact_rational.hpp"
+#include "support/predicate_inputs.hpp"
 
 namespace {
+
+using namespace d2dtest;
 
 using d2d::incircle_exact;
 using d2d::orient2d_exact;
@@ -21,26 +24,9 @@ using d2d::PivotPoint;
 using d2dtest::incircle_sign_rational;
 using d2dtest::orient_sign_rational;
 
-int sign_of(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
-struct P {
-    double x;
-    double y;
-};
 
-P scaled(P p, int exponent) { return {std::ldexp(p.x, exponent), std::ldexp(p.y, exponent)}; }
 
-double ulps(double v, int k) {
-    while (k > 0) {
-        v = std::nextafter(v, INFINITY);
-        --k;
-    }
-    while (k < 0) {
-        v = std::nextafter(v, -INFINITY);
-        ++k;
-    }
-    return v;
-}
 
 // Every test the pair offers on b and c, in both orders, against GMP and
 // against the plain predicates on the same points.
@@ -144,41 +130,17 @@ TEST(PivotPair, NearlyCollinearPoints) {
 }
 
 TEST(PivotPair, NearlyCocircularPoints) {
-    std::mt19937_64 rng(99);
-    std::uniform_real_distribution<double> angle(0.0, 6.283185307179586);
-    std::uniform_real_distribution<double> radius(1e-3, 10.0);
-    for (int i = 0; i < 1500; ++i) {
-        const double r = radius(rng);
-        const P centre{i % 2 == 0 ? 0.0 : 0.3, i % 3 == 0 ? 0.0 : -1.7};
-        P q[4];
-        for (P& p : q) {
-            const double t = angle(rng);
-            p = {centre.x + r * std::cos(t), centre.y + r * std::sin(t)};
-        }
-        for (int kx = -1; kx <= 1; ++kx) {
-            for (int ky = -1; ky <= 1; ++ky) {
-                const P d{ulps(q[3].x, kx), ulps(q[3].y, ky)};
-                expect_pair(q[0], q[1], q[2], d);
-                expect_pair(q[0], q[1], d, q[2]);
-                expect_pair(d, q[0], q[1], q[2]);
-            }
-        }
-    }
+    for_nearly_cocircular(1500, [](P a, P b, P c, P d) {
+        expect_pair(a, b, c, d);
+        expect_pair(a, b, d, c);
+        expect_pair(d, a, b, c);
+    });
 }
 
 // Integer points on x^2 + y^2 = 5^2 * 13^2 * 17^2, scaled by powers of two
 // (into the subnormals and near overflow) and moved off the origin.
 TEST(PivotPair, ExactlyCocircularLatticePoints) {
-    const std::int64_t r2 = 5LL * 5 * 13 * 13 * 17 * 17;
-    std::vector<P> circle;
-    for (std::int64_t x = -1105; x <= 1105; ++x) {
-        const std::int64_t y2 = r2 - x * x;
-        const auto y = static_cast<std::int64_t>(std::llround(std::sqrt(static_cast<double>(y2))));
-        if (y * y == y2) {
-            circle.push_back({static_cast<double>(x), static_cast<double>(y)});
-            if (y != 0) circle.push_back({static_cast<double>(x), static_cast<double>(-y)});
-        }
-    }
+    const std::vector<P> circle = lattice_circle();
     ASSERT_GT(circle.size(), 60u);
     const int exponents[] = {0, -30, -600, -1000, -1060, 30, 600, 960};
     for (const int e : exponents) {
