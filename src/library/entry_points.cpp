@@ -13,26 +13,25 @@
 #include <cstdlib>
 #include <utility>
 
-#include "common/page_buffer.hpp"
 #include "common/trace_output.hpp"
+#include "library/prepared_points.hpp"
 #include "library/range_trace.hpp"
 #include "library/split_order_sort.hpp"
 #include "library/triangulate_points.hpp"
 
 namespace {
 
-// Sorts the pointers into split order, prints them and the range lines, and
-// returns the points in that order.
-d2d::PageBuffer<d2d::PlacedPoint> sort_and_trace(Point3D** points, size_t n) {
-    d2d::PageBuffer<d2d::PlacedPoint> placed = d2d::sort_split_order(points, n);
+// Sorts the points into split order and prints them and the range lines.
+void sort_and_trace(d2d::PageBuffer<d2d::PlacedPoint>& placed) {
+    d2d::sort_split_order(placed);
+    const size_t n = placed.size();
     d2d::TraceWriter trace;
     constexpr size_t kAhead = 16;  // the records are scattered over the host's memory
     for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n) __builtin_prefetch(points[i + kAhead]);
-        trace.point_line(*points[i]);
+        if (i + kAhead < n) __builtin_prefetch(placed[i + kAhead].record);
+        trace.point_line(*placed[i].record);
     }
     d2d::trace_range_recursion(trace, 0, n);
-    return placed;
 }
 
 // Ranges of four or more points are merged, which resizes their block.
@@ -43,12 +42,8 @@ bool merges(size_t n) { return n >= 4; }
 extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
     if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
     try {
-        d2d::PageBuffer<d2d::PlacedPoint> placed;
-        {
-            d2d::PageBuffer<Point3D*> list(n);
-            for (size_t i = 0; i < n; ++i) list[i] = &points[i];
-            placed = sort_and_trace(list.data(), n);
-        }
+        auto placed = d2d::place_points(n, [points](size_t i) { return &points[i]; });
+        sort_and_trace(placed);
         return d2d::triangulate_points(std::move(placed), nullptr, true);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
@@ -59,7 +54,11 @@ extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
     if (list == nullptr || list->length <= 2) d2d::fatal_stop(d2d::kLengthNotEnough);
     try {
         const size_t n = list->length;
-        return d2d::triangulate_points(sort_and_trace(list->points, n), mesh, merges(n));
+        auto placed = d2d::place_points(n, [list](size_t i) { return list->points[i]; });
+        sort_and_trace(placed);
+        // The host's list is left in split order.
+        for (size_t i = 0; i < n; ++i) list->points[i] = placed[i].record;
+        return d2d::triangulate_points(std::move(placed), mesh, merges(n));
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -73,7 +72,9 @@ extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
             d2d::TraceWriter trace;
             d2d::trace_range_recursion(trace, beg, range->end);
         }
-        return d2d::triangulate_points(d2d::place_points(range->list->points + beg, n), mesh, merges(n));
+        Point3D* const* points = range->list->points + beg;
+        return d2d::triangulate_points(d2d::place_points(n, [points](size_t i) { return points[i]; }), mesh,
+                                       merges(n));
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "point/point_order.hpp"
+
 namespace d2d {
 namespace {
 
-// Strict split order: ascending x, then descending y.
+// The split order on finite coordinates alone: ascending x, then
+// descending y. Points equal in both are the same vertex, whatever z + w.
 bool goes_before(const PlacedPoint& a, const PlacedPoint& b) {
-    if (a.x != b.x) return a.x < b.x;
-    return a.y > b.y;
+    return split_order_before(a.x, a.y, 0.0, b.x, b.y, 0.0);
 }
 
 // Multiplies every coordinate by the power of two that brings the largest
@@ -36,12 +38,6 @@ void scale_to_unit(PageBuffer<PlacedPoint>& points) {
 }
 
 }  // namespace
-
-PageBuffer<PlacedPoint> place_points(Point3D* const* points, size_t n) {
-    PageBuffer<PlacedPoint> placed(n);
-    for (size_t i = 0; i < n; ++i) placed[i] = PlacedPoint{points[i]->x, points[i]->y, points[i]};
-    return placed;
-}
 
 PreparedPoints prepare_points(PageBuffer<PlacedPoint> usable) {
     const PlacedPoint* finite_end =

@@ -8,15 +8,25 @@
 
 namespace d2d {
 
-// A point in split order with its coordinates at hand.
+// A host point with its sort keys at hand: sorting and preparing read these
+// contiguous records instead of chasing pointers into the host's memory.
 struct PlacedPoint {
     double x;
     double y;
+    double zw;  // z + w, the split order's last tie-break
     Point3D* record;
 };
 
-// Reads the coordinates of points[0 .. n - 1].
-PageBuffer<PlacedPoint> place_points(Point3D* const* points, size_t n);
+// The keys of n host records; record_at(i) gives the i-th.
+template <class RecordAt>
+PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at) {
+    PageBuffer<PlacedPoint> placed(n);
+    for (size_t i = 0; i < n; ++i) {
+        Point3D* p = record_at(i);
+        placed[i] = PlacedPoint{p->x, p->y, p->z + p->w, p};
+    }
+    return placed;
+}
 
 struct PreparedPoints {
     // x0, y0, x1, y1, ...: the usable points' coordinates, all multiplied by

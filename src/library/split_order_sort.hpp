@@ -1,4 +1,4 @@
-// Sorting a host's point pointers into split order on compact key records.
+// Sorting a host's points into split order on their key records.
 #ifndef DELAUNAY2D_LIBRARY_SPLIT_ORDER_SORT_HPP
 #define DELAUNAY2D_LIBRARY_SPLIT_ORDER_SORT_HPP
 
@@ -9,12 +9,9 @@
 
 namespace d2d {
 
-// Puts points[0 .. n - 1] into split order: the very order, and the very
-// rand() draws, of sorting the list with sort_point and sort_point_x_maxY.
-// The keys (x, y, z + w) are copied next to each pointer first, so that the
-// sort reads contiguous memory instead of chasing every pointer. Returns the
-// points in their new order with their coordinates.
-PageBuffer<PlacedPoint> sort_split_order(Point3D** points, size_t n);
+// Puts the points into split order: the very order, and the very rand()
+// draws, of sorting their list with sort_point and sort_point_x_maxY.
+void sort_split_order(PageBuffer<PlacedPoint>& points);
 
 }  // namespace d2d
 
