@@ -70,15 +70,21 @@ inline void two_product(double a, double b, double& x, double& y) {
     y = a_lo * b_lo - err3;
 }
 
+// Writes the two-part value x + y (|y| the smaller) into h as an expansion,
+// leaving out zero parts; returns its length.
+inline int two_part_expansion(double x, double y, double* h) {
+    int n = 0;
+    if (y != 0.0) h[n++] = y;
+    if (x != 0.0) h[n++] = x;
+    return n;
+}
+
 // Writes the exact difference a - b as an expansion of at most 2 components
 // into h; returns its length.
 inline int diff_expansion(double a, double b, double* h) {
     double x, y;
     two_diff(a, b, x, y);
-    int n = 0;
-    if (y != 0.0) h[n++] = y;
-    if (x != 0.0) h[n++] = x;
-    return n;
+    return two_part_expansion(x, y, h);
 }
 
 // h = e + f. h must have room for elen + flen components and must not alias
@@ -138,10 +144,7 @@ inline int scale(int elen, const double* e, double b, double* h) {
 inline int product_expansion(double a, double b, double* h) {
     double x, y;
     two_product(a, b, x, y);
-    int n = 0;
-    if (y != 0.0) h[n++] = y;
-    if (x != 0.0) h[n++] = x;
-    return n;
+    return two_part_expansion(x, y, h);
 }
 
 // The sign (-1, 0, 1) of the value of e: that of its largest component.

@@ -148,24 +148,20 @@ class Triangulator {
         const uint32_t s2 = s0 + 2;
         const double turn = orient(s0, s1, s2);
         uint32_t g[4];
-        if (turn > 0.0) {
-            const uint32_t t = new_triangle(s0, s1, s2);
-            const uint32_t hull[3] = {s0, s2, s1};
-            ghost_ring(hull, 3, g);  // (s0, s2), (s2, s1), (s1, s0)
+        if (turn != 0.0) {
+            // The triangle is stored counter-clockwise as (s0, b, c); a
+            // clockwise base triangle keeps its record order through `flipped`.
+            const uint32_t b = turn > 0.0 ? s1 : s2;
+            const uint32_t c = turn > 0.0 ? s2 : s1;
+            const uint32_t t = new_triangle(s0, b, c);
+            records_[t].flipped = turn > 0.0 ? 0 : 1;
+            const uint32_t hull[3] = {s0, c, b};
+            ghost_ring(hull, 3, g);  // (s0, c), (c, b), (b, s0)
             link(side_ref(t, 0), side_ref(g[2], 0));
             link(side_ref(t, 1), side_ref(g[1], 0));
             link(side_ref(t, 2), side_ref(g[0], 0));
-            return {g[2], g[1]};
-        }
-        if (turn < 0.0) {
-            const uint32_t t = new_triangle(s0, s2, s1);
-            records_[t].flipped = 1;
-            const uint32_t hull[3] = {s0, s1, s2};
-            ghost_ring(hull, 3, g);  // (s0, s1), (s1, s2), (s2, s0)
-            link(side_ref(t, 0), side_ref(g[2], 0));
-            link(side_ref(t, 1), side_ref(g[1], 0));
-            link(side_ref(t, 2), side_ref(g[0], 0));
-            return {g[2], g[2]};
+            // The last point s2 starts the clockwise hull edge (c, b) or (b, s0).
+            return {g[2], c == s2 ? g[1] : g[2]};
         }
         // Three points on a line form no triangle: the chain s0, s1, s2.
         const uint32_t hull[4] = {s0, s1, s2, s1};
