@@ -17,6 +17,7 @@
 #include "line/exact_predicates.hpp"
 
 #include <bit>
+#include <cstddef>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -462,44 +463,44 @@ int incircle_wide_sign(const double* c, int unit) {
     return det.sign();
 }
 
+// The choice of regime, the same for both determinants of `degree` in the
+// coordinates c: with a non-finite coordinate, the plain rounded value;
+// coordinates spread too far for the window, the wide-integer sign; the
+// rest scaled into the window by a power of two, evaluated there, and the
+// value scaled back.
+template <size_t N, class Rounded, class WideSign, class Adaptive>
+double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded, WideSign wide_sign,
+                     Adaptive adaptive) {
+    BitSpan span;
+    for (const double v : c) {
+        if (!std::isfinite(v)) return rounded();
+        span.include(v);
+    }
+    if (!span.nonzero) return 0.0;
+    int shift = 0;
+    if (!choose_shift(span, window, shift)) return with_sign(wide_sign(span.lowest), rounded());
+    if (shift != 0) {
+        for (double& v : c) v = std::ldexp(v, shift);
+    }
+    return scale_back(adaptive(), -degree * shift);
+}
+
 }  // namespace
 
 double orient2d_slow(double ax, double ay, double bx, double by, double cx, double cy) {
     double c[6] = {ax, ay, bx, by, cx, cy};
-    BitSpan span;
-    for (const double v : c) {
-        if (!std::isfinite(v)) return orient_rounded(ax, ay, bx, by, cx, cy);
-        span.include(v);
-    }
-    if (!span.nonzero) return 0.0;
-    int shift = 0;
-    if (!choose_shift(span, kOrientWindow, shift)) {
-        return with_sign(orient_wide_sign(c, span.lowest), orient_rounded(ax, ay, bx, by, cx, cy));
-    }
-    if (shift != 0) {
-        for (double& v : c) v = std::ldexp(v, shift);
-    }
-    const double scaled = orient_adaptive(c[0], c[1], c[2], c[3], c[4], c[5]);
-    return scale_back(scaled, -2 * shift);
+    return evaluate_slow(
+        c, kOrientWindow, 2, [&] { return orient_rounded(ax, ay, bx, by, cx, cy); },
+        [&](int unit) { return orient_wide_sign(c, unit); },
+        [&] { return orient_adaptive(c[0], c[1], c[2], c[3], c[4], c[5]); });
 }
 
 double incircle_slow(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy) {
     double c[8] = {ax, ay, bx, by, cx, cy, dx, dy};
-    BitSpan span;
-    for (const double v : c) {
-        if (!std::isfinite(v)) return incircle_rounded(ax, ay, bx, by, cx, cy, dx, dy);
-        span.include(v);
-    }
-    if (!span.nonzero) return 0.0;
-    int shift = 0;
-    if (!choose_shift(span, kInCircleWindow, shift)) {
-        return with_sign(incircle_wide_sign(c, span.lowest), incircle_rounded(ax, ay, bx, by, cx, cy, dx, dy));
-    }
-    if (shift != 0) {
-        for (double& v : c) v = std::ldexp(v, shift);
-    }
-    const double scaled = incircle_adaptive(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
-    return scale_back(scaled, -4 * shift);
+    return evaluate_slow(
+        c, kInCircleWindow, 4, [&] { return incircle_rounded(ax, ay, bx, by, cx, cy, dx, dy); },
+        [&](int unit) { return incircle_wide_sign(c, unit); },
+        [&] { return incircle_adaptive(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]); });
 }
 
 }  // namespace d2d::exact_detail
