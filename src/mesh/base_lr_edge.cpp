@@ -4,18 +4,15 @@
 
 #include "common/trace_output.hpp"
 #include "delaunay2d.h"
+#include "mesh/mesh_parts.hpp"
 
 namespace {
-
-size_t edge_triangle_count(const Mesh2D* mesh) {
-    return mesh->length > mesh->inner_length ? mesh->length - mesh->inner_length : 0;
-}
 
 // The distinct vertices of the mesh's edge triangles, sorted bottom first by
 // `compare`. k edge triangles have at most 3k distinct vertices, which is the
 // room the list gets, so no push can write past it.
 Point3DList* collect_bottom_first(const Mesh2D* mesh, PointCompare compare) {
-    const size_t room = 3 * edge_triangle_count(mesh);
+    const size_t room = 3 * d2d::edge_triangle_count(mesh);
     auto* list = d2d::checked_malloc<Point3DList>(sizeof(Point3DList) + room * sizeof(Point3D*));
     list->length = 0;
     for (size_t k = mesh->inner_length; k < mesh->length; ++k) {

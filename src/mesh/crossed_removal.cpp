@@ -2,23 +2,14 @@
 // they are marked (radius -1.0), unlinked from their neighbours and left in
 // place; the survivors of each mesh are counted.
 #include "delaunay2d.h"
-
-namespace {
-
-Point3D* side_end(const LREdge& edge, int side) {
-    if (side == 0) return edge.left;
-    if (side == 1) return edge.right;
-    return nullptr;
-}
-
-}  // namespace
+#include "mesh/mesh_parts.hpp"
 
 int find_edge_triangle_cross_lr_edge(const Triangle* t, const LREdgeList* list, int side) {
     if (list->length == 0) return 0;
     if (t->radius < 0.0) return 1;
     for (size_t e = 0; e < list->length; ++e) {
         const LREdge& edge = list->edges[e];
-        const Point3D* end = side_end(edge, side);
+        const Point3D* end = d2d::side_end(edge, side);
         // An edge with a missing end is no segment to cross with.
         if (end == nullptr || edge.left == nullptr || edge.right == nullptr) continue;
         for (int k = 0; k < 3; ++k) {

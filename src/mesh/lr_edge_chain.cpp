@@ -4,24 +4,14 @@
 #include <cstring>
 
 #include "delaunay2d.h"
+#include "mesh/mesh_parts.hpp"
 
 namespace {
-
-// The end of the edge that lies in the mesh of the given side (0 left, 1
-// right), or null for any other side index.
-Point3D* side_end(const LREdge& edge, int side) {
-    if (side == 0) return edge.left;
-    if (side == 1) return edge.right;
-    return nullptr;
-}
 
 bool has_vertex(const Triangle& t, const Point3D* p) {
     return t.points[0] == p || t.points[1] == p || t.points[2] == p;
 }
 
-size_t edge_triangle_count(const Mesh2D* mesh) {
-    return mesh->length > mesh->inner_length ? mesh->length - mesh->inner_length : 0;
-}
 
 size_t saturating_product(size_t a, size_t b) {
     size_t product = 0;
@@ -29,12 +19,11 @@ size_t saturating_product(size_t a, size_t b) {
     return product;
 }
 
-static_assert(sizeof(LREdgeList) == 8 && sizeof(LREdge) == 16, "cross-edge list layout");
 
 }  // namespace
 
 int find_side_potential_point(const Mesh2D* mesh, LREdge edge, int side, Triangle* candidate) {
-    Point3D* end = side_end(edge, side);
+    Point3D* end = d2d::side_end(edge, side);
     // An edge without both ends has no line to be above.
     if (end == nullptr || edge.left == nullptr || edge.right == nullptr) return 0;
     for (size_t k = mesh->inner_length; k < mesh->length; ++k) {
@@ -59,7 +48,7 @@ LREdgeList* find_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdgeList* li
     // ends never repeats an edge and appends fewer edges than there are such
     // pairs; a chain that would append more is cycling and stops there.
     const size_t append_limit =
-        saturating_product(3 * edge_triangle_count(left) + 1, 3 * edge_triangle_count(right) + 1);
+        saturating_product(3 * d2d::edge_triangle_count(left) + 1, 3 * d2d::edge_triangle_count(right) + 1);
     for (size_t appended = 0; list->length > 0 && appended < append_limit; ++appended) {
         const LREdge current = list->edges[list->length - 1];
         Triangle left_candidate;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "mesh/mesh_parts.hpp"
+
 namespace {
 
 // Appends a copy of `source` to `destination` and re-points the links that

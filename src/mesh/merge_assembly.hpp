@@ -7,12 +7,6 @@
 
 namespace d2d {
 
-// The number of leading records of the mesh that count as inner: its
-// inner_length, but never more than the records the block holds.
-inline size_t inner_triangle_count(const Mesh2D* mesh) {
-    return mesh->inner_length < mesh->length ? mesh->inner_length : mesh->length;
-}
-
 // Appends one new triangle per pair of consecutive cross edges, bottom to
 // top, each linked to its predecessor and to its side neighbour among the
 // survivors; the inner and edge parts are not restored here.
