@@ -26,7 +26,9 @@ void scale_to_unit(PageBuffer<PlacedPoint>& points) {
     if (largest == 0.0) return;
     int exponent = 0;
     std::frexp(largest, &exponent);
-    const int first = -exponent / 2;
+    // One factor where 2^-exponent is a normal double, else two halves.
+    const bool one_step = exponent > -1022 && exponent < 1022;
+    const int first = one_step ? -exponent : -exponent / 2;
     const double factors[2] = {std::ldexp(1.0, first), std::ldexp(1.0, -exponent - first)};
     for (const double factor : factors) {
         if (factor == 1.0) continue;
