@@ -15,6 +15,7 @@
 
 #include "line/exact_predicates.hpp"
 #include "support/exact_rational.hpp"
+#include "support/predicate_checks.hpp"
 #include "support/predicate_inputs.hpp"
 
 namespace {
@@ -25,11 +26,6 @@ using d2d::incircle_exact;
 using d2d::orient2d_exact;
 using d2d::exact_detail::incircle_slow;
 using d2d::exact_detail::orient2d_slow;
-using d2dtest::incircle_sign_rational;
-using d2dtest::orient_sign_rational;
-
-
-
 
 // Counts of the exact signs seen, to check that a family really contains the
 // cases it is meant to (e.g. exact zeros).
@@ -40,34 +36,22 @@ struct SignCounts {
     void add(int s) { (s < 0 ? negative : (s == 0 ? zero : positive)) += 1; }
 };
 
-// The orientation through the filter and directly, in orders that keep or
-// flip the sign, each time with a different point as the translation origin.
+// The orientation directly, in orders that keep or flip the sign, each time
+// with a different point as the translation origin; and through the filter.
 int expect_orient(P a, P b, P c) {
-    const int expected = orient_sign_rational(a.x, a.y, b.x, b.y, c.x, c.y);
-    EXPECT_EQ(sign_of(orient2d_slow(a.x, a.y, b.x, b.y, c.x, c.y)), expected)
-        << std::hexfloat << a.x << "," << a.y << " " << b.x << "," << b.y << " " << c.x << "," << c.y;
-    EXPECT_EQ(sign_of(orient2d_slow(b.x, b.y, c.x, c.y, a.x, a.y)), expected);
-    EXPECT_EQ(sign_of(orient2d_slow(c.x, c.y, a.x, a.y, b.x, b.y)), expected);
-    EXPECT_EQ(sign_of(orient2d_slow(b.x, b.y, a.x, a.y, c.x, c.y)), -expected);
-    EXPECT_EQ(sign_of(orient2d_exact(a.x, a.y, b.x, b.y, c.x, c.y)), expected);
+    const int expected = expect_orient_signs(orient2d_slow, a, b, c);
+    EXPECT_EQ(sign_of(orient2d_exact(a.x, a.y, b.x, b.y, c.x, c.y)), expected) << a << " " << b << " " << c;
     return expected;
 }
 
-// The in-circle test through the filter and directly; swapping c and d moves
-// the translation origin and flips the sign.
+// The in-circle test directly, in orders that keep or flip the sign (swapping
+// c and d moves the translation origin); and through the filter.
 int expect_incircle(P a, P b, P c, P d) {
-    const int expected = incircle_sign_rational(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y);
-    EXPECT_EQ(sign_of(incircle_slow(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y)), expected)
-        << std::hexfloat << a.x << "," << a.y << " " << b.x << "," << b.y << " " << c.x << "," << c.y << " "
-        << d.x << "," << d.y;
-    EXPECT_EQ(sign_of(incircle_slow(b.x, b.y, c.x, c.y, a.x, a.y, d.x, d.y)), expected);
-    EXPECT_EQ(sign_of(incircle_slow(b.x, b.y, a.x, a.y, c.x, c.y, d.x, d.y)), -expected);
-    EXPECT_EQ(sign_of(incircle_slow(a.x, a.y, b.x, b.y, d.x, d.y, c.x, c.y)), -expected);
-    EXPECT_EQ(sign_of(incircle_slow(d.x, d.y, b.x, b.y, c.x, c.y, a.x, a.y)), -expected);
-    EXPECT_EQ(sign_of(incircle_exact(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y)), expected);
+    const int expected = expect_incircle_signs(incircle_slow, a, b, c, d);
+    EXPECT_EQ(sign_of(incircle_exact(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y)), expected)
+        << a << " " << b << " " << c << " " << d;
     return expected;
 }
-
 
 // A factor 1 + k 2^-41 with k odd (42 significant bits): an integer |x| < 2^11
 // times it is still a double.

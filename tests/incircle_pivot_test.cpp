@@ -21,12 +21,6 @@ using d2d::incircle_exact;
 using d2d::orient2d_exact;
 using d2d::PivotPair;
 using d2d::PivotPoint;
-using d2dtest::incircle_sign_rational;
-using d2dtest::orient_sign_rational;
-
-
-
-
 
 // Every test the pair offers on b and c, in both orders, against GMP and
 // against the plain predicates on the same points.
@@ -36,16 +30,13 @@ void expect_pair(P p, P q, P b, P c) {
     const PivotPoint pc = pair.point(c.x, c.y);
 
     const int turn_b = orient_sign_rational(p.x, p.y, q.x, q.y, b.x, b.y);
-    ASSERT_EQ(sign_of(pair.orient(pb)), turn_b)
-        << std::hexfloat << p.x << "," << p.y << " " << q.x << "," << q.y << " " << b.x << "," << b.y;
+    ASSERT_EQ(sign_of(pair.orient(pb)), turn_b) << p << " " << q << " " << b;
     ASSERT_EQ(sign_of(pair.orient(pb)), sign_of(orient2d_exact(p.x, p.y, q.x, q.y, b.x, b.y)));
     const int turn_c = orient_sign_rational(p.x, p.y, q.x, q.y, c.x, c.y);
     ASSERT_EQ(sign_of(pair.orient(pc)), turn_c);
 
     const int expected = incircle_sign_rational(p.x, p.y, q.x, q.y, b.x, b.y, c.x, c.y);
-    ASSERT_EQ(sign_of(pair.incircle(pb, pc)), expected)
-        << std::hexfloat << p.x << "," << p.y << " " << q.x << "," << q.y << " " << b.x << "," << b.y << " "
-        << c.x << "," << c.y;
+    ASSERT_EQ(sign_of(pair.incircle(pb, pc)), expected) << p << " " << q << " " << b << " " << c;
     ASSERT_EQ(sign_of(pair.incircle(pc, pb)), -expected);
     ASSERT_EQ(sign_of(pair.incircle(pb, pc)),
               sign_of(incircle_exact(p.x, p.y, q.x, q.y, b.x, b.y, c.x, c.y)));

@@ -7,6 +7,7 @@
 
 #include "delaunay2d.h"
 #include "support/stage_meshes.hpp"
+#include "support/stdout_redirect.hpp"
 
 namespace {
 
@@ -15,17 +16,19 @@ using d2dtest::link_fault;
 using d2dtest::link_index;
 using d2dtest::PointStore;
 
+// The base mesh of list[beg .. end), built without a word on stdout.
 Mesh2D* base_mesh(Point3DList* list, size_t beg, size_t end) {
     Mesh2D* mesh = d2dtest::make_empty_mesh(1);
     PointRange range{beg, end, list};
-    create_mesh_by_2_3_point(&range, mesh);
+    d2dtest::discarding_stdout([&] { return create_mesh_by_2_3_point(&range, mesh); });
     return mesh;
 }
 
-Mesh2D* merge_quietly(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D* right, std::string* trace) {
-    testing::internal::CaptureStdout();
-    Mesh2D* merged = merge_mesh(beg, pivot, end, left, right, d2dtest::make_empty_mesh(1));
-    *trace = testing::internal::GetCapturedStdout();
+// merge_mesh into a fresh block; *trace receives what it printed.
+Mesh2D* merge_traced(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D* right, std::string* trace) {
+    Mesh2D* merged = nullptr;
+    *trace = d2dtest::captured_stdout(
+        [&] { merged = merge_mesh(beg, pivot, end, left, right, d2dtest::make_empty_mesh(1)); });
     return merged;
 }
 
@@ -33,13 +36,8 @@ TEST(MergeAssembly, FivePointMergeRecordForRecord) {
     d2dtest::FivePoints five;
     Point3D *p0 = five.p0, *p1 = five.p1, *q0 = five.q0, *q1 = five.q1, *q2 = five.q2;
     Block<Point3DList> list(d2dtest::make_point_list({p0, p1, q0, q1, q2}, 5));
-    testing::internal::CaptureStdout();
-    Mesh2D* left = base_mesh(list.get(), 0, 2);
-    Mesh2D* right = base_mesh(list.get(), 2, 5);
-    testing::internal::GetCapturedStdout();
-
     std::string trace;
-    Block<Mesh2D> merged(merge_quietly(0, 2, 5, left, right, &trace));
+    Block<Mesh2D> merged(merge_traced(0, 2, 5, base_mesh(list.get(), 0, 2), base_mesh(list.get(), 2, 5), &trace));
     EXPECT_EQ(trace, "merge mesh, [beg: 0, pivot: 1] <=> [beg: 2, pivot: 4]\n");
     ASSERT_EQ(merged->length, 4u);
     EXPECT_EQ(merged->inner_length, 0u);
@@ -207,12 +205,8 @@ TEST(MergeAssembly, FourCollinearPointsMergeIntoAnEmptyMesh) {
     PointStore store;
     Block<Point3DList> list(
         d2dtest::make_point_list({store.add(0, 0), store.add(1, 0), store.add(2, 0), store.add(3, 0)}, 4));
-    testing::internal::CaptureStdout();
-    Mesh2D* left = base_mesh(list.get(), 0, 2);
-    Mesh2D* right = base_mesh(list.get(), 2, 4);
-    testing::internal::GetCapturedStdout();
     std::string trace;
-    Block<Mesh2D> merged(merge_quietly(0, 2, 4, left, right, &trace));
+    Block<Mesh2D> merged(merge_traced(0, 2, 4, base_mesh(list.get(), 0, 2), base_mesh(list.get(), 2, 4), &trace));
     EXPECT_EQ(trace, "merge mesh, [beg: 0, pivot: 1] <=> [beg: 2, pivot: 3]\n");
     EXPECT_EQ(merged->length, 0u);
     EXPECT_EQ(merged->inner_length, 0u);
@@ -221,11 +215,8 @@ TEST(MergeAssembly, FourCollinearPointsMergeIntoAnEmptyMesh) {
 TEST(MergeAssembly, MergeWithAnEmptyHalfKeepsTheOtherHalf) {
     PointStore store;
     Block<Point3DList> list(d2dtest::make_point_list({store.add(2, 0), store.add(3, 1), store.add(4, 0)}, 3));
-    testing::internal::CaptureStdout();
-    Mesh2D* right = base_mesh(list.get(), 0, 3);
-    testing::internal::GetCapturedStdout();
     std::string trace;
-    Block<Mesh2D> merged(merge_quietly(0, 0, 3, d2dtest::make_empty_mesh(0), right, &trace));
+    Block<Mesh2D> merged(merge_traced(0, 0, 3, d2dtest::make_empty_mesh(0), base_mesh(list.get(), 0, 3), &trace));
     ASSERT_EQ(merged->length, 1u);
     EXPECT_EQ(merged->inner_length, 0u);
     EXPECT_EQ(merged->triangles[0].points[1], list->points[1]);

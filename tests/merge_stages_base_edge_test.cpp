@@ -3,13 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "delaunay2d.h"
-#include "line/exact_predicates.hpp"
+#include "support/exact_rational.hpp"
 #include "support/stage_meshes.hpp"
 
 namespace {
 
 using d2dtest::Block;
 using d2dtest::PointStore;
+
+// The lower common tangent that find_base_lr_edge finds from an edge
+// without ends.
+LREdge base_edge(const Mesh2D* left, const Mesh2D* right) {
+    LREdge edge{nullptr, nullptr};
+    find_base_lr_edge(left, right, &edge);
+    return edge;
+}
 
 TEST(PointNoRepeat, PushAppendsOnceAndReturnsTheIndex) {
     PointStore store;
@@ -62,8 +70,7 @@ TEST(BaseLrEdge, LeftSweepMovesTheLeftEndBelow) {
     Point3D* r2 = store.add(4, 4);
     Block<Mesh2D> left(d2dtest::make_mesh({{l0, l1, l2}}));
     Block<Mesh2D> right(d2dtest::make_mesh({{r0, r1, r2}}));
-    LREdge edge{nullptr, nullptr};
-    find_base_lr_edge(left.get(), right.get(), &edge);
+    const LREdge edge = base_edge(left.get(), right.get());
     EXPECT_EQ(edge.left, l0);
     EXPECT_EQ(edge.right, r1);
 }
@@ -76,8 +83,7 @@ TEST(BaseLrEdge, CollinearFlatBottomKeepsTheInnerPair) {
     Point3D* r1 = store.add(6, 0);
     Block<Mesh2D> left(d2dtest::make_mesh({{l0, l1, store.add(1, 2)}}));
     Block<Mesh2D> right(d2dtest::make_mesh({{r0, r1, store.add(5, 2)}}));
-    LREdge edge{nullptr, nullptr};
-    find_base_lr_edge(left.get(), right.get(), &edge);
+    const LREdge edge = base_edge(left.get(), right.get());
     EXPECT_EQ(edge.left, l1);
     EXPECT_EQ(edge.right, r0);
 }
@@ -93,15 +99,15 @@ TEST(BaseLrEdge, EveryVertexOfDisjointEdgeTrianglesTakesPart) {
                                            {store.add(6, 0), store.add(7, 3), store.add(8, -2)},
                                            {store.add(0, 9), store.add(1, 8), store.add(2, 9)}}));
     Block<Mesh2D> right(d2dtest::make_mesh({{store.add(10, 0), store.add(11, 3), store.add(12, -0.5)}}));
-    LREdge edge{nullptr, nullptr};
-    find_base_lr_edge(left.get(), right.get(), &edge);
+    const LREdge edge = base_edge(left.get(), right.get());
     ASSERT_NE(edge.left, nullptr);
     ASSERT_NE(edge.right, nullptr);
     for (const Mesh2D* mesh : {left.get(), right.get()}) {
         for (size_t k = 0; k < mesh->length; ++k) {
             for (const Point3D* p : mesh->triangles[k].points) {
-                EXPECT_GE(d2d::orient2d_exact(edge.left->x, edge.left->y, edge.right->x, edge.right->y, p->x, p->y),
-                          0.0)
+                EXPECT_GE(d2dtest::orient_sign_rational(edge.left->x, edge.left->y, edge.right->x, edge.right->y,
+                                                        p->x, p->y),
+                          0)
                     << "(" << p->x << ", " << p->y << ") lies below the tangent";
             }
         }
@@ -116,15 +122,13 @@ TEST(BaseLrEdge, MeshWithoutEdgeTrianglesLeavesItsEndAsGiven) {
     Block<Mesh2D> all_inner(d2dtest::make_mesh({{store.add(0, 0), store.add(1, 0), store.add(0, 1)}}, 1));
     Block<Mesh2D> right(d2dtest::make_mesh({{r0, r1, store.add(4, 4)}}));
 
-    LREdge edge{nullptr, nullptr};
-    find_base_lr_edge(empty.get(), right.get(), &edge);
-    EXPECT_EQ(edge.left, nullptr);
-    EXPECT_EQ(edge.right, r1);
+    const LREdge one_sided = base_edge(empty.get(), right.get());
+    EXPECT_EQ(one_sided.left, nullptr);
+    EXPECT_EQ(one_sided.right, r1);
 
-    edge = LREdge{nullptr, nullptr};
-    find_base_lr_edge(all_inner.get(), empty.get(), &edge);
-    EXPECT_EQ(edge.left, nullptr);
-    EXPECT_EQ(edge.right, nullptr);
+    const LREdge none = base_edge(all_inner.get(), empty.get());
+    EXPECT_EQ(none.left, nullptr);
+    EXPECT_EQ(none.right, nullptr);
 }
 
 TEST(BottomEdgeSweep, EmptyListsAndPointsOnOrAboveTheLineMoveNothing) {

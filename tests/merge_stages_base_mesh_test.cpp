@@ -5,16 +5,16 @@
 
 #include "delaunay2d.h"
 #include "support/stage_meshes.hpp"
+#include "support/stdout_redirect.hpp"
 
 namespace {
 
 using d2dtest::Block;
 using d2dtest::PointStore;
 
+// Builds the base mesh of the range into mesh; returns what was printed.
 std::string build_base_mesh(PointRange range, Mesh2D* mesh) {
-    testing::internal::CaptureStdout();
-    create_mesh_by_2_3_point(&range, mesh);
-    return testing::internal::GetCapturedStdout();
+    return d2dtest::captured_stdout([&] { create_mesh_by_2_3_point(&range, mesh); });
 }
 
 TEST(BaseMesh, TakesEntriesBegBegPlusOneAndEndMinusOne) {

@@ -12,13 +12,20 @@ namespace {
 using d2dtest::Block;
 using d2dtest::PointStore;
 
-std::vector<LREdge> edges_of(const LREdgeList* list) { return {list->edges, list->edges + list->length}; }
+// The chain that find_lr_edge grows from the base edge alone (in a list
+// with room for four).
+std::vector<LREdge> chain_from(const Mesh2D* left, const Mesh2D* right, LREdge base) {
+    LREdgeList* list = find_lr_edge(left, right, d2dtest::make_edge_list({base}, 4));
+    std::vector<LREdge> chain(list->edges, list->edges + list->length);
+    std::free(list);
+    return chain;
+}
 
-void expect_chain(const LREdgeList* list, const std::vector<LREdge>& expected) {
-    ASSERT_EQ(list->length, expected.size());
+void expect_chain(const std::vector<LREdge>& chain, const std::vector<LREdge>& expected) {
+    ASSERT_EQ(chain.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(list->edges[i].left, expected[i].left) << "edge " << i;
-        EXPECT_EQ(list->edges[i].right, expected[i].right) << "edge " << i;
+        EXPECT_EQ(chain[i].left, expected[i].left) << "edge " << i;
+        EXPECT_EQ(chain[i].right, expected[i].right) << "edge " << i;
     }
 }
 
@@ -44,10 +51,7 @@ TEST(LrEdgeChain, TwoSegmentMeshesGiveThreeEdgesLeftWinningTheFirstStep) {
     ASSERT_EQ(find_side_potential_point(m.right.get(), LREdge{m.a, m.c}, 1, &candidate), 1);
     EXPECT_EQ(candidate.points[2], m.d);
 
-    LREdgeList* list = d2dtest::make_edge_list({{m.a, m.c}}, 4);
-    list = find_lr_edge(m.left.get(), m.right.get(), list);
-    expect_chain(list, {{m.a, m.c}, {m.b, m.c}, {m.b, m.d}});
-    std::free(list);
+    expect_chain(chain_from(m.left.get(), m.right.get(), {m.a, m.c}), {{m.a, m.c}, {m.b, m.c}, {m.b, m.d}});
 }
 
 TEST(LrEdgeChain, FourCocircularPointsTakeTheDiagonalFromTheLeft) {
@@ -59,10 +63,7 @@ TEST(LrEdgeChain, FourCocircularPointsTakeTheDiagonalFromTheLeft) {
     for (bool reversed : {false, true}) {
         Block<Mesh2D> left(reversed ? d2dtest::make_mesh({{b, a, a}}) : d2dtest::make_mesh({{a, b, b}}));
         Block<Mesh2D> right(reversed ? d2dtest::make_mesh({{d, c, c}}) : d2dtest::make_mesh({{c, d, d}}));
-        LREdgeList* list = d2dtest::make_edge_list({{a, c}}, 4);
-        list = find_lr_edge(left.get(), right.get(), list);
-        expect_chain(list, {{a, c}, {b, c}, {b, d}});
-        std::free(list);
+        expect_chain(chain_from(left.get(), right.get(), {a, c}), {{a, c}, {b, c}, {b, d}});
     }
 }
 
@@ -71,10 +72,7 @@ TEST(LrEdgeChain, FivePointExampleHasFiveEdges) {
     Point3D *p0 = five.p0, *p1 = five.p1, *q0 = five.q0, *q1 = five.q1, *q2 = five.q2;
     Block<Mesh2D> left(d2dtest::make_mesh({{p0, p1, p1}}));
     Block<Mesh2D> right(d2dtest::make_mesh({{q0, q1, q2}}));
-    LREdgeList* list = d2dtest::make_edge_list({{p0, q0}}, 4);
-    list = find_lr_edge(left.get(), right.get(), list);
-    expect_chain(list, {{p0, q0}, {p1, q0}, {p1, q2}, {p1, q1}, {p0, q1}});
-    std::free(list);
+    expect_chain(chain_from(left.get(), right.get(), {p0, q0}), {{p0, q0}, {p1, q0}, {p1, q2}, {p1, q1}, {p0, q1}});
 }
 
 TEST(LrEdgeChain, ListGrowsByFourWhenAStepStartsAtAMultipleOfFour) {
@@ -117,12 +115,10 @@ TEST(LrEdgeChain, RightCandidateTakesOverWhenTheLeftCircleHoldsARightPoint) {
     Triangle candidate{};
     ASSERT_EQ(find_side_potential_point(left.get(), LREdge{a, c}, 0, &candidate), 1);
     ASSERT_TRUE(point_inner_triangle_list_circular(candidate, right.get()));
-    LREdgeList* list = d2dtest::make_edge_list({{a, c}}, 4);
-    list = find_lr_edge(left.get(), right.get(), list);
-    ASSERT_GE(list->length, 2u);
-    EXPECT_EQ(list->edges[1].left, a);
-    EXPECT_EQ(list->edges[1].right, e);
-    std::free(list);
+    const std::vector<LREdge> chain = chain_from(left.get(), right.get(), {a, c});
+    ASSERT_GE(chain.size(), 2u);
+    EXPECT_EQ(chain[1].left, a);
+    EXPECT_EQ(chain[1].right, e);
 }
 
 TEST(LrEdgeChain, SideSearchNeedsAnEdgeTriangleAtTheEndAndBothEnds) {
@@ -148,7 +144,9 @@ TEST(LrEdgeChain, SideSearchNeedsAnEdgeTriangleAtTheEndAndBothEnds) {
     list->edges[0] = LREdge{nullptr, c};
     list->length = 1;
     list = find_lr_edge(empty.get(), right.get(), list);
-    EXPECT_EQ(edges_of(list).size(), 1u);
+    ASSERT_EQ(list->length, 1u);
+    EXPECT_EQ(list->edges[0].left, nullptr);
+    EXPECT_EQ(list->edges[0].right, c);
     std::free(list);
 }
 

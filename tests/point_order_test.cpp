@@ -11,6 +11,7 @@
 #include "common/random_quick_sort.hpp"
 #include "delaunay2d.h"
 #include "point/point_order.hpp"
+#include "support/stage_meshes.hpp"
 
 namespace {
 
@@ -19,11 +20,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // A heap Point3DList over a set of points, as the host builds one.
 class PointList {
 public:
-    explicit PointList(std::vector<Point3D>& points)
-        : list_(static_cast<Point3DList*>(std::malloc(sizeof(Point3DList) + (points.size() + 1) * sizeof(Point3D*)))) {
-        list_->length = points.size();
-        for (std::size_t i = 0; i < points.size(); ++i) list_->points[i] = &points[i];
-    }
+    explicit PointList(std::vector<Point3D>& points) : list_(d2dtest::make_record_list(points.data(), points.size())) {}
     ~PointList() { std::free(list_); }
     PointList(const PointList&) = delete;
     PointList& operator=(const PointList&) = delete;

@@ -4,9 +4,7 @@
 // with true neighbour links and a true inner/edge split, as an independent
 // exact checker establishes. Plus scale invariance, agreement of the two
 // entry points, the regression fixtures and the worked examples.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -23,6 +21,9 @@
 
 #include "delaunay2d.h"
 #include "support/mesh_checker.hpp"
+#include "support/predicate_inputs.hpp"
+#include "support/stage_meshes.hpp"
+#include "support/stdout_redirect.hpp"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define D2D_PROPERTIES_SANITIZED 1
@@ -36,6 +37,8 @@ namespace {
 
 using d2dtest::check_mesh;
 using d2dtest::MeshCheck;
+using d2dtest::MeshShape;
+using d2dtest::shape_of;
 using Points = std::vector<Point3D>;
 
 #if defined(D2D_PROPERTIES_SANITIZED)
@@ -46,29 +49,13 @@ constexpr std::size_t kLarge = 100000;
 constexpr int kSmallSeeds = 40;
 #endif
 
-// Runs f with standard output sent to /dev/null (the library traces every
-// point), restoring it afterwards.
-template <class F>
-auto silenced(F&& f) {
-    std::fflush(stdout);
-    const int saved = dup(1);
-    const int null_fd = open("/dev/null", O_WRONLY);
-    dup2(null_fd, 1);
-    close(null_fd);
-    auto result = f();
-    std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
-    return result;
-}
-
 struct MeshDeleter {
     void operator()(Mesh2D* m) const { free_mesh(m); }
 };
 using MeshPtr = std::unique_ptr<Mesh2D, MeshDeleter>;
 
 MeshPtr triangulate(Points& points) {
-    return MeshPtr(silenced([&] { return create_mesh_2d(points.data(), points.size()); }));
+    return MeshPtr(d2dtest::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
 }
 
 // Triangulates and checks; returns the mesh for further inspection.
@@ -79,28 +66,6 @@ MeshPtr expect_valid(Points& points, const std::string& label) {
                             << check.delaunay << ", links " << check.links_true << ", partition "
                             << check.partition_true << ": " << check.failure;
     return mesh;
-}
-
-// A mesh as plain numbers: vertex indices into the input array, link indices
-// into the mesh (-1 for none), inner_length.
-struct Shape {
-    std::vector<std::int64_t> vertices;
-    std::vector<std::int64_t> links;
-    std::size_t inner_length = 0;
-    bool operator==(const Shape&) const = default;
-};
-
-Shape shape_of(const Mesh2D* mesh, const Point3D* points) {
-    Shape s;
-    s.inner_length = mesh->inner_length;
-    for (std::size_t t = 0; t < mesh->length; ++t) {
-        for (int k = 0; k < 3; ++k) {
-            s.vertices.push_back(mesh->triangles[t].points[k] - points);
-            const Triangle* link = mesh->triangles[t].vor[k];
-            s.links.push_back(link == nullptr ? -1 : link - mesh->triangles);
-        }
-    }
-    return s;
 }
 
 Point3D point(double x, double y, double z = 0.0, double w = 0.0) { return Point3D{x, y, z, w}; }
@@ -174,15 +139,8 @@ Points circle(std::size_t n, double radius, double cx, double cy) {
 
 // All integer points on x^2 + y^2 = 5^2 * 13^2 * 17^2 (108 of them).
 Points lattice_circle() {
-    const std::int64_t r2 = 5LL * 5 * 13 * 13 * 17 * 17;
     Points p;
-    for (std::int64_t x = -1105; x <= 1105; ++x) {
-        const std::int64_t y2 = r2 - x * x;
-        const auto y = static_cast<std::int64_t>(std::llround(std::sqrt(static_cast<double>(y2))));
-        if (y * y != y2) continue;
-        p.push_back(point(static_cast<double>(x), static_cast<double>(y)));
-        if (y != 0) p.push_back(point(static_cast<double>(x), static_cast<double>(-y)));
-    }
+    for (const d2dtest::P q : d2dtest::lattice_circle()) p.push_back(point(q.x, q.y));
     return p;
 }
 
@@ -380,7 +338,7 @@ TEST(TriangulationProperties, PowerOfTwoScalingGivesTheSameMesh) {
     for (const Points& set : sets) {
         Points reference = set;
         const MeshPtr reference_mesh = expect_valid(reference, "unscaled");
-        const Shape expected = shape_of(reference_mesh.get(), reference.data());
+        const MeshShape expected = shape_of(reference_mesh.get(), reference.data());
         for (const int e : {-1000, -40, 40, 1000}) {
             Points p = set;
             for (std::size_t i = 0; i < p.size(); ++i) {
@@ -400,15 +358,9 @@ TEST(TriangulationProperties, ListEntryPointAgrees) {
     for (const std::size_t n : {3, 4, 5, 9, 100, 5000}) {
         for (Points p : {uniform(n, 23 * n), clusters(n, n), circle(n, 1.0, 0.5, 0.5)}) {
             const MeshPtr by_array = expect_valid(p, "array");
-            auto* list = static_cast<Point3DList*>(std::malloc(sizeof(Point3DList) + n * sizeof(Point3D*)));
-            ASSERT_NE(list, nullptr);
-            list->length = n;
-            for (std::size_t i = 0; i < n; ++i) list->points[i] = &p[i];
-            auto* block = static_cast<Mesh2D*>(std::malloc(sizeof(Mesh2D) + sizeof(Triangle)));
-            ASSERT_NE(block, nullptr);
-            block->length = 0;
-            block->inner_length = 0;
-            const MeshPtr by_list(silenced([&] { return create_triangle_mesh_2d(list, block); }));
+            Point3DList* list = d2dtest::make_record_list(p.data(), n);
+            Mesh2D* block = d2dtest::make_empty_mesh(1);
+            const MeshPtr by_list(d2dtest::discarding_stdout([&] { return create_triangle_mesh_2d(list, block); }));
             std::free(list);
             const MeshCheck check = check_mesh(by_list.get(), p.data(), n);
             EXPECT_TRUE(check.ok()) << check.failure;

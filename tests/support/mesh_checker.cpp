@@ -23,7 +23,6 @@
 #include <cmath>
 #include <cstdint>
 #include <sstream>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -189,7 +188,63 @@ bool same_bits(double a, double b) {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) || (std::isnan(a) && std::isnan(b));
 }
 
-std::uint64_t edge_key(std::uint32_t u, std::uint32_t v) { return (std::uint64_t{u} << 32) | v; }
+// The directed edges of counter-clockwise triangles, grouped by their first
+// point and sorted by their second, each with the triangle that holds it:
+// finding an edge is a binary search among the few edges that leave a point.
+class DirectedEdges {
+public:
+    static constexpr std::int64_t kNone = -1;
+
+    DirectedEdges(std::size_t points, const std::vector<std::array<std::uint32_t, 3>>& triangles)
+        : first_(points + 1, 0), edges_(3 * triangles.size()) {
+        for (const auto& tri : triangles) {
+            for (const std::uint32_t u : tri) ++first_[u + 1];
+        }
+        for (std::size_t u = 0; u < points; ++u) first_[u + 1] += first_[u];
+        std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
+        for (std::size_t t = 0; t < triangles.size(); ++t) {
+            for (std::size_t k = 0; k < 3; ++k) {
+                edges_[next[triangles[t][k]]++] = {triangles[t][(k + 1) % 3], static_cast<std::uint32_t>(t)};
+            }
+        }
+        // Sorted by (end, triangle): a repeated edge shows its first holder first.
+        for (std::size_t u = 0; u < points; ++u) std::sort(edges_.begin() + first_[u], edges_.begin() + first_[u + 1]);
+    }
+
+    // The triangle holding u -> v, or kNone.
+    std::int64_t owner(std::uint32_t u, std::uint32_t v) const {
+        const auto begin = edges_.begin() + first_[u], end = edges_.begin() + first_[u + 1];
+        const auto at = std::lower_bound(begin, end, std::pair<std::uint32_t, std::uint32_t>{v, 0});
+        return at != end && at->first == v ? static_cast<std::int64_t>(at->second) : kNone;
+    }
+
+    // Calls visit(u, v, triangle) for every edge; stops and returns false as
+    // soon as visit does.
+    template <class Visit>
+    bool every(Visit visit) const {
+        for (std::uint32_t u = 0; u + 1 < first_.size(); ++u) {
+            for (std::size_t i = first_[u]; i < first_[u + 1]; ++i) {
+                if (!visit(u, edges_[i].first, edges_[i].second)) return false;
+            }
+        }
+        return true;
+    }
+
+    // Two triangles holding the same directed edge (u, v, the first holder,
+    // the second), when some edge is held twice.
+    bool repeated(std::array<std::uint32_t, 4>& found) const {
+        return !every([&](std::uint32_t u, std::uint32_t v, std::uint32_t t) {
+            const std::int64_t first = owner(u, v);
+            if (first == static_cast<std::int64_t>(t)) return true;
+            found = {u, v, static_cast<std::uint32_t>(first), t};
+            return false;
+        });
+    }
+
+private:
+    std::vector<std::size_t> first_;                            // edges of u: [first_[u], first_[u + 1])
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> edges_;  // (end, triangle)
+};
 
 std::string describe(const XY& p) {
     std::ostringstream out;
@@ -290,27 +345,23 @@ MeshCheck check_mesh(const Mesh2D* mesh, const Point3D* points, size_t n) {
     }
 
     // Directed edges of the counter-clockwise triangles: each at most once.
-    std::unordered_map<std::uint64_t, std::uint32_t> owner;
-    owner.reserve(3 * count);
-    for (std::size_t t = 0; t < count; ++t) {
-        for (int k = 0; k < 3; ++k) {
-            const std::uint32_t u = ccw[t][static_cast<std::size_t>(k)], v = ccw[t][static_cast<std::size_t>((k + 1) % 3)];
-            if (!owner.emplace(edge_key(u, v), static_cast<std::uint32_t>(t)).second) {
-                return fail("triangles " + std::to_string(owner[edge_key(u, v)]) + " and " + std::to_string(t) +
-                            " overlap along the edge " + describe(distinct[u]) + " " + describe(distinct[v]));
-            }
-        }
+    const DirectedEdges edges(m, ccw);
+    std::array<std::uint32_t, 4> twice{};
+    if (edges.repeated(twice)) {
+        return fail("triangles " + std::to_string(twice[2]) + " and " + std::to_string(twice[3]) +
+                    " overlap along the edge " + describe(distinct[twice[0]]) + " " + describe(distinct[twice[1]]));
     }
+    const auto holds = [&](std::uint32_t u, std::uint32_t v) { return edges.owner(u, v) != DirectedEdges::kNone; };
     // Edges without a reverse: exactly the hull boundary, counter-clockwise.
     std::size_t boundary = 0;
-    for (const auto& [key, t] : owner) {
-        const auto u = static_cast<std::uint32_t>(key >> 32), v = static_cast<std::uint32_t>(key);
-        if (owner.find(edge_key(v, u)) == owner.end()) ++boundary;
-    }
+    edges.every([&](std::uint32_t u, std::uint32_t v, std::uint32_t) {
+        if (!holds(v, u)) ++boundary;
+        return true;
+    });
     const std::vector<std::uint32_t> hull = geometry.hull();
     for (std::size_t i = 0; i < hull.size(); ++i) {
         const std::uint32_t u = hull[i], v = hull[(i + 1) % hull.size()];
-        if (owner.find(edge_key(u, v)) == owner.end() || owner.find(edge_key(v, u)) != owner.end()) {
+        if (!holds(u, v) || holds(v, u)) {
             return fail("the hull edge " + describe(distinct[u]) + " " + describe(distinct[v]) +
                         " is not a boundary edge of the mesh");
         }
@@ -329,16 +380,16 @@ MeshCheck check_mesh(const Mesh2D* mesh, const Point3D* points, size_t n) {
     for (std::size_t t = 0; t < count; ++t) {
         for (int k = 0; k < 3; ++k) {
             const std::uint32_t u = ccw[t][static_cast<std::size_t>(k)], v = ccw[t][static_cast<std::size_t>((k + 1) % 3)];
-            const auto across = owner.find(edge_key(v, u));
-            if (across == owner.end() || across->second < t) continue;
-            const auto& other = ccw[across->second];
+            const std::int64_t across = edges.owner(v, u);
+            if (across == DirectedEdges::kNone || across < static_cast<std::int64_t>(t)) continue;
+            const auto& other = ccw[static_cast<std::size_t>(across)];
             std::uint32_t opposite = other[0];
             for (const std::uint32_t w : other) {
                 if (w != u && w != v) opposite = w;
             }
             if (geometry.incircle(ccw[t][0], ccw[t][1], ccw[t][2], opposite) > 0) {
                 return fail("triangle " + std::to_string(t) + " has the point " + describe(distinct[opposite]) +
-                            " of triangle " + std::to_string(across->second) + " inside its circumcircle");
+                            " of triangle " + std::to_string(across) + " inside its circumcircle");
             }
         }
     }
@@ -348,11 +399,12 @@ MeshCheck check_mesh(const Mesh2D* mesh, const Point3D* points, size_t n) {
     for (std::size_t t = 0; t < count; ++t) {
         for (int k = 0; k < 3; ++k) {
             const std::uint32_t u = stored[t][static_cast<std::size_t>(k)], v = stored[t][static_cast<std::size_t>((k + 1) % 3)];
-            const auto forward = owner.find(edge_key(u, v));
-            const auto backward = owner.find(edge_key(v, u));
+            const std::int64_t forward = edges.owner(u, v);
+            const std::int64_t backward = edges.owner(v, u);
+            const auto self = static_cast<std::int64_t>(t);
             const Triangle* expected = nullptr;
-            if (forward != owner.end() && forward->second != t) expected = &mesh->triangles[forward->second];
-            if (backward != owner.end() && backward->second != t) expected = &mesh->triangles[backward->second];
+            if (forward != DirectedEdges::kNone && forward != self) expected = &mesh->triangles[forward];
+            if (backward != DirectedEdges::kNone && backward != self) expected = &mesh->triangles[backward];
             if (mesh->triangles[t].vor[k] != expected) {
                 return fail("triangle " + std::to_string(t) + ": vor[" + std::to_string(k) + "] " +
                             (expected == nullptr ? "should be null (hull edge)"

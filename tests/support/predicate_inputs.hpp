@@ -1,9 +1,12 @@
-// Inputs shared by the predicate tests: plain points, ulp steps, power-of-two
-// scalings, and the integer points of one circle.
+// Inputs shared by the predicate tests: plain points (printed exactly in
+// failure messages), ulp steps, power-of-two scalings, and the integer points
+// of one circle.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
+#include <ios>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -13,6 +16,14 @@ struct P {
     double x;
     double y;
 };
+
+// The point as exact hexadecimal "x,y", for failure messages.
+inline std::ostream& operator<<(std::ostream& out, P p) {
+    const std::ios_base::fmtflags flags = out.flags();
+    out << std::hexfloat << p.x << "," << p.y;
+    out.flags(flags);
+    return out;
+}
 
 inline int sign_of(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
