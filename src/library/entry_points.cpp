@@ -21,19 +21,6 @@
 
 namespace {
 
-// Sorts the points into split order and prints them and the range lines.
-void sort_and_trace(d2d::PageBuffer<d2d::PlacedPoint>& placed) {
-    d2d::sort_split_order(placed);
-    const size_t n = placed.size();
-    d2d::TraceWriter trace;
-    constexpr size_t kAhead = 16;  // the records are scattered over the host's memory
-    for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n) __builtin_prefetch(placed[i + kAhead].record);
-        trace.point_line(*placed[i].record);
-    }
-    d2d::trace_range_recursion(trace, 0, n);
-}
-
 // Ranges of four or more points are merged, which resizes their block.
 bool merges(size_t n) { return n >= 4; }
 
@@ -43,8 +30,8 @@ extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
     if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
     try {
         auto placed = d2d::place_points(n, [points](size_t i) { return &points[i]; });
-        sort_and_trace(placed);
-        return d2d::triangulate_points(std::move(placed), nullptr, true);
+        d2d::sort_split_order(placed);
+        return d2d::triangulate_points(std::move(placed), nullptr, true, true);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -55,10 +42,10 @@ extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
     try {
         const size_t n = list->length;
         auto placed = d2d::place_points(n, [list](size_t i) { return list->points[i]; });
-        sort_and_trace(placed);
+        d2d::sort_split_order(placed);
         // The host's list is left in split order.
         for (size_t i = 0; i < n; ++i) list->points[i] = placed[i].record;
-        return d2d::triangulate_points(std::move(placed), mesh, merges(n));
+        return d2d::triangulate_points(std::move(placed), mesh, merges(n), true);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -74,7 +61,7 @@ extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
         }
         Point3D* const* points = range->list->points + beg;
         return d2d::triangulate_points(d2d::place_points(n, [points](size_t i) { return points[i]; }), mesh,
-                                       merges(n));
+                                       merges(n), false);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }

@@ -38,11 +38,12 @@ struct PreparedPoints {
     size_t size() const { return records.size(); }
 };
 
-// Takes the points in split order and keeps those the triangulation uses:
+// Reads the points in split order and keeps those the triangulation uses:
 // points with finite x and y, and of several records with equal x and y only
 // the first. When the usable points are not in split order (a host may hand
-// any range to the partition), they are put in it first, stably.
-PreparedPoints prepare_points(PageBuffer<PlacedPoint> points);
+// any range to the partition), they are put in it first, stably. The points
+// themselves are left as they are.
+PreparedPoints prepare_points(const PageBuffer<PlacedPoint>& points);
 
 }  // namespace d2d
 

@@ -14,8 +14,13 @@ namespace d2d {
 // (null: a new block). The block is resized to the exact count of triangles
 // when `resize` is set; otherwise it must have room for one triangle, which
 // is all that three points or fewer can give. Returns the block, possibly
-// moved. Prints nothing.
-Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize);
+// moved.
+//
+// With `trace` set, the points' trace lines and the range recursion's lines
+// are printed on the calling thread, complete before the call returns and
+// before any fatal message; the triangulation may already run alongside.
+// Without it nothing is printed.
+Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace);
 
 }  // namespace d2d
 

@@ -1,8 +1,10 @@
 #include "mesh/divide_and_conquer.hpp"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
+#include "common/parallel_pair.hpp"
 #include "line/exact_predicates.hpp"
 
 namespace d2d {
@@ -27,9 +29,10 @@ inline uint32_t prev3(uint32_t k) { return k == 0 ? 2 : k - 1; }
 // two per edge.
 //
 // `flipped` marks a base triangle whose mesh record lists its vertices
-// clockwise (stored here as v[0], v[2], v[1]). `rank` is the triangle's place
-// in the inner order once a merge has promoted it; `recheck` marks a triangle
-// that may have gained its third neighbour in the running merge.
+// clockwise (stored here as v[0], v[2], v[1]). Once a merge has promoted the
+// triangle, `rank` is its place in the promotion list `owner` (see
+// PromotionLists); `recheck` marks a triangle that may have gained its third
+// neighbour in the running merge.
 struct Record {
     uint32_t v[3];
     uint32_t across[3];
@@ -37,9 +40,36 @@ struct Record {
     uint8_t alive;
     uint8_t flipped;
     uint8_t recheck;
-    uint8_t unused;
+    uint8_t owner;
 };
 static_assert(sizeof(Record) == 32);
+
+// Slots of the record block per point, and a few more per triangulator. A
+// piece of m points never holds more than 7m + 2 records at once: up to 2m
+// triangles of its halves (live, or dead until the merge ends), up to 2m new
+// ones, and a ghost per edge of the halves, at most 3m, plus the two ghosts
+// below and above the merge. Free slots are reused before new ones are
+// touched, so a triangulator never touches more slots than that.
+constexpr size_t kSlotsPerPoint = 8;
+constexpr size_t kSlotsPerTriangulator = 64;
+
+// A stretch of never-used slots of the record block.
+struct SlotSpan {
+    uint32_t next;
+    uint32_t end;
+};
+
+// The promotion lists of the finished merges, in the order their triangles
+// come in the mesh. A triangulator appends to its own list; when it takes in
+// another's records for the top merge, its list and the other's are closed
+// and the top merge starts a third. An entry of list o at index j is still
+// an inner triangle when its record is alive with owner o and rank j: a
+// triangle that a later merge removed is dead, or its slot now holds another
+// triangle, with another owner or rank.
+struct PromotionList {
+    PageBuffer<uint32_t> ids;
+    uint8_t owner = 0;
+};
 
 // Ghosts at the two ends of a finished piece: `left` lies outside the hull
 // edge that leaves its first point counter-clockwise (its v[1] is that
@@ -50,19 +80,69 @@ struct HullEnds {
     uint32_t right;
 };
 
+// The number of record slots for triangulating `points` points with
+// `triangulators` triangulators.
+size_t record_slots(uint32_t points, size_t triangulators) {
+    return kSlotsPerPoint * points + kSlotsPerTriangulator * triangulators;
+}
+static_assert(kSlotsPerPoint * kMostPoints + 2 * kSlotsPerTriangulator <= (size_t{1} << 30),
+              "record ids leave two bits of a side reference for the side");
+
+// Triangulates ranges of the points in a shared block of records. One
+// triangulator may build the whole range; or two build the halves of the top
+// merge side by side in disjoint slots of the block, and one of them then
+// takes in the other's lists and finishes with the top merge.
+// Below this many points or triangles a second thread costs more than it
+// saves.
+constexpr size_t kTwoThreadsFrom = 4096;
+
 class Triangulator {
  public:
-    Triangulator(const double* xy, uint32_t count) : xy_(xy), count_(count) {
-        records_.reserve(3 * static_cast<size_t>(count) + 16);
-        inner_order_.reserve(6 * static_cast<size_t>(count) + 16);
+    // The triangulator hands out the slots [first_slot, end_slot) of
+    // `records` and tags its promotions with `owner`.
+    Triangulator(const double* xy, Record* records, uint32_t first_slot, uint32_t end_slot, uint8_t owner)
+        : xy_(xy), records_(records), spans_{{first_slot, end_slot}, {end_slot, end_slot}} {
+        promoted_.owner = owner;
     }
 
-    TriangulationResult run() {
-        if (count_ >= 2) build(0, count_);
+    // Triangulates points [0, count).
+    TriangulationResult run(uint32_t count) {
+        if (count >= 2) build(0, count);
+        return collect();
+    }
+
+    // Triangulates points [beg, end), at least two of them; the ends of its
+    // hull are returned.
+    HullEnds build_range(uint32_t beg, uint32_t end) { return build(beg, end); }
+
+    // With this triangulator holding points [0, mid) and `right` holding
+    // [mid, count): merges the two and returns the whole triangulation, in
+    // the order a single triangulator gives.
+    TriangulationResult finish_top_merge(HullEnds left_ends, Triangulator& right, HullEnds right_ends,
+                                         uint32_t count) {
+        take_in(right, 2);
+        merge(left_ends, right_ends, 0, count - 1);
+        lay_out_merged_part(0);
         return collect();
     }
 
  private:
+    // Takes over the other triangulator's free and never-used slots, and
+    // its edge part after this one's; closes both promotion lists and opens
+    // the top merge's, tagged `owner`: as if this triangulator had gone on
+    // to build the right half.
+    void take_in(Triangulator& other, uint8_t owner) {
+        free_.reserve(free_.size() + other.free_.size());
+        for (const uint32_t id : other.free_) free_.push_back(id);
+        edge_stack_.reserve(edge_stack_.size() + other.edge_stack_.size());
+        for (const uint32_t id : other.edge_stack_) edge_stack_.push_back(id);
+        spans_[1] = other.spans_[0];
+        closed_[closed_count_++] = std::move(promoted_);
+        closed_[closed_count_++] = std::move(other.promoted_);
+        promoted_ = PromotionList();
+        promoted_.owner = owner;
+    }
+
     double orient(uint32_t a, uint32_t b, uint32_t c) const {
         return orient2d_exact(xy_[2 * a], xy_[2 * a + 1], xy_[2 * b], xy_[2 * b + 1], xy_[2 * c],
                               xy_[2 * c + 1]);
@@ -76,18 +156,22 @@ class Triangulator {
 
     bool is_ghost(uint32_t t) const { return records_[t].v[2] == kGhost; }
 
-    uint32_t new_record(uint32_t a, uint32_t b, uint32_t c, bool triangle) {
-        const Record record{{a, b, c}, {kNone, kNone, kNone}, kNone,
-                            static_cast<uint8_t>(triangle ? 1 : 0), 0, static_cast<uint8_t>(triangle ? 1 : 0), 0};
-        uint32_t id;
+    uint32_t take_slot() {
         if (!free_.empty()) {
-            id = free_.back();
+            const uint32_t id = free_.back();
             free_.pop_back();
-            records_[id] = record;
-        } else {
-            id = static_cast<uint32_t>(records_.size());
-            records_.push_back(record);
+            return id;
         }
+        for (SlotSpan& span : spans_) {
+            if (span.next != span.end) return span.next++;
+        }
+        throw std::bad_alloc();  // beyond the bound of kSlotsPerPoint
+    }
+
+    uint32_t new_record(uint32_t a, uint32_t b, uint32_t c, bool triangle) {
+        const uint32_t id = take_slot();
+        records_[id] = Record{{a, b, c}, {kNone, kNone, kNone}, kNone,
+                              static_cast<uint8_t>(triangle ? 1 : 0), 0, static_cast<uint8_t>(triangle ? 1 : 0), 0};
         return id;
     }
     uint32_t new_ghost(uint32_t a, uint32_t b) { return new_record(a, b, kGhost, false); }
@@ -354,8 +438,10 @@ class Triangulator {
             ++kept;
         }
         for (size_t i = 0; i < promoted; ++i) {
-            records_[part[i]].rank = static_cast<uint32_t>(inner_order_.size());
-            inner_order_.push_back(part[i]);
+            Record& record = records_[part[i]];
+            record.rank = static_cast<uint32_t>(promoted_.ids.size());
+            record.owner = promoted_.owner;
+            promoted_.ids.push_back(part[i]);
         }
         std::copy(part + promoted, part + kept, part);
         edge_stack_.resize(part_begin + (kept - promoted));
@@ -363,34 +449,53 @@ class Triangulator {
         dead_.clear();
     }
 
-    TriangulationResult collect() {
+    // Lists the inner triangles, then the edge part, and numbers them in
+    // that order: a triangle's number replaces its rank (ghosts keep kNone,
+    // which is what a hull side's neighbour is in the mesh).
+    PageBuffer<uint32_t> number_triangles(size_t& inner_length) {
+        size_t total = edge_stack_.size();
+        for (size_t i = 0; i < closed_count_; ++i) total += closed_[i].ids.size();
+        total += promoted_.ids.size();
         PageBuffer<uint32_t> order;
-        order.reserve(inner_order_.size() + edge_stack_.size());
-        for (size_t rank = 0; rank < inner_order_.size(); ++rank) {
-            const Record& record = records_[inner_order_[rank]];
-            if (record.alive != 0 && record.rank == rank) order.push_back(inner_order_[rank]);
+        order.reserve(total);
+        const auto take_list = [&](PromotionList& list) {
+            const uint32_t* ids = list.ids.data();
+            const size_t size = list.ids.size();
+            constexpr size_t kAhead = 16;
+            for (size_t rank = 0; rank < size; ++rank) {
+                if (rank + kAhead < size) __builtin_prefetch(&records_[ids[rank + kAhead]]);
+                Record& record = records_[ids[rank]];
+                // A later entry of the same list for this slot has a higher
+                // index than any number handed out so far, so renumbering
+                // never makes a stale entry look current.
+                if (record.alive != 0 && record.owner == list.owner && record.rank == rank) {
+                    record.rank = static_cast<uint32_t>(order.size());
+                    order.push_back(ids[rank]);
+                }
+            }
+            list.ids.release();
+        };
+        for (size_t i = 0; i < closed_count_; ++i) take_list(closed_[i]);
+        take_list(promoted_);
+        inner_length = order.size();
+        for (const uint32_t t : edge_stack_) {
+            records_[t].rank = static_cast<uint32_t>(order.size());
+            order.push_back(t);
         }
-        const size_t inner_length = order.size();
-        inner_order_.release();
-        for (const uint32_t t : edge_stack_) order.push_back(t);
         edge_stack_.release();
+        return order;
+    }
 
-        // Record ids become mesh positions; ghosts stay kNone.
-        PageBuffer<uint32_t> position(records_.size());
-        std::fill(position.begin(), position.end(), kNone);
-        for (size_t i = 0; i < order.size(); ++i) position[order[i]] = static_cast<uint32_t>(i);
-
-        TriangulationResult result;
-        result.inner_length = inner_length;
-        result.vertices.resize(3 * order.size());
-        result.neighbours.resize(3 * order.size());
-        for (size_t i = 0; i < order.size(); ++i) {
+    // Writes the mesh records' vertices and neighbour numbers of the
+    // triangles [first, last) of `order`.
+    void write_result(const PageBuffer<uint32_t>& order, size_t first, size_t last, TriangulationResult& result) const {
+        for (size_t i = first; i < last; ++i) {
             const Record& record = records_[order[i]];
             uint32_t* v = &result.vertices[3 * i];
             uint32_t* nb = &result.neighbours[3 * i];
-            const uint32_t n0 = position[ref_record(record.across[0])];
-            const uint32_t n1 = position[ref_record(record.across[1])];
-            const uint32_t n2 = position[ref_record(record.across[2])];
+            const uint32_t n0 = records_[ref_record(record.across[0])].rank;
+            const uint32_t n1 = records_[ref_record(record.across[1])].rank;
+            const uint32_t n2 = records_[ref_record(record.across[2])].rank;
             if (record.flipped == 0) {
                 v[0] = record.v[0];
                 v[1] = record.v[1];
@@ -407,23 +512,62 @@ class Triangulator {
                 nb[2] = n0;
             }
         }
+    }
+
+    TriangulationResult collect() {
+        TriangulationResult result;
+        const PageBuffer<uint32_t> order = number_triangles(result.inner_length);
+        const size_t count = order.size();
+        result.vertices.resize(3 * count);
+        result.neighbours.resize(3 * count);
+        if (count < kTwoThreadsFrom) {
+            write_result(order, 0, count, result);
+        } else {
+            const size_t half = count / 2;
+            run_pair([&] { write_result(order, 0, half, result); },
+                     [&] { write_result(order, half, count, result); });
+        }
         return result;
     }
 
     const double* xy_;
-    uint32_t count_;
-    PageBuffer<Record> records_;
+    Record* records_;
+    SlotSpan spans_[2];
     PageBuffer<uint32_t> free_;
     PageBuffer<uint32_t> dead_;
     PageBuffer<uint32_t> edge_stack_;
-    PageBuffer<uint32_t> inner_order_;
+    PromotionList promoted_;
+    PromotionList closed_[2];
+    size_t closed_count_ = 0;
 };
 
 }  // namespace
 
-TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count) {
-    Triangulator triangulator(xy, count);
-    return triangulator.run();
+TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
+                                              const std::function<void()>& alongside) {
+    if (count < kTwoThreadsFrom) {
+        alongside();
+        PageBuffer<Record> records(record_slots(count, 1));
+        Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), 0);
+        return whole.run(count);
+    }
+    // The halves of the top merge, built at once in disjoint slots. The
+    // calling thread takes the right half after `alongside`, so the other
+    // thread starts with the left one.
+    const uint32_t mid = count / 2;
+    PageBuffer<Record> records(record_slots(count, 2));
+    const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
+    Triangulator left(xy, records.data(), 0, left_slots, 0);
+    Triangulator right(xy, records.data(), left_slots, static_cast<uint32_t>(records.size()), 1);
+    HullEnds left_ends{};
+    HullEnds right_ends{};
+    run_pair(
+        [&] {
+            alongside();
+            right_ends = right.build_range(mid, count);
+        },
+        [&] { left_ends = left.build_range(0, mid); });
+    return left.finish_top_merge(left_ends, right, right_ends, count);
 }
 
 }  // namespace d2d

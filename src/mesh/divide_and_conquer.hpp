@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "common/page_buffer.hpp"
 
@@ -41,11 +42,20 @@ struct TriangulationResult {
     size_t size() const { return vertices.size() / 3; }
 };
 
+// The most points one triangulation takes: record ids are 30-bit, and every
+// point needs a few record slots.
+inline constexpr uint32_t kMostPoints = (uint32_t{1} << 27) - 64;
+
 // xy holds x0, y0, x1, y1, ... for count distinct finite points, strictly
 // increasing in x and, for equal x, strictly decreasing in y. Coordinates
 // should be scaled so that the largest magnitude is near 1, which keeps the
 // exact predicates clear of overflow and underflow.
-TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count);
+//
+// `alongside` runs once on the calling thread before its share of the work.
+// Large inputs are triangulated in two halves at once, one on a second
+// thread, and `alongside` then runs while that thread already works.
+TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
+                                              const std::function<void()>& alongside);
 
 }  // namespace d2d
 

@@ -2,9 +2,33 @@
 
 #include <cstdlib>
 
+#include "common/parallel_pair.hpp"
 #include "common/trace_output.hpp"
 
 namespace d2d {
+namespace {
+
+// Builds the triangles [first, last) of the block.
+void write_triangles(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Triangle* triangles,
+                     size_t first, size_t last) {
+    constexpr size_t kAhead = 8;  // host records are scattered: fetch them early
+    for (size_t i = first; i < last; ++i) {
+        if (i + kAhead < last) {
+            const uint32_t* ahead = &result.vertices[3 * (i + kAhead)];
+            for (int k = 0; k < 3; ++k) __builtin_prefetch(records[ahead[k]]);
+        }
+        const uint32_t* v = &result.vertices[3 * i];
+        const uint32_t* nb = &result.neighbours[3 * i];
+        Triangle* t = &triangles[i];
+        create_triangle(t, records[v[0]], records[v[1]], records[v[2]]);
+        for (int k = 0; k < 3; ++k) t->vor[k] = nb[k] == kNone ? nullptr : &triangles[nb[k]];
+    }
+}
+
+// Below this many triangles the block is written on one thread.
+constexpr size_t kTwoThreadsFrom = 8192;
+
+}  // namespace
 
 Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
                    bool resize) {
@@ -19,17 +43,14 @@ Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>
     block->length = count;
     block->inner_length = result.inner_length;
     Triangle* triangles = block->triangles;
-    constexpr size_t kAhead = 8;  // host records are scattered: fetch them early
-    for (size_t i = 0; i < count; ++i) {
-        if (i + kAhead < count) {
-            const uint32_t* ahead = &result.vertices[3 * (i + kAhead)];
-            for (int k = 0; k < 3; ++k) __builtin_prefetch(records[ahead[k]]);
-        }
-        const uint32_t* v = &result.vertices[3 * i];
-        const uint32_t* nb = &result.neighbours[3 * i];
-        Triangle* t = &triangles[i];
-        create_triangle(t, records[v[0]], records[v[1]], records[v[2]]);
-        for (int k = 0; k < 3; ++k) t->vor[k] = nb[k] == kNone ? nullptr : &triangles[nb[k]];
+    if (count < kTwoThreadsFrom) {
+        write_triangles(result, records, triangles, 0, count);
+    } else {
+        // Each triangle is built from the result alone: two threads write
+        // the two halves of the block.
+        const size_t half = count / 2;
+        run_pair([&] { write_triangles(result, records, triangles, 0, half); },
+                 [&] { write_triangles(result, records, triangles, half, count); });
     }
     return block;
 }

@@ -1,0 +1,102 @@
+#include "common/parallel_pair.hpp"
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pthread.h>
+#include <sched.h>
+#include <unistd.h>
+#endif
+
+namespace d2d::thread_support {
+namespace {
+
+bool host_wants_one_thread() noexcept {
+    const char* setting = std::getenv("DELAUNAY2D_THREADS");
+    return setting != nullptr && std::strcmp(setting, "1") == 0;
+}
+
+// What a new thread runs; allocated by start and freed by the thread.
+struct Start {
+    void (*body)(void*);
+    void* arg;
+};
+
+void run_start(void* start) noexcept {
+    const Start s = *static_cast<Start*>(start);
+    std::free(start);
+    s.body(s.arg);
+}
+
+Start* new_start(void (*body)(void*), void* arg) noexcept {
+    Start* s = static_cast<Start*>(std::malloc(sizeof(Start)));
+    if (s != nullptr) *s = Start{body, arg};
+    return s;
+}
+
+#if defined(_WIN32)
+DWORD WINAPI thread_main(LPVOID start) {
+    run_start(start);
+    return 0;
+}
+using NativeThread = HANDLE;
+#else
+void* thread_main(void* start) {
+    run_start(start);
+    return nullptr;
+}
+using NativeThread = pthread_t;
+#endif
+static_assert(sizeof(NativeThread) <= sizeof(ThreadHandle::bytes));
+
+}  // namespace
+
+bool second_thread_allowed() noexcept {
+    if (host_wants_one_thread()) return false;
+#if defined(_WIN32)
+    DWORD_PTR process_mask = 0;
+    DWORD_PTR system_mask = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) return false;
+    return (process_mask & (process_mask - 1)) != 0;  // two cores or more
+#elif defined(__linux__)
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof(cores), &cores) != 0) return false;
+    return CPU_COUNT(&cores) > 1;
+#else
+    return sysconf(_SC_NPROCESSORS_ONLN) > 1;
+#endif
+}
+
+bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
+    Start* s = new_start(body, arg);
+    if (s == nullptr) return false;
+    NativeThread thread;
+#if defined(_WIN32)
+    thread = CreateThread(nullptr, 0, &thread_main, s, 0, nullptr);
+    const bool started = thread != nullptr;
+#else
+    const bool started = pthread_create(&thread, nullptr, &thread_main, s) == 0;
+#endif
+    if (!started) {
+        std::free(s);
+        return false;
+    }
+    std::memcpy(handle.bytes, &thread, sizeof(thread));
+    return true;
+}
+
+void join(ThreadHandle& handle) noexcept {
+    NativeThread thread;
+    std::memcpy(&thread, handle.bytes, sizeof(thread));
+#if defined(_WIN32)
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+#else
+    pthread_join(thread, nullptr);
+#endif
+}
+
+}  // namespace d2d::thread_support
