@@ -12,49 +12,78 @@
 namespace d2d {
 namespace {
 
-// The point lines in split order, then the lines of the range recursion.
-void print_trace(const PageBuffer<PlacedPoint>& placed) {
-    const size_t n = placed.size();
-    TraceWriter trace;
-    constexpr size_t kAhead = 16;  // the records are scattered over the host's memory
-    for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n) __builtin_prefetch(placed[i + kAhead].record);
-        trace.point_line(*placed[i].record);
+// The trace of one call: the point lines in split order, then the lines of
+// the range recursion. The point lines are printed while the triangulation
+// starts; the range lines may be formatted meanwhile by the thread that
+// finishes its share first. Whatever happens, finish() prints what is
+// missing, in order.
+class CallTrace {
+ public:
+    CallTrace(PageBuffer<PlacedPoint>& points, bool enabled)
+        : points_(points), count_(points.size()), enabled_(enabled) {}
+
+    // Prints the point lines, then lets the points go: the triangulation
+    // works on its own copy of the usable coordinates.
+    void print_points() noexcept {
+        if (enabled_ && !points_printed_) {
+            TraceWriter trace;
+            constexpr size_t kAhead = 16;  // the records are scattered over the host's memory
+            for (size_t i = 0; i < count_; ++i) {
+                if (i + kAhead < count_) __builtin_prefetch(points_[i + kAhead].record);
+                trace.point_line(*points_[i].record);
+            }
+        }
+        points_printed_ = true;
+        points_.release();
     }
-    trace_range_recursion(trace, 0, n);
-}
+
+    void format_ranges() noexcept {
+        if (enabled_) ranges_.format(0, count_);
+    }
+
+    void finish() noexcept {
+        print_points();
+        if (!enabled_ || ranges_printed_) return;
+        TraceWriter trace;
+        if (ranges_.formatted()) {
+            ranges_.write(trace);
+        } else {
+            trace_range_recursion(trace, 0, count_);
+        }
+        ranges_printed_ = true;
+    }
+
+ private:
+    PageBuffer<PlacedPoint>& points_;
+    size_t count_;
+    bool enabled_;
+    bool points_printed_ = false;
+    bool ranges_printed_ = false;
+    RangeTraceText ranges_;
+};
 
 }  // namespace
 
 Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace) {
-    // Prints the trace once, then lets the points go: the triangulation
-    // works on its own copy of the usable coordinates.
-    bool traced = false;
-    auto trace_once = [&]() noexcept {
-        if (trace && !traced) print_trace(points);
-        traced = true;
-        points.release();
-    };
-    PreparedPoints prepared;
-    try {
-        prepared = prepare_points(points);
-    } catch (...) {
-        trace_once();
-        throw;
-    }
-    if (prepared.size() > kMostPoints) {
-        trace_once();
-        fatal_stop(kMemberNotEnough);
-    }
+    CallTrace call_trace(points, trace);
     TriangulationResult result;
+    PageBuffer<Point3D*> records;
     try {
-        result = triangulate_sorted_points(prepared.xy.data(), static_cast<uint32_t>(prepared.size()), trace_once);
+        PreparedPoints prepared = prepare_points(points);
+        if (prepared.size() > kMostPoints) {
+            call_trace.finish();
+            fatal_stop(kMemberNotEnough);
+        }
+        result = triangulate_sorted_points(
+            prepared.xy.data(), static_cast<uint32_t>(prepared.size()), [&] { call_trace.print_points(); },
+            [&] { call_trace.format_ranges(); });
+        records = std::move(prepared.records);
     } catch (...) {
-        trace_once();
+        call_trace.finish();
         throw;
     }
-    prepared.xy.release();
-    return write_mesh(result, prepared.records, block, resize);
+    call_trace.finish();
+    return write_mesh(result, records, block, resize);
 }
 
 }  // namespace d2d

@@ -544,8 +544,9 @@ class Triangulator {
 }  // namespace
 
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& alongside) {
-    if (count < kTwoThreadsFrom) {
+                                              const std::function<void()>& alongside,
+                                              const std::function<void()>& spare) {
+    if (count < kTwoThreadsFrom || !thread_support::second_thread_allowed()) {
         alongside();
         PageBuffer<Record> records(record_slots(count, 1));
         Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), 0);
@@ -566,7 +567,10 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
             alongside();
             right_ends = right.build_range(mid, count);
         },
-        [&] { left_ends = left.build_range(0, mid); });
+        [&] {
+            left_ends = left.build_range(0, mid);
+            spare();
+        });
     return left.finish_top_merge(left_ends, right, right_ends, count);
 }
 

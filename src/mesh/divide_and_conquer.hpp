@@ -51,11 +51,14 @@ inline constexpr uint32_t kMostPoints = (uint32_t{1} << 27) - 64;
 // should be scaled so that the largest magnitude is near 1, which keeps the
 // exact predicates clear of overflow and underflow.
 //
-// `alongside` runs once on the calling thread before its share of the work.
 // Large inputs are triangulated in two halves at once, one on a second
-// thread, and `alongside` then runs while that thread already works.
+// thread. `alongside` runs once on the calling thread before its share of
+// the work, while the second thread already works. `spare` is work that the
+// second thread takes on once its half is done, usually ahead of the calling
+// thread; small inputs, triangulated on the calling thread alone, skip it.
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& alongside);
+                                              const std::function<void()>& alongside,
+                                              const std::function<void()>& spare);
 
 }  // namespace d2d
 

@@ -1,0 +1,229 @@
+// Large inputs are triangulated on two threads, and their trace lines are
+// partly formatted on the second one: neither the mesh nor the trace may
+// show it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/parallel_pair.hpp"
+#include "delaunay2d.h"
+#include "library/range_trace.hpp"
+#include "support/mesh_checker.hpp"
+#include "support/stdout_redirect.hpp"
+#include "support/trace_lines.hpp"
+
+namespace {
+
+using Points = std::vector<Point3D>;
+
+// Sets DELAUNAY2D_THREADS for the lifetime of the object.
+class ThreadSetting {
+public:
+    explicit ThreadSetting(const char* value) { setenv("DELAUNAY2D_THREADS", value, 1); }
+    ~ThreadSetting() { unsetenv("DELAUNAY2D_THREADS"); }
+    ThreadSetting(const ThreadSetting&) = delete;
+    ThreadSetting& operator=(const ThreadSetting&) = delete;
+};
+
+// A mesh in terms that do not depend on where its block lies: vertices as
+// input indices, links as triangle indices, and the record bytes that hold
+// numbers.
+struct MeshImage {
+    size_t length = 0;
+    size_t inner_length = 0;
+    std::vector<long> vertices;
+    std::vector<long> links;
+    std::vector<double> numbers;
+
+    bool operator==(const MeshImage&) const = default;
+};
+
+MeshImage image_of(const Mesh2D* mesh, const Point3D* points) {
+    MeshImage image;
+    image.length = mesh->length;
+    image.inner_length = mesh->inner_length;
+    for (size_t i = 0; i < mesh->length; ++i) {
+        const Triangle& t = mesh->triangles[i];
+        for (const Point3D* p : t.points) image.vertices.push_back(p - points);
+        for (Triangle* nb : t.vor) image.links.push_back(nb == nullptr ? -1 : nb - mesh->triangles);
+        const Point3D& c = t.inner_center;
+        for (const double v : {c.x, c.y, c.z, c.w, t.radius}) image.numbers.push_back(v);
+    }
+    return image;
+}
+
+struct CallResult {
+    MeshImage mesh;
+    std::string trace;
+    bool checked_ok = false;
+    std::string failure;
+};
+
+// Triangulates a copy of the points with the quicksort's draws seeded alike.
+CallResult run_entry_point(Points points, bool check) {
+    CallResult run;
+    std::srand(7);
+    Mesh2D* mesh = nullptr;
+    run.trace = d2dtest::captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
+    run.mesh = image_of(mesh, points.data());
+    if (check) {
+        const d2dtest::MeshCheck result = d2dtest::check_mesh(mesh, points.data(), points.size());
+        run.checked_ok = result.ok();
+        run.failure = result.failure;
+    }
+    free_mesh(mesh);
+    return run;
+}
+
+Points uniform_points(size_t n, unsigned seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    Points p;
+    for (size_t i = 0; i < n; ++i) {
+        const double x = u(rng);
+        p.push_back(Point3D{x, u(rng), static_cast<double>(i % 5), 0.25});
+    }
+    return p;
+}
+
+// An integer grid in shuffled order with every tenth point repeated and a
+// few non-finite points: equal keys make the split order depend on the
+// quicksort's draws, and unusable points shift the halves.
+Points grid_with_repeats(size_t n, unsigned seed) {
+    const auto side = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
+    Points p;
+    for (size_t i = 0; p.size() < n; ++i) {
+        const Point3D q{static_cast<double>(i % side), static_cast<double>(i / side), 0.0, 0.0};
+        p.push_back(q);
+        if (i % 10 == 0 && p.size() < n) p.push_back(q);
+        if (i % 997 == 0 && p.size() < n) p.push_back(Point3D{std::nan(""), 1.0, 0.0, 0.0});
+    }
+    std::shuffle(p.begin(), p.end(), std::mt19937(seed));
+    return p;
+}
+
+Points circle_points(size_t n, unsigned seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(0.0, 6.283185307179586);
+    Points p;
+    for (size_t i = 0; i < n; ++i) {
+        const double t = u(rng);
+        p.push_back(Point3D{std::cos(t), std::sin(t), 0.0, 0.0});
+    }
+    return p;
+}
+
+// Points on one line: no triangle, however the work is shared.
+Points collinear_points(size_t n) {
+    Points p;
+    for (size_t i = 0; i < n; ++i) p.push_back(Point3D{static_cast<double>((i * 7919) % n), 2.0, 0.0, 0.0});
+    return p;
+}
+
+TEST(TwoThreads, MeshAndTraceAreThoseOfOneThread) {
+    struct Case {
+        const char* name;
+        Points points;
+    };
+    std::vector<Case> cases;
+    for (const size_t n : {4095u, 4096u, 4097u, 30011u}) {
+        cases.push_back({"uniform", uniform_points(n, static_cast<unsigned>(n))});
+        cases.push_back({"grid with repeats", grid_with_repeats(n, static_cast<unsigned>(n))});
+        cases.push_back({"circle", circle_points(n, static_cast<unsigned>(n))});
+    }
+    cases.push_back({"collinear", collinear_points(5000)});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ", n = " + std::to_string(c.points.size()));
+        CallResult one;
+        {
+            const ThreadSetting single("1");
+            one = run_entry_point(c.points, false);
+        }
+        const CallResult two = run_entry_point(c.points, true);
+        EXPECT_TRUE(two.checked_ok) << two.failure;
+        EXPECT_EQ(one.mesh.length, two.mesh.length);
+        EXPECT_EQ(one.mesh.inner_length, two.mesh.inner_length);
+        EXPECT_TRUE(one.mesh == two.mesh);
+        EXPECT_TRUE(one.trace == two.trace);
+    }
+}
+
+// The whole trace of a call large enough for two threads, against lines
+// written with printf: every point in split order, then the recursion.
+TEST(TwoThreads, LargeCallPrintsTheWholeTraceInOrder) {
+    const Points points = uniform_points(6001, 3);
+    Points sorted = points;
+    std::sort(sorted.begin(), sorted.end(), [](const Point3D& a, const Point3D& b) { return a.x < b.x; });
+    std::string expected;
+    for (const Point3D& p : sorted) expected += d2dtest::point_line(p);
+    struct Recursion {
+        std::string& out;
+        void operator()(size_t beg, size_t end) {
+            if (end - beg < 4) {
+                out += d2dtest::base_line(beg, end);
+                return;
+            }
+            const size_t mid = beg + (end - beg) / 2;
+            (*this)(beg, mid);
+            (*this)(mid, end);
+            out += d2dtest::merge_line(beg, mid - 1, mid, end - 1);
+        }
+    };
+    Recursion{expected}(0, sorted.size());
+    EXPECT_TRUE(run_entry_point(points, false).trace == expected);
+}
+
+TEST(TwoThreads, RangeTextHoldsTheWritersLines) {
+    const std::pair<size_t, size_t> ranges[] = {{0, 0}, {0, 3}, {5, 9}, {0, 1000}, {7, 4099}, {123456, 130001}};
+    for (const auto& [beg, end] : ranges) {
+        const std::string direct = d2dtest::captured_stdout([&] {
+            d2d::TraceWriter trace;
+            d2d::trace_range_recursion(trace, beg, end);
+        });
+        d2d::RangeTraceText text;
+        ASSERT_TRUE(text.format(beg, end));
+        const std::string ahead = d2dtest::captured_stdout([&] {
+            d2d::TraceWriter trace;
+            text.write(trace);
+        });
+        EXPECT_EQ(direct, ahead) << "range " << beg << " .. " << end;
+    }
+}
+
+TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {
+    int here = 0;
+    int there = 0;
+    d2d::run_pair([&] { ++here; }, [&] { ++there; });
+    EXPECT_EQ(here, 1);
+    EXPECT_EQ(there, 1);
+
+    bool there_ran = false;
+    EXPECT_THROW(d2d::run_pair([] { throw std::runtime_error("here"); }, [&] { there_ran = true; }),
+                 std::runtime_error);
+    EXPECT_TRUE(there_ran);
+
+    bool here_ran = false;
+    EXPECT_THROW(d2d::run_pair([&] { here_ran = true; }, [] { throw std::length_error("there"); }),
+                 std::length_error);
+    EXPECT_TRUE(here_ran);
+}
+
+TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
+    const std::thread::id caller = std::this_thread::get_id();
+    std::thread::id there_id;
+    {
+        const ThreadSetting single("1");
+        EXPECT_FALSE(d2d::thread_support::second_thread_allowed());
+        d2d::run_pair([] {}, [&] { there_id = std::this_thread::get_id(); });
+    }
+    EXPECT_EQ(there_id, caller);
+}
+
+}  // namespace
