@@ -99,4 +99,12 @@ void join(ThreadHandle& handle) noexcept {
 #endif
 }
 
+void relax() noexcept {
+#if defined(_WIN32)
+    SwitchToThread();
+#else
+    sched_yield();
+#endif
+}
+
 }  // namespace d2d::thread_support

@@ -29,6 +29,9 @@ bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept;
 // Waits for a thread from start and releases it.
 void join(ThreadHandle& handle) noexcept;
 
+// Lets other threads run: the body of a short wait for another thread.
+void relax() noexcept;
+
 }  // namespace thread_support
 
 // Runs `here` on the calling thread and `there` on a second one, and returns

@@ -544,17 +544,15 @@ class Triangulator {
 }  // namespace
 
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& alongside,
-                                              const std::function<void()>& spare) {
+                                              const std::function<void()>& here_first,
+                                              const std::function<void()>& there_first) {
     if (count < kTwoThreadsFrom || !thread_support::second_thread_allowed()) {
-        alongside();
+        here_first();
         PageBuffer<Record> records(record_slots(count, 1));
         Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), 0);
         return whole.run(count);
     }
-    // The halves of the top merge, built at once in disjoint slots. The
-    // calling thread takes the right half after `alongside`, so the other
-    // thread starts with the left one.
+    // The halves of the top merge, built at once in disjoint slots.
     const uint32_t mid = count / 2;
     PageBuffer<Record> records(record_slots(count, 2));
     const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
@@ -564,12 +562,12 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
     HullEnds right_ends{};
     run_pair(
         [&] {
-            alongside();
+            here_first();
             right_ends = right.build_range(mid, count);
         },
         [&] {
+            there_first();
             left_ends = left.build_range(0, mid);
-            spare();
         });
     return left.finish_top_merge(left_ends, right, right_ends, count);
 }

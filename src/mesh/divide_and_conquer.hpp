@@ -52,13 +52,13 @@ inline constexpr uint32_t kMostPoints = (uint32_t{1} << 27) - 64;
 // exact predicates clear of overflow and underflow.
 //
 // Large inputs are triangulated in two halves at once, one on a second
-// thread. `alongside` runs once on the calling thread before its share of
-// the work, while the second thread already works. `spare` is work that the
-// second thread takes on once its half is done, usually ahead of the calling
-// thread; small inputs, triangulated on the calling thread alone, skip it.
+// thread. `here_first` runs once on the calling thread before its share of
+// the work; `there_first` runs on the second thread before its share. Small
+// inputs, triangulated on the calling thread alone, skip `there_first`; if
+// the second thread cannot be started, it runs after everything else.
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& alongside,
-                                              const std::function<void()>& spare);
+                                              const std::function<void()>& here_first,
+                                              const std::function<void()>& there_first);
 
 }  // namespace d2d
 
