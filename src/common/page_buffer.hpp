@@ -24,6 +24,10 @@ inline constexpr size_t kMappedFrom = size_t{1} << 20;
 // Zero-filled block of at least `bytes`; throws std::bad_alloc on failure.
 void* allocate(size_t bytes);
 void release(void* block, size_t bytes) noexcept;
+// Asks the system to back the whole pages within [start, start + bytes)
+// with memory now, in one go, rather than page by page as they are first
+// written. Only a hint: does nothing where the system has no such request.
+void populate(void* start, size_t bytes) noexcept;
 }  // namespace page_memory
 
 template <class T>

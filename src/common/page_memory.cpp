@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -38,6 +39,24 @@ void release(void* block, size_t bytes) noexcept {
     VirtualFree(block, 0, MEM_RELEASE);
 #else
     munmap(block, bytes);
+#endif
+}
+
+void populate(void* start, size_t bytes) noexcept {
+#if defined(__linux__)
+#if defined(MADV_POPULATE_WRITE)
+    constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+    constexpr int kPopulateWrite = 23;  // Linux 5.14 and later
+#endif
+    // Older kernels refuse the request, harmlessly.
+    constexpr uintptr_t kPage = 4096;
+    const auto first = (reinterpret_cast<uintptr_t>(start) + kPage - 1) & ~(kPage - 1);
+    const auto last = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(kPage - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, kPopulateWrite);
+#else
+    (void)start;
+    (void)bytes;
 #endif
 }
 
