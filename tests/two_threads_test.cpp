@@ -1,8 +1,9 @@
-// Large inputs are triangulated on two threads, and their trace lines are
-// partly formatted on the second one: neither the mesh nor the trace may
-// show it.
+// Large inputs are triangulated on two threads, which pass parts of their
+// halves to each other: neither the mesh nor the trace may show it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -14,7 +15,7 @@
 
 #include "common/parallel_pair.hpp"
 #include "delaunay2d.h"
-#include "library/range_trace.hpp"
+#include "mesh/divide_and_conquer.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/stdout_redirect.hpp"
 #include "support/trace_lines.hpp"
@@ -180,21 +181,58 @@ TEST(TwoThreads, LargeCallPrintsTheWholeTraceInOrder) {
     EXPECT_TRUE(run_entry_point(points, false).trace == expected);
 }
 
-TEST(TwoThreads, RangeTextHoldsTheWritersLines) {
-    const std::pair<size_t, size_t> ranges[] = {{0, 0}, {0, 3}, {5, 9}, {0, 1000}, {7, 4099}, {123456, 130001}};
-    for (const auto& [beg, end] : ranges) {
-        const std::string direct = d2dtest::captured_stdout([&] {
-            d2d::TraceWriter trace;
-            d2d::trace_range_recursion(trace, beg, end);
-        });
-        d2d::RangeTraceText text;
-        ASSERT_TRUE(text.format(beg, end));
-        const std::string ahead = d2dtest::captured_stdout([&] {
-            d2d::TraceWriter trace;
-            text.write(trace);
-        });
-        EXPECT_EQ(direct, ahead) << "range " << beg << " .. " << end;
+// Coordinates x0, y0, x1, y1, ... in the order the triangulation takes them:
+// ascending x (all distinct here).
+std::vector<double> sorted_coordinates(Points points) {
+    std::sort(points.begin(), points.end(), [](const Point3D& a, const Point3D& b) { return a.x < b.x; });
+    std::vector<double> xy;
+    for (const Point3D& p : points) {
+        xy.push_back(p.x);
+        xy.push_back(p.y);
     }
+    return xy;
+}
+
+d2d::TriangulationResult triangulate(const std::vector<double>& xy, const std::function<void()>& alongside) {
+    return d2d::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2), alongside);
+}
+
+bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationResult& b) {
+    return a.inner_length == b.inner_length && a.vertices.size() == b.vertices.size() &&
+           std::equal(a.vertices.begin(), a.vertices.end(), b.vertices.begin()) &&
+           std::equal(a.neighbours.begin(), a.neighbours.end(), b.neighbours.begin());
+}
+
+// Whichever thread is done first builds parts of the other's half. That
+// depends on timing, so each case is tried a few times until a hand-over
+// happens; every try must give the one-thread result.
+void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::function<void()>& alongside) {
+    d2d::TriangulationResult one;
+    {
+        const ThreadSetting single("1");
+        one = triangulate(xy, [] {});
+    }
+    EXPECT_EQ(one.handovers, 0u);
+    size_t handovers = 0;
+    for (int attempt = 0; attempt < 5 && handovers == 0; ++attempt) {
+        const d2d::TriangulationResult two = triangulate(xy, alongside);
+        EXPECT_TRUE(same_triangles(one, two));
+        handovers = two.handovers;
+    }
+    EXPECT_GT(handovers, 0u);
+}
+
+TEST(TwoThreads, RangesHandedToTheSecondThreadKeepTheMesh) {
+    // The calling thread is held up before its half, as by a long trace.
+    const std::vector<double> xy = sorted_coordinates(uniform_points(200000, 11));
+    expect_handovers_keep_the_result(xy, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+}
+
+TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
+    // The right half (points on one line) is done long before the left one.
+    Points points = uniform_points(100000, 12);
+    for (size_t i = 0; i < 100000; ++i) points.push_back(Point3D{2.0 + static_cast<double>(i) * 1e-5, 0.5, 0.0, 0.0});
+    expect_handovers_keep_the_result(sorted_coordinates(points), [] {});
 }
 
 TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {

@@ -55,19 +55,21 @@ void TraceWriter::point_line(const Point3D& p) noexcept {
     used_ += static_cast<std::size_t>(out - begin);
 }
 
-char* put_base_mesh_line(char* out, std::size_t length, std::size_t beg, std::size_t end) noexcept {
-    out = put_text(out, "create mesh, Mesh2D.length: ");
+void TraceWriter::base_mesh_line(std::size_t length, std::size_t beg, std::size_t end) noexcept {
+    char* const begin = reserve_line();
+    char* out = put_text(begin, "create mesh, Mesh2D.length: ");
     out = format_unsigned(length, out);
     out = put_text(out, ", beg: ");
     out = format_unsigned(beg, out);
     out = put_text(out, ", end: ");
     out = format_unsigned(end, out);
     *out++ = '\n';
-    return out;
+    used_ += static_cast<std::size_t>(out - begin);
 }
 
-char* put_merge_line(char* out, std::size_t beg, std::size_t pivot, std::size_t end) noexcept {
-    out = put_text(out, "merge mesh, [beg: ");
+void TraceWriter::merge_line(std::size_t beg, std::size_t pivot, std::size_t end) noexcept {
+    char* const begin = reserve_line();
+    char* out = put_text(begin, "merge mesh, [beg: ");
     out = format_unsigned(beg, out);
     out = put_text(out, ", pivot: ");
     out = format_unsigned(pivot - 1, out);
@@ -76,22 +78,7 @@ char* put_merge_line(char* out, std::size_t beg, std::size_t pivot, std::size_t 
     out = put_text(out, ", pivot: ");
     out = format_unsigned(end - 1, out);
     out = put_text(out, "]\n");
-    return out;
-}
-
-void TraceWriter::base_mesh_line(std::size_t length, std::size_t beg, std::size_t end) noexcept {
-    char* const begin = reserve_line();
-    used_ += static_cast<std::size_t>(put_base_mesh_line(begin, length, beg, end) - begin);
-}
-
-void TraceWriter::merge_line(std::size_t beg, std::size_t pivot, std::size_t end) noexcept {
-    char* const begin = reserve_line();
-    used_ += static_cast<std::size_t>(put_merge_line(begin, beg, pivot, end) - begin);
-}
-
-void TraceWriter::lines(const char* text, std::size_t size) noexcept {
-    flush();
-    std::fwrite(text, 1, size, stdout);
+    used_ += static_cast<std::size_t>(out - begin);
 }
 
 void TraceWriter::flush_thread_writers() noexcept {

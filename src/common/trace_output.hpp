@@ -36,8 +36,6 @@ public:
     // "merge mesh, [beg: %zu, pivot: %zu] <=> [beg: %zu, pivot: %zu]\n" with
     // beg, pivot - 1, pivot, end - 1: the index bounds of both halves.
     void merge_line(std::size_t beg, std::size_t pivot, std::size_t end) noexcept;
-    // Lines formatted elsewhere (by put_base_mesh_line and put_merge_line).
-    void lines(const char* text, std::size_t size) noexcept;
     // Writes the collected lines to stdout (without flushing stdout itself).
     void flush() noexcept;
 
@@ -57,12 +55,6 @@ private:
     std::size_t used_ = 0;
     char buffer_[kCapacity];
 };
-
-// The base-mesh and merge lines of TraceWriter, formatted at `out`, which
-// must have room for kMaxRangeLine characters. Return the end of the line.
-inline constexpr std::size_t kMaxRangeLine = 160;
-char* put_base_mesh_line(char* out, std::size_t length, std::size_t beg, std::size_t end) noexcept;
-char* put_merge_line(char* out, std::size_t beg, std::size_t pivot, std::size_t end) noexcept;
 
 inline constexpr const char* kLengthNotEnough = "length is not enough";
 inline constexpr const char* kMemberNotEnough = "member is not enough";

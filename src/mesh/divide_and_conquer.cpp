@@ -1,8 +1,10 @@
 #include "mesh/divide_and_conquer.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "common/parallel_pair.hpp"
 #include "line/exact_predicates.hpp"
@@ -59,16 +61,32 @@ struct SlotSpan {
     uint32_t end;
 };
 
-// The promotion lists of the finished merges, in the order their triangles
-// come in the mesh. A triangulator appends to its own list; when it takes in
-// another's records for the top merge, its list and the other's are closed
-// and the top merge starts a third. An entry of list o at index j is still
-// an inner triangle when its record is alive with owner o and rank j: a
-// triangle that a later merge removed is dead, or its slot now holds another
-// triangle, with another owner or rank.
+// The triangles the merges promoted, in the order they come in the mesh,
+// kept as a sequence of lists. A triangulator appends to its current list;
+// when it takes over another triangulator's work (a range built on the
+// other thread, or the other half for the top merge), it closes its list,
+// appends the other's lists and opens a new one, so that the sequence stays
+// the post-order of the merges. Every list has its own owner tag. An entry
+// of list o at index j is still an inner triangle when its record is alive
+// with owner o and rank j: a triangle that a later merge removed is dead, or
+// its slot now holds another triangle, with another owner or rank.
 struct PromotionList {
     PageBuffer<uint32_t> ids;
     uint8_t owner = 0;
+};
+
+// Owner tags: the two halves' first lists, then one per list opened later.
+constexpr int kLeftOwner = 0;
+constexpr int kRightOwner = 1;
+constexpr int kFirstLaterOwner = 2;
+constexpr int kOwnerLimit = 256;
+
+// What a triangulator hands on when another one takes over its work.
+struct Holdings {
+    std::vector<SlotSpan> spans;
+    PageBuffer<uint32_t> free;
+    PageBuffer<uint32_t> edge_part;
+    std::vector<PromotionList> lists;
 };
 
 // Ghosts at the two ends of a finished piece: `left` lies outside the hull
@@ -80,6 +98,35 @@ struct HullEnds {
     uint32_t right;
 };
 
+// Where the thread of one half offers work to the other thread. Before it
+// builds the left part of a large merge, it offers the right part, with
+// slots and an owner tag set aside for it; the other thread, once its own
+// half is done, may take the offer, build that range and leave the result
+// here. If the offer is still open when the left part is done, the offering
+// thread withdraws it and builds the right part itself. Either way the merge
+// sees the same triangulation of the same range, so the mesh is the same.
+// One offer is open at a time: the one of the outermost merge whose right
+// part is not yet started, which is the largest piece of work left.
+struct WorkOffer {
+    enum : int { kEmpty, kOpen, kTaken, kDone };
+    std::atomic<int> state{kEmpty};
+    // Set when the offering thread has finished its half.
+    std::atomic<bool> half_done{false};
+    uint32_t beg = 0;
+    uint32_t end = 0;
+    SlotSpan slots{};
+    uint8_t owner = 0;
+    // The taker's result.
+    HullEnds ends{};
+    Holdings result;
+    // How many offers were taken.
+    size_t taken = 0;
+};
+
+// Offers are made for ranges of at least this many points: smaller ones are
+// not worth the hand-over.
+constexpr uint32_t kOfferFrom = 2048;
+
 // The number of record slots for triangulating `points` points with
 // `triangulators` triangulators.
 size_t record_slots(uint32_t points, size_t triangulators) {
@@ -88,20 +135,21 @@ size_t record_slots(uint32_t points, size_t triangulators) {
 static_assert(kSlotsPerPoint * kMostPoints + 2 * kSlotsPerTriangulator <= (size_t{1} << 30),
               "record ids leave two bits of a side reference for the side");
 
-// Triangulates ranges of the points in a shared block of records. One
-// triangulator may build the whole range; or two build the halves of the top
-// merge side by side in disjoint slots of the block, and one of them then
-// takes in the other's lists and finishes with the top merge.
 // Below this many points or triangles a second thread costs more than it
 // saves.
 constexpr size_t kTwoThreadsFrom = 4096;
 
+// Triangulates ranges of the points in a shared block of records. One
+// triangulator may build the whole range; or one per thread builds a half of
+// the top merge in disjoint slots of the block (passing work to the other
+// thread when that one is idle), and one of them then takes over the other's
+// work and finishes with the top merge.
 class Triangulator {
  public:
     // The triangulator hands out the slots [first_slot, end_slot) of
     // `records` and tags its promotions with `owner`.
     Triangulator(const double* xy, Record* records, uint32_t first_slot, uint32_t end_slot, uint8_t owner)
-        : xy_(xy), records_(records), spans_{{first_slot, end_slot}, {end_slot, end_slot}} {
+        : xy_(xy), records_(records), spans_{{first_slot, end_slot}} {
         promoted_.owner = owner;
     }
 
@@ -112,37 +160,128 @@ class Triangulator {
     }
 
     // Triangulates points [beg, end), at least two of them; the ends of its
-    // hull are returned.
-    HullEnds build_range(uint32_t beg, uint32_t end) { return build(beg, end); }
+    // hull are returned. With `offers` set, large right parts are offered
+    // there to the other thread, with owner tags drawn from `owners`.
+    HullEnds build_range(uint32_t beg, uint32_t end, WorkOffer* offers, std::atomic<int>* owners) {
+        offers_ = offers;
+        owners_ = owners;
+        const HullEnds ends = build(beg, end);
+        offers_ = nullptr;
+        return ends;
+    }
+
+    // Hands on the slots, the edge part and the promotion lists.
+    Holdings surrender() {
+        Holdings holdings;
+        holdings.spans = std::move(spans_);
+        holdings.free = std::move(free_);
+        holdings.edge_part = std::move(edge_stack_);
+        holdings.lists = std::move(lists_);
+        holdings.lists.push_back(std::move(promoted_));
+        return holdings;
+    }
 
     // With this triangulator holding points [0, mid) and `right` holding
     // [mid, count): merges the two and returns the whole triangulation, in
     // the order a single triangulator gives.
-    TriangulationResult finish_top_merge(HullEnds left_ends, Triangulator& right, HullEnds right_ends,
-                                         uint32_t count) {
-        take_in(right, 2);
+    TriangulationResult finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends, uint32_t count,
+                                         uint8_t owner) {
+        take_in(std::move(right), owner);
         merge(left_ends, right_ends, 0, count - 1);
         lay_out_merged_part(0);
         return collect();
     }
 
  private:
-    // Takes over the other triangulator's free and never-used slots, and
-    // its edge part after this one's; closes both promotion lists and opens
-    // the top merge's, tagged `owner`: as if this triangulator had gone on
-    // to build the right half.
-    void take_in(Triangulator& other, uint8_t owner) {
-        free_.reserve(free_.size() + other.free_.size());
-        for (const uint32_t id : other.free_) free_.push_back(id);
-        edge_stack_.reserve(edge_stack_.size() + other.edge_stack_.size());
-        for (const uint32_t id : other.edge_stack_) edge_stack_.push_back(id);
-        spans_[1] = other.spans_[0];
-        closed_[closed_count_++] = std::move(promoted_);
-        closed_[closed_count_++] = std::move(other.promoted_);
+    // Takes over another triangulator's free and never-used slots, and its
+    // edge part after this one's; closes this one's promotion list, appends
+    // the other's and opens a new one, tagged `owner`: as if this
+    // triangulator had built the other's range itself, right after its own.
+    void take_in(Holdings other, uint8_t owner) {
+        free_.reserve(free_.size() + other.free.size());
+        for (const uint32_t id : other.free) free_.push_back(id);
+        edge_stack_.reserve(edge_stack_.size() + other.edge_part.size());
+        for (const uint32_t id : other.edge_part) edge_stack_.push_back(id);
+        for (const SlotSpan& span : other.spans) spans_.push_back(span);
+        lists_.push_back(std::move(promoted_));
+        for (PromotionList& list : other.lists) lists_.push_back(std::move(list));
         promoted_ = PromotionList();
         promoted_.owner = owner;
     }
 
+    // Sets aside slots for `points` points at the end of a span that has
+    // room for them beyond this triangulator's own needs; returns the span
+    // index, or -1. The bound of kSlotsPerPoint holds for what is left:
+    // the points set aside are not this triangulator's while they are out.
+    int set_aside(size_t slots, SlotSpan& taken) {
+        for (size_t i = 0; i < spans_.size(); ++i) {
+            SlotSpan& span = spans_[i];
+            if (span.end - span.next >= slots) {
+                span.end -= static_cast<uint32_t>(slots);
+                taken = {span.end, span.end + static_cast<uint32_t>(slots)};
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    // Offers the range [beg, end) to the other thread if the board is free;
+    // true when offered.
+    bool offer(uint32_t beg, uint32_t end) {
+        WorkOffer& board = *offers_;
+        if (board.state.load(std::memory_order_relaxed) != WorkOffer::kEmpty) return false;
+        // Each thread has at most one offer out, and an offer uses two tags (the
+        // taker's list and the list after it); the top merge needs one more.
+        if (owners_->load(std::memory_order_relaxed) >= kOwnerLimit - 8) return false;
+        SlotSpan slots{};
+        const int span = set_aside(record_slots(end - beg, 1), slots);
+        if (span < 0) return false;
+        offered_span_ = span;
+        board.beg = beg;
+        board.end = end;
+        board.slots = slots;
+        board.owner = static_cast<uint8_t>(owners_->fetch_add(1));
+        board.state.store(WorkOffer::kOpen, std::memory_order_release);
+        return true;
+    }
+
+    // Builds the offered range [beg, end) unless the other thread took it,
+    // in which case its result is taken over once it is there.
+    HullEnds build_offered(uint32_t beg, uint32_t end) {
+        WorkOffer& board = *offers_;
+        int open = WorkOffer::kOpen;
+        if (board.state.compare_exchange_strong(open, WorkOffer::kEmpty)) {
+            spans_[static_cast<size_t>(offered_span_)].end = board.slots.end;
+            return build(beg, end);
+        }
+        while (board.state.load(std::memory_order_acquire) != WorkOffer::kDone) thread_support::relax();
+        take_in(std::move(board.result), static_cast<uint8_t>(owners_->fetch_add(1)));
+        const HullEnds ends = board.ends;
+        board.result = Holdings();
+        board.state.store(WorkOffer::kEmpty, std::memory_order_release);
+        return ends;
+    }
+
+ public:
+    // Takes and builds the other thread's offers until that thread's half is
+    // done.
+    static void help(const double* xy, Record* records, WorkOffer& board) {
+        for (;;) {
+            int open = WorkOffer::kOpen;
+            if (board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
+                Triangulator helper(xy, records, board.slots.next, board.slots.end, board.owner);
+                board.ends = helper.build(board.beg, board.end);
+                board.result = helper.surrender();
+                ++board.taken;
+                board.state.store(WorkOffer::kDone, std::memory_order_release);
+                continue;
+            }
+            if (board.half_done.load(std::memory_order_acquire)) return;
+            thread_support::relax();
+        }
+    }
+
+ private:
     double orient(uint32_t a, uint32_t b, uint32_t c) const {
         return orient2d_exact(xy_[2 * a], xy_[2 * a + 1], xy_[2 * b], xy_[2 * b + 1], xy_[2 * c],
                               xy_[2 * c + 1]);
@@ -162,7 +301,13 @@ class Triangulator {
             free_.pop_back();
             return id;
         }
-        for (SlotSpan& span : spans_) {
+        for (; span_ < spans_.size(); ++span_) {
+            SlotSpan& span = spans_[span_];
+            if (span.next != span.end) return span.next++;
+        }
+        // A span that was set aside for the other thread may have come back.
+        for (span_ = 0; span_ < spans_.size(); ++span_) {
+            SlotSpan& span = spans_[span_];
             if (span.next != span.end) return span.next++;
         }
         throw std::bad_alloc();  // beyond the bound of kSlotsPerPoint
@@ -220,8 +365,9 @@ class Triangulator {
 
         const uint32_t mid = beg + n / 2;
         const size_t part_begin = edge_stack_.size();
+        const bool offered = offers_ != nullptr && end - mid >= kOfferFrom && offer(mid, end);
         const HullEnds left = build(beg, mid);
-        const HullEnds right = build(mid, end);
+        const HullEnds right = offered ? build_offered(mid, end) : build(mid, end);
         const HullEnds merged = merge(left, right, beg, end - 1);
         lay_out_merged_part(part_begin);
         return merged;
@@ -453,9 +599,8 @@ class Triangulator {
     // that order: a triangle's number replaces its rank (ghosts keep kNone,
     // which is what a hull side's neighbour is in the mesh).
     PageBuffer<uint32_t> number_triangles(size_t& inner_length) {
-        size_t total = edge_stack_.size();
-        for (size_t i = 0; i < closed_count_; ++i) total += closed_[i].ids.size();
-        total += promoted_.ids.size();
+        size_t total = edge_stack_.size() + promoted_.ids.size();
+        for (const PromotionList& list : lists_) total += list.ids.size();
         PageBuffer<uint32_t> order;
         order.reserve(total);
         const auto take_list = [&](PromotionList& list) {
@@ -475,7 +620,7 @@ class Triangulator {
             }
             list.ids.release();
         };
-        for (size_t i = 0; i < closed_count_; ++i) take_list(closed_[i]);
+        for (PromotionList& list : lists_) take_list(list);
         take_list(promoted_);
         inner_length = order.size();
         for (const uint32_t t : edge_stack_) {
@@ -532,44 +677,56 @@ class Triangulator {
 
     const double* xy_;
     Record* records_;
-    SlotSpan spans_[2];
+    std::vector<SlotSpan> spans_;
+    size_t span_ = 0;  // the first span that may have never-used slots
     PageBuffer<uint32_t> free_;
     PageBuffer<uint32_t> dead_;
     PageBuffer<uint32_t> edge_stack_;
     PromotionList promoted_;
-    PromotionList closed_[2];
-    size_t closed_count_ = 0;
+    std::vector<PromotionList> lists_;  // the closed lists, in order
+    WorkOffer* offers_ = nullptr;
+    std::atomic<int>* owners_ = nullptr;
+    int offered_span_ = -1;
 };
 
 }  // namespace
 
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& here_first,
-                                              const std::function<void()>& there_first) {
+                                              const std::function<void()>& alongside) {
     if (count < kTwoThreadsFrom || !thread_support::second_thread_allowed()) {
-        here_first();
+        alongside();
         PageBuffer<Record> records(record_slots(count, 1));
-        Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), 0);
+        Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), kLeftOwner);
         return whole.run(count);
     }
-    // The halves of the top merge, built at once in disjoint slots.
+    // The halves of the top merge, built at once in disjoint slots; each
+    // thread then helps with the other's half until that is done too.
     const uint32_t mid = count / 2;
     PageBuffer<Record> records(record_slots(count, 2));
     const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
-    Triangulator left(xy, records.data(), 0, left_slots, 0);
-    Triangulator right(xy, records.data(), left_slots, static_cast<uint32_t>(records.size()), 1);
+    Triangulator left(xy, records.data(), 0, left_slots, kLeftOwner);
+    Triangulator right(xy, records.data(), left_slots, static_cast<uint32_t>(records.size()), kRightOwner);
+    std::atomic<int> owners{kFirstLaterOwner};
+    WorkOffer left_offers;
+    WorkOffer right_offers;
     HullEnds left_ends{};
     HullEnds right_ends{};
     run_pair(
         [&] {
-            here_first();
-            right_ends = right.build_range(mid, count);
+            alongside();
+            right_ends = right.build_range(mid, count, &right_offers, &owners);
+            right_offers.half_done.store(true, std::memory_order_release);
+            Triangulator::help(xy, records.data(), left_offers);
         },
         [&] {
-            there_first();
-            left_ends = left.build_range(0, mid);
+            left_ends = left.build_range(0, mid, &left_offers, &owners);
+            left_offers.half_done.store(true, std::memory_order_release);
+            Triangulator::help(xy, records.data(), right_offers);
         });
-    return left.finish_top_merge(left_ends, right, right_ends, count);
+    TriangulationResult result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count,
+                                                        static_cast<uint8_t>(owners.fetch_add(1)));
+    result.handovers = left_offers.taken + right_offers.taken;
+    return result;
 }
 
 }  // namespace d2d

@@ -38,6 +38,8 @@ struct TriangulationResult {
     // the edge from vertex i to vertex (i + 1) % 3, or kNone on the hull.
     PageBuffer<uint32_t> neighbours;
     size_t inner_length = 0;
+    // How many ranges one thread built for the other (for diagnostics).
+    size_t handovers = 0;
 
     size_t size() const { return vertices.size() / 3; }
 };
@@ -51,14 +53,12 @@ inline constexpr uint32_t kMostPoints = (uint32_t{1} << 27) - 64;
 // should be scaled so that the largest magnitude is near 1, which keeps the
 // exact predicates clear of overflow and underflow.
 //
-// Large inputs are triangulated in two halves at once, one on a second
-// thread. `here_first` runs once on the calling thread before its share of
-// the work; `there_first` runs on the second thread before its share. Small
-// inputs, triangulated on the calling thread alone, skip `there_first`; if
-// the second thread cannot be started, it runs after everything else.
+// Large inputs are triangulated on two threads: each builds one half of
+// the top merge and takes on parts of the other half when it is done first.
+// `alongside` runs once on the calling thread before its share of the work,
+// while the second thread already works.
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& here_first,
-                                              const std::function<void()>& there_first);
+                                              const std::function<void()>& alongside);
 
 }  // namespace d2d
 
