@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds delaunay2d and runs every test twice: once built with warnings as
 # errors, once built with AddressSanitizer and UndefinedBehaviorSanitizer
-# (any report stops the test that raised it). Installs the packages it needs
+# (any report stops the test that raised it); then runs the tests of the
+# two-thread triangulation built with ThreadSanitizer. Installs the packages it needs
 # with apt-get first when some are missing. Run as root, or as a user with
 # sudo rights when packages have to be installed.
 #
@@ -68,5 +69,13 @@ section "tests, sanitizer build"
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   ctest --output-on-failure -j"$jobs"
 )
+
+section "ThreadSanitizer build of the tests, two-thread tests"
+tsan="$root/build/ci-tsan"
+cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DDELAUNAY2D_SANITIZE_THREAD=ON -DDELAUNAY2D_WERROR=ON -DDELAUNAY2D_BENCH=OFF
+cmake --build "$tsan" -j"$jobs" --target delaunay2d_tests
+TSAN_OPTIONS=halt_on_error=1 "$tsan/tests/delaunay2d_tests" \
+  --gtest_filter='TwoThreads.*:RunPair.*:EntryPoints.*:Triangulation*'
 
 section "all tests passed"
