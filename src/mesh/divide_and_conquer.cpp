@@ -100,26 +100,33 @@ struct HullEnds {
 
 // Where the thread of one half offers work to the other thread. Before it
 // builds the left part of a large merge, it offers the right part, with
-// slots and an owner tag set aside for it; the other thread, once its own
+// record slots set aside for it; the other thread, once its own
 // half is done, may take the offer, build that range and leave the result
 // here. If the offer is still open when the left part is done, the offering
 // thread withdraws it and builds the right part itself. Either way the merge
 // sees the same triangulation of the same range, so the mesh is the same.
-// One offer is open at a time: the one of the outermost merge whose right
-// part is not yet started, which is the largest piece of work left.
+//
+// Offers nest like the merges they come from: the offer of a merge inside
+// the left part of an offering merge goes one slot further. A helper takes
+// the first open slot, which is the largest piece of work on offer.
 struct WorkOffer {
     enum : int { kEmpty, kOpen, kTaken, kDone };
     std::atomic<int> state{kEmpty};
-    // Set when the offering thread has finished its half.
-    std::atomic<bool> half_done{false};
     uint32_t beg = 0;
     uint32_t end = 0;
     SlotSpan slots{};
-    uint8_t owner = 0;
+    size_t span_index = 0;  // the offering triangulator's span they came from
     // The taker's result.
     HullEnds ends{};
     Holdings result;
-    // How many offers were taken.
+};
+
+struct WorkOffers {
+    static constexpr size_t kSlots = 16;
+    WorkOffer slot[kSlots];
+    // Set when the offering thread has finished its half.
+    std::atomic<bool> half_done{false};
+    // How many offers were taken (written by the one helper thread).
     size_t taken = 0;
 };
 
@@ -162,7 +169,7 @@ class Triangulator {
     // Triangulates points [beg, end), at least two of them; the ends of its
     // hull are returned. With `offers` set, large right parts are offered
     // there to the other thread, with owner tags drawn from `owners`.
-    HullEnds build_range(uint32_t beg, uint32_t end, WorkOffer* offers, std::atomic<int>* owners) {
+    HullEnds build_range(uint32_t beg, uint32_t end, WorkOffers* offers, std::atomic<int>* owners) {
         offers_ = offers;
         owners_ = owners;
         const HullEnds ends = build(beg, end);
@@ -225,33 +232,31 @@ class Triangulator {
         return -1;
     }
 
-    // Offers the range [beg, end) to the other thread if the board is free;
+    // Offers the range [beg, end) to the other thread in the next slot;
     // true when offered.
     bool offer(uint32_t beg, uint32_t end) {
-        WorkOffer& board = *offers_;
-        if (board.state.load(std::memory_order_relaxed) != WorkOffer::kEmpty) return false;
-        // Each thread has at most one offer out, and an offer uses two tags (the
-        // taker's list and the list after it); the top merge needs one more.
-        if (owners_->load(std::memory_order_relaxed) >= kOwnerLimit - 8) return false;
+        if (offer_depth_ == WorkOffers::kSlots) return false;
+        WorkOffer& board = offers_->slot[offer_depth_];
         SlotSpan slots{};
         const int span = set_aside(record_slots(end - beg, 1), slots);
         if (span < 0) return false;
-        offered_span_ = span;
         board.beg = beg;
         board.end = end;
         board.slots = slots;
-        board.owner = static_cast<uint8_t>(owners_->fetch_add(1));
+        board.span_index = static_cast<size_t>(span);
         board.state.store(WorkOffer::kOpen, std::memory_order_release);
+        ++offer_depth_;
         return true;
     }
 
-    // Builds the offered range [beg, end) unless the other thread took it,
-    // in which case its result is taken over once it is there.
+    // Builds the range [beg, end) of the latest offer unless the other
+    // thread took it, in which case its result is taken over once it is
+    // there.
     HullEnds build_offered(uint32_t beg, uint32_t end) {
-        WorkOffer& board = *offers_;
+        WorkOffer& board = offers_->slot[--offer_depth_];
         int open = WorkOffer::kOpen;
         if (board.state.compare_exchange_strong(open, WorkOffer::kEmpty)) {
-            spans_[static_cast<size_t>(offered_span_)].end = board.slots.end;
+            spans_[board.span_index].end = board.slots.end;
             return build(beg, end);
         }
         while (board.state.load(std::memory_order_acquire) != WorkOffer::kDone) thread_support::relax();
@@ -263,21 +268,32 @@ class Triangulator {
     }
 
  public:
-    // Takes and builds the other thread's offers until that thread's half is
-    // done.
-    static void help(const double* xy, Record* records, WorkOffer& board) {
-        for (;;) {
-            int open = WorkOffer::kOpen;
-            if (board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
-                Triangulator helper(xy, records, board.slots.next, board.slots.end, board.owner);
+    // Takes and builds the other thread's offers, outermost first, until
+    // that thread's half is done.
+    static void help(const double* xy, Record* records, WorkOffers& offers, std::atomic<int>& owners) {
+        while (!offers.half_done.load(std::memory_order_acquire)) {
+            // A taken offer uses two list tags, the taker's and the one the
+            // offering thread opens after it. Leave enough for the offers
+            // that may be out on both sides and for the top merge.
+            if (owners.load(std::memory_order_relaxed) >= kOwnerLimit - 4 * static_cast<int>(WorkOffers::kSlots) - 2) {
+                return;
+            }
+            bool took = false;
+            for (WorkOffer& board : offers.slot) {
+                int open = WorkOffer::kOpen;
+                if (!board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
+                    continue;
+                }
+                Triangulator helper(xy, records, board.slots.next, board.slots.end,
+                                    static_cast<uint8_t>(owners.fetch_add(1)));
                 board.ends = helper.build(board.beg, board.end);
                 board.result = helper.surrender();
-                ++board.taken;
+                ++offers.taken;
                 board.state.store(WorkOffer::kDone, std::memory_order_release);
-                continue;
+                took = true;
+                break;
             }
-            if (board.half_done.load(std::memory_order_acquire)) return;
-            thread_support::relax();
+            if (!took) thread_support::relax();
         }
     }
 
@@ -684,9 +700,9 @@ class Triangulator {
     PageBuffer<uint32_t> edge_stack_;
     PromotionList promoted_;
     std::vector<PromotionList> lists_;  // the closed lists, in order
-    WorkOffer* offers_ = nullptr;
+    WorkOffers* offers_ = nullptr;
     std::atomic<int>* owners_ = nullptr;
-    int offered_span_ = -1;
+    size_t offer_depth_ = 0;  // offers out, each in its slot
 };
 
 }  // namespace
@@ -707,8 +723,8 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
     Triangulator left(xy, records.data(), 0, left_slots, kLeftOwner);
     Triangulator right(xy, records.data(), left_slots, static_cast<uint32_t>(records.size()), kRightOwner);
     std::atomic<int> owners{kFirstLaterOwner};
-    WorkOffer left_offers;
-    WorkOffer right_offers;
+    WorkOffers left_offers;
+    WorkOffers right_offers;
     HullEnds left_ends{};
     HullEnds right_ends{};
     run_pair(
@@ -716,12 +732,12 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
             alongside();
             right_ends = right.build_range(mid, count, &right_offers, &owners);
             right_offers.half_done.store(true, std::memory_order_release);
-            Triangulator::help(xy, records.data(), left_offers);
+            Triangulator::help(xy, records.data(), left_offers, owners);
         },
         [&] {
             left_ends = left.build_range(0, mid, &left_offers, &owners);
             left_offers.half_done.store(true, std::memory_order_release);
-            Triangulator::help(xy, records.data(), right_offers);
+            Triangulator::help(xy, records.data(), right_offers, owners);
         });
     TriangulationResult result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count,
                                                         static_cast<uint8_t>(owners.fetch_add(1)));
