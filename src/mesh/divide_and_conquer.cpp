@@ -75,10 +75,13 @@ struct PromotionList {
     uint8_t owner = 0;
 };
 
-// Owner tags: the two halves' first lists, then one per list opened later.
+// Owner tags: the two halves' first lists and the top merge's, then two for
+// every range one thread builds for the other (its own list, and the list
+// the other thread opens after taking it in).
 constexpr int kLeftOwner = 0;
 constexpr int kRightOwner = 1;
-constexpr int kFirstLaterOwner = 2;
+constexpr int kTopOwner = 2;
+constexpr int kFirstLaterOwner = 3;
 constexpr int kOwnerLimit = 256;
 
 // What a triangulator hands on when another one takes over its work.
@@ -98,17 +101,21 @@ struct HullEnds {
     uint32_t right;
 };
 
-// Where the thread of one half offers work to the other thread. Before it
-// builds the left part of a large merge, it offers the right part, with
-// record slots set aside for it; the other thread, once its own
-// half is done, may take the offer, build that range and leave the result
-// here. If the offer is still open when the left part is done, the offering
-// thread withdraws it and builds the right part itself. Either way the merge
-// sees the same triangulation of the same range, so the mesh is the same.
+// Where a thread offers work to the other thread. Before it builds the left
+// part of a large merge, it offers the right part, with record slots set
+// aside for it; the other thread, when idle, may take the offer, build that
+// range and leave the result here. If the offer is still open when the left
+// part is done, the offering thread withdraws it and builds the right part
+// itself. Either way the merge sees the same triangulation of the same
+// range, so the mesh is the same.
 //
 // Offers nest like the merges they come from: the offer of a merge inside
-// the left part of an offering merge goes one slot further. A helper takes
-// the first open slot, which is the largest piece of work on offer.
+// the left part of an offering merge goes one slot further. An idle thread
+// takes the first open slot, which is the largest piece of work on offer.
+// The taker makes offers of its own while it builds the range, so a thread
+// that waits for a range it offered helps with it meanwhile.
+struct WorkOffers;
+
 struct WorkOffer {
     enum : int { kEmpty, kOpen, kTaken, kDone };
     std::atomic<int> state{kEmpty};
@@ -116,9 +123,19 @@ struct WorkOffer {
     uint32_t end = 0;
     SlotSpan slots{};
     size_t span_index = 0;  // the offering triangulator's span they came from
+    // Set by the taker: the list tag for the offering thread after it takes
+    // the result in, and the taker's own offers (freed by the offering
+    // thread once it has the result).
+    uint8_t after_owner = 0;
+    std::atomic<WorkOffers*> taker_offers{nullptr};
     // The taker's result.
     HullEnds ends{};
     Holdings result;
+
+    WorkOffer() = default;
+    WorkOffer(const WorkOffer&) = delete;
+    WorkOffer& operator=(const WorkOffer&) = delete;
+    ~WorkOffer();
 };
 
 struct WorkOffers {
@@ -126,8 +143,25 @@ struct WorkOffers {
     WorkOffer slot[kSlots];
     // Set when the offering thread has finished its half.
     std::atomic<bool> half_done{false};
-    // How many offers were taken (written by the one helper thread).
-    size_t taken = 0;
+};
+
+WorkOffer::~WorkOffer() { delete taker_offers.load(); }
+
+// What the threads of one triangulation share.
+struct SharedWork {
+    const double* xy;
+    Record* records;
+    std::atomic<int> next_owner{kFirstLaterOwner};
+    std::atomic<size_t> handovers{0};
+    // Set when a thread has failed (out of memory): the other one stops
+    // waiting for it.
+    std::atomic<bool> failed{false};
+
+    // Waits a moment; gives up if the other thread has failed.
+    void pause() const {
+        if (failed.load(std::memory_order_relaxed)) throw std::bad_alloc();
+        thread_support::relax();
+    }
 };
 
 // Offers are made for ranges of at least this many points: smaller ones are
@@ -168,10 +202,10 @@ class Triangulator {
 
     // Triangulates points [beg, end), at least two of them; the ends of its
     // hull are returned. With `offers` set, large right parts are offered
-    // there to the other thread, with owner tags drawn from `owners`.
-    HullEnds build_range(uint32_t beg, uint32_t end, WorkOffers* offers, std::atomic<int>* owners) {
+    // there to the other thread.
+    HullEnds build_range(uint32_t beg, uint32_t end, WorkOffers* offers, SharedWork* shared) {
         offers_ = offers;
-        owners_ = owners;
+        shared_ = shared;
         const HullEnds ends = build(beg, end);
         offers_ = nullptr;
         return ends;
@@ -251,7 +285,7 @@ class Triangulator {
 
     // Builds the range [beg, end) of the latest offer unless the other
     // thread took it, in which case its result is taken over once it is
-    // there.
+    // there; meanwhile this thread helps with it.
     HullEnds build_offered(uint32_t beg, uint32_t end) {
         WorkOffer& board = offers_->slot[--offer_depth_];
         int open = WorkOffer::kOpen;
@@ -259,8 +293,12 @@ class Triangulator {
             spans_[board.span_index].end = board.slots.end;
             return build(beg, end);
         }
-        while (board.state.load(std::memory_order_acquire) != WorkOffer::kDone) thread_support::relax();
-        take_in(std::move(board.result), static_cast<uint8_t>(owners_->fetch_add(1)));
+        while (board.state.load(std::memory_order_acquire) != WorkOffer::kDone) {
+            WorkOffers* taker_offers = board.taker_offers.load(std::memory_order_acquire);
+            if (taker_offers == nullptr || !help_once(*shared_, *taker_offers)) shared_->pause();
+        }
+        delete board.taker_offers.exchange(nullptr);
+        take_in(std::move(board.result), board.after_owner);
         const HullEnds ends = board.ends;
         board.result = Holdings();
         board.state.store(WorkOffer::kEmpty, std::memory_order_release);
@@ -268,32 +306,36 @@ class Triangulator {
     }
 
  public:
-    // Takes and builds the other thread's offers, outermost first, until
-    // that thread's half is done.
-    static void help(const double* xy, Record* records, WorkOffers& offers, std::atomic<int>& owners) {
+    // Takes the first open offer, if there is one and list tags are left
+    // for it, and builds its range; false when there was nothing to take.
+    static bool help_once(SharedWork& shared, WorkOffers& offers) {
+        for (WorkOffer& board : offers.slot) {
+            if (board.state.load(std::memory_order_relaxed) != WorkOffer::kOpen) continue;
+            if (shared.next_owner.load(std::memory_order_relaxed) + 1 >= kOwnerLimit) return false;
+            const int owner = shared.next_owner.fetch_add(2);
+            if (owner + 1 >= kOwnerLimit) return false;
+            int open = WorkOffer::kOpen;
+            if (!board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
+                continue;  // withdrawn meanwhile; the two tags stay unused
+            }
+            board.after_owner = static_cast<uint8_t>(owner + 1);
+            auto* own_offers = new WorkOffers;
+            board.taker_offers.store(own_offers, std::memory_order_release);
+            Triangulator helper(shared.xy, shared.records, board.slots.next, board.slots.end,
+                                static_cast<uint8_t>(owner));
+            board.ends = helper.build_range(board.beg, board.end, own_offers, &shared);
+            board.result = helper.surrender();
+            shared.handovers.fetch_add(1, std::memory_order_relaxed);
+            board.state.store(WorkOffer::kDone, std::memory_order_release);
+            return true;
+        }
+        return false;
+    }
+
+    // Takes and builds the other thread's offers until its half is done.
+    static void help(SharedWork& shared, WorkOffers& offers) {
         while (!offers.half_done.load(std::memory_order_acquire)) {
-            // A taken offer uses two list tags, the taker's and the one the
-            // offering thread opens after it. Leave enough for the offers
-            // that may be out on both sides and for the top merge.
-            if (owners.load(std::memory_order_relaxed) >= kOwnerLimit - 4 * static_cast<int>(WorkOffers::kSlots) - 2) {
-                return;
-            }
-            bool took = false;
-            for (WorkOffer& board : offers.slot) {
-                int open = WorkOffer::kOpen;
-                if (!board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
-                    continue;
-                }
-                Triangulator helper(xy, records, board.slots.next, board.slots.end,
-                                    static_cast<uint8_t>(owners.fetch_add(1)));
-                board.ends = helper.build(board.beg, board.end);
-                board.result = helper.surrender();
-                ++offers.taken;
-                board.state.store(WorkOffer::kDone, std::memory_order_release);
-                took = true;
-                break;
-            }
-            if (!took) thread_support::relax();
+            if (!help_once(shared, offers)) shared.pause();
         }
     }
 
@@ -701,7 +743,7 @@ class Triangulator {
     PromotionList promoted_;
     std::vector<PromotionList> lists_;  // the closed lists, in order
     WorkOffers* offers_ = nullptr;
-    std::atomic<int>* owners_ = nullptr;
+    SharedWork* shared_ = nullptr;
     size_t offer_depth_ = 0;  // offers out, each in its slot
 };
 
@@ -720,28 +762,40 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
     const uint32_t mid = count / 2;
     PageBuffer<Record> records(record_slots(count, 2));
     const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
+    SharedWork shared{xy, records.data()};
     Triangulator left(xy, records.data(), 0, left_slots, kLeftOwner);
     Triangulator right(xy, records.data(), left_slots, static_cast<uint32_t>(records.size()), kRightOwner);
-    std::atomic<int> owners{kFirstLaterOwner};
     WorkOffers left_offers;
     WorkOffers right_offers;
     HullEnds left_ends{};
     HullEnds right_ends{};
+    // A thread that fails lets the other stop waiting for it.
+    const auto guarded = [&shared](auto&& work) {
+        try {
+            work();
+        } catch (...) {
+            shared.failed.store(true);
+            throw;
+        }
+    };
     run_pair(
         [&] {
-            alongside();
-            right_ends = right.build_range(mid, count, &right_offers, &owners);
-            right_offers.half_done.store(true, std::memory_order_release);
-            Triangulator::help(xy, records.data(), left_offers, owners);
+            guarded([&] {
+                alongside();
+                right_ends = right.build_range(mid, count, &right_offers, &shared);
+                right_offers.half_done.store(true, std::memory_order_release);
+                Triangulator::help(shared, left_offers);
+            });
         },
         [&] {
-            left_ends = left.build_range(0, mid, &left_offers, &owners);
-            left_offers.half_done.store(true, std::memory_order_release);
-            Triangulator::help(xy, records.data(), right_offers, owners);
+            guarded([&] {
+                left_ends = left.build_range(0, mid, &left_offers, &shared);
+                left_offers.half_done.store(true, std::memory_order_release);
+                Triangulator::help(shared, right_offers);
+            });
         });
-    TriangulationResult result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count,
-                                                        static_cast<uint8_t>(owners.fetch_add(1)));
-    result.handovers = left_offers.taken + right_offers.taken;
+    TriangulationResult result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count, kTopOwner);
+    result.handovers = shared.handovers.load();
     return result;
 }
 
