@@ -28,6 +28,7 @@ struct Options {
     int runs = 0;  // 0: by size
     bool cgal = true;
     bool point_trace = false;
+    bool one_thread = false;
     std::uint64_t seed = 1;
     unsigned timeout = 1800;
 };
@@ -40,6 +41,9 @@ void usage(const char* program) {
         "  --families LIST     of uniform, clusters, grid, circle; default all four\n"
         "  --runs N            timed calls per case (default 5 up to 1e5, 3 up to 1e6, else 1)\n"
         "  --no-cgal           skip the comparison with CGAL\n"
+        "  --one-thread        run the library on the calling thread only\n"
+        "                      (DELAUNAY2D_THREADS=1; by default it uses two threads\n"
+        "                      for large inputs where two cores are available)\n"
         "  --point-trace       also time print_point_3d_list on the n points (the point\n"
         "                      trace lines alone, a lower bound of the trace's share)\n"
         "  --seed S            seed of the point generators (default 1)\n"
@@ -89,6 +93,8 @@ bool parse_options(int argc, char** argv, Options* o) {
             if (o->runs < 1 || o->runs > bench::kMaxRuns) return false;
         } else if (std::strcmp(a, "--no-cgal") == 0) {
             o->cgal = false;
+        } else if (std::strcmp(a, "--one-thread") == 0) {
+            o->one_thread = true;
         } else if (std::strcmp(a, "--point-trace") == 0) {
             o->point_trace = true;
         } else if (std::strcmp(a, "--seed") == 0 && has_value) {
@@ -145,6 +151,9 @@ int main(int argc, char** argv) {
     const bool with_cgal = false;
     std::printf("delaunay2d-bench, comparison: none (built without CGAL)\n");
 #endif
+    if (o.one_thread) setenv("DELAUNAY2D_THREADS", "1", 1);
+    std::printf("library: %s\n", o.one_thread ? "one thread (DELAUNAY2D_THREADS=1)"
+                                                : "two threads for large inputs where two cores are available");
     std::printf("load average at start: %s\n", load_average().c_str());
     std::printf("times: median and best of the timed calls, wall clock; ns/pt from the median\n");
     if (with_cgal) std::printf("us/CGAL: ratio of the medians; best: ratio of the best times\n");
