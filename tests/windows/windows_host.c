@@ -21,6 +21,8 @@
  *             the mesh is a valid Delaunay triangulation of the points.
  *   list      the same points through create_triangle_mesh_2d, with a list
  *             and a receiving block allocated by this program.
+ *   large     30,000 points through create_mesh_2d, which the library
+ *             triangulates on two threads where it can.
  *   two       two points: the library ends the process itself.
  *   fatal     runs this program with "two" as a child process and checks
  *             that the child wrote exactly "length is not enough" and that
@@ -189,7 +191,9 @@ static wide in_circle(const Point3D* a, const Point3D* b, const Point3D* c, cons
 
 /* ------------------------------------------------------------- generator */
 
-#define LARGE_COUNT 1000
+#define THOUSAND 1000
+/* Large enough for the library to use two threads where it can. */
+#define LARGE_COUNT 30000
 
 static uint64_t lcg_state;
 
@@ -446,25 +450,25 @@ static void case_three(int watch_heap) {
           heap_before, heap_after);
 }
 
-static void case_thousand(int through_list, int watch_heap) {
-    Point3D* points = (Point3D*)malloc(LARGE_COUNT * sizeof *points);
-    Point3D* original = (Point3D*)malloc(LARGE_COUNT * sizeof *points);
+static void case_points(size_t count, int through_list, int watch_heap) {
+    Point3D* points = (Point3D*)malloc(count * sizeof *points);
+    Point3D* original = (Point3D*)malloc(count * sizeof *points);
     Mesh2D* mesh;
     size_t i, heap_before, heap_after;
-    generate_points(points, LARGE_COUNT);
-    memcpy(original, points, LARGE_COUNT * sizeof *points);
+    generate_points(points, count);
+    memcpy(original, points, count * sizeof *points);
     heap_before = heap_in_use();
     if (through_list) {
         /* The list and the receiving block come from this program's malloc:
          * the library resizes and frees them with its own runtime, so both
          * sides must share one heap. */
-        Point3DList* list = (Point3DList*)malloc(sizeof(Point3DList) + LARGE_COUNT * sizeof(Point3D*));
+        Point3DList* list = (Point3DList*)malloc(sizeof(Point3DList) + count * sizeof(Point3D*));
         Mesh2D* block = (Mesh2D*)malloc(sizeof(Mesh2D) + sizeof(Triangle));
-        list->length = LARGE_COUNT;
-        for (i = 0; i < LARGE_COUNT; ++i) list->points[LARGE_COUNT - 1 - i] = &points[i];
+        list->length = count;
+        for (i = 0; i < count; ++i) list->points[count - 1 - i] = &points[i];
         mesh = lib_create_triangle_mesh_2d(list, block);
-        CHECK(list->length == LARGE_COUNT, "list length changed to %zu", (size_t)list->length);
-        for (i = 1; i < LARGE_COUNT; ++i) {
+        CHECK(list->length == count, "list length changed to %zu", (size_t)list->length);
+        for (i = 1; i < count; ++i) {
             const Point3D* a = list->points[i - 1];
             const Point3D* b = list->points[i];
             if (!(a->x < b->x || (a->x == b->x && a->y > b->y))) {
@@ -474,10 +478,10 @@ static void case_thousand(int through_list, int watch_heap) {
         }
         free(list);
     } else {
-        mesh = lib_create_mesh_2d(points, LARGE_COUNT);
+        mesh = lib_create_mesh_2d(points, count);
     }
-    CHECK(memcmp(points, original, LARGE_COUNT * sizeof *points) == 0, "the host's points were changed");
-    check_mesh(mesh, points, LARGE_COUNT);
+    CHECK(memcmp(points, original, count * sizeof *points) == 0, "the host's points were changed");
+    check_mesh(mesh, points, count);
     lib_free_mesh(mesh);
     lib_free_mesh(NULL);
     heap_after = heap_in_use();
@@ -599,7 +603,7 @@ int main(int argc, char** argv) {
         }
     }
     if (which == NULL) {
-        fputs("usage: windows_host three|thousand|list|two|fatal [LIBRARY] [--binary-stdout]\n", stderr);
+        fputs("usage: windows_host three|thousand|list|large|two|fatal [LIBRARY] [--binary-stdout]\n", stderr);
         return 2;
     }
 #if defined(_WIN32)
@@ -616,12 +620,15 @@ int main(int argc, char** argv) {
     if (strcmp(which, "three") == 0) {
         case_three(0);
         case_three(1);
+    } else if (strcmp(which, "large") == 0) {
+        case_points(LARGE_COUNT, 0, 0);
+        case_points(LARGE_COUNT, 0, 1);
     } else if (strcmp(which, "thousand") == 0) {
-        case_thousand(0, 0);
-        case_thousand(0, 1);
+        case_points(THOUSAND, 0, 0);
+        case_points(THOUSAND, 0, 1);
     } else if (strcmp(which, "list") == 0) {
-        case_thousand(1, 0);
-        case_thousand(1, 1);
+        case_points(THOUSAND, 1, 0);
+        case_points(THOUSAND, 1, 1);
     } else if (strcmp(which, "two") == 0) {
         case_two();
     } else if (strcmp(which, "fatal") == 0) {
