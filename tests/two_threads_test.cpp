@@ -83,15 +83,21 @@ CallResult run_entry_point(Points points, bool check) {
     return run;
 }
 
-Points uniform_points(size_t n, unsigned seed) {
+// n points from make(rng, i), with one generator seeded by `seed`.
+template <class Make>
+Points generated(size_t n, unsigned seed, Make make) {
     std::mt19937_64 rng(seed);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
     Points p;
-    for (size_t i = 0; i < n; ++i) {
-        const double x = u(rng);
-        p.push_back(Point3D{x, u(rng), static_cast<double>(i % 5), 0.25});
-    }
+    for (size_t i = 0; i < n; ++i) p.push_back(make(rng, i));
     return p;
+}
+
+Points uniform_points(size_t n, unsigned seed) {
+    return generated(n, seed, [](std::mt19937_64& rng, size_t i) {
+        std::uniform_real_distribution<double> u(0.0, 1.0);
+        const double x = u(rng);
+        return Point3D{x, u(rng), static_cast<double>(i % 5), 0.25};
+    });
 }
 
 // An integer grid in shuffled order with every tenth point repeated and a
@@ -111,14 +117,10 @@ Points grid_with_repeats(size_t n, unsigned seed) {
 }
 
 Points circle_points(size_t n, unsigned seed) {
-    std::mt19937_64 rng(seed);
-    std::uniform_real_distribution<double> u(0.0, 6.283185307179586);
-    Points p;
-    for (size_t i = 0; i < n; ++i) {
-        const double t = u(rng);
-        p.push_back(Point3D{std::cos(t), std::sin(t), 0.0, 0.0});
-    }
-    return p;
+    return generated(n, seed, [](std::mt19937_64& rng, size_t) {
+        const double t = std::uniform_real_distribution<double>(0.0, 6.283185307179586)(rng);
+        return Point3D{std::cos(t), std::sin(t), 0.0, 0.0};
+    });
 }
 
 // Points on one line: no triangle, however the work is shared.
