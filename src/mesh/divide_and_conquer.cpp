@@ -123,6 +123,20 @@ class Triangulator {
         return true;
     }
 
+    // Returns the slots of a withdrawn offer: to the span they came from
+    // when nothing was set aside from it since (the usual case), else as a
+    // span of their own. (The other thread takes the outermost open offer,
+    // but it may find that one withdrawn and take a deeper one that a new
+    // merge offered meanwhile from the same span.)
+    void give_back(const WorkOffer& board) {
+        SlotSpan& span = spans_[board.span_index];
+        if (span.end == board.slots.next) {
+            span.end = board.slots.end;
+        } else {
+            spans_.push_back(board.slots);
+        }
+    }
+
     // Builds the range [beg, end) of the latest offer unless the other
     // thread took it, in which case its result is taken over once it is
     // there; meanwhile this thread helps with it.
@@ -130,7 +144,7 @@ class Triangulator {
         WorkOffer& board = offers_->slot[--offer_depth_];
         int open = WorkOffer::kOpen;
         if (board.state.compare_exchange_strong(open, WorkOffer::kEmpty)) {
-            spans_[board.span_index].end = board.slots.end;
+            give_back(board);
             return build(beg, end);
         }
         while (board.state.load(std::memory_order_acquire) != WorkOffer::kDone) {
