@@ -237,6 +237,25 @@ TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
     expect_handovers_keep_the_result(sorted_coordinates(points), [] {});
 }
 
+// Many calls with the calling thread held up for different times, so that
+// offers are taken, withdrawn and nested at every stage of a half.
+TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
+    const std::vector<double> xy = sorted_coordinates(uniform_points(40000, 13));
+    d2d::TriangulationResult one;
+    {
+        const ThreadSetting single("1");
+        one = triangulate(xy, [] {});
+    }
+    size_t handovers = 0;
+    for (int delay = 0; delay < 40; ++delay) {
+        const d2d::TriangulationResult two =
+            triangulate(xy, [delay] { std::this_thread::sleep_for(std::chrono::microseconds(250 * delay)); });
+        EXPECT_TRUE(same_triangles(one, two)) << "held up for " << 250 * delay << " us";
+        handovers += two.handovers;
+    }
+    EXPECT_GT(handovers, 0u);
+}
+
 TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {
     int here = 0;
     int there = 0;
