@@ -3,6 +3,7 @@
 // is used, and what the range partition prints and builds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -169,6 +170,35 @@ TEST(EntryPoints, LargeGroupsOfEqualAndNaNKeysSortAndTriangulate) {
     }
     free_mesh(mesh);
     std::free(list);
+}
+
+}  // namespace
+
+namespace {
+
+// The entry points sort large inputs with distinct keys by a faster sort and
+// replay the quicksort only for its draws; either way the host must see the
+// rand() state and the list order that sorting its list with sort_point
+// leaves.
+TEST(EntryPoints, LeaveTheRandomStateAndListOfTheQuicksort) {
+    for (const bool with_equal_keys : {false, true}) {
+        std::vector<Point3D> points = random_points(20000, 77);
+        if (with_equal_keys) points[5000] = points[100];  // equal in every key: the draws decide
+        Point3DList* by_entry = new_list(points);
+        std::srand(41);
+        Mesh2D* mesh = d2dtest::discarding_stdout([&] { return create_triangle_mesh_2d(by_entry, new_block()); });
+        const int next_after_entry = std::rand();
+
+        Point3DList* by_sort = new_list(points);
+        std::srand(41);
+        sort_point(by_sort, sort_point_x_maxY);
+        EXPECT_EQ(next_after_entry, std::rand()) << "equal keys: " << with_equal_keys;
+        EXPECT_TRUE(std::equal(by_entry->points, by_entry->points + points.size(), by_sort->points))
+            << "equal keys: " << with_equal_keys;
+        free_mesh(mesh);
+        std::free(by_entry);
+        std::free(by_sort);
+    }
 }
 
 }  // namespace

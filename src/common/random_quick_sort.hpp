@@ -2,6 +2,7 @@
 #define D2D_COMMON_RANDOM_QUICK_SORT_HPP
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -86,6 +87,55 @@ void sort_items(T* items, std::size_t n, Before before) {
         return;
     }
     random_quick_sort_items(items, 0, n - 1, before);
+}
+
+// A part of the items still to sort, for replay_quick_sort_draws.
+struct QuickSortPart {
+    std::size_t lo;
+    std::size_t hi;
+};
+
+// The draws of sort_items over n >= 3 items whose sorted order is already
+// known: ranks[i] is the place of the i-th item in that order (all places
+// differ). Every comparison the quicksort makes is then one of ranks, so it
+// moves the ranks exactly as it would move the items, and makes the same
+// draws; the ranks are compared and moved without branches, which is much
+// faster. Like a sort whose comparator gives up after `budget` comparisons,
+// it stops at the partition that would pass that many (its draw made).
+// `pending` has room for n / 2 parts.
+inline void replay_quick_sort_draws(std::uint32_t* ranks, std::size_t n, std::size_t budget,
+                                    QuickSortPart* pending) noexcept {
+    std::size_t compared = 0;
+    // The loop of random_quick_sort_items, with the parts below the pivots
+    // waiting on a stack while the parts above, which that function sorts
+    // first, are sorted. Every waiting part holds two items or more.
+    std::size_t waiting = 0;
+    pending[waiting++] = {0, n - 1};
+    while (waiting > 0) {
+        std::size_t lo = pending[--waiting].lo;
+        std::size_t hi = pending[waiting].hi;
+        while (lo < hi) {
+            const std::size_t count = hi - lo + 1;
+            const auto draw = static_cast<std::size_t>(std::rand());
+            std::swap(ranks[lo + draw % count], ranks[hi]);
+            compared += hi - lo;
+            if (compared > budget) return;
+            const std::uint32_t pivot = ranks[hi];
+            std::size_t boundary = lo;
+            for (std::size_t j = lo; j < hi; ++j) {
+                const std::uint32_t item = ranks[j];
+                const std::uint32_t first = ranks[boundary];
+                const bool before = item < pivot;
+                const std::uint32_t change = (item ^ first) & (0u - static_cast<std::uint32_t>(before));
+                ranks[boundary] = first ^ change;
+                ranks[j] = item ^ change;
+                boundary += before ? 1 : 0;
+            }
+            std::swap(ranks[boundary], ranks[hi]);
+            if (boundary > lo + 1) pending[waiting++] = {lo, boundary - 1};
+            lo = boundary + 1;
+        }
+    }
 }
 
 }  // namespace d2d

@@ -30,8 +30,9 @@ extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
     if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
     try {
         auto placed = d2d::place_points(n, [points](size_t i) { return &points[i]; });
-        d2d::sort_split_order(placed);
-        return d2d::triangulate_points(std::move(placed), nullptr, true, true);
+        d2d::DeferredDraws draws;
+        d2d::sort_split_order_deferring_draws(placed, draws);
+        return d2d::triangulate_points(std::move(placed), nullptr, true, true, &draws);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -42,10 +43,11 @@ extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
     try {
         const size_t n = list->length;
         auto placed = d2d::place_points(n, [list](size_t i) { return list->points[i]; });
-        d2d::sort_split_order(placed);
+        d2d::DeferredDraws draws;
+        d2d::sort_split_order_deferring_draws(placed, draws);
         // The host's list is left in split order.
         for (size_t i = 0; i < n; ++i) list->points[i] = placed[i].record;
-        return d2d::triangulate_points(std::move(placed), mesh, merges(n), true);
+        return d2d::triangulate_points(std::move(placed), mesh, merges(n), true, &draws);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }

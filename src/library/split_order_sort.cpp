@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/random_quick_sort.hpp"
+#include "library/distinct_split_order.hpp"
 #include "point/point_order.hpp"
 
 namespace d2d {
@@ -34,18 +35,25 @@ bool split_order_total(const PlacedPoint& a, const PlacedPoint& b) {
     return order < 0;
 }
 
+// The randomised quicksort costs about 1.4 n log2 n comparisons on keys
+// that differ, but n^2 / 2 on a large group of points that are equal in
+// every key or have NaN keys, where no point goes before the pivot. Once it
+// has spent many times its usual work, a stable sort finishes the job in the
+// same order for every pair of points the order tells apart; only the
+// arrangement among equal or NaN keys, which the random draws decide anyway,
+// can come out differently.
+size_t comparison_budget(size_t n) {
+    return 16 * n * (static_cast<size_t>(std::bit_width(n)) + 1) + 4096;
+}
+
+// Below this many points the quicksort itself is quick.
+constexpr size_t kDeferFrom = 4096;
+
 }  // namespace
 
 void sort_split_order(PageBuffer<PlacedPoint>& points) {
     const size_t n = points.size();
-    // The randomised quicksort costs about 1.4 n log2 n comparisons on keys
-    // that differ, but n^2 / 2 on a large group of points that are equal in
-    // every key or have NaN keys, where no point goes before the pivot. Once
-    // it has spent many times its usual work, a stable sort finishes the job
-    // in the same order for every pair of points the order tells apart; only
-    // the arrangement among equal or NaN keys, which the random draws decide
-    // anyway, can come out differently.
-    const size_t budget = 16 * n * (static_cast<size_t>(std::bit_width(n)) + 1) + 4096;
+    const size_t budget = comparison_budget(n);
     size_t comparisons = 0;
     try {
         sort_items(points.data(), n, [&](const PlacedPoint& a, const PlacedPoint& b) {
@@ -55,6 +63,26 @@ void sort_split_order(PageBuffer<PlacedPoint>& points) {
     } catch (const TooManyComparisons&) {
         std::stable_sort(points.begin(), points.end(), split_order_total);
     }
+}
+
+void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws) {
+    const size_t n = points.size();
+    PageBuffer<PlacedPoint> sorted;
+    if (n < kDeferFrom || !sort_distinct_split_order(points, sorted, draws.places_)) {
+        draws.places_.release();
+        sort_split_order(points);
+        return;
+    }
+    points = std::move(sorted);
+    draws.pending_.resize(n / 2 + 1);
+    draws.budget_ = comparison_budget(n);
+}
+
+void DeferredDraws::make() noexcept {
+    if (places_.empty()) return;
+    replay_quick_sort_draws(places_.data(), places_.size(), budget_, pending_.data());
+    places_.release();
+    pending_.release();
 }
 
 }  // namespace d2d

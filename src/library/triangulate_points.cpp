@@ -13,18 +13,20 @@ namespace d2d {
 namespace {
 
 // The trace of one call: the point lines in split order, then the lines of
-// the range recursion. The calling thread prints them while the second
-// thread, if any, already triangulates.
+// the range recursion. The calling thread prints them (and makes the sort's
+// deferred draws) while the second thread, if any, already triangulates.
 class CallTrace {
  public:
-    CallTrace(PageBuffer<PlacedPoint>& points, bool enabled) : points_(points), enabled_(enabled) {}
+    CallTrace(PageBuffer<PlacedPoint>& points, bool enabled, DeferredDraws* draws)
+        : points_(points), enabled_(enabled), draws_(draws) {}
 
-    // Prints the trace unless it is printed already (every error path calls
-    // this too), then lets the points go: the triangulation works on its
-    // own copy of the usable coordinates.
+    // Makes the sort's deferred draws and prints the trace unless that is
+    // done already (every error path calls this too), then lets the points
+    // go: the triangulation works on its own copy of the usable coordinates.
     void print() noexcept {
         if (printed_) return;
         printed_ = true;
+        if (draws_ != nullptr) draws_->make();
         if (enabled_) {
             const size_t n = points_.size();
             TraceWriter trace;
@@ -41,13 +43,15 @@ class CallTrace {
  private:
     PageBuffer<PlacedPoint>& points_;
     bool enabled_;
+    DeferredDraws* draws_;
     bool printed_ = false;
 };
 
 }  // namespace
 
-Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace) {
-    CallTrace call_trace(points, trace);
+Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace,
+                           DeferredDraws* draws) {
+    CallTrace call_trace(points, trace, draws);
     TriangulationResult result;
     PageBuffer<Point3D*> records;
     try {

@@ -7,6 +7,7 @@
 
 #include "delaunay2d.h"
 #include "library/prepared_points.hpp"
+#include "library/split_order_sort.hpp"
 
 namespace d2d {
 
@@ -19,8 +20,10 @@ namespace d2d {
 // With `trace` set, the points' trace lines and the range recursion's lines
 // are printed on the calling thread, complete before the call returns and
 // before any fatal message; the triangulation may already run alongside.
-// Without it nothing is printed.
-Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace);
+// Without it nothing is printed. The sort's deferred `draws` (if any) are
+// made on the calling thread meanwhile as well.
+Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace,
+                           DeferredDraws* draws = nullptr);
 
 }  // namespace d2d
 
