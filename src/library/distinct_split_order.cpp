@@ -57,7 +57,11 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
                                PageBuffer<uint32_t>& places) {
     const size_t n = points.size();
     if (n > UINT32_MAX) return false;
+    // Every buffer here is written whole: map their pages in one request
+    // each rather than one fault per page.
+    const auto populated = [](auto& buffer) { page_memory::populate(buffer.data(), buffer.size() * sizeof(buffer[0])); };
     PageBuffer<KeyedIndex> items(n);
+    populated(items);
     for (size_t i = 0; i < n; ++i) {
         const PlacedPoint& p = points[i];
         if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.zw)) return false;
@@ -65,11 +69,18 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     }
     {
         PageBuffer<KeyedIndex> spare(n);
+        populated(spare);
         radix_sort(items.data(), spare.data(), n);
     }
     sorted.resize(n);
     places.resize(n);
-    for (size_t i = 0; i < n; ++i) sorted[i] = points[items[i].index];
+    populated(sorted);
+    populated(places);
+    constexpr size_t kAhead = 16;  // the points are read in scattered order
+    for (size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) __builtin_prefetch(&points[items[i + kAhead].index]);
+        sorted[i] = points[items[i].index];
+    }
     // Runs of equal x go by the later keys; two points equal in every key
     // leave the order to the quicksort.
     const auto before = [](const PlacedPoint& a, const PlacedPoint& b) {
