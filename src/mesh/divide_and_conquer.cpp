@@ -507,37 +507,67 @@ class Triangulator {
         dead_.clear();
     }
 
-    // Lists the inner triangles, then the edge part, and numbers them in
-    // that order: a triangle's number replaces its rank (ghosts keep kNone,
-    // which is what a hull side's neighbour is in the mesh).
-    PageBuffer<uint32_t> number_triangles(size_t& inner_length) {
-        size_t total = edge_stack_.size() + promoted_.ids.size();
-        for (const PromotionList& list : lists_) total += list.ids.size();
-        PageBuffer<uint32_t> order;
-        order.reserve(total);
-        const auto take_list = [&](PromotionList& list) {
+    // The entries [first, last) of the promotion lists, counted across all
+    // of them in order, that are still inner triangles, appended to `kept`.
+    void keep_current_entries(size_t first, size_t last, PageBuffer<uint32_t>& kept) const {
+        size_t start = 0;  // the first entry of the list at hand
+        for (size_t k = 0; k <= lists_.size() && start < last; ++k) {
+            const PromotionList& list = k < lists_.size() ? lists_[k] : promoted_;
             const uint32_t* ids = list.ids.data();
             const size_t size = list.ids.size();
+            const size_t from = first > start ? first - start : 0;
+            const size_t to = last - start < size ? last - start : size;
             constexpr size_t kAhead = 16;
-            for (size_t rank = 0; rank < size; ++rank) {
-                if (rank + kAhead < size) __builtin_prefetch(&records_[ids[rank + kAhead]]);
-                Record& record = records_[ids[rank]];
-                // A later entry of the same list for this slot has a higher
-                // index than any number handed out so far, so renumbering
-                // never makes a stale entry look current.
-                if (record.alive != 0 && record.owner == list.owner && record.rank == rank) {
-                    record.rank = static_cast<uint32_t>(order.size());
-                    order.push_back(ids[rank]);
-                }
+            for (size_t rank = from; rank < to; ++rank) {
+                if (rank + kAhead < to) __builtin_prefetch(&records_[ids[rank + kAhead]]);
+                const Record& record = records_[ids[rank]];
+                if (record.alive != 0 && record.owner == list.owner && record.rank == rank) kept.push_back(ids[rank]);
             }
-            list.ids.release();
-        };
-        for (PromotionList& list : lists_) take_list(list);
-        take_list(promoted_);
-        inner_length = order.size();
-        for (const uint32_t t : edge_stack_) {
-            records_[t].rank = static_cast<uint32_t>(order.size());
-            order.push_back(t);
+            start += size;
+        }
+    }
+
+    // Numbers the triangles `ids` from `first` on: a triangle's number
+    // replaces its rank, and it goes to that place of `order`.
+    void number(const PageBuffer<uint32_t>& ids, size_t first, uint32_t* order) {
+        for (size_t i = 0; i < ids.size(); ++i) {
+            records_[ids[i]].rank = static_cast<uint32_t>(first + i);
+            order[first + i] = ids[i];
+        }
+    }
+
+    // Lists the inner triangles, then the edge part, and numbers them in
+    // that order: a triangle's number replaces its rank (ghosts keep kNone,
+    // which is what a hull side's neighbour is in the mesh). Large lists are
+    // read by two threads, each taking half of the entries; every entry is
+    // judged before any rank changes.
+    PageBuffer<uint32_t> number_triangles(size_t& inner_length) {
+        size_t entries = promoted_.ids.size();
+        for (const PromotionList& list : lists_) entries += list.ids.size();
+        PageBuffer<uint32_t> first_kept;
+        PageBuffer<uint32_t> second_kept;
+        if (entries < kTwoThreadsFrom) {
+            keep_current_entries(0, entries, first_kept);
+        } else {
+            const size_t half = entries / 2;
+            run_pair([&] { keep_current_entries(0, half, first_kept); },
+                     [&] { keep_current_entries(half, entries, second_kept); });
+        }
+        for (PromotionList& list : lists_) list.ids.release();
+        promoted_.ids.release();
+        inner_length = first_kept.size() + second_kept.size();
+        PageBuffer<uint32_t> order(inner_length + edge_stack_.size());
+        uint32_t* out = order.data();
+        if (inner_length < kTwoThreadsFrom) {
+            number(first_kept, 0, out);
+            number(second_kept, first_kept.size(), out);
+            number(edge_stack_, inner_length, out);
+        } else {
+            run_pair([&] { number(first_kept, 0, out); },
+                     [&] {
+                         number(second_kept, first_kept.size(), out);
+                         number(edge_stack_, inner_length, out);
+                     });
         }
         edge_stack_.release();
         return order;
