@@ -1,11 +1,14 @@
 #include "library/distinct_split_order.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "common/parallel_pair.hpp"
 #include "point/point_order.hpp"
 
 namespace d2d {
@@ -24,28 +27,89 @@ struct KeyedIndex {
     uint32_t unused;
 };
 
-// Sorts by key, least significant byte first; skips the bytes in which all
-// keys agree. `spare` has room for as many items.
-void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
-    constexpr int kBytes = 8;
-    size_t counts[kBytes][256] = {};
-    for (size_t i = 0; i < n; ++i) {
-        const uint64_t key = items[i].key;
-        for (int b = 0; b < kBytes; ++b) ++counts[b][(key >> (8 * b)) & 0xFF];
+// Keys are sorted by 11-bit digits: six passes at most.
+constexpr int kDigitBits = 11;
+constexpr int kDigits = (64 + kDigitBits - 1) / kDigitBits;
+constexpr unsigned kRadix = 1u << kDigitBits;
+using DigitCounts = std::vector<size_t>;
+
+inline unsigned digit(uint64_t key, int place) {
+    return static_cast<unsigned>((key >> (kDigitBits * place)) & (kRadix - 1));
+}
+
+// Each step below runs on two threads, each over one half of the items
+// (below and from `half`), when there are enough of them.
+constexpr size_t kTwoThreadsFrom = 65536;
+
+template <class Work>
+void on_both_halves(size_t n, Work work) {
+    const size_t half = n / 2;
+    if (n < kTwoThreadsFrom) {
+        work(0, size_t{0}, half);
+        work(1, half, n);
+    } else {
+        run_pair([&] { work(0, size_t{0}, half); }, [&] { work(1, half, n); });
     }
+}
+
+// Sorts by key, least significant digit first, skipping the digits in
+// which all keys agree. `spare` has room for as many items. Each pass moves
+// both halves at once: the items of a half keep their order within each
+// digit, and those of the lower half go first, so every pass is stable.
+// While it moves them, each half also counts the next digit of the items it
+// writes into either half, which gives the next pass its counts per half.
+void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
+    const size_t half = n / 2;
+    // counts[h * kDigits + p][d]: items of half h with digit d at place p.
+    std::vector<DigitCounts> counts(2 * kDigits, DigitCounts(kRadix));
+    on_both_halves(n, [&](int h, size_t first, size_t last) {
+        DigitCounts* mine = &counts[static_cast<size_t>(h * kDigits)];
+        for (size_t i = first; i < last; ++i) {
+            const uint64_t key = items[i].key;
+            for (int p = 0; p < kDigits; ++p) ++mine[p][digit(key, p)];
+        }
+    });
+    std::vector<int> sorted_places;
+    for (int p = 0; p < kDigits; ++p) {
+        bool one_value = false;
+        for (unsigned d = 0; d < kRadix; ++d) {
+            const auto at = static_cast<size_t>(p);
+            one_value = one_value || counts[at][d] + counts[kDigits + at][d] == n;
+        }
+        if (!one_value) sorted_places.push_back(p);
+    }
+    if (sorted_places.empty()) return;
+    const auto first_place = static_cast<size_t>(sorted_places[0]);
+    DigitCounts current[2] = {counts[first_place], counts[kDigits + first_place]};
+    DigitCounts offsets[2] = {DigitCounts(kRadix), DigitCounts(kRadix)};
+    // next_counts[h * 2 + g][d]: written by half h into half g.
+    std::vector<DigitCounts> next_counts(4, DigitCounts(kRadix));
     KeyedIndex* from = items;
     KeyedIndex* to = spare;
-    for (int b = 0; b < kBytes; ++b) {
-        size_t* count = counts[b];
-        if (std::find(count, count + 256, n) != count + 256) continue;  // one value in this byte
+    for (size_t pass = 0; pass < sorted_places.size(); ++pass) {
+        const int place = sorted_places[pass];
+        const int next = pass + 1 < sorted_places.size() ? sorted_places[pass + 1] : -1;
         size_t offset = 0;
-        for (int d = 0; d < 256; ++d) {
-            const size_t c = count[d];
-            count[d] = offset;
-            offset += c;
+        for (unsigned d = 0; d < kRadix; ++d) {
+            offsets[0][d] = offset;
+            offsets[1][d] = offset + current[0][d];
+            offset += current[0][d] + current[1][d];
         }
-        const int shift = 8 * b;
-        for (size_t i = 0; i < n; ++i) to[count[(from[i].key >> shift) & 0xFF]++] = from[i];
+        for (DigitCounts& c : next_counts) std::fill(c.begin(), c.end(), size_t{0});
+        on_both_halves(n, [&](int h, size_t first, size_t last) {
+            size_t* offset_of = offsets[h].data();
+            size_t* into_lower = next_counts[static_cast<size_t>(h * 2)].data();
+            size_t* into_upper = next_counts[static_cast<size_t>(h * 2 + 1)].data();
+            for (size_t i = first; i < last; ++i) {
+                const KeyedIndex item = from[i];
+                const size_t at = offset_of[digit(item.key, place)]++;
+                to[at] = item;
+                if (next >= 0) ++(at < half ? into_lower : into_upper)[digit(item.key, next)];
+            }
+        });
+        for (size_t g = 0; g < 2; ++g) {
+            for (unsigned d = 0; d < kRadix; ++d) current[g][d] = next_counts[g][d] + next_counts[2 + g][d];
+        }
         std::swap(from, to);
     }
     if (from != items) std::memcpy(items, from, n * sizeof(KeyedIndex));
@@ -59,14 +123,24 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     if (n > UINT32_MAX) return false;
     // Every buffer here is written whole: map their pages in one request
     // each rather than one fault per page.
-    const auto populated = [](auto& buffer) { page_memory::populate(buffer.data(), buffer.size() * sizeof(buffer[0])); };
+    const auto populated = [n](auto& buffer) {
+        on_both_halves(n, [&](int, size_t first, size_t last) {
+            page_memory::populate(buffer.data() + first, (last - first) * sizeof(buffer[0]));
+        });
+    };
     PageBuffer<KeyedIndex> items(n);
     populated(items);
-    for (size_t i = 0; i < n; ++i) {
-        const PlacedPoint& p = points[i];
-        if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.zw)) return false;
-        items[i] = KeyedIndex{ordered_bits(p.x), static_cast<uint32_t>(i), 0};
-    }
+    std::atomic<bool> nan_seen{false};
+    on_both_halves(n, [&](int, size_t first, size_t last) {
+        bool nan = false;
+        for (size_t i = first; i < last; ++i) {
+            const PlacedPoint& p = points[i];
+            nan = nan || std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.zw);
+            items[i] = KeyedIndex{ordered_bits(p.x), static_cast<uint32_t>(i), 0};
+        }
+        if (nan) nan_seen.store(true);
+    });
+    if (nan_seen.load()) return false;
     {
         PageBuffer<KeyedIndex> spare(n);
         populated(spare);
@@ -76,11 +150,13 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     places.resize(n);
     populated(sorted);
     populated(places);
-    constexpr size_t kAhead = 16;  // the points are read in scattered order
-    for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n) __builtin_prefetch(&points[items[i + kAhead].index]);
-        sorted[i] = points[items[i].index];
-    }
+    on_both_halves(n, [&](int, size_t first, size_t last) {
+        constexpr size_t kAhead = 16;  // the points are read in scattered order
+        for (size_t i = first; i < last; ++i) {
+            if (i + kAhead < last) __builtin_prefetch(&points[items[i + kAhead].index]);
+            sorted[i] = points[items[i].index];
+        }
+    });
     // Runs of equal x go by the later keys; two points equal in every key
     // leave the order to the quicksort.
     const auto before = [](const PlacedPoint& a, const PlacedPoint& b) {
@@ -101,7 +177,9 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
         }
         run = i;
     }
-    for (size_t i = 0; i < n; ++i) places[items[i].index] = static_cast<uint32_t>(i);
+    on_both_halves(n, [&](int, size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) places[items[i].index] = static_cast<uint32_t>(i);
+    });
     return true;
 }
 
