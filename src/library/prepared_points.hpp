@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include "common/page_buffer.hpp"
+#include "common/parallel_pair.hpp"
 #include "delaunay2d.h"
 
 namespace d2d {
@@ -17,13 +18,23 @@ struct PlacedPoint {
     Point3D* record;
 };
 
-// The keys of n host records; record_at(i) gives the i-th.
+// The keys of n host records; record_at(i) gives the i-th. Many records
+// are read by two threads, each taking half.
 template <class RecordAt>
 PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at) {
     PageBuffer<PlacedPoint> placed(n);
-    for (size_t i = 0; i < n; ++i) {
-        Point3D* p = record_at(i);
-        placed[i] = PlacedPoint{p->x, p->y, p->z + p->w, p};
+    const auto place = [&](size_t first, size_t last) {
+        page_memory::populate(placed.data() + first, (last - first) * sizeof(PlacedPoint));
+        for (size_t i = first; i < last; ++i) {
+            Point3D* p = record_at(i);
+            placed[i] = PlacedPoint{p->x, p->y, p->z + p->w, p};
+        }
+    };
+    constexpr size_t kTwoThreadsFrom = 65536;
+    if (n < kTwoThreadsFrom) {
+        place(0, n);
+    } else {
+        run_pair([&] { place(0, n / 2); }, [&] { place(n / 2, n); });
     }
     return placed;
 }
