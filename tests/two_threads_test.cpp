@@ -237,20 +237,24 @@ TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
     expect_handovers_keep_the_result(sorted_coordinates(points), [] {});
 }
 
-// Many calls with the calling thread held up for different times, so that
-// offers are taken, withdrawn and nested at every stage of a half.
+// Many calls with the calling thread held up for different times, up to as
+// long as the whole triangulation takes on one thread, so that offers are
+// taken, withdrawn and nested at every stage of a half.
 TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
     const std::vector<double> xy = sorted_coordinates(uniform_points(40000, 13));
     d2d::TriangulationResult one;
+    const auto start = std::chrono::steady_clock::now();
     {
         const ThreadSetting single("1");
         one = triangulate(xy, [] {});
     }
+    const auto one_thread_time = std::chrono::steady_clock::now() - start;
     size_t handovers = 0;
-    for (int delay = 0; delay < 40; ++delay) {
-        const d2d::TriangulationResult two =
-            triangulate(xy, [delay] { std::this_thread::sleep_for(std::chrono::microseconds(250 * delay)); });
-        EXPECT_TRUE(same_triangles(one, two)) << "held up for " << 250 * delay << " us";
+    constexpr int kSteps = 40;
+    for (int step = 0; step < kSteps; ++step) {
+        const auto delay = one_thread_time * step / kSteps;
+        const d2d::TriangulationResult two = triangulate(xy, [delay] { std::this_thread::sleep_for(delay); });
+        EXPECT_TRUE(same_triangles(one, two)) << "held up for step " << step << " of " << kSteps;
         handovers += two.handovers;
     }
     EXPECT_GT(handovers, 0u);
