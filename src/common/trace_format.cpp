@@ -64,6 +64,10 @@ constexpr std::uint64_t kMillion = 1000000;
 
 char* format_fixed6(double v, char* out) noexcept {
     const auto bits = std::bit_cast<std::uint64_t>(v);
+    if (bits == 0) {  // +0.0, common in the z and w of plane points
+        std::memcpy(out, "0.000000", 8);
+        return out + 8;
+    }
     const bool negative = (bits >> 63) != 0;
     const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
