@@ -27,10 +27,25 @@ using Points = std::vector<Point3D>;
 // Sets DELAUNAY2D_THREADS for the lifetime of the object.
 class ThreadSetting {
 public:
-    explicit ThreadSetting(const char* value) { setenv("DELAUNAY2D_THREADS", value, 1); }
-    ~ThreadSetting() { unsetenv("DELAUNAY2D_THREADS"); }
+    explicit ThreadSetting(const char* value) {
+        const char* old = std::getenv("DELAUNAY2D_THREADS");
+        had_value_ = old != nullptr;
+        if (had_value_) old_ = old;
+        setenv("DELAUNAY2D_THREADS", value, 1);
+    }
+    ~ThreadSetting() {
+        if (had_value_) {
+            setenv("DELAUNAY2D_THREADS", old_.c_str(), 1);
+        } else {
+            unsetenv("DELAUNAY2D_THREADS");
+        }
+    }
     ThreadSetting(const ThreadSetting&) = delete;
     ThreadSetting& operator=(const ThreadSetting&) = delete;
+
+private:
+    bool had_value_ = false;
+    std::string old_;
 };
 
 // A mesh in terms that do not depend on where its block lies: vertices as
@@ -209,6 +224,7 @@ bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationR
 // depends on timing, so each case is tried a few times until a hand-over
 // happens; every try must give the one-thread result.
 void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::function<void()>& alongside) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     d2d::TriangulationResult one;
     {
         const ThreadSetting single("1");
@@ -241,6 +257,7 @@ TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
 // long as the whole triangulation takes on one thread, so that offers are
 // taken, withdrawn and nested at every stage of a half.
 TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     const std::vector<double> xy = sorted_coordinates(uniform_points(40000, 13));
     d2d::TriangulationResult one;
     const auto start = std::chrono::steady_clock::now();
@@ -258,6 +275,29 @@ TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
         handovers += two.handovers;
     }
     EXPECT_GT(handovers, 0u);
+}
+
+// When the system gives no thread, a large call runs on the calling thread
+// alone instead of waiting for a thread that never comes.
+TEST(TwoThreads, NoThreadToStartMeansOneThread) {
+    const Points points = uniform_points(20000, 17);
+    CallResult one;
+    {
+        const ThreadSetting single("1");
+        one = run_entry_point(points, false);
+    }
+    d2d::thread_support::refuse_starts(true);
+    const CallResult refused = run_entry_point(points, true);
+    bool ran_at_once = true;
+    int pieces = 0;
+    ran_at_once = d2d::run_pair_at_once([&] { ++pieces; }, [&] { ++pieces; });
+    d2d::run_pair([&] { ++pieces; }, [&] { ++pieces; });
+    d2d::thread_support::refuse_starts(false);
+    EXPECT_TRUE(refused.checked_ok) << refused.failure;
+    EXPECT_TRUE(one.mesh == refused.mesh);
+    EXPECT_TRUE(one.trace == refused.trace);
+    EXPECT_FALSE(ran_at_once);
+    EXPECT_EQ(pieces, 2);  // none at once, both one after the other
 }
 
 TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {

@@ -1,5 +1,6 @@
 #include "common/parallel_pair.hpp"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,11 +9,14 @@
 #else
 #include <pthread.h>
 #include <sched.h>
+#include <time.h>
 #include <unistd.h>
 #endif
 
 namespace d2d::thread_support {
 namespace {
+
+std::atomic<bool> starts_refused{false};
 
 bool host_wants_one_thread() noexcept {
     const char* setting = std::getenv("DELAUNAY2D_THREADS");
@@ -70,7 +74,10 @@ bool second_thread_allowed() noexcept {
 #endif
 }
 
+void refuse_starts(bool refuse) noexcept { starts_refused.store(refuse); }
+
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
+    if (starts_refused.load()) return false;
     Start* s = new_start(body, arg);
     if (s == nullptr) return false;
     NativeThread thread;
@@ -99,11 +106,23 @@ void join(ThreadHandle& handle) noexcept {
 #endif
 }
 
-void relax() noexcept {
+void relax(unsigned& rounds) noexcept {
+    // About a millisecond of yielding, then short sleeps.
+    constexpr unsigned kYieldingRounds = 2000;
+    if (rounds < kYieldingRounds) {
+        ++rounds;
 #if defined(_WIN32)
-    SwitchToThread();
+        SwitchToThread();
 #else
-    sched_yield();
+        sched_yield();
+#endif
+        return;
+    }
+#if defined(_WIN32)
+    Sleep(1);
+#else
+    const timespec pause{0, 50000};  // 50 microseconds
+    nanosleep(&pause, nullptr);
 #endif
 }
 

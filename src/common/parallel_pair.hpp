@@ -8,6 +8,7 @@
 #define D2D_COMMON_PARALLEL_PAIR_HPP
 
 #include <exception>
+#include <type_traits>
 #include <utility>
 
 namespace d2d {
@@ -26,22 +27,30 @@ bool second_thread_allowed() noexcept;
 // Starts body(arg) on a new thread; false when no thread could be started.
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept;
 
+// Makes start() fail from now on (or work again), as it does when the
+// system has no thread to give: lets tests take that path.
+void refuse_starts(bool refuse) noexcept;
+
 // Waits for a thread from start and releases it.
 void join(ThreadHandle& handle) noexcept;
 
-// Lets other threads run: the body of a short wait for another thread.
-void relax() noexcept;
+// The body of a wait for another thread: lets other threads run, and after
+// many rounds (`rounds` counts them) sleeps a little in each, so that a
+// long wait does not keep a core busy.
+void relax(unsigned& rounds) noexcept;
 
 }  // namespace thread_support
 
-// Runs `here` on the calling thread and `there` on a second one, and returns
-// when both have finished. When no second thread may or can be used,
-// `there` runs after `here` on the calling thread. An exception from either
-// piece is rethrown here once both are done (the one from `here` first).
+// Runs `here` on the calling thread and `there` on a second one at the same
+// time, and returns true when both have finished. Returns false, having run
+// neither, when no second thread may or can be started: for pieces that
+// wait for each other, which must not run one after the other. An exception
+// from either piece is rethrown here once both are done (the one from
+// `here` first).
 template <class Here, class There>
-void run_pair(Here&& here, There&& there) {
+bool run_pair_at_once(Here&& here, There&& there) {
     struct Job {
-        There* work;
+        std::remove_reference_t<There>* work;
         std::exception_ptr error;
         static void run(void* self) noexcept {
             Job* job = static_cast<Job*>(self);
@@ -54,11 +63,7 @@ void run_pair(Here&& here, There&& there) {
     };
     Job job{&there, nullptr};
     thread_support::ThreadHandle handle{};
-    if (!thread_support::second_thread_allowed() || !thread_support::start(&Job::run, &job, handle)) {
-        here();
-        there();
-        return;
-    }
+    if (!thread_support::second_thread_allowed() || !thread_support::start(&Job::run, &job, handle)) return false;
     try {
         here();
     } catch (...) {
@@ -67,6 +72,17 @@ void run_pair(Here&& here, There&& there) {
     }
     thread_support::join(handle);
     if (job.error) std::rethrow_exception(job.error);
+    return true;
+}
+
+// Runs `here` and `there` at once where a second thread can be started (see
+// run_pair_at_once), and otherwise one after the other on the calling
+// thread: for pieces that do not depend on each other.
+template <class Here, class There>
+void run_pair(Here&& here, There&& there) {
+    if (run_pair_at_once(here, there)) return;
+    here();
+    there();
 }
 
 }  // namespace d2d

@@ -90,10 +90,14 @@ class Triangulator {
         promoted_.owner = owner;
     }
 
-    // Sets aside slots for `points` points at the end of a span that has
-    // room for them beyond this triangulator's own needs; returns the span
-    // index, or -1. The bound of kSlotsPerPoint holds for what is left:
-    // the points set aside are not this triangulator's while they are out.
+    // Sets aside `slots` never-used slots at the end of a span for a range
+    // offered to the other thread; returns the span's index, or -1 when no
+    // span has that many left. What remains is enough for this
+    // triangulator: it was given 8 slots per point and 64 more, it sets
+    // aside 8 per offered point and 64 more, and it holds at least the
+    // 2048 points of each offering merge's left part while its offers are
+    // out (at most 16, the slots of a board), so the 7m + 2 records of the
+    // m points it still holds always fit.
     int set_aside(size_t slots, SlotSpan& taken) {
         for (size_t i = 0; i < spans_.size(); ++i) {
             SlotSpan& span = spans_[i];
@@ -147,9 +151,14 @@ class Triangulator {
             give_back(board);
             return build(beg, end);
         }
+        unsigned rounds = 0;
         while (board.state.load(std::memory_order_acquire) != WorkOffer::kDone) {
             WorkOffers* taker_offers = board.taker_offers.load(std::memory_order_acquire);
-            if (taker_offers == nullptr || !help_once(*shared_, *taker_offers)) shared_->pause();
+            if (taker_offers != nullptr && help_once(*shared_, *taker_offers)) {
+                rounds = 0;
+            } else {
+                shared_->pause(rounds);
+            }
         }
         delete board.taker_offers.exchange(nullptr);
         take_in(std::move(board.result), board.after_owner);
@@ -188,8 +197,13 @@ class Triangulator {
 
     // Takes and builds the other thread's offers until its half is done.
     static void help(SharedWork& shared, WorkOffers& offers) {
+        unsigned rounds = 0;
         while (!offers.half_done.load(std::memory_order_acquire)) {
-            if (!help_once(shared, offers)) shared.pause();
+            if (help_once(shared, offers)) {
+                rounds = 0;
+            } else {
+                shared.pause(rounds);
+            }
         }
     }
 
@@ -631,18 +645,12 @@ class Triangulator {
     size_t offer_depth_ = 0;  // offers out, each in its slot
 };
 
-}  // namespace
-
-TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
-                                              const std::function<void()>& alongside) {
-    if (count < kTwoThreadsFrom || !thread_support::second_thread_allowed()) {
-        alongside();
-        PageBuffer<Record> records(record_slots(count, 1));
-        Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), kLeftOwner);
-        return whole.run(count);
-    }
-    // The halves of the top merge, built at once in disjoint slots; each
-    // thread then helps with the other's half until that is done too.
+// The halves of the top merge built at once in disjoint slots, each thread
+// then helping with the other's half until that is done too. False, having
+// done nothing, when no second thread can be started: the threads wait for
+// each other, so one must not run after the other.
+bool triangulate_on_two_threads(const double* xy, uint32_t count, const std::function<void()>& alongside,
+                                TriangulationResult& result) {
     const uint32_t mid = count / 2;
     PageBuffer<Record> records(record_slots(count, 2));
     const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
@@ -662,7 +670,7 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
             throw;
         }
     };
-    run_pair(
+    const bool started = run_pair_at_once(
         [&] {
             guarded([&] {
                 alongside();
@@ -678,9 +686,22 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
                 Triangulator::help(shared, right_offers);
             });
         });
-    TriangulationResult result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count, kTopOwner);
+    if (!started) return false;
+    result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count, kTopOwner);
     result.handovers = shared.handovers.load();
-    return result;
+    return true;
+}
+
+}  // namespace
+
+TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
+                                              const std::function<void()>& alongside) {
+    TriangulationResult result;
+    if (count >= kTwoThreadsFrom && triangulate_on_two_threads(xy, count, alongside, result)) return result;
+    alongside();
+    PageBuffer<Record> records(record_slots(count, 1));
+    Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), kLeftOwner);
+    return whole.run(count);
 }
 
 }  // namespace d2d

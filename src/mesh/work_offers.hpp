@@ -69,10 +69,11 @@ struct SharedWork {
     // waiting for it.
     std::atomic<bool> failed{false};
 
-    // Waits a moment; gives up if the other thread has failed.
-    void pause() const {
+    // Waits a moment (`rounds` counts the moments of one wait); gives up if
+    // the other thread has failed.
+    void pause(unsigned& rounds) const {
         if (failed.load(std::memory_order_relaxed)) throw std::bad_alloc();
-        thread_support::relax();
+        thread_support::relax(rounds);
     }
 };
 
