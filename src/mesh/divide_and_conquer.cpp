@@ -28,9 +28,9 @@ constexpr size_t kTwoThreadsFrom = 4096;
 class Triangulator {
  public:
     // The triangulator hands out the slots [first_slot, end_slot) of
-    // `records` and tags its promotions with `owner`.
-    Triangulator(const double* xy, Record* records, uint32_t first_slot, uint32_t end_slot, uint8_t owner)
-        : xy_(xy), records_(records), spans_{{first_slot, end_slot}} {
+    // `block` and tags its promotions with `owner`.
+    Triangulator(const double* xy, RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint8_t owner)
+        : xy_(xy), block_(block), records_(block->data()), spans_{{first_slot, end_slot, first_slot}} {
         promoted_.owner = owner;
     }
 
@@ -103,7 +103,8 @@ class Triangulator {
             SlotSpan& span = spans_[i];
             if (span.end - span.next >= slots) {
                 span.end -= static_cast<uint32_t>(slots);
-                taken = {span.end, span.end + static_cast<uint32_t>(slots)};
+                span.ready = std::min(span.ready, span.end);
+                taken = {span.end, span.end + static_cast<uint32_t>(slots), span.end};
                 return static_cast<int>(i);
             }
         }
@@ -229,14 +230,25 @@ class Triangulator {
         }
         for (; span_ < spans_.size(); ++span_) {
             SlotSpan& span = spans_[span_];
-            if (span.next != span.end) return span.next++;
+            if (span.next != span.end) return next_slot(span);
         }
         // A span that was set aside for the other thread may have come back.
         for (span_ = 0; span_ < spans_.size(); ++span_) {
             SlotSpan& span = spans_[span_];
-            if (span.next != span.end) return span.next++;
+            if (span.next != span.end) return next_slot(span);
         }
         throw std::bad_alloc();  // beyond the bound of kSlotsPerPoint
+    }
+
+    // The next never-used slot of a span, backing the span with memory a
+    // stretch at a time.
+    uint32_t next_slot(SlotSpan& span) {
+        if (span.next == span.ready) {
+            constexpr uint32_t kReadyStep = 32768;  // 1 MiB of records
+            span.ready = span.end - span.next > kReadyStep ? span.next + kReadyStep : span.end;
+            block_->make_ready(span.next, span.ready);
+        }
+        return span.next++;
     }
 
     uint32_t new_record(uint32_t a, uint32_t b, uint32_t c, bool triangle) {
@@ -632,6 +644,7 @@ class Triangulator {
     }
 
     const double* xy_;
+    RecordBlock* block_;
     Record* records_;
     std::vector<SlotSpan> spans_;
     size_t span_ = 0;  // the first span that may have never-used slots
@@ -652,11 +665,11 @@ class Triangulator {
 bool triangulate_on_two_threads(const double* xy, uint32_t count, const std::function<void()>& alongside,
                                 TriangulationResult& result) {
     const uint32_t mid = count / 2;
-    PageBuffer<Record> records(record_slots(count, 2));
+    RecordBlock records(record_slots(count, 2));
     const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
-    SharedWork shared{xy, records.data()};
-    Triangulator left(xy, records.data(), 0, left_slots, kLeftOwner);
-    Triangulator right(xy, records.data(), left_slots, static_cast<uint32_t>(records.size()), kRightOwner);
+    SharedWork shared{xy, &records};
+    Triangulator left(xy, &records, 0, left_slots, kLeftOwner);
+    Triangulator right(xy, &records, left_slots, static_cast<uint32_t>(records.size()), kRightOwner);
     WorkOffers left_offers;
     WorkOffers right_offers;
     HullEnds left_ends{};
@@ -699,8 +712,8 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
     TriangulationResult result;
     if (count >= kTwoThreadsFrom && triangulate_on_two_threads(xy, count, alongside, result)) return result;
     alongside();
-    PageBuffer<Record> records(record_slots(count, 1));
-    Triangulator whole(xy, records.data(), 0, static_cast<uint32_t>(records.size()), kLeftOwner);
+    RecordBlock records(record_slots(count, 1));
+    Triangulator whole(xy, &records, 0, static_cast<uint32_t>(records.size()), kLeftOwner);
     return whole.run(count);
 }
 

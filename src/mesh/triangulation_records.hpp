@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/page_buffer.hpp"
+#include "common/reserved_block.hpp"
 #include "mesh/divide_and_conquer.hpp"
 
 namespace d2d::triangulation {
@@ -56,11 +57,17 @@ static_assert(sizeof(Record) == 32);
 constexpr size_t kSlotsPerPoint = 8;
 constexpr size_t kSlotsPerTriangulator = 64;
 
-// A stretch of never-used slots of the record block.
+// A stretch of never-used slots of the record block: [next, end), of which
+// [next, ready) is already backed by memory.
 struct SlotSpan {
     uint32_t next;
     uint32_t end;
+    uint32_t ready;
 };
+
+// The record block: its address range is set aside whole, and stretches of
+// it are backed by memory as triangulators reach them.
+using RecordBlock = ReservedBlock<Record>;
 
 // The triangles the merges promoted, in the order they come in the mesh,
 // kept as a sequence of lists. A triangulator appends to its current list;

@@ -62,7 +62,7 @@ inline WorkOffer::~WorkOffer() { delete taker_offers.load(); }
 // What the threads of one triangulation share.
 struct SharedWork {
     const double* xy;
-    Record* records;
+    RecordBlock* records;
     std::atomic<int> next_owner{kFirstLaterOwner};
     std::atomic<size_t> handovers{0};
     // Set when a thread has failed (out of memory): the other one stops
