@@ -7,6 +7,7 @@
 #ifndef D2D_COMMON_PARALLEL_PAIR_HPP
 #define D2D_COMMON_PARALLEL_PAIR_HPP
 
+#include <cstddef>
 #include <exception>
 #include <type_traits>
 #include <utility>
@@ -83,6 +84,20 @@ void run_pair(Here&& here, There&& there) {
     if (run_pair_at_once(here, there)) return;
     here();
     there();
+}
+
+// Runs work(half, first, last) over both halves of [0, n): half 0 is
+// [0, n / 2) and half 1 is [n / 2, n). The halves run at once (as by
+// run_pair) when n is at least `at_once_from`, otherwise one after the other.
+template <class Work>
+void run_halves(std::size_t n, std::size_t at_once_from, Work&& work) {
+    const std::size_t half = n / 2;
+    if (n < at_once_from) {
+        work(0, std::size_t{0}, half);
+        work(1, half, n);
+        return;
+    }
+    run_pair([&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, n); });
 }
 
 }  // namespace d2d

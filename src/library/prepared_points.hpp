@@ -31,11 +31,7 @@ PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at) {
         }
     };
     constexpr size_t kTwoThreadsFrom = 65536;
-    if (n < kTwoThreadsFrom) {
-        place(0, n);
-    } else {
-        run_pair([&] { place(0, n / 2); }, [&] { place(n / 2, n); });
-    }
+    run_halves(n, kTwoThreadsFrom, [&](int, size_t first, size_t last) { place(first, last); });
     return placed;
 }
 

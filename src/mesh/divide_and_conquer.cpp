@@ -572,13 +572,9 @@ class Triangulator {
         for (const PromotionList& list : lists_) entries += list.ids.size();
         PageBuffer<uint32_t> first_kept;
         PageBuffer<uint32_t> second_kept;
-        if (entries < kTwoThreadsFrom) {
-            keep_current_entries(0, entries, first_kept);
-        } else {
-            const size_t half = entries / 2;
-            run_pair([&] { keep_current_entries(0, half, first_kept); },
-                     [&] { keep_current_entries(half, entries, second_kept); });
-        }
+        run_halves(entries, kTwoThreadsFrom, [&](int half, size_t first, size_t last) {
+            keep_current_entries(first, last, half == 0 ? first_kept : second_kept);
+        });
         for (PromotionList& list : lists_) list.ids.release();
         promoted_.ids.release();
         inner_length = first_kept.size() + second_kept.size();
@@ -606,23 +602,14 @@ class Triangulator {
             const Record& record = records_[order[i]];
             uint32_t* v = &result.vertices[3 * i];
             uint32_t* nb = &result.neighbours[3 * i];
-            const uint32_t n0 = records_[ref_record(record.across[0])].rank;
-            const uint32_t n1 = records_[ref_record(record.across[1])].rank;
-            const uint32_t n2 = records_[ref_record(record.across[2])].rank;
-            if (record.flipped == 0) {
-                v[0] = record.v[0];
-                v[1] = record.v[1];
-                v[2] = record.v[2];
-                nb[0] = n0;
-                nb[1] = n1;
-                nb[2] = n2;
-            } else {
-                v[0] = record.v[0];
-                v[1] = record.v[2];
-                v[2] = record.v[1];
-                nb[0] = n2;
-                nb[1] = n1;
-                nb[2] = n0;
+            // A flipped record lists its vertices as v[0], v[2], v[1]: its
+            // sides then run over the record's sides 2, 1, 0.
+            static constexpr uint8_t kVertex[2][3] = {{0, 1, 2}, {0, 2, 1}};
+            static constexpr uint8_t kSide[2][3] = {{0, 1, 2}, {2, 1, 0}};
+            const int f = record.flipped;
+            for (int k = 0; k < 3; ++k) {
+                v[k] = record.v[kVertex[f][k]];
+                nb[k] = records_[ref_record(record.across[kSide[f][k]])].rank;
             }
         }
     }
@@ -633,13 +620,8 @@ class Triangulator {
         const size_t count = order.size();
         result.vertices.resize(3 * count);
         result.neighbours.resize(3 * count);
-        if (count < kTwoThreadsFrom) {
-            write_result(order, 0, count, result);
-        } else {
-            const size_t half = count / 2;
-            run_pair([&] { write_result(order, 0, half, result); },
-                     [&] { write_result(order, half, count, result); });
-        }
+        run_halves(count, kTwoThreadsFrom,
+                   [&](int, size_t first, size_t last) { write_result(order, first, last, result); });
         return result;
     }
 

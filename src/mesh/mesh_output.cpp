@@ -46,15 +46,10 @@ Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>
     block->length = count;
     block->inner_length = result.inner_length;
     Triangle* triangles = block->triangles;
-    if (count < kTwoThreadsFrom) {
-        write_triangles(result, records, triangles, 0, count);
-    } else {
-        // Each triangle is built from the result alone: two threads write
-        // the two halves of the block.
-        const size_t half = count / 2;
-        run_pair([&] { write_triangles(result, records, triangles, 0, half); },
-                 [&] { write_triangles(result, records, triangles, half, count); });
-    }
+    // Each triangle is built from the result alone: two threads can write
+    // the two halves of the block.
+    run_halves(count, kTwoThreadsFrom,
+               [&](int, size_t first, size_t last) { write_triangles(result, records, triangles, first, last); });
     return block;
 }
 
