@@ -50,12 +50,19 @@ std::size_t lomuto_partition(T* items, std::size_t lo, std::size_t hi, Before be
     return boundary;
 }
 
-// Moves a position drawn with one rand() call to hi, then partitions.
-template <class T, class Before>
-std::size_t random_lomuto_partition(T* items, std::size_t lo, std::size_t hi, Before before) {
+// Moves the element at a position of lo..hi drawn with one rand() call to
+// hi: the one draw of a partition.
+template <class T>
+void move_drawn_pivot(T* items, std::size_t lo, std::size_t hi) {
     const std::size_t count = hi - lo + 1;
     const auto draw = static_cast<std::size_t>(std::rand());
     std::swap(items[lo + draw % count], items[hi]);
+}
+
+// Moves a position drawn with one rand() call to hi, then partitions.
+template <class T, class Before>
+std::size_t random_lomuto_partition(T* items, std::size_t lo, std::size_t hi, Before before) {
+    move_drawn_pivot(items, lo, hi);
     return lomuto_partition(items, lo, hi, before);
 }
 
@@ -115,9 +122,7 @@ inline void replay_quick_sort_draws(std::uint32_t* ranks, std::size_t n, std::si
         std::size_t lo = pending[--waiting].lo;
         std::size_t hi = pending[waiting].hi;
         while (lo < hi) {
-            const std::size_t count = hi - lo + 1;
-            const auto draw = static_cast<std::size_t>(std::rand());
-            std::swap(ranks[lo + draw % count], ranks[hi]);
+            move_drawn_pivot(ranks, lo, hi);
             compared += hi - lo;
             if (compared > budget) return;
             const std::uint32_t pivot = ranks[hi];
