@@ -44,7 +44,8 @@ install(FILES
 # pkg-config wants absolute paths. The prefix is only known when the files
 # are installed (cmake --install --prefix, or /usr inside a Debian package),
 # so the file is written in two steps: everything but the prefix now, the
-# prefix when it is installed.
+# prefix when it is installed. An archive (the ZIP) is unpacked anywhere:
+# its file finds the prefix relative to itself (${pcfiledir}).
 foreach(dir INCLUDEDIR LIBDIR)
   if(IS_ABSOLUTE "${CMAKE_INSTALL_${dir}}")
     set(DELAUNAY2D_PC_${dir} "${CMAKE_INSTALL_${dir}}")
@@ -55,8 +56,14 @@ endforeach()
 set(DELAUNAY2D_PC_PREFIX "@DELAUNAY2D_PC_PREFIX@")  # kept for the second step
 configure_file(${PROJECT_SOURCE_DIR}/cmake/delaunay2d.pc.in ${PROJECT_BINARY_DIR}/delaunay2d.pc.in @ONLY)
 set(DELAUNAY2D_PC_FILE ${PROJECT_BINARY_DIR}/pkgconfig/delaunay2d.pc)
+file(RELATIVE_PATH DELAUNAY2D_PC_TO_PREFIX
+  /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" DELAUNAY2D_PC_TO_PREFIX "${DELAUNAY2D_PC_TO_PREFIX}")
 install(CODE "
   set(DELAUNAY2D_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  if(DELAUNAY2D_PC_PREFIX MATCHES \"/_CPack_Packages/\")
+    set(DELAUNAY2D_PC_PREFIX \"\\\${pcfiledir}/${DELAUNAY2D_PC_TO_PREFIX}\")
+  endif()
   configure_file(\"${PROJECT_BINARY_DIR}/delaunay2d.pc.in\" \"${DELAUNAY2D_PC_FILE}\" @ONLY)
 " COMPONENT development)
 install(FILES ${DELAUNAY2D_PC_FILE}
