@@ -2,7 +2,9 @@
 # Builds delaunay2d and runs every test twice: once built with warnings as
 # errors, once built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (any report stops the test that raised it); then runs the tests of the
-# two-thread triangulation built with ThreadSanitizer. Installs the packages it needs
+# two-thread triangulation built with ThreadSanitizer. Between the two, it
+# tests the installed library, the packages and the bindings
+# (scripts/test_packaging.sh). Installs the packages it needs
 # with apt-get first when some are missing. Run as root, or as a user with
 # sudo rights when packages have to be installed.
 #
@@ -13,6 +15,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs=2
 
 packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 binutils)
+# --- Packaging and bindings: packages ------------------------------------------
+# Consumers (pkg-config), the Debian package (dpkg-shlibdeps, file), the
+# Python package and its tests, the C# binding (mcs, mono).
+packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools python3-wheel
+           python3-numpy python3-scipy python3-pytest mono-mcs mono-runtime)
+# ----------------------------------------------------------------------------
 # --- Windows DLL: packages --------------------------------------------------
 # The Windows build adds its packages here (g++-mingw-w64-x86-64 wine64).
 packages+=(g++-mingw-w64-x86-64 wine64)
@@ -55,6 +63,11 @@ section "tests, plain build"
 section "Windows DLL: cross-build, export table, host tests under wine"
 BUILD_DIR=build/windows NATIVE_BUILD_DIR=build/windows-native JOBS="$jobs" \
   bash "$root/tests/windows/run_windows_tests.sh"
+# ------------------------------------------------------------------------------
+
+# --- Packaging and bindings -----------------------------------------------------
+section "install, consumers, Debian package, Windows ZIP, Python and C# packages"
+BUILD_DIR=build/ci WINDOWS_BUILD_DIR=build/windows JOBS="$jobs" bash "$root/scripts/test_packaging.sh"
 # ------------------------------------------------------------------------------
 
 section "sanitizer build (address, undefined), warnings as errors"

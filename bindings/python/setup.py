@@ -44,7 +44,7 @@ class BuildWithLibrary(build_py):
         build = os.path.join(HERE, "build", "cmake")
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.check_call([cmake, "-S", library_sources(), "-B", build, "-DCMAKE_BUILD_TYPE=Release",
-                               "-DDELAUNAY2D_TESTS=OFF", "-DDELAUNAY2D_BENCH=OFF"])
+                               "-DDELAUNAY2D_TESTS=OFF", "-DDELAUNAY2D_BENCH=OFF", "-DDELAUNAY2D_PROGRAM=OFF"])
         subprocess.check_call([cmake, "--build", build, "--config", "Release", "--target", "delaunay2d",
                                "--parallel", jobs])
         built = sorted(glob.glob(os.path.join(build, "**", LIBRARY_FILE), recursive=True))
