@@ -15,16 +15,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs=2
 
 packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 binutils)
-# --- Packaging and bindings: packages ------------------------------------------
 # Consumers (pkg-config), the Debian package (dpkg-shlibdeps, file), the
 # Python package and its tests, the C# binding (mcs, mono).
 packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools python3-wheel
            python3-numpy python3-scipy python3-pytest mono-mcs mono-runtime)
-# ----------------------------------------------------------------------------
-# --- Windows DLL: packages --------------------------------------------------
-# The Windows build adds its packages here (g++-mingw-w64-x86-64 wine64).
+# The Windows DLL is cross-built with MinGW-w64 and its host tests run under wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
-# ----------------------------------------------------------------------------
 
 install_missing_packages() {
   local missing=()
@@ -58,17 +54,12 @@ cmake --build "$plain" -j"$jobs"
 section "tests, plain build"
 (cd "$plain" && ctest --output-on-failure -j"$jobs")
 
-# --- Windows DLL: cross-build and tests ---------------------------------------
-# The Windows build adds its step here.
 section "Windows DLL: cross-build, export table, host tests under wine"
 BUILD_DIR=build/windows NATIVE_BUILD_DIR=build/windows-native JOBS="$jobs" \
   bash "$root/tests/windows/run_windows_tests.sh"
-# ------------------------------------------------------------------------------
 
-# --- Packaging and bindings -----------------------------------------------------
 section "install, consumers, Debian package, Windows ZIP, Python and C# packages"
 BUILD_DIR=build/ci WINDOWS_BUILD_DIR=build/windows JOBS="$jobs" bash "$root/scripts/test_packaging.sh"
-# ------------------------------------------------------------------------------
 
 section "sanitizer build (address, undefined), warnings as errors"
 sanitize="$root/build/ci-sanitize"

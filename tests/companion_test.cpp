@@ -366,7 +366,7 @@ TEST(Companion, WorkedExampleAndVersion) {
     int shared = 0;
     for (int k = 0; k < 6; ++k) shared += result.r.neighbours[k] >= 0;
     EXPECT_EQ(shared, 2);
-    EXPECT_STREQ(delaunay2d_version(), DELAUNAY2D_PROJECT_VERSION_FOR_TESTS);
+    EXPECT_STREQ(delaunay2d_version(), DELAUNAY2D_PROJECT_VERSION);
 }
 
 }  // namespace
