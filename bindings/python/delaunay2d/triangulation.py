@@ -2,10 +2,10 @@
 library's quiet call (``delaunay2d_triangulate``), which prints nothing and
 returns its failures.
 
-The arrays that the library returns are handed to numpy in place: the
-simplices, the hull and ``vertex_of_point`` view the library's own blocks,
-which are freed when the last array viewing them is gone. Only the
-neighbours are copied, to put them in scipy's order.
+The arrays that the library returns are handed to numpy in place: every
+array of the result views one of the library's own blocks, which are freed
+when the last array viewing them is gone. The neighbours are put into
+scipy's order inside their block.
 """
 
 import ctypes
@@ -125,6 +125,19 @@ def _check(lib, status):
     raise RuntimeError(message)
 
 
+def _number_by_opposite_vertex(flat):
+    """The library numbers the neighbour across edge k, from vertex k to
+    vertex k + 1; scipy numbers it by the vertex opposite that edge, k + 2.
+    So each triple turns left by one: (n0, n1, n2) becomes (n1, n2, n0).
+    Done in place on the flat block, as one shift of the whole block (numpy
+    makes overlapping copies safe) with every triple's last entry put right
+    after."""
+    if len(flat):
+        first = flat[0::3].copy()
+        flat[:-1] = flat[1:]
+        flat[2::3] = first
+
+
 def triangulate(points, threads=0):
     """Triangulates points given as an (n, 2) or (n, 4) array of float64
     (x, y, or x, y, z, w: only x and y count), or anything numpy turns
@@ -155,10 +168,9 @@ def triangulate(points, threads=0):
     result = blocks.result
     m = result.triangle_count
     simplices = blocks.array(result.triangles, (m, 3), _INT32)
-    # The library numbers edge k from vertex k to vertex k + 1; scipy numbers
-    # the neighbour by the vertex opposite it, which is edge k + 1.
-    edge_neighbours = blocks.array(result.neighbours, (m, 3), _INT32)
-    neighbors = edge_neighbours[:, [1, 2, 0]]
+    neighbors = blocks.array(result.neighbours, (3 * m,), _INT32)
+    _number_by_opposite_vertex(neighbors)
+    neighbors = neighbors.reshape(m, 3)
     hull = blocks.array(result.hull, (result.hull_count,), _INT32)
     vertex_of_point = blocks.array(result.vertex_of_point, (count,), _INT32)
     return Triangulation(array, simplices, neighbors, hull, vertex_of_point)
