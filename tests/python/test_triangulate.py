@@ -186,13 +186,15 @@ class TestBoundary:
 
     def test_arrays_outlive_the_triangulation_object(self):
         tri = delaunay2d.triangulate(uniform(2000, seed=8))
-        simplices, hull, copies = tri.simplices, tri.hull, (tri.simplices.copy(), tri.hull.copy())
+        names = ("simplices", "neighbors", "hull", "vertex_of_point")
+        kept = {name: getattr(tri, name) for name in names}
+        copies = {name: array.copy() for name, array in kept.items()}
         del tri
         gc.collect()
         for _ in range(5):  # reuse freed memory, if it were freed
             delaunay2d.triangulate(uniform(2000, seed=9))
-        np.testing.assert_array_equal(simplices, copies[0])
-        np.testing.assert_array_equal(hull, copies[1])
+        for name in names:
+            np.testing.assert_array_equal(kept[name], copies[name], err_msg=name)
 
     @pytest.mark.parametrize("status, error", [
         (_library.OUT_OF_MEMORY, MemoryError),
