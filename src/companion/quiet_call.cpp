@@ -58,7 +58,7 @@ void write_line_hull(PageBuffer<IndexedPoint>& points, delaunay2d_result& result
 void triangulate(const double* coords, size_t count, size_t stride, unsigned threads, delaunay2d_result& result) {
     result.point_count = count;
     result.vertex_of_point = allocate_array<int32_t>(count);
-    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point);
+    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads > 1);
     const size_t n = distinct.size();
     if (all_collinear(distinct.points)) {
         write_line_hull(distinct.points, result);
