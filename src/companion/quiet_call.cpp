@@ -87,9 +87,6 @@ void triangulate(const double* coords, size_t count, size_t stride, unsigned thr
     result.triangles = allocate_array<uint32_t>(3 * triangles);
     result.neighbours = allocate_array<int32_t>(3 * triangles);
     result.triangle_count = triangles;
-    // Both arrays are filled at once: map their pages in one request each.
-    page_memory::populate(result.triangles, 3 * triangles * sizeof(uint32_t));
-    page_memory::populate(result.neighbours, 3 * triangles * sizeof(int32_t));
     tree.write_triangles(point_index.data(), result.triangles, result.neighbours, threads);
 }
 
