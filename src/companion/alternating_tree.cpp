@@ -1,5 +1,7 @@
 #include "companion/alternating_tree.hpp"
 
+#include <algorithm>
+
 #include "companion/tree_order.hpp"
 #include "system/parallel_pair.hpp"
 
@@ -164,37 +166,70 @@ AlternatingTree::Ends AlternatingTree::merge(Task& task, const Ends& left, const
     return merged;
 }
 
-size_t AlternatingTree::number_triangles() {
-    if (count_ < 3) return 0;
-    Record* records = tasks_[0]->slots.records();
+// Runs work(span, first, end) over the used slots of every span: the
+// spans of the first half of the list on one thread, the rest on another
+// when there are threads to spare.
+template <class Work>
+void AlternatingTree::for_each_span(unsigned threads, Work&& work) {
     const std::vector<SlotSpan>& spans = tasks_[0]->slots.spans();
-    uint32_t number = 0;
-    for (size_t s = 0; s < spans.size(); ++s) {
-        for (uint32_t id = task_first_slot_[s]; id < spans[s].next; ++id) {
-            Record& r = records[id];
-            if (r.alive != 0 && r.v[2] != kGhost) r.rank = number++;
-        }
-    }
-    return number;
+    const auto run = [&](size_t from, size_t to) {
+        for (size_t s = from; s < to; ++s) work(s, task_first_slot_[s], spans[s].next);
+    };
+    const size_t half = spans.size() / 2;
+    if (half > 0 && run_pair_at_once_if(threads > 1, [&] { run(0, half); }, [&] { run(half, spans.size()); })) return;
+    run(0, spans.size());
 }
 
-void AlternatingTree::write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours) const {
+size_t AlternatingTree::number_triangles(unsigned threads) {
+    if (count_ < 3) return 0;
+    const Record* records = tasks_[0]->slots.records();
+    const size_t spans = tasks_[0]->slots.spans().size();
+    // Count each span's triangles, then number them from the span's first
+    // number on.
+    std::vector<size_t> counts(spans, 0);
+    for_each_span(threads, [&](size_t s, uint32_t first, uint32_t end) {
+        size_t count = 0;
+        for (uint32_t id = first; id < end; ++id) count += records[id].alive != 0 && records[id].v[2] != kGhost;
+        counts[s] = count;
+    });
+    span_first_number_.assign(spans + 1, 0);
+    for (size_t s = 0; s < spans; ++s) span_first_number_[s + 1] = span_first_number_[s] + counts[s];
+    number_ = PageBuffer<uint32_t>(block_->size());
+    for_each_span(threads, [&](size_t s, uint32_t first, uint32_t end) {
+        auto number = static_cast<uint32_t>(span_first_number_[s]);
+        for (uint32_t id = first; id < end; ++id) {
+            const Record& r = records[id];
+            number_[id] = r.alive != 0 && r.v[2] != kGhost ? number++ : kNone;
+        }
+    });
+    return span_first_number_[spans];
+}
+
+void AlternatingTree::write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours,
+                                      unsigned threads) {
     if (count_ < 3) return;
     const Record* records = tasks_[0]->slots.records();
-    const std::vector<SlotSpan>& spans = tasks_[0]->slots.spans();
-    size_t row = 0;
-    for (size_t s = 0; s < spans.size(); ++s) {
-        for (uint32_t id = task_first_slot_[s]; id < spans[s].next; ++id) {
-            const Record& r = records[id];
-            if (r.alive == 0 || r.v[2] == kGhost) continue;
-            for (int k = 0; k < 3; ++k) {
-                vertices[3 * row + k] = point_index[r.v[k]];
-                const Record& other = records[ref_record(r.across[k])];
-                neighbours[3 * row + k] = other.v[2] == kGhost ? -1 : static_cast<int32_t>(other.rank);
+    // Records are read once, in slot order; each stretch is given back to
+    // the system once its rows are written.
+    constexpr uint32_t kStretch = 32768;  // 1 MiB of records
+    for_each_span(threads, [&](size_t s, uint32_t first, uint32_t end) {
+        size_t row = span_first_number_[s];
+        for (uint32_t stretch = first; stretch < end; stretch += std::min(kStretch, end - stretch)) {
+            const uint32_t stretch_end = stretch + std::min(kStretch, end - stretch);
+            for (uint32_t id = stretch; id < stretch_end; ++id) {
+                const Record& r = records[id];
+                if (r.alive == 0 || r.v[2] == kGhost) continue;
+                for (int k = 0; k < 3; ++k) {
+                    vertices[3 * row + k] = point_index[r.v[k]];
+                    const uint32_t other = number_[ref_record(r.across[k])];
+                    neighbours[3 * row + k] = other == kNone ? -1 : static_cast<int32_t>(other);
+                }
+                ++row;
             }
-            ++row;
+            block_->discard(stretch, stretch_end);
         }
-    }
+    });
+    number_.release();
 }
 
 size_t AlternatingTree::write_hull(const uint32_t* point_index, uint32_t* hull) const {

@@ -34,16 +34,20 @@ class AlternatingTree {
     // Throws std::bad_alloc when memory runs out.
     void build(unsigned threads);
 
-    // The number of triangles; numbers them (in record order) on the way.
-    size_t number_triangles();
-    // Writes each triangle's vertices (counter-clockwise, as point_index of
-    // the tree position) and neighbours (triangle numbers, or -1 on the
-    // hull), three per triangle. Call after number_triangles.
-    void write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours) const;
+    // The number of triangles; numbers them in record order on the way, on
+    // at most `threads` threads.
+    size_t number_triangles(unsigned threads);
     // Writes the hull's vertices counter-clockwise from the first point in
     // order 0 (as point_index of the tree position); returns how many. Needs
-    // room for every point. Only for a triangulation with triangles.
+    // room for every point. Only for a triangulation with triangles, before
+    // write_triangles.
     size_t write_hull(const uint32_t* point_index, uint32_t* hull) const;
+    // Writes each triangle's vertices (counter-clockwise, as point_index of
+    // the tree position) and neighbours (triangle numbers, or -1 on the
+    // hull), three per triangle, on at most `threads` threads. Gives the
+    // records' memory back as it goes, so that the records and the arrays
+    // are never both whole: the tree is spent afterwards.
+    void write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours, unsigned threads);
 
  private:
     struct Task;
@@ -67,6 +71,8 @@ class AlternatingTree {
 
     size_t plan(const Piece& piece, unsigned depth);
     Ends build_node(size_t node, unsigned threads);
+    template <class Work>
+    void for_each_span(unsigned threads, Work&& work);
     Ends build_piece(Task& task, const Piece& piece);
     Ends base_ends(const Task& task, uint32_t ghost, const Piece& piece) const;
     Ends merge(Task& task, const Ends& left, const Ends& right, int order);
@@ -80,6 +86,10 @@ class AlternatingTree {
     std::vector<std::unique_ptr<Task>> tasks_;
     std::vector<uint32_t> task_first_slot_;
     Ends ends_{};
+    // The number of each triangle record, by slot; the first number of each
+    // span's triangles.
+    PageBuffer<uint32_t> number_;
+    std::vector<size_t> span_first_number_;
 };
 
 }  // namespace d2d::companion

@@ -43,8 +43,11 @@ struct DistinctPoints {
 // distinct ones with finite coordinates, sorted by key; of several with
 // equal x and y, the one with the lowest index. Fills vertex_of_point: i for
 // a kept point, the kept point's index for a repeat, -1 for a point with a
-// non-finite coordinate. Throws std::bad_alloc when memory runs out.
-DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point);
+// non-finite coordinate. Each pass runs over two halves of the points at
+// once when `two_threads` is set; the result does not depend on it. Throws
+// std::bad_alloc when memory runs out.
+DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point,
+                                    bool two_threads);
 
 }  // namespace d2d::companion
 

@@ -58,7 +58,7 @@ void write_line_hull(PageBuffer<IndexedPoint>& points, delaunay2d_result& result
 void triangulate(const double* coords, size_t count, size_t stride, unsigned threads, delaunay2d_result& result) {
     result.point_count = count;
     result.vertex_of_point = allocate_array<int32_t>(count);
-    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point);
+    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads > 1);
     const size_t n = distinct.size();
     if (all_collinear(distinct.points)) {
         write_line_hull(distinct.points, result);
@@ -76,16 +76,18 @@ void triangulate(const double* coords, size_t count, size_t stride, unsigned thr
     AlternatingTree tree(xy.data(), distinct.keys.data(), static_cast<uint32_t>(n));
     tree.build(threads);
     distinct.keys.release();
-    const size_t triangles = tree.number_triangles();
-    result.triangles = allocate_array<uint32_t>(3 * triangles);
-    result.neighbours = allocate_array<int32_t>(3 * triangles);
-    result.triangle_count = triangles;
-    tree.write_triangles(point_index.data(), result.triangles, result.neighbours);
+    xy.release();
     PageBuffer<uint32_t> hull(n);
     const size_t hull_count = tree.write_hull(point_index.data(), hull.data());
     result.hull = allocate_array<uint32_t>(hull_count);
     std::memcpy(result.hull, hull.data(), hull_count * sizeof(uint32_t));
     result.hull_count = hull_count;
+    hull.release();
+    const size_t triangles = tree.number_triangles(threads);
+    result.triangles = allocate_array<uint32_t>(3 * triangles);
+    result.neighbours = allocate_array<int32_t>(3 * triangles);
+    result.triangle_count = triangles;
+    tree.write_triangles(point_index.data(), result.triangles, result.neighbours, threads);
 }
 
 void release(delaunay2d_result& result) noexcept {

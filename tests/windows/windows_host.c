@@ -554,7 +554,7 @@ static void case_companion(void) {
         const Point3D* a = &points[one.hull[i]];
         const Point3D* b = &points[one.hull[(i + 1) % one.hull_count]];
         const Point3D* c = &points[one.hull[(i + 2) % one.hull_count]];
-        CHECK(orient(a, b, c) > 0.0, "hull turns the wrong way at %zu", i);
+        CHECK(orient(a, b, c) >= 0.0, "hull turns the wrong way at %zu", i); /* points on a side count */
         sum = mix(sum, one.hull[i]);
     }
     for (i = 0; i < n; ++i) sum = mix(sum, (uint64_t)(int64_t)one.vertex_of_point[i]);
