@@ -12,8 +12,10 @@
 //     power of two (exact, and it scales the determinant by a positive power
 //     of two, which keeps its sign): scaled, then as in 1.
 //  3. Coordinates spread over more orders of magnitude than the window: the
-//     determinant is evaluated with wide integers (every double is an integer
-//     multiple of the lowest set bit among the inputs).
+//     floating-point filter on the coordinates scaled below 1, with each
+//     point as the translation point in turn, and where that cannot decide,
+//     the determinant as a sum of products of the coordinates in a wide
+//     integer (every product of doubles is an integer multiple of 2^-4296).
 #include "line/exact_predicates.hpp"
 
 #include <bit>
@@ -444,33 +446,125 @@ double incircle_adaptive(double ax, double ay, double bx, double by, double cx, 
     return incircle_expansion(ax, ay, bx, by, cx, cy, dx, dy);
 }
 
-int orient_wide_sign(const double* c, int unit) {
-    const WideInteger ax = WideInteger::from_double(c[0], unit), ay = WideInteger::from_double(c[1], unit);
-    const WideInteger bx = WideInteger::from_double(c[2], unit), by = WideInteger::from_double(c[3], unit);
-    const WideInteger cx = WideInteger::from_double(c[4], unit), cy = WideInteger::from_double(c[5], unit);
-    return ((ax - cx) * (by - cy) - (ay - cy) * (bx - cx)).sign();
+// The determinants as sums of products of the coordinates themselves (no
+// differences), in wide integers. The orientation of p, q, r is
+// px qy - py qx + qx ry - qy rx + rx py - ry px.
+void add_orientation(WideInteger& sum, const double* lift, int lift_count, const double* p, const double* q,
+                     const double* r, bool negative) {
+    const double* const pairs[3][2] = {{p, q}, {q, r}, {r, p}};
+    double f[WideInteger::kMostFactors];
+    for (int i = 0; i < lift_count; ++i) f[i] = lift[i];
+    for (const auto& pair : pairs) {
+        f[lift_count] = pair[0][0];
+        f[lift_count + 1] = pair[1][1];
+        sum.add_product(f, lift_count + 2, negative);
+        f[lift_count] = pair[0][1];
+        f[lift_count + 1] = pair[1][0];
+        sum.add_product(f, lift_count + 2, !negative);
+    }
 }
 
-int incircle_wide_sign(const double* c, int unit) {
-    WideInteger v[8];
-    for (int i = 0; i < 8; ++i) v[i] = WideInteger::from_double(c[i], unit);
-    const WideInteger adx = v[0] - v[6], ady = v[1] - v[7];
-    const WideInteger bdx = v[2] - v[6], bdy = v[3] - v[7];
-    const WideInteger cdx = v[4] - v[6], cdy = v[5] - v[7];
-    const WideInteger det = (adx * adx + ady * ady) * (bdx * cdy - cdx * bdy) +
-                            (bdx * bdx + bdy * bdy) * (cdx * ady - adx * cdy) +
-                            (cdx * cdx + cdy * cdy) * (adx * bdy - bdx * ady);
-    return det.sign();
+int orient_wide_sign(const double* c) {
+    WideInteger sum;
+    add_orientation(sum, nullptr, 0, c, c + 2, c + 4, false);
+    return sum.sign();
+}
+
+// The in-circle determinant is that of the rows (x, y, x^2 + y^2, 1) of
+// a, b, c, d; expanded along the lifted column it is
+// lift_a orient(b, c, d) - lift_b orient(a, c, d) + lift_c orient(a, b, d)
+// - lift_d orient(a, b, c).
+int incircle_wide_sign(const double* c) {
+    const double* const a = c;
+    const double* const b = c + 2;
+    const double* const cc = c + 4;
+    const double* const d = c + 6;
+    const double* const rows[4][4] = {{a, b, cc, d}, {b, a, cc, d}, {cc, a, b, d}, {d, a, b, cc}};
+    WideInteger sum;
+    for (int i = 0; i < 4; ++i) {
+        const double* const* row = rows[i];
+        const bool negative = i % 2 == 1;
+        const double x_lift[2] = {row[0][0], row[0][0]};
+        const double y_lift[2] = {row[0][1], row[0][1]};
+        add_orientation(sum, x_lift, 2, row[1], row[2], row[3], negative);
+        add_orientation(sum, y_lift, 2, row[1], row[2], row[3], negative);
+    }
+    return sum.sign();
+}
+
+// Coordinates spread wider than a window. Before the wide integers, the
+// floating-point filter of exact_predicates.hpp once more, on the
+// coordinates scaled by the power of two that brings the largest magnitude
+// below 1 (so that nothing overflows), and with each point in turn as the
+// one the others are translated to. Translated to a point far from the
+// others, the determinant is a small difference of huge terms; translated
+// to one of the others, the huge terms do not arise, and the filter decides
+// wherever the value is not small against the terms that remain. This
+// settles most calls on inputs that mix magnitudes (a triangle of tiny
+// points against a distant one, say).
+//
+// The scaling rounds a coordinate that falls below 2^-1022 by at most
+// 2^-1075. For coordinates in [-1, 1] that moves the orientation
+// determinant by at most 16 times that (differences below 2, each moved by
+// at most twice the rounding) and the in-circle determinant by at most 768
+// times that (lifts and minors below 8, each moved by at most 16 times the
+// rounding); the allowance below covers both. Since the filter runs only
+// when the permanent is at least its minimum, the allowance is far below
+// the rounding bound itself.
+constexpr double kScaledRoundingAllowance = 0x1p-1060;
+
+int orient_filter_sign(double ax, double ay, double bx, double by, double cx, double cy) {
+    const double det_left = (ax - cx) * (by - cy);
+    const double det_right = (ay - cy) * (bx - cx);
+    const double det = det_left - det_right;
+    const double permanent = std::fabs(det_left) + std::fabs(det_right);
+    if (!(permanent >= kOrientMinimumPermanent)) return 0;
+    const double bound = kOrientBound * permanent + kScaledRoundingAllowance;
+    return det > bound ? 1 : (-det > bound ? -1 : 0);
+}
+
+int incircle_filter_sign(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy) {
+    const double adx = ax - dx, ady = ay - dy, bdx = bx - dx, bdy = by - dy, cdx = cx - dx, cdy = cy - dy;
+    const double bdx_cdy = bdx * cdy, cdx_bdy = cdx * bdy, a_lift = adx * adx + ady * ady;
+    const double cdx_ady = cdx * ady, adx_cdy = adx * cdy, b_lift = bdx * bdx + bdy * bdy;
+    const double adx_bdy = adx * bdy, bdx_ady = bdx * ady, c_lift = cdx * cdx + cdy * cdy;
+    const double det =
+        a_lift * (bdx_cdy - cdx_bdy) + b_lift * (cdx_ady - adx_cdy) + c_lift * (adx_bdy - bdx_ady);
+    const double permanent = (std::fabs(bdx_cdy) + std::fabs(cdx_bdy)) * a_lift +
+                             (std::fabs(cdx_ady) + std::fabs(adx_cdy)) * b_lift +
+                             (std::fabs(adx_bdy) + std::fabs(bdx_ady)) * c_lift;
+    if (!(permanent >= kInCircleMinimumPermanent)) return 0;
+    const double bound = kInCircleBound * permanent + kScaledRoundingAllowance;
+    return det > bound ? 1 : (-det > bound ? -1 : 0);
+}
+
+// The orientation is the same for the rows a, b, c in cyclic order; each
+// order translates to its last point.
+int orient_spread_sign(const double* s) {
+    int sign = orient_filter_sign(s[0], s[1], s[2], s[3], s[4], s[5]);
+    if (sign == 0) sign = orient_filter_sign(s[2], s[3], s[4], s[5], s[0], s[1]);
+    if (sign == 0) sign = orient_filter_sign(s[4], s[5], s[0], s[1], s[2], s[3]);
+    return sign;
+}
+
+// A cyclic shift of the four rows of the in-circle determinant flips its
+// sign; each shift translates to another point.
+int incircle_spread_sign(const double* s) {
+    int sign = incircle_filter_sign(s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]);
+    if (sign == 0) sign = -incircle_filter_sign(s[2], s[3], s[4], s[5], s[6], s[7], s[0], s[1]);
+    if (sign == 0) sign = incircle_filter_sign(s[4], s[5], s[6], s[7], s[0], s[1], s[2], s[3]);
+    if (sign == 0) sign = -incircle_filter_sign(s[6], s[7], s[0], s[1], s[2], s[3], s[4], s[5]);
+    return sign;
 }
 
 // The choice of regime, the same for both determinants of `degree` in the
 // coordinates c: with a non-finite coordinate, the plain rounded value;
-// coordinates spread too far for the window, the wide-integer sign; the
-// rest scaled into the window by a power of two, evaluated there, and the
-// value scaled back.
-template <size_t N, class Rounded, class WideSign, class Adaptive>
-double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded, WideSign wide_sign,
-                     Adaptive adaptive) {
+// coordinates spread too far for the window, the filter on scaled
+// coordinates and then the wide-integer sign; the rest scaled into the
+// window by a power of two, evaluated there, and the value scaled back.
+template <size_t N, class Rounded, class SpreadSign, class WideSign, class Adaptive>
+double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded, SpreadSign spread_sign,
+                     WideSign wide_sign, Adaptive adaptive) {
     BitSpan span;
     for (const double v : c) {
         if (!std::isfinite(v)) return rounded();
@@ -478,7 +572,12 @@ double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded,
     }
     if (!span.nonzero) return 0.0;
     int shift = 0;
-    if (!choose_shift(span, window, shift)) return with_sign(wide_sign(span.lowest), rounded());
+    if (!choose_shift(span, window, shift)) {
+        double scaled[N];
+        for (size_t i = 0; i < N; ++i) scaled[i] = std::ldexp(c[i], -(span.highest + 1));
+        const int sign = spread_sign(scaled);
+        return with_sign(sign != 0 ? sign : wide_sign(), rounded());
+    }
     if (shift != 0) {
         for (double& v : c) v = std::ldexp(v, shift);
     }
@@ -490,8 +589,8 @@ double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded,
 double orient2d_slow(double ax, double ay, double bx, double by, double cx, double cy) {
     double c[6] = {ax, ay, bx, by, cx, cy};
     return evaluate_slow(
-        c, kOrientWindow, 2, [&] { return orient_rounded(ax, ay, bx, by, cx, cy); },
-        [&](int unit) { return orient_wide_sign(c, unit); },
+        c, kOrientWindow, 2, [&] { return orient_rounded(ax, ay, bx, by, cx, cy); }, orient_spread_sign,
+        [&] { return orient_wide_sign(c); },
         [&] { return orient_adaptive(c[0], c[1], c[2], c[3], c[4], c[5]); });
 }
 
@@ -499,7 +598,7 @@ double incircle_slow(double ax, double ay, double bx, double by, double cx, doub
     double c[8] = {ax, ay, bx, by, cx, cy, dx, dy};
     return evaluate_slow(
         c, kInCircleWindow, 4, [&] { return incircle_rounded(ax, ay, bx, by, cx, cy, dx, dy); },
-        [&](int unit) { return incircle_wide_sign(c, unit); },
+        incircle_spread_sign, [&] { return incircle_wide_sign(c); },
         [&] { return incircle_adaptive(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]); });
 }
 
