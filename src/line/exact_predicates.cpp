@@ -18,12 +18,12 @@
 //     integer (every product of doubles is an integer multiple of 2^-4296).
 #include "line/exact_predicates.hpp"
 
-#include <bit>
 #include <cstddef>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "line/double_bits.hpp"
 #include "line/expansion_arithmetic.hpp"
 #include "line/wide_integer.hpp"
 
@@ -42,16 +42,8 @@ struct BitSpan {
 
     void include(double x) {
         if (x == 0.0) return;
-        const auto bits = std::bit_cast<std::uint64_t>(x);
-        const int field = static_cast<int>((bits >> 52) & 0x7ff);
-        std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-        int exponent = -1074;  // of the mantissa's lowest bit
-        if (field != 0) {
-            mantissa |= std::uint64_t{1} << 52;
-            exponent = field - 1075;
-        }
-        const int low = exponent + std::countr_zero(mantissa);
-        const int high = exponent + 63 - std::countl_zero(mantissa);
+        const int low = lowest_set_bit(x);
+        const int high = highest_set_bit(x);
         if (!nonzero || low < lowest) lowest = low;
         if (!nonzero || high > highest) highest = high;
         nonzero = true;

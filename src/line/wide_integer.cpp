@@ -1,26 +1,8 @@
 #include "line/wide_integer.hpp"
 
-#include <bit>
+#include "line/double_bits.hpp"
 
 namespace d2d {
-namespace {
-
-// A finite nonzero double as mantissa * 2^exponent, mantissa below 2^53.
-struct Decomposed {
-    std::uint64_t mantissa;
-    int exponent;
-};
-
-Decomposed decompose(double x) {
-    const auto bits = std::bit_cast<std::uint64_t>(x);
-    const auto field = static_cast<int>((bits >> 52) & 0x7ff);
-    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    if (field == 0) return {fraction, -1074};  // subnormal
-    return {fraction | (std::uint64_t{1} << 52), field - 1075};
-}
-
-}  // namespace
-
 void WideInteger::add_product(const double* factors, int count, bool negative) noexcept {
     // The product of the mantissas, little-endian 32-bit limbs: at most
     // 4 * 53 bits.
@@ -31,7 +13,7 @@ void WideInteger::add_product(const double* factors, int count, bool negative) n
         const double x = factors[f];
         if (x == 0.0) return;
         if (x < 0.0) negative = !negative;
-        const Decomposed d = decompose(x);
+        const DoubleBits d = double_bits(x);
         exponent += d.exponent;
         const std::uint32_t m[2] = {static_cast<std::uint32_t>(d.mantissa), static_cast<std::uint32_t>(d.mantissa >> 32)};
         std::uint32_t next[2 * kMostFactors] = {};
