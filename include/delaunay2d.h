@@ -116,7 +116,8 @@ DELAUNAY2D_API Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh);
 
 /* Triangulates the points of a range (at least two) of a list already in
  * split order into the given malloc'd block; returns the block, possibly
- * moved. */
+ * moved. A range of fewer than two points or reaching past the list's
+ * length gives an empty mesh, as create_mesh_by_2_3_point does. */
 DELAUNAY2D_API Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh);
 
 /* Builds the one-triangle base mesh of a range of two or three points in the

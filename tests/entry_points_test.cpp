@@ -146,6 +146,36 @@ TEST(EntryPoints, PartitionTriangulatesItsRangeAndPrintsOnlyItsRecursion) {
     std::free(list);
 }
 
+// A range that reaches past its list, or holds fewer than two points, gives
+// an empty mesh in the given block and one base-mesh line, exactly as the
+// base mesh of such a range does; nothing past the list is read.
+TEST(EntryPoints, PartitionOfARangeOutsideItsListIsEmpty) {
+    std::vector<Point3D> points = random_points(6, 3);
+    Point3DList* list = new_list(points);
+    sort_point(list, sort_point_x_maxY);
+    const size_t most = static_cast<size_t>(-1);
+    const PointRange outside[] = {{0, 7, list}, {4, 100, list}, {5, 8, list},  {6, 9, list},
+                                  {5, 3, list}, {2, 2, list},   {2, 3, list},  {most - 1, most, list},
+                                  {7, 7, list}, {0, most, list}, {most, 1, list}};
+    for (PointRange range : outside) {
+        Mesh2D* block = new_block();
+        Mesh2D* mesh = nullptr;
+        const std::string trace = captured_stdout([&] { mesh = partition_point_arr(&range, block); });
+        EXPECT_EQ(trace, "create mesh, Mesh2D.length: 0, beg: " + std::to_string(range.beg) +
+                             ", end: " + std::to_string(range.end) + "\n");
+        EXPECT_EQ(mesh, block);
+        EXPECT_EQ(mesh->length, 0u);
+        EXPECT_EQ(mesh->inner_length, 0u);
+        // The base mesh of the same range says the same.
+        Mesh2D* base = new_block();
+        EXPECT_EQ(captured_stdout([&] { create_mesh_by_2_3_point(&range, base); }), trace);
+        EXPECT_EQ(base->length, 0u);
+        free_mesh(base);
+        free_mesh(mesh);
+    }
+    std::free(list);
+}
+
 TEST(EntryPoints, FreeMeshAcceptsNull) { free_mesh(nullptr); }
 
 // Large groups of points that are equal in every key, or whose keys are
