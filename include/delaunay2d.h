@@ -193,8 +193,9 @@ DELAUNAY2D_API void create_outer_center_2d(Triangle* t);
 /* Index (0, 1, 2) of t's edge joining p and q in either direction, or -1. */
 DELAUNAY2D_API int triangle_overlay_line_2d(const Triangle* t, const Point3D* p, const Point3D* q);
 
-/* Links t's slot i and n's slot j to each other; does nothing when i < 0.
- * j must be 0, 1 or 2. */
+/* Links t's slot i and n's slot j to each other; does nothing unless both
+ * i and j are 0, 1 or 2 (i is -1 when triangle_overlay_line_2d found no
+ * shared edge). */
 DELAUNAY2D_API void create_triangle_vor(Triangle* t, int i, Triangle* n, int64_t j);
 
 /* 1 when point lies inside t's computed circumcircle by at least 1e-8. */
