@@ -123,9 +123,9 @@ double orient_expansion(double ax, double ay, double bx, double by, double cx, d
     return ex::estimate(det_n, det);
 }
 
-// Exact x1 * y2 - x2 * y1 of four 2-component expansions, at most 16 components.
-int minor_expansion(int x1n, const double* x1, int y2n, const double* y2, int x2n, const double* x2, int y1n,
-                    const double* y1, double* h) {
+// Exact x1 * y2 - x2 * y1 of four 2-component expansions.
+int minor_expansion(int x1n, const double (&x1)[2], int y2n, const double (&y2)[2], int x2n, const double (&x2)[2],
+                    int y1n, const double (&y1)[2], double (&h)[16]) {
     double first[8], second[8];
     const int first_n = ex::product(x1n, x1, y2n, y2, first);
     const int second_n = ex::product(x2n, x2, y1n, y1, second);
@@ -133,8 +133,8 @@ int minor_expansion(int x1n, const double* x1, int y2n, const double* y2, int x2
     return ex::sum(first_n, first, second_n, second, h);
 }
 
-// Exact x^2 + y^2 of two 2-component expansions, at most 16 components.
-int lift_expansion(int xn, const double* x, int yn, const double* y, double* h) {
+// Exact x^2 + y^2 of two 2-component expansions.
+int lift_expansion(int xn, const double (&x)[2], int yn, const double (&y)[2], double (&h)[16]) {
     double xx[8], yy[8];
     const int xx_n = ex::product(xn, x, xn, x, xx);
     const int yy_n = ex::product(yn, y, yn, y, yy);
@@ -255,29 +255,26 @@ constexpr double kInCircleStageC = (34.0 + 512.0 * kEps) * kEps * kEps;
 constexpr double kInCircleStageDoubleLength = 96.0 * kEps * kEps;
 constexpr double kStageMinimumPermanent = 0x1p-800;
 
-// Room for the expansions of the stages plus the two extra components that
-// stage C and the decision add.
-constexpr int kStageExpansionCapacity = 128;
-
 // Whether the value of the expansion e lies farther from zero than bound
 // (bound >= 0), decided exactly; sets sign to its sign when it does.
-bool exceeds(int elen, const double* e, double bound, int& sign) {
+template <size_t E>
+bool exceeds(int elen, const double (&e)[E], double bound, int& sign) {
     const int s = ex::sign(elen, e);
     if (s == 0) return false;
     if (bound == 0.0) {
         sign = s;
         return true;
     }
-    double shifted[kStageExpansionCapacity];
-    const double toward_zero = s > 0 ? -bound : bound;
-    const int shifted_n = ex::sum(elen, e, 1, &toward_zero, shifted);
+    double shifted[E + 1];
+    const double toward_zero[1] = {s > 0 ? -bound : bound};
+    const int shifted_n = ex::sum(elen, e, 1, toward_zero, shifted);
     if (ex::sign(shifted_n, shifted) != s) return false;
     sign = s;
     return true;
 }
 
-// Exact x1 * y2 - x2 * y1 of four doubles, at most 4 components.
-int rounded_minor(double x1, double y2, double x2, double y1, double* h) {
+// Exact x1 * y2 - x2 * y1 of four doubles.
+int rounded_minor(double x1, double y2, double x2, double y1, double (&h)[4]) {
     double first[2], second[2];
     const int first_n = ex::product_expansion(x1, y2, first);
     const int second_n = ex::product_expansion(x2, y1, second);
@@ -285,8 +282,8 @@ int rounded_minor(double x1, double y2, double x2, double y1, double* h) {
     return ex::sum(first_n, first, second_n, second, h);
 }
 
-// Exact x^2 + y^2 of two doubles, at most 4 components.
-int rounded_lift(double x, double y, double* h) {
+// Exact x^2 + y^2 of two doubles.
+int rounded_lift(double x, double y, double (&h)[4]) {
     double xx[2], yy[2];
     const int xx_n = ex::product_expansion(x, x, xx);
     const int yy_n = ex::product_expansion(y, y, yy);
@@ -314,8 +311,9 @@ double orient_adaptive(double ax, double ay, double bx, double by, double cx, do
 
         // Stage C: plus the first-order terms of the roundoffs.
         const double first_order = (acx * bcy_tail + acx_tail * bcy) - (acy * bcx_tail + acy_tail * bcx);
-        double c[5] = {};
-        const int c_n = ex::sum(b_n, b, 1, &first_order, c);
+        const double first_order_part[1] = {first_order};
+        double c[5];
+        const int c_n = ex::sum(b_n, b, 1, first_order_part, c);
         if (exceeds(c_n, c, kOrientStageC * permanent, sign)) return with_sign(sign, ex::estimate(c_n, c));
     }
     return orient_expansion(ax, ay, bx, by, cx, cy);
@@ -403,8 +401,8 @@ double incircle_adaptive(double ax, double ay, double bx, double by, double cx, 
         const double second = ((a_lift.hi * bc_minor.lo + a_lift.lo * bc_minor.hi) +
                                (b_lift.hi * ca_minor.lo + b_lift.lo * ca_minor.hi)) +
                               (c_lift.hi * ab_minor.lo + c_lift.lo * ab_minor.hi);
-        const double correction = second + first_order;
-        const int approx_n = ex::sum(main_n, main, 1, &correction, approx);
+        const double correction[1] = {second + first_order};
+        const int approx_n = ex::sum(main_n, main, 1, correction, approx);
         if (exceeds(approx_n, approx, kInCircleStageDoubleLength * permanent, sign)) {
             return with_sign(sign, ex::estimate(approx_n, approx));
         }
@@ -431,8 +429,9 @@ double incircle_adaptive(double ax, double ay, double bx, double by, double cx, 
     // far wider than that of the double-length stage, which already failed.
     if (stages_safe) {
         // Stage C: plus the first-order terms.
+        const double first_order_part[1] = {first_order};
         double c[97];
-        const int c_n = ex::sum(b_n, b, 1, &first_order, c);
+        const int c_n = ex::sum(b_n, b, 1, first_order_part, c);
         if (exceeds(c_n, c, kInCircleStageC * permanent, sign)) return with_sign(sign, ex::estimate(c_n, c));
     }
     return incircle_expansion(ax, ay, bx, by, cx, cy, dx, dy);
