@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <pthread.h>
+
 #include "common/parallel_pair.hpp"
 #include "delaunay2d.h"
 #include "mesh/divide_and_conquer.hpp"
@@ -317,6 +319,62 @@ TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {
                  std::length_error);
     EXPECT_TRUE(here_ran);
 }
+
+#if defined(__GLIBC__)
+// Sets the stack size new threads get by default (glibc lets a process set
+// it) for the lifetime of the object.
+class DefaultThreadStack {
+public:
+    explicit DefaultThreadStack(size_t bytes) {
+        pthread_getattr_default_np(&saved_);
+        pthread_attr_t small;
+        pthread_attr_init(&small);
+        pthread_attr_setstacksize(&small, bytes);
+        pthread_setattr_default_np(&small);
+        pthread_attr_destroy(&small);
+    }
+    ~DefaultThreadStack() {
+        pthread_setattr_default_np(&saved_);
+        pthread_attr_destroy(&saved_);
+    }
+    DefaultThreadStack(const DefaultThreadStack&) = delete;
+    DefaultThreadStack& operator=(const DefaultThreadStack&) = delete;
+
+private:
+    pthread_attr_t saved_;
+};
+
+// The stack size of the second thread of a pair, or 0 when none started.
+size_t second_thread_stack() {
+    size_t size = 0;
+    const bool at_once = d2d::run_pair_at_once([] {}, [&] {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+        pthread_attr_getstacksize(&attributes, &size);
+        pthread_attr_destroy(&attributes);
+    });
+    return at_once ? size : 0;
+}
+
+// Where threads get small stacks by default (musl gives 128 KiB), the
+// second thread still gets what the deepest work needs: here, calls whose
+// coordinates span every magnitude, which take the predicates' slowest
+// paths on both threads.
+TEST(RunPair, SecondThreadHasTheStackTheDeepestWorkNeeds) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    EXPECT_GE(second_thread_stack(), d2d::thread_support::kThreadStackBytes);
+    const DefaultThreadStack small(128 * 1024);
+    EXPECT_GE(second_thread_stack(), d2d::thread_support::kThreadStackBytes);
+    const Points points = generated(4500, 29, [](std::mt19937_64& rng, size_t) {
+        std::uniform_real_distribution<double> u(-1.0, 1.0);
+        std::uniform_int_distribution<int> exponent(-1074, 1023);
+        const double x = std::ldexp(u(rng), exponent(rng));
+        return Point3D{x, std::ldexp(u(rng), exponent(rng)), 0.0, 0.0};
+    });
+    const CallResult two = run_entry_point(points, true);
+    EXPECT_TRUE(two.checked_ok) << two.failure;
+}
+#endif
 
 TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
     const std::thread::id caller = std::this_thread::get_id();

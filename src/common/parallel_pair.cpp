@@ -82,10 +82,22 @@ bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
     if (s == nullptr) return false;
     NativeThread thread;
 #if defined(_WIN32)
-    thread = CreateThread(nullptr, 0, &thread_main, s, 0, nullptr);
+    // The size is the stack's reservation; pages are committed as it grows.
+    thread = CreateThread(nullptr, kThreadStackBytes, &thread_main, s, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     const bool started = thread != nullptr;
 #else
-    const bool started = pthread_create(&thread, nullptr, &thread_main, s) == 0;
+    bool started = false;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) == 0) {
+        // Never smaller than the system's default (glibc's follows the stack
+        // limit, often 8 MiB).
+        std::size_t size = 0;
+        if (pthread_attr_getstacksize(&attributes, &size) != 0 || size < kThreadStackBytes) {
+            pthread_attr_setstacksize(&attributes, kThreadStackBytes);
+        }
+        started = pthread_create(&thread, &attributes, &thread_main, s) == 0;
+        pthread_attr_destroy(&attributes);
+    }
 #endif
     if (!started) {
         std::free(s);

@@ -21,11 +21,22 @@ struct ThreadHandle {
     alignas(8) unsigned char bytes[16];
 };
 
+// The stack a thread started here gets at the least, whatever the system's
+// default (musl gives 128 KiB). The deepest a second thread goes is an exact
+// in-circle evaluation (about 52 KiB of fixed arrays on its slowest path) at
+// the bottom of nested hand-overs: each one a help call with a triangulator
+// of its own and the recursion over a range of at most half the enclosing
+// one, about 100 KiB in all at the largest input. Sanitizer-instrumented
+// builds enlarge every frame; stacks are address space, backed with memory
+// only where touched, so the margin costs nothing.
+inline constexpr std::size_t kThreadStackBytes = std::size_t{2} << 20;
+
 // Whether a second thread is worth starting: more than one core is
 // available to the process and the host has not asked for one thread.
 bool second_thread_allowed() noexcept;
 
-// Starts body(arg) on a new thread; false when no thread could be started.
+// Starts body(arg) on a new thread with a stack of at least
+// kThreadStackBytes; false when no thread could be started.
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept;
 
 // Makes start() fail from now on (or work again), as it does when the
