@@ -105,6 +105,16 @@ typedef int (*PointCompare)(const Point3D* a, const Point3D* b);
 
 /* ------------------------------------------------------------ entry points */
 
+/* Threads. The entry points triangulate inputs of 4096 points or more on two
+ * threads (the calling one and one they start and join) when the process may
+ * run on two cores or more; the result is the same on one thread. The
+ * environment variable DELAUNAY2D_THREADS, read at every call, bounds that:
+ *   unset, empty or 0   the library's choice (at most two threads);
+ *   1                   every call on the calling thread only;
+ *   2 or more           at most that many (so the library's choice).
+ * The value is a decimal number; spaces around it are allowed, and any other
+ * value is taken as unset. */
+
 /* Triangulates n contiguous host points (n >= 3, else the process exits with
  * status -1). The points must outlive the mesh. Release with free_mesh. */
 DELAUNAY2D_API Mesh2D* create_mesh_2d(Point3D* points, size_t n);

@@ -387,4 +387,38 @@ TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
     EXPECT_EQ(there_id, caller);
 }
 
+// DELAUNAY2D_THREADS: 1 keeps calls on the calling thread; unset, empty, 0,
+// larger numbers and values that are no number leave the choice to the
+// library.
+TEST(RunPair, ThreadSettingValues) {
+    constexpr unsigned kMoreThanTwo = 3;
+    const struct {
+        const char* value;
+        unsigned limit;
+    } settings[] = {{nullptr, 0}, {"", 0},   {"0", 0},     {"1", 1},   {" 1", 1},  {"1\n", 1}, {"01", 1},
+                    {"2", 2},     {"16", 16}, {"-1", 0},   {"1x", 0},  {"one", 0}, {"1 1", 0}, {" ", 0},
+                    {"+1", 0},    {"1.0", 0}, {"99999999999999999999", kMoreThanTwo}};
+    for (const auto& setting : settings) {
+        const unsigned limit = d2d::thread_support::thread_limit(setting.value);
+        if (setting.limit == kMoreThanTwo) {
+            EXPECT_GT(limit, 2u) << (setting.value ? setting.value : "unset");
+        } else {
+            EXPECT_EQ(limit, setting.limit) << (setting.value ? setting.value : "unset");
+        }
+    }
+    bool usual = false;
+    {
+        const ThreadSetting library_choice("0");
+        usual = d2d::thread_support::second_thread_allowed();
+    }
+    for (const char* value : {"", "2", "7", "abc"}) {
+        const ThreadSetting setting(value);
+        EXPECT_EQ(d2d::thread_support::second_thread_allowed(), usual) << value;
+    }
+    for (const char* value : {"1", " 1 ", "001"}) {
+        const ThreadSetting setting(value);
+        EXPECT_FALSE(d2d::thread_support::second_thread_allowed()) << value;
+    }
+}
+
 }  // namespace

@@ -18,10 +18,9 @@ namespace {
 
 std::atomic<bool> starts_refused{false};
 
-bool host_wants_one_thread() noexcept {
-    const char* setting = std::getenv("DELAUNAY2D_THREADS");
-    return setting != nullptr && std::strcmp(setting, "1") == 0;
-}
+bool host_wants_one_thread() noexcept { return thread_limit(std::getenv("DELAUNAY2D_THREADS")) == 1; }
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 // What a new thread runs; allocated by start and freed by the thread.
 struct Start {
@@ -57,6 +56,20 @@ using NativeThread = pthread_t;
 static_assert(sizeof(NativeThread) <= sizeof(ThreadHandle::bytes));
 
 }  // namespace
+
+unsigned thread_limit(const char* setting) noexcept {
+    if (setting == nullptr) return 0;
+    const char* c = setting;
+    while (is_space(*c)) ++c;
+    if (*c < '0' || *c > '9') return 0;
+    unsigned limit = 0;
+    for (; *c >= '0' && *c <= '9'; ++c) {
+        const auto digit = static_cast<unsigned>(*c - '0');
+        limit = limit > 100000 ? limit : limit * 10 + digit;  // large values all mean "more than two"
+    }
+    while (is_space(*c)) ++c;
+    return *c == '\0' ? limit : 0;
+}
 
 bool second_thread_allowed() noexcept {
     if (host_wants_one_thread()) return false;

@@ -3,7 +3,8 @@
 // The library uses a second thread only where the two pieces touch disjoint
 // data, and only when the process may run on more than one core. A host can
 // keep every call on its own thread by setting DELAUNAY2D_THREADS=1 in the
-// environment (for instance when it already runs one triangulation per core).
+// environment (for instance when it already runs one triangulation per core);
+// see thread_limit for the values it accepts.
 #ifndef D2D_COMMON_PARALLEL_PAIR_HPP
 #define D2D_COMMON_PARALLEL_PAIR_HPP
 
@@ -30,6 +31,13 @@ struct ThreadHandle {
 // builds enlarge every frame; stacks are address space, backed with memory
 // only where touched, so the margin costs nothing.
 inline constexpr std::size_t kThreadStackBytes = std::size_t{2} << 20;
+
+// The most threads a value of DELAUNAY2D_THREADS allows a call, 0 standing
+// for the library's choice. The value is a decimal number, spaces around it
+// allowed: 1 keeps every call on the calling thread, 0 leaves the choice to
+// the library, and a larger number allows that many (the library never uses
+// more than two). An unset, empty or other value is the library's choice.
+unsigned thread_limit(const char* setting) noexcept;
 
 // Whether a second thread is worth starting: more than one core is
 // available to the process and the host has not asked for one thread.
