@@ -29,7 +29,7 @@ class Triangulator {
  public:
     // The triangulator hands out the slots [first_slot, end_slot) of
     // `block` and tags its promotions with `owner`.
-    Triangulator(const double* xy, RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint8_t owner)
+    Triangulator(const double* xy, RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint32_t owner)
         : xy_(xy), block_(block), records_(block->data()), spans_{{first_slot, end_slot, first_slot}} {
         promoted_.owner = owner;
     }
@@ -66,7 +66,7 @@ class Triangulator {
     // [mid, count): merges the two and returns the whole triangulation, in
     // the order a single triangulator gives.
     TriangulationResult finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends, uint32_t count,
-                                         uint8_t owner) {
+                                         uint32_t owner) {
         take_in(std::move(right), owner);
         merge(left_ends, right_ends, 0, count - 1);
         lay_out_merged_part(0);
@@ -78,7 +78,7 @@ class Triangulator {
     // edge part after this one's; closes this one's promotion list, appends
     // the other's and opens a new one, tagged `owner`: as if this
     // triangulator had built the other's range itself, right after its own.
-    void take_in(Holdings other, uint8_t owner) {
+    void take_in(Holdings other, uint32_t owner) {
         free_.reserve(free_.size() + other.free.size());
         for (const uint32_t id : other.free) free_.push_back(id);
         edge_stack_.reserve(edge_stack_.size() + other.edge_part.size());
@@ -182,11 +182,11 @@ class Triangulator {
             if (!board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
                 continue;  // withdrawn meanwhile; the two tags stay unused
             }
-            board.after_owner = static_cast<uint8_t>(owner + 1);
+            board.after_owner = static_cast<uint32_t>(owner + 1);
             auto* own_offers = new WorkOffers;
             board.taker_offers.store(own_offers, std::memory_order_release);
             Triangulator helper(shared.xy, shared.records, board.slots.next, board.slots.end,
-                                static_cast<uint8_t>(owner));
+                                static_cast<uint32_t>(owner));
             board.ends = helper.build_range(board.beg, board.end, own_offers, &shared);
             board.result = helper.surrender();
             shared.handovers.fetch_add(1, std::memory_order_relaxed);
@@ -524,7 +524,7 @@ class Triangulator {
         for (size_t i = 0; i < promoted; ++i) {
             Record& record = records_[part[i]];
             record.rank = static_cast<uint32_t>(promoted_.ids.size());
-            record.owner = promoted_.owner;
+            record.owner = promoted_.owner & kOwnerMask;  // below kOwnerLimit: the mask changes nothing
             promoted_.ids.push_back(part[i]);
         }
         std::copy(part + promoted, part + kept, part);

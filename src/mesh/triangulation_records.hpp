@@ -36,15 +36,16 @@ inline uint32_t prev3(uint32_t k) { return k == 0 ? 2 : k - 1; }
 // clockwise (stored here as v[0], v[2], v[1]). Once a merge has promoted the
 // triangle, `rank` is its place in the promotion list `owner` (see
 // PromotionList); `recheck` marks a triangle that may have gained its third
-// neighbour in the running merge.
+// neighbour in the running merge. The owner tag takes the bits the three
+// marks leave: tags never run out (see kOwnerLimit).
 struct Record {
     uint32_t v[3];
     uint32_t across[3];
     uint32_t rank;
-    uint8_t alive;
-    uint8_t flipped;
-    uint8_t recheck;
-    uint8_t owner;
+    uint32_t alive : 1;
+    uint32_t flipped : 1;
+    uint32_t recheck : 1;
+    uint32_t owner : 29;
 };
 static_assert(sizeof(Record) == 32);
 
@@ -80,17 +81,20 @@ using RecordBlock = ReservedBlock<Record>;
 // its slot now holds another triangle, with another owner or rank.
 struct PromotionList {
     PageBuffer<uint32_t> ids;
-    uint8_t owner = 0;
+    uint32_t owner = 0;
 };
 
 // Owner tags: the two halves' first lists and the top merge's, then two for
-// every range one thread builds for the other (its own list, and the list
-// the other thread opens after taking it in).
+// every range one thread offers to the other (its own list, and the list the
+// other thread opens after taking it in; an offer withdrawn just as it is
+// taken uses up its two as well). kOwnerLimit is the first tag a record
+// cannot hold; work_offers.hpp shows that no triangulation comes near it.
 constexpr int kLeftOwner = 0;
 constexpr int kRightOwner = 1;
 constexpr int kTopOwner = 2;
 constexpr int kFirstLaterOwner = 3;
-constexpr int kOwnerLimit = 256;
+constexpr int kOwnerLimit = 1 << 29;
+constexpr uint32_t kOwnerMask = uint32_t{kOwnerLimit} - 1;
 
 // What a triangulator hands on when another one takes over its work.
 struct Holdings {

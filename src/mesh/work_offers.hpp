@@ -38,7 +38,7 @@ struct WorkOffer {
     // Set by the taker: the list tag for the offering thread after it takes
     // the result in, and the taker's own offers (freed by the offering
     // thread once it has the result).
-    uint8_t after_owner = 0;
+    uint32_t after_owner = 0;
     std::atomic<WorkOffers*> taker_offers{nullptr};
     // The taker's result.
     HullEnds ends{};
@@ -80,6 +80,14 @@ struct SharedWork {
 // Offers are made for ranges of at least this many points: smaller ones are
 // not worth the hand-over.
 constexpr uint32_t kOfferFrom = 2048;
+
+// Every offer is the right half of a merge, made once, and takes at most two
+// owner tags. The ranges at one depth of the recursion differ in size by one
+// at most, so halves of kOfferFrom points or more exist only at depths d
+// with count / 2^d > kOfferFrom - 1, where there are at most 2^(d - 1)
+// right halves: fewer than count / (kOfferFrom - 1) in all.
+static_assert(kFirstLaterOwner + 2 * (uint64_t{kMostPoints} / (kOfferFrom - 1) + 1) < uint64_t{kOwnerLimit},
+              "owner tags never run out");
 
 }  // namespace d2d::triangulation
 
