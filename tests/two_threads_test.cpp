@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -16,8 +18,10 @@
 #include <pthread.h>
 
 #include "common/parallel_pair.hpp"
+#include "common/reserved_block.hpp"
 #include "delaunay2d.h"
 #include "mesh/divide_and_conquer.hpp"
+#include "mesh/triangulation_records.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/stdout_redirect.hpp"
 #include "support/trace_lines.hpp"
@@ -277,6 +281,83 @@ TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
         handovers += two.handovers;
     }
     EXPECT_GT(handovers, 0u);
+}
+
+// Running out of memory in one half while the other thread waits for it:
+// the waiting thread stops waiting, and the call reports the failure once
+// both threads are done (the entry points turn it into "member is not
+// enough"). The failures come from a refusal of the record block's memory.
+namespace out_of_memory {
+
+std::thread::id calling_thread;
+std::atomic<const char*> left_start{nullptr};  // slot 0: where the left half's first stretch starts
+std::atomic<size_t> left_bytes{0};             // the left half's slots
+std::atomic<int> refusals{0};
+
+// Refuses the stretches the second thread makes ready for a range it took
+// over from the calling thread (they lie past the left half's slots), after
+// a pause in which the calling thread reaches its wait for that range.
+bool refuse_taken_ranges(const void* start, size_t) {
+    if (std::this_thread::get_id() == calling_thread) return false;
+    const char* at = static_cast<const char*>(start);
+    const char* first = nullptr;
+    left_start.compare_exchange_strong(first, at);  // the second thread starts with its own half
+    if (at < left_start.load() + left_bytes.load()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ++refusals;
+    return true;
+}
+
+// Refuses every stretch of the calling thread, which builds the right half.
+bool refuse_calling_thread(const void*, size_t) {
+    if (std::this_thread::get_id() != calling_thread) return false;
+    ++refusals;
+    return true;
+}
+
+class Refusal {
+public:
+    explicit Refusal(d2d::reserved_memory::ReadyRefusal refuse, uint32_t count) {
+        calling_thread = std::this_thread::get_id();
+        left_bytes = d2d::triangulation::record_slots(count / 2, 1) * sizeof(d2d::triangulation::Record);
+        refusals = 0;
+        d2d::reserved_memory::refuse_for_testing(refuse);
+    }
+    ~Refusal() { d2d::reserved_memory::refuse_for_testing(nullptr); }
+    Refusal(const Refusal&) = delete;
+    Refusal& operator=(const Refusal&) = delete;
+};
+
+}  // namespace out_of_memory
+
+TEST(TwoThreads, RangeTakenOverRunsOutOfMemoryWhileItsOffererWaits) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    const std::vector<double> xy = sorted_coordinates(uniform_points(200000, 11));
+    const out_of_memory::Refusal refusal(out_of_memory::refuse_taken_ranges, static_cast<uint32_t>(xy.size() / 2));
+    // The calling thread is held up until the second thread is done with its
+    // own half and idle: it then takes ranges of the calling thread's half.
+    // That depends on timing, so a few tries are allowed.
+    for (int attempt = 0; attempt < 5 && out_of_memory::refusals == 0; ++attempt) {
+        out_of_memory::left_start = nullptr;
+        bool failed = false;
+        try {
+            triangulate(xy, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        EXPECT_EQ(failed, out_of_memory::refusals > 0) << "attempt " << attempt;
+    }
+    EXPECT_GT(out_of_memory::refusals, 0) << "no range was taken over";
+}
+
+TEST(TwoThreads, HalfRunsOutOfMemoryWhileTheOtherWaitsForIt) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    const std::vector<double> xy = sorted_coordinates(uniform_points(60000, 12));
+    const out_of_memory::Refusal refusal(out_of_memory::refuse_calling_thread, static_cast<uint32_t>(xy.size() / 2));
+    // The second thread finishes its half meanwhile and waits for the
+    // calling thread's, which fails at its first records.
+    EXPECT_THROW(triangulate(xy, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }), std::bad_alloc);
+    EXPECT_GT(out_of_memory::refusals, 0);
 }
 
 // When the system gives no thread, a large call runs on the calling thread

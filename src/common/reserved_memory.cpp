@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <new>
 
@@ -16,6 +17,8 @@ namespace {
 
 using system_pages::round_down;
 using system_pages::round_up;
+
+std::atomic<ReadyRefusal> refusal{nullptr};
 
 // The size a reservation of `bytes` takes: whole units of reservation, so
 // that the whole pages around any span inside it lie inside it too.
@@ -59,8 +62,12 @@ void* reserve(size_t bytes) {
 #endif
 }
 
+void refuse_for_testing(ReadyRefusal refuse) noexcept { refusal.store(refuse); }
+
 void make_ready(void* start, size_t bytes) {
     if (bytes == 0) return;
+    const ReadyRefusal refuse = refusal.load(std::memory_order_relaxed);
+    if (refuse != nullptr && refuse(start, bytes)) throw std::bad_alloc();
     const size_t page = system_pages::page_size();
     const auto first = round_down(reinterpret_cast<uintptr_t>(start), page);
     const auto last = round_up(reinterpret_cast<uintptr_t>(start) + bytes, page);
