@@ -63,7 +63,17 @@ typedef struct Point3DList {
 /* One triangle. Edge i joins points[i] and points[(i + 1) % 3]; vor[i] is the
  * neighbouring triangle across edge i, or null. radius is 0.0 for a proper
  * mesh triangle and negative (-1.0) for a two-point triangle or a triangle
- * removed during a merge. */
+ * removed during a merge.
+ *
+ * In a mesh from the entry points, outer_center is all zeros and radius 0.0
+ * in every triangle: no circumcircle is computed (the merges decide with
+ * exact predicates instead). create_outer_center_2d fills both for one
+ * triangle, in plain floating point and with radius -1.0 when twice the
+ * triangle's area is below 1e-8. The vertex order is not normalised: a
+ * triangle made by a merge lists its vertices counter-clockwise, but a base
+ * triangle that no merge replaced keeps its three points in split order,
+ * which may be clockwise. delaunay2d_triangulate gives every triangle
+ * counter-clockwise. */
 typedef struct Triangle {
     Point3D* points[3];
     struct Triangle* vor[3];
@@ -116,7 +126,18 @@ typedef int (*PointCompare)(const Point3D* a, const Point3D* b);
  * value is taken as unset. */
 
 /* Triangulates n contiguous host points (n >= 3, else the process exits with
- * status -1). The points must outlive the mesh. Release with free_mesh. */
+ * status -1). The points must outlive the mesh. Release with free_mesh.
+ *
+ * What depends on what (both entry points): the mesh (its triangles, their
+ * order, vertices and links) depends on the points alone, but for one
+ * thing. The sort breaks ties between records equal in x, y and z + w (or
+ * whose z + w, x or y is NaN) by the C library's rand(), which the library
+ * draws from and never seeds; so which record of such a tie stands for its
+ * point in the triangles, and with it the centroids it enters and the order
+ * of the trace lines, depends on the rand() state (srand with the same seed
+ * before the call gives the same result). Hosts that need results that do
+ * not depend on it, or counter-clockwise triangles, call
+ * delaunay2d_triangulate. */
 DELAUNAY2D_API Mesh2D* create_mesh_2d(Point3D* points, size_t n);
 
 /* Triangulates the points of a host list (length >= 3), sorting the list in
