@@ -102,7 +102,17 @@ typedef struct Point3DList {
 /* One triangle. Edge i joins points[i] and points[(i + 1) % 3]; vor[i] is the
  * neighbouring triangle across edge i, or null. radius is 0.0 for a proper
  * mesh triangle and negative (-1.0) for a two-point triangle or a triangle
- * removed during a merge. */
+ * removed during a merge.
+ *
+ * In a mesh from the entry points, outer_center is all zeros and radius 0.0
+ * in every triangle: no circumcircle is computed (the merges decide with
+ * exact predicates instead). create_outer_center_2d fills both for one
+ * triangle, in plain floating point and with radius -1.0 when twice the
+ * triangle's area is below 1e-8. The vertex order is not normalised: a
+ * triangle made by a merge lists its vertices counter-clockwise, but a base
+ * triangle that no merge replaced keeps its three points in split order,
+ * which may be clockwise. delaunay2d_triangulate gives every triangle
+ * counter-clockwise. */
 typedef struct Triangle {
     Point3D* points[3];
     struct Triangle* vor[3];
@@ -144,6 +154,27 @@ typedef int (*PointCompare)(const Point3D* a, const Point3D* b);
 
 /* ------------------------------------------------------------ entry points */
 
+/* Threads. The entry points triangulate inputs of 4096 points or more on two
+ * threads (the calling one and one they start and join) when the process may
+ * run on two cores or more; the result is the same on one thread. The
+ * environment variable DELAUNAY2D_THREADS, read at every call, bounds that:
+ *   unset, empty or 0   the library's choice (at most two threads);
+ *   1                   every call on the calling thread only;
+ *   2 or more           at most that many (so the library's choice).
+ * The value is a decimal number; spaces around it are allowed, and any other
+ * value is taken as unset. */
+
+/* What depends on what (both entry points): the mesh (its triangles, their
+ * order, vertices and links) depends on the points alone, but for one
+ * thing. The sort breaks ties between records equal in x, y and z + w (or
+ * whose z + w, x or y is NaN) by the C library's rand(), which the library
+ * draws from and never seeds; so which record of such a tie stands for its
+ * point in the triangles, and with it the centroids it enters and the order
+ * of the trace lines, depends on the rand() state (srand with the same seed
+ * before the call gives the same result). Hosts that need results that do
+ * not depend on it, or counter-clockwise triangles, call
+ * delaunay2d_triangulate. */
+
 /* Triangulates the n contiguous host points at `points` and returns a new
  * mesh; release it with free_mesh.
  * Expects: n >= 3 (else "length is not enough" and exit(-1), before anything
@@ -172,10 +203,12 @@ DELAUNAY2D_API Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh);
 
 /* Triangulates the points range->beg .. range->end - 1 of range->list into
  * `mesh` and returns it, possibly moved.
- * Expects: a range of at least two points inside the list, meant to be in
- * split order (points out of order are put in it on a copy; the list is not
- * changed); `mesh` a block from malloc with room for the header and one
- * Triangle, resized when the range holds four points or more.
+ * Expects: a range meant to be in split order (points out of order are put
+ * in it on a copy; the list is not changed); a range of fewer than two
+ * points or reaching past the list gives an empty mesh, as
+ * create_mesh_by_2_3_point does; `mesh` a block from malloc with room for
+ * the header and one Triangle, resized when the range holds four points or
+ * more.
  * Side effects: prints the base-range and merge lines of the range (no point
  * lines); no rand() draws; may use a second thread; exit(-1) with "member is
  * not enough" when memory runs out. */
@@ -272,8 +305,9 @@ DELAUNAY2D_API void create_outer_center_2d(Triangle* t);
  * direction), or -1; the lowest index wins. Only addresses are compared. */
 DELAUNAY2D_API int triangle_overlay_line_2d(const Triangle* t, const Point3D* p, const Point3D* q);
 
-/* Links t's slot i and n's slot j to each other; does nothing when i < 0.
- * Expects: i at most 2; with i >= 0, t and n valid and j 0, 1 or 2. */
+/* Links t's slot i and n's slot j to each other; does nothing unless both
+ * i and j are 0, 1 or 2 (i is -1 when triangle_overlay_line_2d found no
+ * shared edge). */
 DELAUNAY2D_API void create_triangle_vor(Triangle* t, int i, Triangle* n, int64_t j);
 
 /* 1 when point lies inside t's computed circumcircle (outer_center and

@@ -45,6 +45,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/write/write_mesh.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/allocation_faults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/page_buffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/system/page_size.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/parallel_pair.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/reserved_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/companion/alternating_tree.cpp

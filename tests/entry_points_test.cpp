@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "support/exact_rational.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
@@ -145,6 +146,142 @@ TEST(EntryPoints, PartitionTriangulatesItsRangeAndPrintsOnlyItsRecursion) {
     free_mesh(alone);
     free_mesh(mesh);
     std::free(list);
+}
+
+// A range that reaches past its list, or holds fewer than two points, gives
+// an empty mesh in the given block and one base-mesh line, exactly as the
+// base mesh of such a range does; nothing past the list is read.
+TEST(EntryPoints, PartitionOfARangeOutsideItsListIsEmpty) {
+    std::vector<Point3D> points = random_points(6, 3);
+    Point3DList* list = new_list(points);
+    sort_point(list, sort_point_x_maxY);
+    const size_t most = static_cast<size_t>(-1);
+    const PointRange outside[] = {{0, 7, list}, {4, 100, list}, {5, 8, list},  {6, 9, list},
+                                  {5, 3, list}, {2, 2, list},   {2, 3, list},  {most - 1, most, list},
+                                  {7, 7, list}, {0, most, list}, {most, 1, list}};
+    for (PointRange range : outside) {
+        Mesh2D* block = new_block();
+        Mesh2D* mesh = nullptr;
+        const std::string trace = captured_stdout([&] { mesh = partition_point_arr(&range, block); });
+        EXPECT_EQ(trace, "create mesh, Mesh2D.length: 0, beg: " + std::to_string(range.beg) +
+                             ", end: " + std::to_string(range.end) + "\n");
+        EXPECT_EQ(mesh, block);
+        EXPECT_EQ(mesh->length, 0u);
+        EXPECT_EQ(mesh->inner_length, 0u);
+        // The base mesh of the same range says the same.
+        Mesh2D* base = new_block();
+        EXPECT_EQ(captured_stdout([&] { create_mesh_by_2_3_point(&range, base); }), trace);
+        EXPECT_EQ(base->length, 0u);
+        free_mesh(base);
+        free_mesh(mesh);
+    }
+    std::free(list);
+}
+
+// What the header promises about a returned mesh beyond its geometry: it
+// depends on the points and, only through ties in every key of the sort, on
+// the rand() state; outer_center and radius are left at zero; and only a base
+// triangle that no merge replaced may list its vertices clockwise, then in
+// split order.
+TEST(EntryPoints, WhatTheMeshDependsOn) {
+    const auto run = [](std::vector<Point3D>& points, unsigned seed, std::string* trace) {
+        std::srand(seed);
+        Mesh2D* mesh = nullptr;
+        const std::string printed = captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
+        if (trace != nullptr) *trace = printed;
+        const auto shape = d2dtest::records_of(mesh, points.data());
+        for (size_t t = 0; t < mesh->length; ++t) {
+            const Triangle& tri = mesh->triangles[t];
+            EXPECT_TRUE(tri.outer_center.x == 0.0 && tri.outer_center.y == 0.0 && tri.outer_center.z == 0.0 &&
+                        tri.outer_center.w == 0.0 && tri.radius == 0.0)
+                << "triangle " << t;
+        }
+        free_mesh(mesh);
+        return shape;
+    };
+    // Repeated x and y with distinct z + w: no tie in every key, so neither
+    // the mesh nor the trace depends on the draws. Records with a NaN x only
+    // move in the trace.
+    std::vector<Point3D> distinct = random_points(3000, 21);
+    for (size_t i = 0; i < 300; ++i) {
+        Point3D copy = distinct[i * 7];
+        copy.z += 1.0 + static_cast<double>(i);
+        distinct.push_back(copy);
+    }
+    std::string first_trace, trace;
+    const auto expected = run(distinct, 1, &first_trace);
+    for (const unsigned seed : {2u, 3u, 99u}) {
+        EXPECT_TRUE(d2dtest::same_records(expected, run(distinct, seed, &trace))) << seed;
+        EXPECT_EQ(trace, first_trace) << seed;
+    }
+    std::vector<Point3D> with_nan = distinct;
+    for (size_t i = 0; i < 50; ++i) with_nan.push_back(point(std::nan(""), static_cast<double>(i)));
+    const auto with_nan_shape = run(with_nan, 1, nullptr);
+    for (const unsigned seed : {2u, 3u, 99u}) EXPECT_TRUE(d2dtest::same_records(with_nan_shape, run(with_nan, seed, nullptr))) << seed;
+
+    // Three records tied in x, y and z + w: one of them stands for the point,
+    // the same one for the same seed.
+    std::vector<Point3D> tied = random_points(500, 22);
+    tied.push_back(point(0.5, 0.5, 2, 0));
+    tied.push_back(point(0.5, 0.5, 0, 2));
+    tied.push_back(point(0.5, 0.5, 1, 1));
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        const auto shape = run(tied, seed, nullptr);
+        EXPECT_TRUE(d2dtest::same_records(shape, run(tied, seed, nullptr))) << seed;
+        std::vector<long> standing;  // the tied records among the vertices
+        for (const long v : shape.vertices) {
+            if (v >= 500) standing.push_back(v);
+        }
+        ASSERT_FALSE(standing.empty()) << seed;
+        EXPECT_EQ(std::count(standing.begin(), standing.end(), standing[0]), static_cast<long>(standing.size())) << seed;
+    }
+}
+
+// The base ranges of three points, as starts into the split order of m
+// points: the recursion halves a range until it holds two or three.
+void base_triples(size_t beg, size_t end, std::vector<size_t>& starts) {
+    if (end - beg <= 3) {
+        if (end - beg == 3) starts.push_back(beg);
+        return;
+    }
+    const size_t mid = beg + (end - beg) / 2;
+    base_triples(beg, mid, starts);
+    base_triples(mid, end, starts);
+}
+
+TEST(EntryPoints, OnlyUntouchedBaseTrianglesMayBeClockwise) {
+    // A thin strip leaves many base triangles in place.
+    std::mt19937_64 rng(5);
+    std::normal_distribution<double> g(0.0, 1.0);
+    std::vector<Point3D> points;
+    for (size_t i = 0; i < 20000; ++i) {
+        const double x = g(rng);
+        points.push_back(point(x, 1e-3 * g(rng)));
+    }
+    std::vector<size_t> order(points.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return points[a].x < points[b].x || (points[a].x == points[b].x && points[a].y > points[b].y);
+    });
+    std::vector<size_t> position(points.size());
+    for (size_t k = 0; k < order.size(); ++k) position[order[k]] = k;
+    std::vector<size_t> starts;
+    base_triples(0, points.size(), starts);
+    Mesh2D* mesh = d2dtest::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); });
+    size_t clockwise = 0;
+    for (size_t t = 0; t < mesh->length; ++t) {
+        const Triangle& tri = mesh->triangles[t];
+        const Point3D &a = *tri.points[0], &b = *tri.points[1], &c = *tri.points[2];
+        if (d2dtest::orient_sign_rational(a.x, a.y, b.x, b.y, c.x, c.y) > 0) continue;
+        ++clockwise;
+        const size_t first = position[static_cast<size_t>(tri.points[0] - points.data())];
+        EXPECT_TRUE(std::binary_search(starts.begin(), starts.end(), first) &&
+                    position[static_cast<size_t>(tri.points[1] - points.data())] == first + 1 &&
+                    position[static_cast<size_t>(tri.points[2] - points.data())] == first + 2)
+            << "triangle " << t << " is clockwise but no base triangle in split order";
+    }
+    EXPECT_GT(clockwise, 0u);
+    free_mesh(mesh);
 }
 
 // Large groups of points that are equal in every key, or whose keys are

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -195,6 +196,47 @@ TEST(ExactPredicates, MixedMagnitudes) {
     expect_incircle({1e200, 0}, {-1e200, 0}, {0, 1e200}, {1e-200, -1e200});
     expect_incircle({1, 0}, {-1, 0}, {0, 1}, {std::ldexp(1.0, -1074), -1});
     expect_incircle({1, 0}, {-1, 0}, {0, 1}, {0, ulps(-1.0, 1)});
+}
+
+// The whole range of finite doubles at once: exponents from the smallest
+// subnormal's to the largest finite double's, with coordinates near
+// +-DBL_MAX whose differences overflow, and degenerate arrangements at both
+// ends.
+TEST(ExactPredicates, EveryFiniteMagnitude) {
+    std::mt19937_64 rng(1074);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-1074, 1024);
+    const double most = std::numeric_limits<double>::max();
+    const double least = std::numeric_limits<double>::denorm_min();
+    const auto any = [&] { return std::ldexp(unit(rng), exponent(rng)); };
+    for (int i = 0; i < 600; ++i) {
+        P q[4];
+        for (P& p : q) p = {any(), any()};
+        expect_orient(q[0], q[1], q[2]);
+        expect_incircle(q[0], q[1], q[2], q[3]);
+        // Corners near +-DBL_MAX (every difference overflows) with one
+        // point of any magnitude, or a few ulps off their diagonal.
+        const double big = ulps(most, -(i % 7));
+        const P top{big, big}, bottom{-big, -big}, side{big, -big};
+        expect_orient(top, bottom, q[0]);
+        expect_orient(top, bottom, {ulps(q[0].x, i % 3 - 1), q[0].x});
+        expect_orient(top, bottom, {-ulps(big, -(i % 5)), ulps(-big, i % 3)});
+        expect_incircle(top, side, bottom, q[1]);
+        expect_incircle(top, side, bottom, {-big, ulps(big, -(i % 4))});
+        expect_incircle(top, side, {-big, big}, {ulps(big, -1), least * (i % 3)});
+        // Subnormal triangles against points of any magnitude.
+        const P tiny{least * (i % 9), least * (i % 4)}, tinier{least * (i % 5), least * (i % 7)};
+        expect_orient(tiny, tinier, q[2]);
+        expect_incircle(tiny, tinier, {least * 3, least * (i % 2)}, q[3]);
+        expect_incircle({least, 0}, {0, least}, {-least, 0}, {0, -least * (i % 3 - 1)});
+    }
+    expect_orient({-most, -most}, {most, most}, {least, least});
+    expect_orient({-most, -most}, {most, most}, {least, 0});
+    expect_orient({-most, most}, {most, -most}, {0, 0});
+    expect_incircle({most, 0}, {0, most}, {-most, 0}, {0, -most});
+    expect_incircle({most, 0}, {0, most}, {-most, 0}, {least, ulps(-most, 1)});
+    expect_incircle({least, 0}, {0, least}, {-least, 0}, {0, -least});
+    expect_incircle({least, 0}, {0, least}, {-least, 0}, {most, most});
 }
 
 // Points offset by 1e6 (where a unit in the last place is 2^-33) and by 2^52.

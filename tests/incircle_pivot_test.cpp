@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -170,6 +171,21 @@ TEST(PivotPair, ExtremeMagnitudes) {
         expect_pair(scaled(a, e1), scaled(b, e2), c, d);
         expect_pair(a, scaled(b, e1), scaled(c, e2), d);
     }
+    // Exponents over the whole finite range, and corners near +-DBL_MAX.
+    std::uniform_int_distribution<int> exponent(-1074, 1024);
+    const double most = std::numeric_limits<double>::max();
+    const double least = std::numeric_limits<double>::denorm_min();
+    for (int i = 0; i < 300; ++i) {
+        P q[4];
+        for (P& p : q) p = {std::ldexp(u(rng), exponent(rng)), std::ldexp(u(rng), exponent(rng))};
+        expect_pair(q[0], q[1], q[2], q[3]);
+        const double big = ulps(most, -(i % 5));
+        expect_pair({big, big}, {-big, -big}, {big, -big}, q[0]);
+        expect_pair({-big, -big}, {big, big}, q[1], {ulps(-big, i % 3), big});
+        expect_pair({least * (i % 6), 0}, {0, least * (i % 4)}, q[2], {least, least * (i % 3)});
+    }
+    expect_pair({most, 0}, {0, most}, {-most, 0}, {0, -most});
+    expect_pair({least, 0}, {0, least}, {-least, 0}, {0, -least});
     expect_pair({1e200, 0}, {-1e200, 0}, {0, 1e200}, {0, -1e200});
     expect_pair({1, 0}, {-1, 0}, {0, 1}, {std::ldexp(1.0, -1074), -1});
     expect_pair({1, 0}, {-1, 0}, {0, 1}, {0, ulps(-1.0, 1)});

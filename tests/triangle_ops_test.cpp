@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
 
 #include "delaunay2d.h"
 
@@ -147,6 +149,26 @@ TEST(TriangleLinks, LinkBothWaysOrNotAtAll) {
     EXPECT_EQ(n.vor[1], &t);
     EXPECT_EQ(t.vor[0], nullptr);
     EXPECT_EQ(n.vor[2], nullptr);
+}
+
+// An edge index other than 0, 1 or 2 names no slot: the record right after
+// vor[2] is inner_center, which a link there would overwrite.
+TEST(TriangleLinks, IndicesOutsideTheTriangleLinkNothing) {
+    Point3D p0 = at(0, 0), p1 = at(1, 0), p2 = at(0, 1);
+    Triangle t, n;
+    create_triangle(&t, &p0, &p1, &p2);
+    create_triangle(&n, &p2, &p1, &p0);
+    const Triangle t_before = t, n_before = n;
+    const std::pair<int, int64_t> outside[] = {{3, 0}, {0, 3}, {3, 3}, {-1, 1}, {1, -1}, {4, 2},
+                                               {2147483647, 0}, {0, 9223372036854775807}};
+    for (const auto& [i, j] : outside) {
+        create_triangle_vor(&t, i, &n, j);
+        EXPECT_EQ(std::memcmp(&t, &t_before, sizeof t), 0) << i << ", " << j;
+        EXPECT_EQ(std::memcmp(&n, &n_before, sizeof n), 0) << i << ", " << j;
+    }
+    create_triangle_vor(&t, 2, &n, 2);
+    EXPECT_EQ(t.vor[2], &n);
+    EXPECT_EQ(n.vor[2], &t);
 }
 
 Triangle circle_of_right_triangle(Point3D& a, Point3D& b, Point3D& c) {

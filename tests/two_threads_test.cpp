@@ -3,18 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "system/parallel_pair.hpp"
+#include <pthread.h>
+
 #include "delaunay2d.h"
+#include "system/parallel_pair.hpp"
+#include "system/reserved_block.hpp"
+#include "triangulate/records.hpp"
 #include "triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
@@ -249,6 +255,83 @@ TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
     EXPECT_GT(handovers, 0u);
 }
 
+// Running out of memory in one half while the other thread waits for it:
+// the waiting thread stops waiting, and the call reports the failure once
+// both threads are done (the entry points turn it into "member is not
+// enough"). The failures come from a refusal of the record block's memory.
+namespace out_of_memory {
+
+std::thread::id calling_thread;
+std::atomic<const char*> left_start{nullptr};  // slot 0: where the left half's first stretch starts
+std::atomic<size_t> left_bytes{0};             // the left half's slots
+std::atomic<int> refusals{0};
+
+// Refuses the stretches the second thread makes ready for a range it took
+// over from the calling thread (they lie past the left half's slots), after
+// a pause in which the calling thread reaches its wait for that range.
+bool refuse_taken_ranges(const void* start, size_t) {
+    if (std::this_thread::get_id() == calling_thread) return false;
+    const char* at = static_cast<const char*>(start);
+    const char* first = nullptr;
+    left_start.compare_exchange_strong(first, at);  // the second thread starts with its own half
+    if (at < left_start.load() + left_bytes.load()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ++refusals;
+    return true;
+}
+
+// Refuses every stretch of the calling thread, which builds the right half.
+bool refuse_calling_thread(const void*, size_t) {
+    if (std::this_thread::get_id() != calling_thread) return false;
+    ++refusals;
+    return true;
+}
+
+class Refusal {
+public:
+    explicit Refusal(d2d::reserved_memory::ReadyRefusal refuse, uint32_t count) {
+        calling_thread = std::this_thread::get_id();
+        left_bytes = d2d::triangulation::record_slots(count / 2, 1) * sizeof(d2d::triangulation::Record);
+        refusals = 0;
+        d2d::reserved_memory::refuse_for_testing(refuse);
+    }
+    ~Refusal() { d2d::reserved_memory::refuse_for_testing(nullptr); }
+    Refusal(const Refusal&) = delete;
+    Refusal& operator=(const Refusal&) = delete;
+};
+
+}  // namespace out_of_memory
+
+TEST(TwoThreads, RangeTakenOverRunsOutOfMemoryWhileItsOffererWaits) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    const std::vector<double> xy = sorted_coordinates(uniform_points(200000, 11));
+    const out_of_memory::Refusal refusal(out_of_memory::refuse_taken_ranges, static_cast<uint32_t>(xy.size() / 2));
+    // The calling thread is held up until the second thread is done with its
+    // own half and idle: it then takes ranges of the calling thread's half.
+    // That depends on timing, so a few tries are allowed.
+    for (int attempt = 0; attempt < 5 && out_of_memory::refusals == 0; ++attempt) {
+        out_of_memory::left_start = nullptr;
+        bool failed = false;
+        try {
+            triangulate(xy, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        EXPECT_EQ(failed, out_of_memory::refusals > 0) << "attempt " << attempt;
+    }
+    EXPECT_GT(out_of_memory::refusals, 0) << "no range was taken over";
+}
+
+TEST(TwoThreads, HalfRunsOutOfMemoryWhileTheOtherWaitsForIt) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    const std::vector<double> xy = sorted_coordinates(uniform_points(60000, 12));
+    const out_of_memory::Refusal refusal(out_of_memory::refuse_calling_thread, static_cast<uint32_t>(xy.size() / 2));
+    // The second thread finishes its half meanwhile and waits for the
+    // calling thread's, which fails at its first records.
+    EXPECT_THROW(triangulate(xy, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }), std::bad_alloc);
+    EXPECT_GT(out_of_memory::refusals, 0);
+}
+
 // When the system gives no thread, a large call runs on the calling thread
 // alone instead of waiting for a thread that never comes.
 TEST(TwoThreads, NoThreadToStartMeansOneThread) {
@@ -290,6 +373,62 @@ TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {
     EXPECT_TRUE(here_ran);
 }
 
+#if defined(__GLIBC__)
+// Sets the stack size new threads get by default (glibc lets a process set
+// it) for the lifetime of the object.
+class DefaultThreadStack {
+public:
+    explicit DefaultThreadStack(size_t bytes) {
+        pthread_getattr_default_np(&saved_);
+        pthread_attr_t small;
+        pthread_attr_init(&small);
+        pthread_attr_setstacksize(&small, bytes);
+        pthread_setattr_default_np(&small);
+        pthread_attr_destroy(&small);
+    }
+    ~DefaultThreadStack() {
+        pthread_setattr_default_np(&saved_);
+        pthread_attr_destroy(&saved_);
+    }
+    DefaultThreadStack(const DefaultThreadStack&) = delete;
+    DefaultThreadStack& operator=(const DefaultThreadStack&) = delete;
+
+private:
+    pthread_attr_t saved_;
+};
+
+// The stack size of the second thread of a pair, or 0 when none started.
+size_t second_thread_stack() {
+    size_t size = 0;
+    const bool at_once = d2d::run_pair_at_once([] {}, [&] {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+        pthread_attr_getstacksize(&attributes, &size);
+        pthread_attr_destroy(&attributes);
+    });
+    return at_once ? size : 0;
+}
+
+// Where threads get small stacks by default (musl gives 128 KiB), the
+// second thread still gets what the deepest work needs: here, calls whose
+// coordinates span every magnitude, which take the predicates' slowest
+// paths on both threads.
+TEST(RunPair, SecondThreadHasTheStackTheDeepestWorkNeeds) {
+    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    EXPECT_GE(second_thread_stack(), d2d::thread_support::kThreadStackBytes);
+    const DefaultThreadStack small(128 * 1024);
+    EXPECT_GE(second_thread_stack(), d2d::thread_support::kThreadStackBytes);
+    const Points points = generated(4500, 29, [](std::mt19937_64& rng, size_t) {
+        std::uniform_real_distribution<double> u(-1.0, 1.0);
+        std::uniform_int_distribution<int> exponent(-1074, 1023);
+        const double x = std::ldexp(u(rng), exponent(rng));
+        return Point3D{x, std::ldexp(u(rng), exponent(rng)), 0.0, 0.0};
+    });
+    const CallResult two = run_entry_point(points, true);
+    EXPECT_TRUE(two.checked_ok) << two.failure;
+}
+#endif
+
 TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
     const std::thread::id caller = std::this_thread::get_id();
     std::thread::id there_id;
@@ -299,6 +438,40 @@ TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
         d2d::run_pair([] {}, [&] { there_id = std::this_thread::get_id(); });
     }
     EXPECT_EQ(there_id, caller);
+}
+
+// DELAUNAY2D_THREADS: 1 keeps calls on the calling thread; unset, empty, 0,
+// larger numbers and values that are no number leave the choice to the
+// library.
+TEST(RunPair, ThreadSettingValues) {
+    constexpr unsigned kMoreThanTwo = 3;
+    const struct {
+        const char* value;
+        unsigned limit;
+    } settings[] = {{nullptr, 0}, {"", 0},   {"0", 0},     {"1", 1},   {" 1", 1},  {"1\n", 1}, {"01", 1},
+                    {"2", 2},     {"16", 16}, {"-1", 0},   {"1x", 0},  {"one", 0}, {"1 1", 0}, {" ", 0},
+                    {"+1", 0},    {"1.0", 0}, {"99999999999999999999", kMoreThanTwo}};
+    for (const auto& setting : settings) {
+        const unsigned limit = d2d::thread_support::thread_limit(setting.value);
+        if (setting.limit == kMoreThanTwo) {
+            EXPECT_GT(limit, 2u) << (setting.value ? setting.value : "unset");
+        } else {
+            EXPECT_EQ(limit, setting.limit) << (setting.value ? setting.value : "unset");
+        }
+    }
+    bool usual = false;
+    {
+        const ThreadSetting library_choice("0");
+        usual = d2d::thread_support::second_thread_allowed();
+    }
+    for (const char* value : {"", "2", "7", "abc"}) {
+        const ThreadSetting setting(value);
+        EXPECT_EQ(d2d::thread_support::second_thread_allowed(), usual) << value;
+    }
+    for (const char* value : {"1", " 1 ", "001"}) {
+        const ThreadSetting setting(value);
+        EXPECT_FALSE(d2d::thread_support::second_thread_allowed()) << value;
+    }
 }
 
 }  // namespace

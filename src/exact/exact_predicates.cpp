@@ -12,16 +12,18 @@
 //     power of two (exact, and it scales the determinant by a positive power
 //     of two, which keeps its sign): scaled, then as in 1.
 //  3. Coordinates spread over more orders of magnitude than the window: the
-//     determinant is evaluated with wide integers (every double is an integer
-//     multiple of the lowest set bit among the inputs).
+//     floating-point filter on the coordinates scaled below 1, with each
+//     point as the translation point in turn, and where that cannot decide,
+//     the determinant as a sum of products of the coordinates in a wide
+//     integer (every product of doubles is an integer multiple of 2^-4296).
 #include "exact/exact_predicates.hpp"
 
-#include <bit>
 #include <cstddef>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "exact/double_bits.hpp"
 #include "exact/expansion_arithmetic.hpp"
 #include "exact/wide_integer.hpp"
 
@@ -40,16 +42,8 @@ struct BitSpan {
 
     void include(double x) {
         if (x == 0.0) return;
-        const auto bits = std::bit_cast<std::uint64_t>(x);
-        const int field = static_cast<int>((bits >> 52) & 0x7ff);
-        std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-        int exponent = -1074;  // of the mantissa's lowest bit
-        if (field != 0) {
-            mantissa |= std::uint64_t{1} << 52;
-            exponent = field - 1075;
-        }
-        const int low = exponent + std::countr_zero(mantissa);
-        const int high = exponent + 63 - std::countl_zero(mantissa);
+        const int low = lowest_set_bit(x);
+        const int high = highest_set_bit(x);
         if (!nonzero || low < lowest) lowest = low;
         if (!nonzero || high > highest) highest = high;
         nonzero = true;
@@ -129,9 +123,9 @@ double orient_expansion(double ax, double ay, double bx, double by, double cx, d
     return ex::estimate(det_n, det);
 }
 
-// Exact x1 * y2 - x2 * y1 of four 2-component expansions, at most 16 components.
-int minor_expansion(int x1n, const double* x1, int y2n, const double* y2, int x2n, const double* x2, int y1n,
-                    const double* y1, double* h) {
+// Exact x1 * y2 - x2 * y1 of four 2-component expansions.
+int minor_expansion(int x1n, const double (&x1)[2], int y2n, const double (&y2)[2], int x2n, const double (&x2)[2],
+                    int y1n, const double (&y1)[2], double (&h)[16]) {
     double first[8], second[8];
     const int first_n = ex::product(x1n, x1, y2n, y2, first);
     const int second_n = ex::product(x2n, x2, y1n, y1, second);
@@ -139,8 +133,8 @@ int minor_expansion(int x1n, const double* x1, int y2n, const double* y2, int x2
     return ex::sum(first_n, first, second_n, second, h);
 }
 
-// Exact x^2 + y^2 of two 2-component expansions, at most 16 components.
-int lift_expansion(int xn, const double* x, int yn, const double* y, double* h) {
+// Exact x^2 + y^2 of two 2-component expansions.
+int lift_expansion(int xn, const double (&x)[2], int yn, const double (&y)[2], double (&h)[16]) {
     double xx[8], yy[8];
     const int xx_n = ex::product(xn, x, xn, x, xx);
     const int yy_n = ex::product(yn, y, yn, y, yy);
@@ -261,29 +255,26 @@ constexpr double kInCircleStageC = (34.0 + 512.0 * kEps) * kEps * kEps;
 constexpr double kInCircleStageDoubleLength = 96.0 * kEps * kEps;
 constexpr double kStageMinimumPermanent = 0x1p-800;
 
-// Room for the expansions of the stages plus the two extra components that
-// stage C and the decision add.
-constexpr int kStageExpansionCapacity = 128;
-
 // Whether the value of the expansion e lies farther from zero than bound
 // (bound >= 0), decided exactly; sets sign to its sign when it does.
-bool exceeds(int elen, const double* e, double bound, int& sign) {
+template <size_t E>
+bool exceeds(int elen, const double (&e)[E], double bound, int& sign) {
     const int s = ex::sign(elen, e);
     if (s == 0) return false;
     if (bound == 0.0) {
         sign = s;
         return true;
     }
-    double shifted[kStageExpansionCapacity];
-    const double toward_zero = s > 0 ? -bound : bound;
-    const int shifted_n = ex::sum(elen, e, 1, &toward_zero, shifted);
+    double shifted[E + 1];
+    const double toward_zero[1] = {s > 0 ? -bound : bound};
+    const int shifted_n = ex::sum(elen, e, 1, toward_zero, shifted);
     if (ex::sign(shifted_n, shifted) != s) return false;
     sign = s;
     return true;
 }
 
-// Exact x1 * y2 - x2 * y1 of four doubles, at most 4 components.
-int rounded_minor(double x1, double y2, double x2, double y1, double* h) {
+// Exact x1 * y2 - x2 * y1 of four doubles.
+int rounded_minor(double x1, double y2, double x2, double y1, double (&h)[4]) {
     double first[2], second[2];
     const int first_n = ex::product_expansion(x1, y2, first);
     const int second_n = ex::product_expansion(x2, y1, second);
@@ -291,8 +282,8 @@ int rounded_minor(double x1, double y2, double x2, double y1, double* h) {
     return ex::sum(first_n, first, second_n, second, h);
 }
 
-// Exact x^2 + y^2 of two doubles, at most 4 components.
-int rounded_lift(double x, double y, double* h) {
+// Exact x^2 + y^2 of two doubles.
+int rounded_lift(double x, double y, double (&h)[4]) {
     double xx[2], yy[2];
     const int xx_n = ex::product_expansion(x, x, xx);
     const int yy_n = ex::product_expansion(y, y, yy);
@@ -320,8 +311,9 @@ double orient_adaptive(double ax, double ay, double bx, double by, double cx, do
 
         // Stage C: plus the first-order terms of the roundoffs.
         const double first_order = (acx * bcy_tail + acx_tail * bcy) - (acy * bcx_tail + acy_tail * bcx);
-        double c[5] = {};
-        const int c_n = ex::sum(b_n, b, 1, &first_order, c);
+        const double first_order_part[1] = {first_order};
+        double c[5];
+        const int c_n = ex::sum(b_n, b, 1, first_order_part, c);
         if (exceeds(c_n, c, kOrientStageC * permanent, sign)) return with_sign(sign, ex::estimate(c_n, c));
     }
     return orient_expansion(ax, ay, bx, by, cx, cy);
@@ -409,8 +401,8 @@ double incircle_adaptive(double ax, double ay, double bx, double by, double cx, 
         const double second = ((a_lift.hi * bc_minor.lo + a_lift.lo * bc_minor.hi) +
                                (b_lift.hi * ca_minor.lo + b_lift.lo * ca_minor.hi)) +
                               (c_lift.hi * ab_minor.lo + c_lift.lo * ab_minor.hi);
-        const double correction = second + first_order;
-        const int approx_n = ex::sum(main_n, main, 1, &correction, approx);
+        const double correction[1] = {second + first_order};
+        const int approx_n = ex::sum(main_n, main, 1, correction, approx);
         if (exceeds(approx_n, approx, kInCircleStageDoubleLength * permanent, sign)) {
             return with_sign(sign, ex::estimate(approx_n, approx));
         }
@@ -437,40 +429,133 @@ double incircle_adaptive(double ax, double ay, double bx, double by, double cx, 
     // far wider than that of the double-length stage, which already failed.
     if (stages_safe) {
         // Stage C: plus the first-order terms.
+        const double first_order_part[1] = {first_order};
         double c[97];
-        const int c_n = ex::sum(b_n, b, 1, &first_order, c);
+        const int c_n = ex::sum(b_n, b, 1, first_order_part, c);
         if (exceeds(c_n, c, kInCircleStageC * permanent, sign)) return with_sign(sign, ex::estimate(c_n, c));
     }
     return incircle_expansion(ax, ay, bx, by, cx, cy, dx, dy);
 }
 
-int orient_wide_sign(const double* c, int unit) {
-    const WideInteger ax = WideInteger::from_double(c[0], unit), ay = WideInteger::from_double(c[1], unit);
-    const WideInteger bx = WideInteger::from_double(c[2], unit), by = WideInteger::from_double(c[3], unit);
-    const WideInteger cx = WideInteger::from_double(c[4], unit), cy = WideInteger::from_double(c[5], unit);
-    return ((ax - cx) * (by - cy) - (ay - cy) * (bx - cx)).sign();
+// The determinants as sums of products of the coordinates themselves (no
+// differences), in wide integers. The orientation of p, q, r is
+// px qy - py qx + qx ry - qy rx + rx py - ry px.
+void add_orientation(WideInteger& sum, const double* lift, int lift_count, const double* p, const double* q,
+                     const double* r, bool negative) {
+    const double* const pairs[3][2] = {{p, q}, {q, r}, {r, p}};
+    double f[WideInteger::kMostFactors];
+    for (int i = 0; i < lift_count; ++i) f[i] = lift[i];
+    for (const auto& pair : pairs) {
+        f[lift_count] = pair[0][0];
+        f[lift_count + 1] = pair[1][1];
+        sum.add_product(f, lift_count + 2, negative);
+        f[lift_count] = pair[0][1];
+        f[lift_count + 1] = pair[1][0];
+        sum.add_product(f, lift_count + 2, !negative);
+    }
 }
 
-int incircle_wide_sign(const double* c, int unit) {
-    WideInteger v[8];
-    for (int i = 0; i < 8; ++i) v[i] = WideInteger::from_double(c[i], unit);
-    const WideInteger adx = v[0] - v[6], ady = v[1] - v[7];
-    const WideInteger bdx = v[2] - v[6], bdy = v[3] - v[7];
-    const WideInteger cdx = v[4] - v[6], cdy = v[5] - v[7];
-    const WideInteger det = (adx * adx + ady * ady) * (bdx * cdy - cdx * bdy) +
-                            (bdx * bdx + bdy * bdy) * (cdx * ady - adx * cdy) +
-                            (cdx * cdx + cdy * cdy) * (adx * bdy - bdx * ady);
-    return det.sign();
+int orient_wide_sign(const double* c) {
+    WideInteger sum;
+    add_orientation(sum, nullptr, 0, c, c + 2, c + 4, false);
+    return sum.sign();
+}
+
+// The in-circle determinant is that of the rows (x, y, x^2 + y^2, 1) of
+// a, b, c, d; expanded along the lifted column it is
+// lift_a orient(b, c, d) - lift_b orient(a, c, d) + lift_c orient(a, b, d)
+// - lift_d orient(a, b, c).
+int incircle_wide_sign(const double* c) {
+    const double* const a = c;
+    const double* const b = c + 2;
+    const double* const cc = c + 4;
+    const double* const d = c + 6;
+    const double* const rows[4][4] = {{a, b, cc, d}, {b, a, cc, d}, {cc, a, b, d}, {d, a, b, cc}};
+    WideInteger sum;
+    for (int i = 0; i < 4; ++i) {
+        const double* const* row = rows[i];
+        const bool negative = i % 2 == 1;
+        const double x_lift[2] = {row[0][0], row[0][0]};
+        const double y_lift[2] = {row[0][1], row[0][1]};
+        add_orientation(sum, x_lift, 2, row[1], row[2], row[3], negative);
+        add_orientation(sum, y_lift, 2, row[1], row[2], row[3], negative);
+    }
+    return sum.sign();
+}
+
+// Coordinates spread wider than a window. Before the wide integers, the
+// floating-point filter of exact_predicates.hpp once more, on the
+// coordinates scaled by the power of two that brings the largest magnitude
+// below 1 (so that nothing overflows), and with each point in turn as the
+// one the others are translated to. Translated to a point far from the
+// others, the determinant is a small difference of huge terms; translated
+// to one of the others, the huge terms do not arise, and the filter decides
+// wherever the value is not small against the terms that remain. This
+// settles most calls on inputs that mix magnitudes (a triangle of tiny
+// points against a distant one, say).
+//
+// The scaling rounds a coordinate that falls below 2^-1022 by at most
+// 2^-1075. For coordinates in [-1, 1] that moves the orientation
+// determinant by at most 16 times that (differences below 2, each moved by
+// at most twice the rounding) and the in-circle determinant by at most 768
+// times that (lifts and minors below 8, each moved by at most 16 times the
+// rounding); the allowance below covers both. Since the filter runs only
+// when the permanent is at least its minimum, the allowance is far below
+// the rounding bound itself.
+constexpr double kScaledRoundingAllowance = 0x1p-1060;
+
+int orient_filter_sign(double ax, double ay, double bx, double by, double cx, double cy) {
+    const double det_left = (ax - cx) * (by - cy);
+    const double det_right = (ay - cy) * (bx - cx);
+    const double det = det_left - det_right;
+    const double permanent = std::fabs(det_left) + std::fabs(det_right);
+    if (!(permanent >= kOrientMinimumPermanent)) return 0;
+    const double bound = kOrientBound * permanent + kScaledRoundingAllowance;
+    return det > bound ? 1 : (-det > bound ? -1 : 0);
+}
+
+int incircle_filter_sign(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy) {
+    const double adx = ax - dx, ady = ay - dy, bdx = bx - dx, bdy = by - dy, cdx = cx - dx, cdy = cy - dy;
+    const double bdx_cdy = bdx * cdy, cdx_bdy = cdx * bdy, a_lift = adx * adx + ady * ady;
+    const double cdx_ady = cdx * ady, adx_cdy = adx * cdy, b_lift = bdx * bdx + bdy * bdy;
+    const double adx_bdy = adx * bdy, bdx_ady = bdx * ady, c_lift = cdx * cdx + cdy * cdy;
+    const double det =
+        a_lift * (bdx_cdy - cdx_bdy) + b_lift * (cdx_ady - adx_cdy) + c_lift * (adx_bdy - bdx_ady);
+    const double permanent = (std::fabs(bdx_cdy) + std::fabs(cdx_bdy)) * a_lift +
+                             (std::fabs(cdx_ady) + std::fabs(adx_cdy)) * b_lift +
+                             (std::fabs(adx_bdy) + std::fabs(bdx_ady)) * c_lift;
+    if (!(permanent >= kInCircleMinimumPermanent)) return 0;
+    const double bound = kInCircleBound * permanent + kScaledRoundingAllowance;
+    return det > bound ? 1 : (-det > bound ? -1 : 0);
+}
+
+// The orientation is the same for the rows a, b, c in cyclic order; each
+// order translates to its last point.
+int orient_spread_sign(const double* s) {
+    int sign = orient_filter_sign(s[0], s[1], s[2], s[3], s[4], s[5]);
+    if (sign == 0) sign = orient_filter_sign(s[2], s[3], s[4], s[5], s[0], s[1]);
+    if (sign == 0) sign = orient_filter_sign(s[4], s[5], s[0], s[1], s[2], s[3]);
+    return sign;
+}
+
+// A cyclic shift of the four rows of the in-circle determinant flips its
+// sign; each shift translates to another point.
+int incircle_spread_sign(const double* s) {
+    int sign = incircle_filter_sign(s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]);
+    if (sign == 0) sign = -incircle_filter_sign(s[2], s[3], s[4], s[5], s[6], s[7], s[0], s[1]);
+    if (sign == 0) sign = incircle_filter_sign(s[4], s[5], s[6], s[7], s[0], s[1], s[2], s[3]);
+    if (sign == 0) sign = -incircle_filter_sign(s[6], s[7], s[0], s[1], s[2], s[3], s[4], s[5]);
+    return sign;
 }
 
 // The choice of regime, the same for both determinants of `degree` in the
 // coordinates c: with a non-finite coordinate, the plain rounded value;
-// coordinates spread too far for the window, the wide-integer sign; the
-// rest scaled into the window by a power of two, evaluated there, and the
-// value scaled back.
-template <size_t N, class Rounded, class WideSign, class Adaptive>
-double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded, WideSign wide_sign,
-                     Adaptive adaptive) {
+// coordinates spread too far for the window, the filter on scaled
+// coordinates and then the wide-integer sign; the rest scaled into the
+// window by a power of two, evaluated there, and the value scaled back.
+template <size_t N, class Rounded, class SpreadSign, class WideSign, class Adaptive>
+double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded, SpreadSign spread_sign,
+                     WideSign wide_sign, Adaptive adaptive) {
     BitSpan span;
     for (const double v : c) {
         if (!std::isfinite(v)) return rounded();
@@ -478,7 +563,12 @@ double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded,
     }
     if (!span.nonzero) return 0.0;
     int shift = 0;
-    if (!choose_shift(span, window, shift)) return with_sign(wide_sign(span.lowest), rounded());
+    if (!choose_shift(span, window, shift)) {
+        double scaled[N];
+        for (size_t i = 0; i < N; ++i) scaled[i] = std::ldexp(c[i], -(span.highest + 1));
+        const int sign = spread_sign(scaled);
+        return with_sign(sign != 0 ? sign : wide_sign(), rounded());
+    }
     if (shift != 0) {
         for (double& v : c) v = std::ldexp(v, shift);
     }
@@ -490,8 +580,8 @@ double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded,
 double orient2d_slow(double ax, double ay, double bx, double by, double cx, double cy) {
     double c[6] = {ax, ay, bx, by, cx, cy};
     return evaluate_slow(
-        c, kOrientWindow, 2, [&] { return orient_rounded(ax, ay, bx, by, cx, cy); },
-        [&](int unit) { return orient_wide_sign(c, unit); },
+        c, kOrientWindow, 2, [&] { return orient_rounded(ax, ay, bx, by, cx, cy); }, orient_spread_sign,
+        [&] { return orient_wide_sign(c); },
         [&] { return orient_adaptive(c[0], c[1], c[2], c[3], c[4], c[5]); });
 }
 
@@ -499,7 +589,7 @@ double incircle_slow(double ax, double ay, double bx, double by, double cx, doub
     double c[8] = {ax, ay, bx, by, cx, cy, dx, dy};
     return evaluate_slow(
         c, kInCircleWindow, 4, [&] { return incircle_rounded(ax, ay, bx, by, cx, cy, dx, dy); },
-        [&](int unit) { return incircle_wide_sign(c, unit); },
+        incircle_spread_sign, [&] { return incircle_wide_sign(c); },
         [&] { return incircle_adaptive(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]); });
 }
 

@@ -16,15 +16,19 @@
 // Range. The inline filter is taken only when no intermediate product can
 // overflow or lose a nonzero part to underflow: in practice whenever all
 // coordinates are of moderate magnitude (the triangulation rescales its input
-// so that the largest |coordinate| is about 1, which keeps every call there).
+// so that the largest |coordinate| is about 1, which keeps nearly every call
+// there).
 // The exact evaluation first rescales the coordinates by a power of two (exact)
 // into a window where error-free expansion arithmetic cannot overflow or
-// underflow; when the coordinates span more binary orders of magnitude than
+// underflow. When the coordinates span more binary orders of magnitude than
 // that window holds (about 1000 for the orientation, about 500 for the
-// in-circle test, e.g. 1e-200 next to 1e100), it falls back to wide-integer
-// arithmetic. So the sign is exact for every finite input. With a NaN or an
-// infinite coordinate the result is the plain floating-point evaluation
-// (usually NaN) and carries no guarantee.
+// in-circle test, e.g. 1e-200 next to 1e100), the filter runs once more on
+// coordinates scaled below 1, translated to each point in turn, and what it
+// cannot decide goes to wide-integer arithmetic. So the sign is exact for
+// every finite input, from the smallest subnormal to the largest double (the
+// triangulation keeps the unscaled coordinates where its rescaling would
+// round one). With a NaN or an infinite coordinate the result is the plain
+// floating-point evaluation (usually NaN) and carries no guarantee.
 #pragma once
 
 #include <cmath>

@@ -10,13 +10,20 @@
 // Every operation here is exact as long as no intermediate result overflows
 // and no product has a nonzero part below the smallest subnormal (2^-1074).
 // Callers establish that by bounding the magnitude and the lowest set bit of
-// their inputs (see exact_predicates.cpp). The arithmetic relies on IEEE-754
+// their inputs (see exact_predicates.cpp).
+//
+// Room. The operations that build longer expansions take arrays, whose
+// declared sizes are the most components each operand can have, and check
+// at compile time that the result's array holds the most components the
+// result can have: a difference or a product of two doubles 2, a sum of
+// expansions of E and F components E + F, a product 2 E F. The arithmetic relies on IEEE-754
 // binary64 with round-to-nearest-even and on every operation being rounded
 // separately: no fused multiply-add (the library is compiled with
 // -ffp-contract=off), no extended-precision intermediates.
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 
 namespace d2d::expansion {
 
@@ -81,7 +88,7 @@ inline int two_part_expansion(double x, double y, double* h) {
 
 // Writes the exact difference a - b as an expansion of at most 2 components
 // into h; returns its length.
-inline int diff_expansion(double a, double b, double* h) {
+inline int diff_expansion(double a, double b, double (&h)[2]) {
     double x, y;
     two_diff(a, b, x, y);
     return two_part_expansion(x, y, h);
@@ -89,7 +96,7 @@ inline int diff_expansion(double a, double b, double* h) {
 
 // h = e + f. h must have room for elen + flen components and must not alias
 // e or f. Returns the length of h.
-inline int sum(int elen, const double* e, int flen, const double* f, double* h) {
+inline int sum_into(int elen, const double* e, int flen, const double* f, double* h) {
     // Merge by increasing magnitude, then run one Two-Sum chain over the
     // merged sequence, emitting the nonzero roundoff terms.
     const int total = elen + flen;
@@ -141,7 +148,7 @@ inline int scale(int elen, const double* e, double b, double* h) {
 
 // Writes the exact product a * b as an expansion of at most 2 components
 // into h; returns its length.
-inline int product_expansion(double a, double b, double* h) {
+inline int product_expansion(double a, double b, double (&h)[2]) {
     double x, y;
     two_product(a, b, x, y);
     return two_part_expansion(x, y, h);
@@ -175,7 +182,7 @@ inline constexpr int kMaxProductTerms = 256;
 
 // h = e * f, with elen * flen <= kMaxProductTerms. h must have room for
 // 2 * elen * flen components and must not alias e or f. Returns the length.
-inline int product(int elen, const double* e, int flen, const double* f, double* h) {
+inline int product_into(int elen, const double* e, int flen, const double* f, double* h) {
     if (elen == 0 || flen == 0) return 0;
     if (elen < flen) {  // fewer, longer partial products
         const int tn = elen;
@@ -191,9 +198,26 @@ inline int product(int elen, const double* e, int flen, const double* f, double*
     for (int j = 1; j < flen; ++j) {
         const int pn = scale(elen, e, f[j], partial);
         for (int k = 0; k < n; ++k) accumulated[k] = h[k];
-        n = sum(n, accumulated, pn, partial, h);
+        n = sum_into(n, accumulated, pn, partial, h);
     }
     return n;
+}
+
+// h = e + f, for expansions of at most E and F components (elen <= E,
+// flen <= F); h must not alias e or f. Returns the length of h.
+template <std::size_t E, std::size_t F, std::size_t H>
+int sum(int elen, const double (&e)[E], int flen, const double (&f)[F], double (&h)[H]) {
+    static_assert(H >= E + F, "a sum of E and F components has up to E + F");
+    return sum_into(elen, e, flen, f, h);
+}
+
+// h = e * f, for expansions of at most E and F components; h must not alias
+// e or f. Returns the length of h.
+template <std::size_t E, std::size_t F, std::size_t H>
+int product(int elen, const double (&e)[E], int flen, const double (&f)[F], double (&h)[H]) {
+    static_assert(E * F <= kMaxProductTerms, "product_into holds partial products of this many terms");
+    static_assert(H >= 2 * E * F, "a product of E and F components has up to 2 E F");
+    return product_into(elen, e, flen, f, h);
 }
 
 }  // namespace d2d::expansion

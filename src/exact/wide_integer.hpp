@@ -1,40 +1,44 @@
-// A small signed arbitrary-size integer, enough to evaluate a determinant of
-// doubles exactly when their magnitudes are too far apart for expansion
-// arithmetic. Only what that needs: construction from a double, addition,
-// subtraction, multiplication and the sign. Not tuned for speed: it serves
-// rare inputs only.
+// An exact sum of signed products of up to four doubles of any finite
+// magnitudes: enough to evaluate the orientation and in-circle determinants
+// exactly when their coordinates span more binary orders of magnitude than
+// expansion arithmetic holds. Not tuned for speed beyond keeping every
+// operation proportional to the bits a product actually has: it serves rare
+// inputs only.
+//
+// Every product of at most four finite doubles is an integer multiple of
+// 2^-4296 (each factor is a multiple of 2^-1074) below 2^4096, so a
+// fixed-point integer in that unit with 8392 bits, plus room for the carries
+// of a sum, holds any such sum exactly. The sums of the positive and of the
+// negative products are kept apart: carries then only run upward, and the
+// sign is one comparison. No allocation, nothing thrown; about 2 KiB.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace d2d {
 
 class WideInteger {
 public:
-    WideInteger() = default;
+    static constexpr int kMostFactors = 4;
 
-    // The integer x / 2^unit_exponent. x must be finite and a multiple of
-    // 2^unit_exponent (no bits of x lie below that power of two).
-    static WideInteger from_double(double x, int unit_exponent);
+    // Adds the product of factors[0 .. count), or subtracts it when
+    // `negative` is set. 1 <= count <= kMostFactors; every factor finite.
+    void add_product(const double* factors, int count, bool negative) noexcept;
 
-    // -1, 0 or 1.
-    int sign() const { return magnitude_.empty() ? 0 : (negative_ ? -1 : 1); }
-
-    friend WideInteger operator+(const WideInteger& a, const WideInteger& b);
-    friend WideInteger operator-(const WideInteger& a, const WideInteger& b);
-    friend WideInteger operator*(const WideInteger& a, const WideInteger& b);
+    // -1, 0 or 1: the sign of the sum so far.
+    int sign() const noexcept;
 
 private:
-    using Limbs = std::vector<std::uint32_t>;  // little-endian, no leading zero limbs
+    // The unit of the integer, and its width: products below 2^4096, and 64
+    // more bits than that for the carries of any sum a determinant makes.
+    static constexpr int kUnitExponent = -1074 * kMostFactors;
+    static constexpr int kBits = 1024 * kMostFactors - kUnitExponent + 64;
+    static constexpr int kLimbs = kBits / 32 + 1;
 
-    static int compare_magnitude(const Limbs& a, const Limbs& b);
-    static Limbs add_magnitude(const Limbs& a, const Limbs& b);
-    static Limbs subtract_magnitude(const Limbs& a, const Limbs& b);  // requires |a| >= |b|
-    static WideInteger signed_sum(const WideInteger& a, bool b_negative, const Limbs& b);
+    static void add_at(std::uint32_t* sum, const std::uint32_t* value, int length, int bit_offset) noexcept;
 
-    bool negative_ = false;
-    Limbs magnitude_;
+    std::uint32_t positive_[kLimbs] = {};
+    std::uint32_t negative_[kLimbs] = {};
 };
 
 }  // namespace d2d

@@ -7,7 +7,7 @@
 
 namespace d2d::triangulation {
 
-void LayoutOrder::take_in(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists, uint8_t owner) {
+void LayoutOrder::take_in(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists, uint32_t owner) {
     edge_stack_.reserve(edge_stack_.size() + edge_part.size());
     for (const uint32_t id : edge_part) edge_stack_.push_back(id);
     lists_.push_back(std::move(promoted_));
@@ -44,7 +44,7 @@ void LayoutOrder::lay_out_merged_part(size_t part_begin) {
     for (size_t i = 0; i < promoted; ++i) {
         Record& record = records_[part[i]];
         record.rank = static_cast<uint32_t>(promoted_.ids.size());
-        record.owner = promoted_.owner;
+        record.owner = promoted_.owner & kOwnerMask;  // below kOwnerLimit: the mask changes nothing
         promoted_.ids.push_back(part[i]);
     }
     std::copy(part + promoted, part + kept, part);

@@ -32,24 +32,27 @@ namespace d2d::triangulation {
 // its slot now holds another triangle, with another owner or rank.
 struct PromotionList {
     PageBuffer<uint32_t> ids;
-    uint8_t owner = 0;
+    uint32_t owner = 0;
 };
 
 // Owner tags: the two halves' first lists and the top merge's, then two for
-// every range one thread builds for the other (its own list, and the list
-// the other thread opens after taking it in).
+// every range one thread offers to the other (its own list, and the list the
+// other thread opens after taking it in; an offer withdrawn just as it is
+// taken uses up its two as well). kOwnerLimit is the first tag a record
+// cannot hold; handover.hpp shows that no triangulation comes near it.
 constexpr int kLeftOwner = 0;
 constexpr int kRightOwner = 1;
 constexpr int kTopOwner = 2;
 constexpr int kFirstLaterOwner = 3;
-constexpr int kOwnerLimit = 256;
+constexpr int kOwnerLimit = 1 << 29;
+constexpr uint32_t kOwnerMask = uint32_t{kOwnerLimit} - 1;
 
 // One triangulator's share of the layout: its edge part (a stack on which
 // every piece leaves its edge triangles, in mesh order) and its promotion
 // lists.
 class LayoutOrder {
  public:
-    LayoutOrder(Record* records, uint8_t owner) : records_(records) { promoted_.owner = owner; }
+    LayoutOrder(Record* records, uint32_t owner) : records_(records) { promoted_.owner = owner; }
 
     // Where the merges append their new triangles.
     PageBuffer<uint32_t>& edge_part() { return edge_stack_; }
@@ -67,7 +70,7 @@ class LayoutOrder {
     // one's promotion list, appends the other's and opens a new one, tagged
     // `owner`: as if this triangulator had built the other's range itself,
     // right after its own.
-    void take_in(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists, uint8_t owner);
+    void take_in(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists, uint32_t owner);
     // Hands the edge part and every promotion list over.
     void surrender(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists);
 

@@ -56,10 +56,22 @@ extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
 extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
     try {
         const size_t beg = range->beg;
-        const size_t n = range->end > beg ? range->end - beg : 0;
+        const size_t end = range->end;
+        // A range of fewer than two points, or one that reaches past its
+        // list, has no triangle to build: as create_mesh_by_2_3_point does,
+        // the block gets an empty header and the trace one base-mesh line,
+        // instead of entries that are not there being read.
+        if (range->list == nullptr || end > range->list->length || end < beg || end - beg < 2) {
+            {
+                d2d::TraceWriter trace;
+                trace.base_mesh_line(0, beg, end);
+            }
+            return d2d::triangulate_points(d2d::PageBuffer<d2d::PlacedPoint>(), mesh, false, false);
+        }
+        const size_t n = end - beg;
         {
             d2d::TraceWriter trace;
-            d2d::trace_range_recursion(trace, beg, range->end);
+            d2d::trace_range_recursion(trace, beg, end);
         }
         Point3D* const* points = range->list->points + beg;
         return d2d::triangulate_points(d2d::place_points(n, [points](size_t i) { return points[i]; }), mesh,

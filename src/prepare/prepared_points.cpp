@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "exact/double_bits.hpp"
 #include "point/point_order.hpp"
 
 namespace d2d {
@@ -18,33 +20,72 @@ bool is_usable(const PlacedPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-// Multiplying every coordinate by the power of two that brings the largest
-// magnitude into [0.5, 1) is exact for every coordinate that stays a normal
-// number, and it keeps the products inside the predicates clear of overflow
-// and of underflow for inputs of any common magnitude. Factors beyond the
-// range of a double (subnormal inputs need more than 2^1023) are applied in
-// two halves; a factor of one is skipped.
+// The predicates are homogeneous: multiplying every coordinate by one power
+// of two keeps every sign. Bringing the largest magnitude into [0.5, 1) keeps
+// the products of their fast paths clear of overflow and underflow for
+// inputs of any common magnitude, and it is exact for every coordinate that
+// stays a normal number. A coordinate that falls below 2^-1022 keeps its
+// value only while none of its set bits falls below 2^-1074; where some
+// would, the factor is raised to the smallest power of two that rounds no
+// coordinate (1 at most): points equal only after rounding would merge, and
+// turns would change. The exact predicates take coordinates of any finite
+// magnitude, only more slowly far from 1.
+//
+// Factors beyond the range of a double (subnormal inputs need more than
+// 2^1023) are applied in two halves, each exact: the intermediate product
+// lies between the coordinate and its final value. A factor of one is
+// skipped.
 struct UnitScale {
     double factors[2] = {1.0, 1.0};
 
     explicit UnitScale(const PageBuffer<PlacedPoint>& points) {
         double largest = 0.0;
+        constexpr double kNone = std::numeric_limits<double>::infinity();
+        double smallest = kNone;  // of the nonzero magnitudes
         for (const PlacedPoint& p : points) {
-            if (is_usable(p)) largest = std::max(largest, std::max(std::fabs(p.x), std::fabs(p.y)));
+            // Without branches: the loop runs over every point of a call.
+            const bool usable = is_usable(p);
+            const double ax = usable ? std::fabs(p.x) : 0.0;
+            const double ay = usable ? std::fabs(p.y) : 0.0;
+            largest = std::max(largest, std::max(ax, ay));
+            smallest = std::min(smallest, std::min(ax != 0.0 ? ax : kNone, ay != 0.0 ? ay : kNone));
         }
         if (largest == 0.0) return;
-        int exponent = 0;
-        std::frexp(largest, &exponent);
+        int largest_exponent = 0;  // largest < 2^largest_exponent
+        std::frexp(largest, &largest_exponent);
+        int smallest_exponent = 0;
+        std::frexp(smallest, &smallest_exponent);
+        int exponent = -largest_exponent;
+        // The smallest magnitude, at least 2^(smallest_exponent - 1), stays
+        // normal: every product is exact.
+        if (smallest_exponent - 1 + exponent < -1022) exponent = std::max(exponent, -1074 - lowest_bit(points));
+        if (exponent == 0) return;
         const bool one_step = exponent > -1022 && exponent < 1022;
-        const int first = one_step ? -exponent : -exponent / 2;
+        const int first = one_step ? exponent : exponent / 2;
         factors[0] = std::ldexp(1.0, first);
-        factors[1] = std::ldexp(1.0, -exponent - first);
+        factors[1] = std::ldexp(1.0, exponent - first);
     }
 
     double apply(double v) const {
         if (factors[0] != 1.0) v *= factors[0];
         if (factors[1] != 1.0) v *= factors[1];
         return v;
+    }
+
+ private:
+    // The exponent of the lowest set bit among the usable nonzero
+    // coordinates.
+    static int lowest_bit(const PageBuffer<PlacedPoint>& points) {
+        int lowest = std::numeric_limits<int>::max();
+        const auto include = [&lowest](double v) {
+            if (v != 0.0) lowest = std::min(lowest, lowest_set_bit(v));
+        };
+        for (const PlacedPoint& p : points) {
+            if (!is_usable(p)) continue;
+            include(p.x);
+            include(p.y);
+        }
+        return lowest;
     }
 };
 
@@ -62,10 +103,9 @@ void shrink_to(PreparedPoints& prepared, size_t kept) {
     prepared.records.resize(kept);
 }
 
-// The general case: the scaled usable points are not in split order (the
-// scaling rounded tiny coordinates together, or a host handed the partition
-// an unsorted range). A stable sort restores the order and keeps the first
-// record of equal points first.
+// The general case: the usable points are not in split order (a host handed
+// the partition an unsorted range). A stable sort restores the order and
+// keeps the first record of equal points first.
 PreparedPoints prepare_unsorted(const PageBuffer<PlacedPoint>& points, const UnitScale& scale) {
     PageBuffer<PlacedPoint> usable(points.size());
     size_t count = 0;

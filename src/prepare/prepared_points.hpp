@@ -11,7 +11,9 @@ namespace d2d {
 
 struct PreparedPoints {
     // x0, y0, x1, y1, ...: the usable points' coordinates, all multiplied by
-    // one power of two so that the largest magnitude lies in [0.5, 1).
+    // one power of two, exactly: the one that brings the largest magnitude
+    // into [0.5, 1) unless that would round a coordinate, in which case the
+    // nearest one that rounds none.
     PageBuffer<double> xy;
     // The host record of each usable point.
     PageBuffer<Point3D*> records;

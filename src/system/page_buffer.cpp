@@ -4,6 +4,7 @@
 
 #include "system/allocation_faults.hpp"
 #include "system/page_buffer.hpp"
+#include "system/page_size.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -52,9 +53,9 @@ void populate(void* start, size_t bytes) noexcept {
     constexpr int kPopulateWrite = 23;  // Linux 5.14 and later
 #endif
     // Older kernels refuse the request, harmlessly.
-    constexpr uintptr_t kPage = 4096;
-    const auto first = (reinterpret_cast<uintptr_t>(start) + kPage - 1) & ~(kPage - 1);
-    const auto last = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(kPage - 1);
+    const size_t page = system_pages::page_size();
+    const auto first = system_pages::round_up(reinterpret_cast<uintptr_t>(start), page);
+    const auto last = system_pages::round_down(reinterpret_cast<uintptr_t>(start) + bytes, page);
     if (last > first) madvise(reinterpret_cast<void*>(first), last - first, kPopulateWrite);
 #else
     (void)start;

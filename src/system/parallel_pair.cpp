@@ -18,10 +18,9 @@ namespace {
 
 std::atomic<bool> starts_refused{false};
 
-bool host_wants_one_thread() noexcept {
-    const char* setting = std::getenv("DELAUNAY2D_THREADS");
-    return setting != nullptr && std::strcmp(setting, "1") == 0;
-}
+bool host_wants_one_thread() noexcept { return thread_limit(std::getenv("DELAUNAY2D_THREADS")) == 1; }
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 // What a new thread runs; allocated by start and freed by the thread.
 struct Start {
@@ -58,6 +57,20 @@ static_assert(sizeof(NativeThread) <= sizeof(ThreadHandle::bytes));
 
 }  // namespace
 
+unsigned thread_limit(const char* setting) noexcept {
+    if (setting == nullptr) return 0;
+    const char* c = setting;
+    while (is_space(*c)) ++c;
+    if (*c < '0' || *c > '9') return 0;
+    unsigned limit = 0;
+    for (; *c >= '0' && *c <= '9'; ++c) {
+        const auto digit = static_cast<unsigned>(*c - '0');
+        limit = limit > 100000 ? limit : limit * 10 + digit;  // large values all mean "more than two"
+    }
+    while (is_space(*c)) ++c;
+    return *c == '\0' ? limit : 0;
+}
+
 unsigned usable_cores() noexcept {
 #if defined(_WIN32)
     DWORD_PTR process_mask = 0;
@@ -87,10 +100,22 @@ bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
     if (s == nullptr) return false;
     NativeThread thread;
 #if defined(_WIN32)
-    thread = CreateThread(nullptr, 0, &thread_main, s, 0, nullptr);
+    // The size is the stack's reservation; pages are committed as it grows.
+    thread = CreateThread(nullptr, kThreadStackBytes, &thread_main, s, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     const bool started = thread != nullptr;
 #else
-    const bool started = pthread_create(&thread, nullptr, &thread_main, s) == 0;
+    bool started = false;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) == 0) {
+        // Never smaller than the system's default (glibc's follows the stack
+        // limit, often 8 MiB).
+        std::size_t size = 0;
+        if (pthread_attr_getstacksize(&attributes, &size) != 0 || size < kThreadStackBytes) {
+            pthread_attr_setstacksize(&attributes, kThreadStackBytes);
+        }
+        started = pthread_create(&thread, &attributes, &thread_main, s) == 0;
+        pthread_attr_destroy(&attributes);
+    }
 #endif
     if (!started) {
         std::free(s);

@@ -3,7 +3,8 @@
 // The library uses a second thread only where the two pieces touch disjoint
 // data, and only when the process may run on more than one core. A host can
 // keep every call on its own thread by setting DELAUNAY2D_THREADS=1 in the
-// environment (for instance when it already runs one triangulation per core).
+// environment (for instance when it already runs one triangulation per core);
+// see thread_limit for the values it accepts.
 #ifndef D2D_COMMON_PARALLEL_PAIR_HPP
 #define D2D_COMMON_PARALLEL_PAIR_HPP
 
@@ -21,6 +22,23 @@ struct ThreadHandle {
     alignas(8) unsigned char bytes[16];
 };
 
+// The stack a thread started here gets at the least, whatever the system's
+// default (musl gives 128 KiB). The deepest a second thread goes is an exact
+// in-circle evaluation (about 52 KiB of fixed arrays on its slowest path) at
+// the bottom of nested hand-overs: each one a help call with a triangulator
+// of its own and the recursion over a range of at most half the enclosing
+// one, about 100 KiB in all at the largest input. Sanitizer-instrumented
+// builds enlarge every frame; stacks are address space, backed with memory
+// only where touched, so the margin costs nothing.
+inline constexpr std::size_t kThreadStackBytes = std::size_t{2} << 20;
+
+// The most threads a value of DELAUNAY2D_THREADS allows a call, 0 standing
+// for the library's choice. The value is a decimal number, spaces around it
+// allowed: 1 keeps every call on the calling thread, 0 leaves the choice to
+// the library, and a larger number allows that many (the library never uses
+// more than two). An unset, empty or other value is the library's choice.
+unsigned thread_limit(const char* setting) noexcept;
+
 // Whether a second thread is worth starting: more than one core is
 // available to the process and the host has not asked for one thread.
 bool second_thread_allowed() noexcept;
@@ -28,7 +46,8 @@ bool second_thread_allowed() noexcept;
 // How many cores the process may run on; at least one.
 unsigned usable_cores() noexcept;
 
-// Starts body(arg) on a new thread; false when no thread could be started.
+// Starts body(arg) on a new thread with a stack of at least
+// kThreadStackBytes; false when no thread could be started.
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept;
 
 // Makes start() fail from now on (or work again), as it does when the

@@ -1,60 +1,86 @@
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <new>
 
 #include "system/allocation_faults.hpp"
+#include "system/page_size.hpp"
 #include "system/reserved_block.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 namespace d2d::reserved_memory {
 namespace {
 
-constexpr uintptr_t kPage = 4096;
+using system_pages::round_down;
+using system_pages::round_up;
+
+std::atomic<ReadyRefusal> refusal{nullptr};
+
+// The size a reservation of `bytes` takes: whole units of reservation, so
+// that the whole pages around any span inside it lie inside it too.
+size_t reserved_size(size_t bytes) { return round_up(std::max<size_t>(bytes, 1), system_pages::reservation_unit()); }
+
+// Makes the whole pages [first, first + length) readable and writable. A
+// range that does not start on a page fails, as the system's own request
+// does: with a page size forced larger than the system's, the library
+// meets the same refusals as on a system with such pages.
+bool make_read_write(uintptr_t first, size_t length) {
+    if (first % system_pages::page_size() != 0) return false;
+#if defined(_WIN32)
+    return VirtualAlloc(reinterpret_cast<void*>(first), length, MEM_COMMIT, PAGE_READWRITE) != nullptr;
+#else
+    return mprotect(reinterpret_cast<void*>(first), length, PROT_READ | PROT_WRITE) == 0;
+#endif
+}
 
 }  // namespace
 
 void* reserve(size_t bytes) {
-    if (bytes == 0) bytes = 1;
+    const size_t size = reserved_size(bytes);
     if (allocation_faults::next_fails()) throw std::bad_alloc();
 #if defined(_WIN32)
-    void* block = VirtualAlloc(nullptr, bytes, MEM_RESERVE, PAGE_NOACCESS);
+    // Reservations start on the allocation granularity, which no page size
+    // exceeds.
+    void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
     if (block == nullptr) throw std::bad_alloc();
-#else
-    void* block = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (block == MAP_FAILED) throw std::bad_alloc();
-#endif
     return block;
+#else
+    // Mappings start on the system's page; a larger page (forced by a test)
+    // needs a larger mapping, trimmed to start on that page.
+    const size_t page = system_pages::page_size();
+    const size_t slack = page - std::min(page, system_pages::system_page_size());
+    void* mapped = mmap(nullptr, size + slack, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    const auto start = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t block = round_up(start, page);
+    if (block != start) munmap(mapped, block - start);
+    if (start + slack != block) munmap(reinterpret_cast<void*>(block + size), start + slack - block);
+    return reinterpret_cast<void*>(block);
+#endif
 }
+
+void refuse_for_testing(ReadyRefusal refuse) noexcept { refusal.store(refuse); }
 
 void make_ready(void* start, size_t bytes) {
     if (bytes == 0) return;
     if (allocation_faults::next_fails()) throw std::bad_alloc();
-    const auto first = reinterpret_cast<uintptr_t>(start) & ~(kPage - 1);
-    const auto last = (reinterpret_cast<uintptr_t>(start) + bytes + kPage - 1) & ~(kPage - 1);
-#if defined(_WIN32)
-    if (VirtualAlloc(reinterpret_cast<void*>(first), last - first, MEM_COMMIT, PAGE_READWRITE) == nullptr) {
-        throw std::bad_alloc();
-    }
-#else
-    if (mprotect(reinterpret_cast<void*>(first), last - first, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
-#endif
+    const ReadyRefusal refuse = refusal.load(std::memory_order_relaxed);
+    if (refuse != nullptr && refuse(start, bytes)) throw std::bad_alloc();
+    const size_t page = system_pages::page_size();
+    const auto first = round_down(reinterpret_cast<uintptr_t>(start), page);
+    const auto last = round_up(reinterpret_cast<uintptr_t>(start) + bytes, page);
+    if (!make_read_write(first, last - first)) throw std::bad_alloc();
 }
 
 void discard(void* start, size_t bytes) noexcept {
-#if defined(_WIN32)
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    const uintptr_t page = info.dwPageSize;
-#else
-    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-#endif
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(start) + page - 1) & ~(page - 1);
-    const uintptr_t last = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(page - 1);
+    const size_t page = system_pages::page_size();
+    const uintptr_t first = round_up(reinterpret_cast<uintptr_t>(start), page);
+    const uintptr_t last = round_down(reinterpret_cast<uintptr_t>(start) + bytes, page);
     if (last <= first) return;
 #if defined(_WIN32)
     VirtualFree(reinterpret_cast<void*>(first), last - first, MEM_DECOMMIT);
@@ -69,7 +95,7 @@ void release(void* block, size_t bytes) noexcept {
     (void)bytes;
     VirtualFree(block, 0, MEM_RELEASE);
 #else
-    munmap(block, bytes == 0 ? 1 : bytes);
+    munmap(block, reserved_size(bytes));
 #endif
 }
 

@@ -27,6 +27,11 @@ void make_ready(void* start, size_t bytes);
 // nothing changes.
 void discard(void* start, size_t bytes) noexcept;
 void release(void* block, size_t bytes) noexcept;
+// For tests: when set, make_ready first asks `refuse` and fails, as when the
+// system cannot back the pages, where it answers true (it may also take its
+// time, to let a test choose the moment). Null, the default: no such check.
+using ReadyRefusal = bool (*)(const void* start, size_t bytes);
+void refuse_for_testing(ReadyRefusal refuse) noexcept;
 }  // namespace reserved_memory
 
 template <class T>

@@ -12,9 +12,11 @@ extern "C" int triangle_overlay_line_2d(const Triangle* t, const Point3D* p, con
     return -1;
 }
 
-// Links both ways; a negative i (no shared edge found) links nothing.
+// Links both ways. A negative i (no shared edge found) links nothing, and
+// so does any index other than 0, 1 or 2: the slot past vor[2] is the
+// record's inner_center.
 extern "C" void create_triangle_vor(Triangle* t, int i, Triangle* n, int64_t j) {
-    if (i < 0) return;
+    if (i < 0 || i > 2 || j < 0 || j > 2) return;
     t->vor[i] = n;
     n->vor[j] = t;
 }

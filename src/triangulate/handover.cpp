@@ -18,7 +18,7 @@ Holdings Triangulator::surrender() {
 
 // Takes over another triangulator's free and never-used slots, and its
 // edge part and promotion lists after this one's.
-void Triangulator::take_in(Holdings other, uint8_t owner) {
+void Triangulator::take_in(Holdings other, uint32_t owner) {
     slots_.take_in(other.spans, other.free);
     layout_.take_in(other.edge_part, other.lists, owner);
 }
@@ -82,11 +82,11 @@ bool Triangulator::help_once(SharedWork& shared, WorkOffers& offers) {
         if (!board.state.compare_exchange_strong(open, WorkOffer::kTaken, std::memory_order_acquire)) {
             continue;  // withdrawn meanwhile; the two tags stay unused
         }
-        board.after_owner = static_cast<uint8_t>(owner + 1);
+        board.after_owner = static_cast<uint32_t>(owner + 1);
         auto* own_offers = new WorkOffers;
         board.taker_offers.store(own_offers, std::memory_order_release);
         Triangulator helper(shared.xy, shared.records, board.slots.next, board.slots.end,
-                            static_cast<uint8_t>(owner));
+                            static_cast<uint32_t>(owner));
         board.ends = helper.build_range(board.beg, board.end, own_offers, &shared);
         board.result = helper.surrender();
         shared.handovers.fetch_add(1, std::memory_order_relaxed);

@@ -12,6 +12,7 @@
 #include "layout/layout_order.hpp"
 #include "system/page_buffer.hpp"
 #include "system/parallel_pair.hpp"
+#include "system/thread_thresholds.hpp"
 #include "triangulate/records.hpp"
 
 namespace d2d::triangulation {
@@ -52,7 +53,7 @@ struct WorkOffer {
     // Set by the taker: the list tag for the offering thread after it takes
     // the result in, and the taker's own offers (freed by the offering
     // thread once it has the result).
-    uint8_t after_owner = 0;
+    uint32_t after_owner = 0;
     std::atomic<WorkOffers*> taker_offers{nullptr};
     // The taker's result.
     HullEnds ends{};
@@ -90,6 +91,15 @@ struct SharedWork {
         thread_support::relax(rounds);
     }
 };
+
+// Every offer is the right half of a merge, made once, and takes at most two
+// owner tags. The ranges at one depth of the recursion differ in size by one
+// at most, so halves of kOfferFrom points or more exist only at depths d
+// with count / 2^d > kOfferFrom - 1, where there are at most 2^(d - 1)
+// right halves: fewer than count / (kOfferFrom - 1) in all.
+static_assert(kFirstLaterOwner + 2 * (uint64_t{kMostPoints} / (thresholds::kOfferFrom - 1) + 1) <
+                  uint64_t{kOwnerLimit},
+              "owner tags never run out");
 
 }  // namespace d2d::triangulation
 

@@ -101,8 +101,10 @@ class PieceMerger {
 
     uint32_t new_record(uint32_t a, uint32_t b, uint32_t c, bool triangle) {
         const uint32_t id = slots_.take();
-        records_[id] = Record{{a, b, c}, {kNone, kNone, kNone}, kNone,
-                              static_cast<uint8_t>(triangle ? 1 : 0), 0, static_cast<uint8_t>(triangle ? 1 : 0), 0};
+        Record& r = records_[id];
+        r = Record{{a, b, c}, {kNone, kNone, kNone}, kNone, 0, 0, 0, 0};
+        r.alive = triangle ? 1u : 0u;
+        r.recheck = triangle ? 1u : 0u;
         return id;
     }
     uint32_t new_ghost(uint32_t a, uint32_t b) { return new_record(a, b, kGhost, false); }

@@ -22,7 +22,7 @@ HullEnds Triangulator::build_range(uint32_t beg, uint32_t end, WorkOffers* offer
 }
 
 TriangulationResult Triangulator::finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends,
-                                                   uint32_t count, uint8_t owner) {
+                                                   uint32_t count, uint32_t owner) {
     take_in(std::move(right), owner);
     merge_halves(left_ends, right_ends, 0, count - 1);
     layout_.lay_out_merged_part(0);

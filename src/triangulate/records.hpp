@@ -34,15 +34,16 @@ inline uint32_t prev3(uint32_t k) { return k == 0 ? 2 : k - 1; }
 // clockwise (stored here as v[0], v[2], v[1]). Once a merge has promoted the
 // triangle, `rank` is its place in the promotion list `owner` (see
 // LayoutOrder); `recheck` marks a triangle that may have gained its third
-// neighbour in the running merge.
+// neighbour in the running merge. The owner tag takes the bits the three
+// marks leave: tags never run out (see kOwnerLimit).
 struct Record {
     uint32_t v[3];
     uint32_t across[3];
     uint32_t rank;
-    uint8_t alive;
-    uint8_t flipped;
-    uint8_t recheck;
-    uint8_t owner;
+    uint32_t alive : 1;
+    uint32_t flipped : 1;
+    uint32_t recheck : 1;
+    uint32_t owner : 29;
 };
 static_assert(sizeof(Record) == 32);
 

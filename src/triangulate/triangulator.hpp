@@ -24,7 +24,7 @@ class Triangulator {
  public:
     // The triangulator hands out the slots [first_slot, end_slot) of
     // `block` and tags its promotions with `owner`.
-    Triangulator(const double* xy, RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint8_t owner)
+    Triangulator(const double* xy, RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint32_t owner)
         : slots_(block, first_slot, end_slot),
           layout_(block->data(), owner),
           merger_(xy, slots_, layout_.edge_part()) {}
@@ -41,7 +41,7 @@ class Triangulator {
     // [mid, count): merges the two and returns the whole triangulation, in
     // the order a single triangulator gives.
     TriangulationResult finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends, uint32_t count,
-                                         uint8_t owner);
+                                         uint32_t owner);
 
     // Hands on the slots, the edge part and the promotion lists.
     Holdings surrender();
@@ -58,7 +58,7 @@ class Triangulator {
     HullEnds merge_halves(HullEnds left, HullEnds right, uint32_t first, uint32_t last);
 
     // The hand-over (handover.cpp).
-    void take_in(Holdings other, uint8_t owner);
+    void take_in(Holdings other, uint32_t owner);
     bool offer(uint32_t beg, uint32_t end);
     HullEnds build_offered(uint32_t beg, uint32_t end);
 
