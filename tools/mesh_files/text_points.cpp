@@ -1,0 +1,70 @@
+#include "text_points.hpp"
+
+#include <string>
+
+#include "input_error.hpp"
+#include "value_fields.hpp"
+
+namespace d2dcli {
+
+namespace {
+
+bool any_number(const ValueFields& fields) {
+    double ignored = 0.0;
+    for (std::size_t i = 0; i < fields.count && i < ValueFields::kept; ++i) {
+        if (parse_double(fields.field[i], ignored)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+PointSet read_text_points(LineSource& source) {
+    PointSet points;
+    ValueFields fields;
+    bool first_content_line = true;
+    std::string_view line;
+    while (source.next_line(line)) {
+        if (std::string problem = split_fields(line, fields); !problem.empty()) {
+            throw_input_error(source.name(), source.line_number(), problem);
+        }
+        if (fields.count == 0) {
+            continue;
+        }
+        // Column names ("x,y,z", "easting northing") may head the data once.
+        if (first_content_line && !any_number(fields)) {
+            first_content_line = false;
+            continue;
+        }
+        first_content_line = false;
+        if (fields.count < 2) {
+            throw_input_error(source.name(), source.line_number(),
+                              "too few values: a point needs x and y");
+        }
+        if (fields.count > 4) {
+            throw_input_error(source.name(), source.line_number(),
+                              "too many values: " + std::to_string(fields.count) +
+                                  " (a point is x y, x y z or x y z w)");
+        }
+        double value[4] = {0.0, 0.0, 0.0, 0.0};
+        for (std::size_t i = 0; i < fields.count; ++i) {
+            if (!parse_double(fields.field[i], value[i])) {
+                throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[i]));
+            }
+        }
+        points.xy.push_back(value[0]);
+        points.xy.push_back(value[1]);
+        if (fields.count > 2 && points.zw.empty()) {
+            points.zw.assign(points.xy.size() - 2, 0.0);  // earlier points had z = w = 0
+        }
+        if (!points.zw.empty()) {
+            points.zw.push_back(value[2]);
+            points.zw.push_back(value[3]);
+        }
+    }
+    return points;
+}
+
+}  // namespace d2dcli
