@@ -10,8 +10,8 @@
 #include <random>
 #include <vector>
 
-#include "library/distinct_split_order.hpp"
-#include "library/split_order_sort.hpp"
+#include "sort/distinct_split_order.hpp"
+#include "sort/split_order_sort.hpp"
 
 namespace {
 

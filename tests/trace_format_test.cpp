@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/trace_format.hpp"
+#include "trace/trace_format.hpp"
 
 namespace {
 

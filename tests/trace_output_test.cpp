@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/trace_output.hpp"
+#include "trace/trace_output.hpp"
 #include "delaunay2d.h"
 #include "support/stage_meshes.hpp"
 #include "support/stdout_redirect.hpp"

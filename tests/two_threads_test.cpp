@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "common/parallel_pair.hpp"
+#include "system/parallel_pair.hpp"
 #include "delaunay2d.h"
-#include "mesh/divide_and_conquer.hpp"
+#include "triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/stdout_redirect.hpp"
 #include "support/trace_lines.hpp"

@@ -1,4 +1,4 @@
-#include "common/trace_output.hpp"
+#include "trace/trace_output.hpp"
 
 extern "C" void print_point_3d_list(const Point3DList* list) {
     d2d::TraceWriter trace;

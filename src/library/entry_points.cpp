@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <utility>
 
-#include "common/trace_output.hpp"
-#include "library/prepared_points.hpp"
-#include "library/range_trace.hpp"
-#include "library/split_order_sort.hpp"
+#include "trace/trace_output.hpp"
+#include "prepare/prepared_points.hpp"
+#include "trace/range_trace.hpp"
+#include "sort/split_order_sort.hpp"
 #include "library/triangulate_points.hpp"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cstddef>
 
 #include "delaunay2d.h"
-#include "library/prepared_points.hpp"
-#include "library/split_order_sort.hpp"
+#include "prepare/prepared_points.hpp"
+#include "sort/split_order_sort.hpp"
 
 namespace d2d {
 

@@ -2,7 +2,7 @@
 // vertices of their edge triangles.
 #include <cstdlib>
 
-#include "common/trace_output.hpp"
+#include "trace/trace_output.hpp"
 #include "delaunay2d.h"
 #include "mesh/mesh_parts.hpp"
 

@@ -2,8 +2,8 @@
 // of the divide-and-conquer recursion.
 #include "delaunay2d.h"
 
-#include "common/trace_output.hpp"
-#include "line/exact_predicates.hpp"
+#include "trace/trace_output.hpp"
+#include "exact/exact_predicates.hpp"
 
 void create_mesh_by_2_3_point(PointRange* range, Mesh2D* mesh) {
     d2d::TraceWriter trace;

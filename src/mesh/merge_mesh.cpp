@@ -3,7 +3,7 @@
 // assembly.
 #include <cstdlib>
 
-#include "common/trace_output.hpp"
+#include "trace/trace_output.hpp"
 #include "delaunay2d.h"
 #include "mesh/merge_assembly.hpp"
 #include "mesh/mesh_parts.hpp"

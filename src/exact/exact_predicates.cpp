@@ -14,7 +14,7 @@
 //  3. Coordinates spread over more orders of magnitude than the window: the
 //     determinant is evaluated with wide integers (every double is an integer
 //     multiple of the lowest set bit among the inputs).
-#include "line/exact_predicates.hpp"
+#include "exact/exact_predicates.hpp"
 
 #include <bit>
 #include <cstddef>
@@ -22,8 +22,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "line/expansion_arithmetic.hpp"
-#include "line/wide_integer.hpp"
+#include "exact/expansion_arithmetic.hpp"
+#include "exact/wide_integer.hpp"
 
 namespace d2d::exact_detail {
 

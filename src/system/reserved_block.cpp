@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <new>
 
-#include "common/reserved_block.hpp"
+#include "system/reserved_block.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>

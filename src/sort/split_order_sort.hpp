@@ -7,7 +7,7 @@
 
 #include "common/random_quick_sort.hpp"
 #include "delaunay2d.h"
-#include "library/prepared_points.hpp"
+#include "sort/placed_points.hpp"
 
 namespace d2d {
 

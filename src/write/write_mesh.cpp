@@ -1,9 +1,10 @@
-#include "mesh/mesh_output.hpp"
+#include "write/write_mesh.hpp"
 
 #include <cstdlib>
 
-#include "common/parallel_pair.hpp"
-#include "common/trace_output.hpp"
+#include "system/parallel_pair.hpp"
+#include "system/thread_thresholds.hpp"
+#include "trace/trace_output.hpp"
 
 namespace d2d {
 namespace {
@@ -28,9 +29,6 @@ void write_triangles(const TriangulationResult& result, const PageBuffer<Point3D
     }
 }
 
-// Below this many triangles the block is written on one thread.
-constexpr size_t kTwoThreadsFrom = 8192;
-
 }  // namespace
 
 Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
@@ -48,7 +46,7 @@ Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>
     Triangle* triangles = block->triangles;
     // Each triangle is built from the result alone: two threads can write
     // the two halves of the block.
-    run_halves(count, kTwoThreadsFrom,
+    run_halves(count, thresholds::kWriteOnTwoThreadsFrom,
                [&](int, size_t first, size_t last) { write_triangles(result, records, triangles, first, last); });
     return block;
 }

@@ -1,15 +1,18 @@
 // How the two threads of a large triangulation pass ranges of points to
 // each other.
-#ifndef DELAUNAY2D_MESH_WORK_OFFERS_HPP
-#define DELAUNAY2D_MESH_WORK_OFFERS_HPP
+#ifndef DELAUNAY2D_TRIANGULATE_HANDOVER_HPP
+#define DELAUNAY2D_TRIANGULATE_HANDOVER_HPP
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <vector>
 
-#include "common/parallel_pair.hpp"
-#include "mesh/triangulation_records.hpp"
+#include "layout/layout_order.hpp"
+#include "system/page_buffer.hpp"
+#include "system/parallel_pair.hpp"
+#include "triangulate/records.hpp"
 
 namespace d2d::triangulation {
 
@@ -26,7 +29,18 @@ namespace d2d::triangulation {
 // takes the first open slot, which is the largest piece of work on offer.
 // The taker makes offers of its own while it builds the range, so a thread
 // that waits for a range it offered helps with it meanwhile.
+//
+// The offer and take-over steps are members of Triangulator, defined in
+// handover.cpp.
 struct WorkOffers;
+
+// What a triangulator hands on when another one takes over its work.
+struct Holdings {
+    std::vector<SlotSpan> spans;
+    PageBuffer<uint32_t> free;
+    PageBuffer<uint32_t> edge_part;
+    std::vector<PromotionList> lists;
+};
 
 struct WorkOffer {
     enum : int { kEmpty, kOpen, kTaken, kDone };
@@ -76,10 +90,6 @@ struct SharedWork {
         thread_support::relax(rounds);
     }
 };
-
-// Offers are made for ranges of at least this many points: smaller ones are
-// not worth the hand-over.
-constexpr uint32_t kOfferFrom = 2048;
 
 }  // namespace d2d::triangulation
 

@@ -1,4 +1,4 @@
-#include "common/parallel_pair.hpp"
+#include "system/parallel_pair.hpp"
 
 #include <atomic>
 #include <cstdlib>

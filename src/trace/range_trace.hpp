@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "common/trace_output.hpp"
+#include "trace/trace_output.hpp"
 
 namespace d2d {
 

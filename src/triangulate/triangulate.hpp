@@ -9,22 +9,16 @@
 // walk pass around hull vertices and along collinear chains. All decisions
 // use exact orientation and in-circle tests.
 //
-// The triangles come out in the order a host sees in the returned mesh:
-// every merge lays its triangles out as the inner triangles of the left half,
-// those of the right half, the surviving edge triangles of the left half,
-// those of the right half, then the new triangles from bottom to top, and
-// finally moves every edge triangle that now has three neighbours into the
-// inner part (each such move exchanges it with the first edge triangle).
-// Only the edge parts are kept per merge; the inner part is the post-order of
-// the merges over the triangles each one promoted.
-#ifndef DELAUNAY2D_MESH_DIVIDE_AND_CONQUER_HPP
-#define DELAUNAY2D_MESH_DIVIDE_AND_CONQUER_HPP
+// The triangles come out in the order a host sees in the returned mesh (see
+// layout/layout_order.hpp).
+#ifndef DELAUNAY2D_TRIANGULATE_TRIANGULATE_HPP
+#define DELAUNAY2D_TRIANGULATE_TRIANGULATE_HPP
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
-#include "common/page_buffer.hpp"
+#include "system/page_buffer.hpp"
 
 namespace d2d {
 

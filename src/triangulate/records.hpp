@@ -1,16 +1,14 @@
 // The working records of the divide-and-conquer triangulation: triangles
-// and ghosts, the slots they live in, and the lists that keep the order in
-// which the mesh lays its triangles out.
-#ifndef DELAUNAY2D_MESH_TRIANGULATION_RECORDS_HPP
-#define DELAUNAY2D_MESH_TRIANGULATION_RECORDS_HPP
+// and ghosts, and the block of slots they live in.
+#ifndef DELAUNAY2D_TRIANGULATE_RECORDS_HPP
+#define DELAUNAY2D_TRIANGULATE_RECORDS_HPP
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "common/page_buffer.hpp"
-#include "common/reserved_block.hpp"
-#include "mesh/divide_and_conquer.hpp"
+#include "system/page_buffer.hpp"
+#include "system/reserved_block.hpp"
+#include "triangulate/triangulate.hpp"
 
 namespace d2d::triangulation {
 
@@ -35,7 +33,7 @@ inline uint32_t prev3(uint32_t k) { return k == 0 ? 2 : k - 1; }
 // `flipped` marks a base triangle whose mesh record lists its vertices
 // clockwise (stored here as v[0], v[2], v[1]). Once a merge has promoted the
 // triangle, `rank` is its place in the promotion list `owner` (see
-// PromotionList); `recheck` marks a triangle that may have gained its third
+// LayoutOrder); `recheck` marks a triangle that may have gained its third
 // neighbour in the running merge.
 struct Record {
     uint32_t v[3];
@@ -47,6 +45,15 @@ struct Record {
     uint8_t owner;
 };
 static_assert(sizeof(Record) == 32);
+
+inline bool is_ghost(const Record* records, uint32_t t) { return records[t].v[2] == kGhost; }
+
+// A triangle whose three sides all meet triangles.
+inline bool has_three_neighbours(const Record* records, uint32_t t) {
+    const Record& r = records[t];
+    return !is_ghost(records, ref_record(r.across[0])) && !is_ghost(records, ref_record(r.across[1])) &&
+           !is_ghost(records, ref_record(r.across[2]));
+}
 
 // Slots of the record block per point, and a few more per triangulator. A
 // piece of m points never holds more than 7m + 2 records at once: up to 2m
@@ -68,37 +75,6 @@ struct SlotSpan {
 // The record block: its address range is set aside whole, and stretches of
 // it are backed by memory as triangulators reach them.
 using RecordBlock = ReservedBlock<Record>;
-
-// The triangles the merges promoted, in the order they come in the mesh,
-// kept as a sequence of lists. A triangulator appends to its current list;
-// when it takes over another triangulator's work (a range built on the
-// other thread, or the other half for the top merge), it closes its list,
-// appends the other's lists and opens a new one, so that the sequence stays
-// the post-order of the merges. Every list has its own owner tag. An entry
-// of list o at index j is still an inner triangle when its record is alive
-// with owner o and rank j: a triangle that a later merge removed is dead, or
-// its slot now holds another triangle, with another owner or rank.
-struct PromotionList {
-    PageBuffer<uint32_t> ids;
-    uint8_t owner = 0;
-};
-
-// Owner tags: the two halves' first lists and the top merge's, then two for
-// every range one thread builds for the other (its own list, and the list
-// the other thread opens after taking it in).
-constexpr int kLeftOwner = 0;
-constexpr int kRightOwner = 1;
-constexpr int kTopOwner = 2;
-constexpr int kFirstLaterOwner = 3;
-constexpr int kOwnerLimit = 256;
-
-// What a triangulator hands on when another one takes over its work.
-struct Holdings {
-    std::vector<SlotSpan> spans;
-    PageBuffer<uint32_t> free;
-    PageBuffer<uint32_t> edge_part;
-    std::vector<PromotionList> lists;
-};
 
 // Ghosts at the two ends of a finished piece: `left` lies outside the hull
 // edge that leaves its first point counter-clockwise (its v[1] is that

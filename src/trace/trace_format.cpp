@@ -1,4 +1,4 @@
-#include "common/trace_format.hpp"
+#include "trace/trace_format.hpp"
 
 #include <bit>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "library/distinct_split_order.hpp"
+#include "sort/distinct_split_order.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -8,7 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "common/parallel_pair.hpp"
+#include "system/parallel_pair.hpp"
+#include "system/thread_thresholds.hpp"
 #include "point/point_order.hpp"
 
 namespace d2d {
@@ -37,9 +38,7 @@ inline unsigned digit(uint64_t key, int place) {
     return static_cast<unsigned>((key >> (kDigitBits * place)) & (kRadix - 1));
 }
 
-// Each step below runs over the two halves of the items, on two threads
-// when there are this many items.
-constexpr size_t kTwoThreadsFrom = 65536;
+using thresholds::kPlaceOnTwoThreadsFrom;
 
 // Sorts by key, least significant digit first, skipping the digits in
 // which all keys agree. `spare` has room for as many items. Each pass moves
@@ -51,7 +50,7 @@ void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
     const size_t half = n / 2;
     // counts[h * kDigits + p][d]: items of half h with digit d at place p.
     std::vector<DigitCounts> counts(2 * kDigits, DigitCounts(kRadix));
-    run_halves(n, kTwoThreadsFrom, [&](int h, size_t first, size_t last) {
+    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int h, size_t first, size_t last) {
         DigitCounts* mine = &counts[static_cast<size_t>(h * kDigits)];
         for (size_t i = first; i < last; ++i) {
             const uint64_t key = items[i].key;
@@ -85,7 +84,7 @@ void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
             offset += current[0][d] + current[1][d];
         }
         for (DigitCounts& c : next_counts) std::fill(c.begin(), c.end(), size_t{0});
-        run_halves(n, kTwoThreadsFrom, [&](int h, size_t first, size_t last) {
+        run_halves(n, kPlaceOnTwoThreadsFrom, [&](int h, size_t first, size_t last) {
             size_t* offset_of = offsets[h].data();
             size_t* into_lower = next_counts[static_cast<size_t>(h * 2)].data();
             size_t* into_upper = next_counts[static_cast<size_t>(h * 2 + 1)].data();
@@ -113,14 +112,14 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     // Every buffer here is written whole: map their pages in one request
     // each rather than one fault per page.
     const auto populated = [n](auto& buffer) {
-        run_halves(n, kTwoThreadsFrom, [&](int, size_t first, size_t last) {
+        run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
             page_memory::populate(buffer.data() + first, (last - first) * sizeof(buffer[0]));
         });
     };
     PageBuffer<KeyedIndex> items(n);
     populated(items);
     std::atomic<bool> nan_seen{false};
-    run_halves(n, kTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
         bool nan = false;
         for (size_t i = first; i < last; ++i) {
             const PlacedPoint& p = points[i];
@@ -139,7 +138,7 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     places.resize(n);
     populated(sorted);
     populated(places);
-    run_halves(n, kTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
         constexpr size_t kAhead = 16;  // the points are read in scattered order
         for (size_t i = first; i < last; ++i) {
             if (i + kAhead < last) __builtin_prefetch(&points[items[i + kAhead].index]);
@@ -166,7 +165,7 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
         }
         run = i;
     }
-    run_halves(n, kTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) places[items[i].index] = static_cast<uint32_t>(i);
     });
     return true;

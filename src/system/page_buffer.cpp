@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "common/page_buffer.hpp"
+#include "system/page_buffer.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>

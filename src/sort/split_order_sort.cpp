@@ -1,12 +1,13 @@
-#include "library/split_order_sort.hpp"
+#include "sort/split_order_sort.hpp"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 
 #include "common/random_quick_sort.hpp"
-#include "library/distinct_split_order.hpp"
+#include "sort/distinct_split_order.hpp"
 #include "point/point_order.hpp"
+#include "system/thread_thresholds.hpp"
 
 namespace d2d {
 namespace {
@@ -46,8 +47,6 @@ size_t comparison_budget(size_t n) {
     return 16 * n * (static_cast<size_t>(std::bit_width(n)) + 1) + 4096;
 }
 
-// Below this many points the quicksort itself is quick.
-constexpr size_t kDeferFrom = 4096;
 
 }  // namespace
 
@@ -68,7 +67,7 @@ void sort_split_order(PageBuffer<PlacedPoint>& points) {
 void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws) {
     const size_t n = points.size();
     PageBuffer<PlacedPoint> sorted;
-    if (n < kDeferFrom || !sort_distinct_split_order(points, sorted, draws.places_)) {
+    if (n < thresholds::kRadixSortFrom || !sort_distinct_split_order(points, sorted, draws.places_)) {
         draws.places_.release();
         sort_split_order(points);
         return;

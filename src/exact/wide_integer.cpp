@@ -1,4 +1,4 @@
-#include "line/wide_integer.hpp"
+#include "exact/wide_integer.hpp"
 
 #include <bit>
 #include <cstddef>

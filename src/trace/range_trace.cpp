@@ -1,4 +1,4 @@
-#include "library/range_trace.hpp"
+#include "trace/range_trace.hpp"
 
 namespace d2d {
 

@@ -1,4 +1,4 @@
-#include "library/prepared_points.hpp"
+#include "prepare/prepared_points.hpp"
 
 #include <algorithm>
 #include <cmath>

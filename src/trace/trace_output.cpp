@@ -1,9 +1,9 @@
-#include "common/trace_output.hpp"
+#include "trace/trace_output.hpp"
 
 #include <cstdio>
 #include <cstring>
 
-#include "common/trace_format.hpp"
+#include "trace/trace_format.hpp"
 
 namespace d2d {
 namespace {

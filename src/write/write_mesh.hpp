@@ -2,9 +2,9 @@
 #ifndef DELAUNAY2D_MESH_MESH_OUTPUT_HPP
 #define DELAUNAY2D_MESH_MESH_OUTPUT_HPP
 
-#include "common/page_buffer.hpp"
+#include "system/page_buffer.hpp"
 #include "delaunay2d.h"
-#include "mesh/divide_and_conquer.hpp"
+#include "triangulate/triangulate.hpp"
 
 namespace d2d {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "common/page_buffer.hpp"
-#include "library/prepared_points.hpp"
+#include "system/page_buffer.hpp"
+#include "sort/placed_points.hpp"
 
 namespace d2d {
 
