@@ -13,6 +13,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs=2
 
 packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 binutils)
+# The command-line program: option parsing, number parsing, and the SVG
+# renderer that its picture test uses.
+packages+=(libcli11-dev libfast-float-dev librsvg2-bin)
 # --- Windows DLL: packages --------------------------------------------------
 # The Windows build adds its packages here (g++-mingw-w64-x86-64 wine64).
 packages+=(g++-mingw-w64-x86-64 wine64)

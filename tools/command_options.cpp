@@ -41,12 +41,14 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
 
     std::string input_format = "auto";
     std::string format;
-    app.add_option("INPUT", options.input, "Point file; '-' or nothing reads standard input");
+    app.add_option("INPUT", options.input, "Point file; '-' or nothing reads standard input")->type_name("FILE");
     app.add_option("-o,--output", options.output, "Write the mesh to PATH (standard output stays empty)")
         ->type_name("PATH");
     app.add_option("-f,--format", format, "Output format, when PATH's extension does not say")
+        ->type_name("FORMAT")
         ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg"}));
     app.add_option("--input-format", input_format, "Input format (default: from the extension or the content)")
+        ->type_name("FORMAT")
         ->check(CLI::IsMember({"auto", "text", "node"}));
     app.add_flag("--keep-all-points", options.keep_all_points,
                  "Write every input point, in input order, not only the vertices");
@@ -63,8 +65,10 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
                          ->type_name("KIND");
     app.add_option("--n", options.sample_size, "Points in the generated sample (default 100000)")
         ->needs(generate)
-        ->check(CLI::Range(std::size_t{3}, std::size_t{1} << 31));
-    app.add_option("--seed", options.seed, "Seed of the generated sample (default 1)")->needs(generate);
+        ->type_name("N");
+    app.add_option("--seed", options.seed, "Seed of the generated sample (default 1)")
+        ->needs(generate)
+        ->type_name("S");
 
     try {
         app.parse(argc, argv);
@@ -78,6 +82,9 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
 
     if (options.generate && app.count("INPUT") > 0) {
         return usage_error("give either INPUT or --generate, not both");
+    }
+    if (options.generate && (options.sample_size < 3 || options.sample_size > (std::size_t{1} << 31))) {
+        return usage_error("--n must be at least 3 (and at most 2^31)");
     }
     options.input_format = *input_format_named(input_format);
     if (!format.empty()) {

@@ -95,7 +95,7 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     const double edge_width =
         clamp(0.12 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(triangle_count, 1))), 0.1, 1.0);
     const double dot_diameter =
-        clamp(0.2 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(point_count, 1))), 0.6, 5.0);
+        clamp(0.25 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(point_count, 1))), 0.9, 5.0);
 
     sink.put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"");
     sink.put_fixed(page_width, 0);
