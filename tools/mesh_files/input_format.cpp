@@ -58,7 +58,7 @@ InputFormat input_format_of_content(std::string_view start) {
         }
         std::string_view line = start.substr(0, end);
         start.remove_prefix(end == start.size() ? end : end + 1);
-        if (!split_fields(line, fields).empty()) {
+        if (split_fields(line, fields) != nullptr) {
             return InputFormat::text;
         }
         if (fields.count == 0) {

@@ -33,6 +33,8 @@ public:
 
     // 1-based number of the line last handed out.
     std::size_t line_number() const { return line_number_; }
+    // The input's size in bytes; 0 when unknown (a pipe).
+    std::uint64_t total_size() const { return total_; }
     const std::string& name() const { return name_; }
 
     // The start of the input, read ahead without consuming it, so that a

@@ -14,7 +14,7 @@ namespace {
 bool next_content_line(LineSource& source, ValueFields& fields) {
     std::string_view line;
     while (source.next_line(line)) {
-        if (std::string problem = split_fields(line, fields); !problem.empty()) {
+        if (const char* problem = split_fields(line, fields); problem != nullptr) {
             throw_input_error(source.name(), source.line_number(), problem);
         }
         if (fields.count > 0) {

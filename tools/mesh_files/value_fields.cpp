@@ -3,6 +3,7 @@
 #include <fast_float/fast_float.h>
 
 #include <charconv>
+#include <cstring>
 
 namespace d2dcli {
 
@@ -12,10 +13,10 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' |
 
 }  // namespace
 
-std::string split_fields(std::string_view line, ValueFields& fields) {
+const char* split_fields(std::string_view line, ValueFields& fields) {
     fields.count = 0;
-    if (std::size_t hash = line.find('#'); hash != std::string_view::npos) {
-        line = line.substr(0, hash);
+    if (const void* hash = std::memchr(line.data(), '#', line.size()); hash != nullptr) {
+        line = line.substr(0, static_cast<std::size_t>(static_cast<const char*>(hash) - line.data()));
     }
     std::size_t i = 0;
     const std::size_t n = line.size();
@@ -23,7 +24,7 @@ std::string split_fields(std::string_view line, ValueFields& fields) {
         ++i;
     }
     if (i == n) {
-        return {};
+        return nullptr;
     }
     for (;;) {
         std::size_t start = i;
@@ -50,7 +51,7 @@ std::string split_fields(std::string_view line, ValueFields& fields) {
             }
         }
         if (i == n) {
-            return {};
+            return nullptr;
         }
     }
 }

@@ -17,9 +17,9 @@ struct ValueFields {
     std::size_t count = 0;
 };
 
-// Splits line into fields. Returns an empty string, or what is wrong with
-// the line (an empty value between two commas, a line that ends in a comma).
-std::string split_fields(std::string_view line, ValueFields& fields);
+// Splits line into fields. Returns null, or what is wrong with the line (an
+// empty value between two commas, a line that ends in a comma).
+const char* split_fields(std::string_view line, ValueFields& fields);
 
 // Reads a whole field as a double: decimal or scientific, an optional sign,
 // and "nan", "inf" or "infinity" in any case. False when the field is not a
