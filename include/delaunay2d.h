@@ -278,6 +278,69 @@ DELAUNAY2D_API int mesh_find_triangle_create_vor(Triangle* candidate, bool share
 /* Moves every edge triangle with three links into the inner part. */
 DELAUNAY2D_API void update_edge_triangle(Mesh2D* mesh);
 
+/* ------------------------------------------------------ the quiet companion
+ *
+ * delaunay2d_triangulate is what most hosts want: coordinates in, compact
+ * index arrays out. It prints nothing, never ends the process, never calls
+ * rand(), keeps no state between calls, and may be called from several
+ * threads at once. Its result is deterministic: the same points give the
+ * same arrays, whatever the number of threads.
+ */
+
+typedef enum delaunay2d_status {
+    DELAUNAY2D_OK = 0,
+    DELAUNAY2D_INVALID_ARGUMENT = 1,
+    DELAUNAY2D_OUT_OF_MEMORY = 2,
+    DELAUNAY2D_TOO_MANY_POINTS = 3
+} delaunay2d_status;
+
+typedef struct delaunay2d_result {
+    size_t point_count;        /* count as passed in */
+    size_t triangle_count;
+    uint32_t* triangles;       /* 3 * triangle_count point indices, every triangle counter-clockwise */
+    int32_t* neighbours;       /* 3 * triangle_count: the triangle across edge (v[i], v[(i+1)%3]), or -1 */
+    size_t hull_count;
+    uint32_t* hull;            /* convex hull vertices, counter-clockwise */
+    int32_t* vertex_of_point;  /* point_count entries: the point that stands for point i in the mesh, or -1 */
+} delaunay2d_result;
+
+/* Triangulates count points. Point i is (coords[i * stride],
+ * coords[i * stride + 1]); stride is counted in doubles and is at least 2
+ * (interleaved x, y is 2; an array of Point3D is 4). Every index in the
+ * result refers to the caller's points.
+ *
+ * vertex_of_point[i] is i for a point that is a vertex of the mesh; for a
+ * point with the same x and y as an earlier one (+0.0 and -0.0 are equal),
+ * the first such point; -1 for a point with a NaN or infinite coordinate.
+ * Fewer than three distinct finite points, or all of them on one line, give
+ * no triangles; the hull then lists the distinct points in order along
+ * their line.
+ *
+ * The result is exact for any finite doubles: every decision is an exact
+ * orientation or in-circle test, and among cocircular points the choice of
+ * diagonals is fixed by the points alone.
+ *
+ * threads: 1 runs on the calling thread only, 0 lets the library choose (the
+ * cores the process may use), k uses at most k threads.
+ *
+ * Returns DELAUNAY2D_OK, or: DELAUNAY2D_INVALID_ARGUMENT for a null result,
+ * null coords with count > 0, or stride < 2; DELAUNAY2D_TOO_MANY_POINTS
+ * beyond 134,217,664 points; DELAUNAY2D_OUT_OF_MEMORY when memory runs out.
+ * On any failure *result is zeroed and nothing is left allocated. Release a
+ * result with delaunay2d_result_free. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_triangulate(const double* coords, size_t count, size_t stride,
+                                                        unsigned threads, delaunay2d_result* result);
+
+/* Frees the arrays of a result and zeroes it; accepts a zeroed result and a
+ * null pointer. */
+DELAUNAY2D_API void delaunay2d_result_free(delaunay2d_result* result);
+
+/* A short English description of a status, for messages; never null. */
+DELAUNAY2D_API const char* delaunay2d_status_message(delaunay2d_status status);
+
+/* The library's version, "major.minor.patch". */
+DELAUNAY2D_API const char* delaunay2d_version(void);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

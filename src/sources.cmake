@@ -1,7 +1,8 @@
 # The library's sources, listed by folder. The exported building blocks
 # come first; then the stages of an entry-point call in the order it runs
 # them (sort, trace, prepare, triangulate, lay out, write) and what they
-# share (the exact predicates, the system support).
+# share (the exact predicates, the system support); last the quiet
+# companion call, which runs the same merge over a tree of its own.
 set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/library/entry_points.cpp
   ${CMAKE_CURRENT_LIST_DIR}/library/triangulate_points.cpp
@@ -42,7 +43,12 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/triangulate/triangulate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/layout/layout_order.cpp
   ${CMAKE_CURRENT_LIST_DIR}/write/write_mesh.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/system/allocation_faults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/page_buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/parallel_pair.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system/reserved_block.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/companion/alternating_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/companion/distinct_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/companion/quiet_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/companion/tree_order.cpp
 )

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "system/allocation_faults.hpp"
 #include "system/page_buffer.hpp"
 
 #if defined(_WIN32)
@@ -14,6 +15,7 @@ namespace d2d::page_memory {
 
 void* allocate(size_t bytes) {
     if (bytes == 0) return nullptr;
+    if (allocation_faults::next_fails()) throw std::bad_alloc();
     if (bytes < kMappedFrom) {
         void* block = std::calloc(1, bytes);
         if (block == nullptr) throw std::bad_alloc();

@@ -58,21 +58,26 @@ static_assert(sizeof(NativeThread) <= sizeof(ThreadHandle::bytes));
 
 }  // namespace
 
-bool second_thread_allowed() noexcept {
-    if (host_wants_one_thread()) return false;
+unsigned usable_cores() noexcept {
 #if defined(_WIN32)
     DWORD_PTR process_mask = 0;
     DWORD_PTR system_mask = 0;
-    if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) return false;
-    return (process_mask & (process_mask - 1)) != 0;  // two cores or more
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) return 1;
+    unsigned cores = 0;
+    for (; process_mask != 0; process_mask &= process_mask - 1) ++cores;
+    return cores > 0 ? cores : 1;
 #elif defined(__linux__)
     cpu_set_t cores;
-    if (sched_getaffinity(0, sizeof(cores), &cores) != 0) return false;
-    return CPU_COUNT(&cores) > 1;
+    if (sched_getaffinity(0, sizeof(cores), &cores) != 0) return 1;
+    const int count = CPU_COUNT(&cores);
+    return count > 0 ? static_cast<unsigned>(count) : 1;
 #else
-    return sysconf(_SC_NPROCESSORS_ONLN) > 1;
+    const long count = sysconf(_SC_NPROCESSORS_ONLN);
+    return count > 0 ? static_cast<unsigned>(count) : 1;
 #endif
 }
+
+bool second_thread_allowed() noexcept { return !host_wants_one_thread() && usable_cores() > 1; }
 
 void refuse_starts(bool refuse) noexcept { starts_refused.store(refuse); }
 

@@ -25,6 +25,9 @@ struct ThreadHandle {
 // available to the process and the host has not asked for one thread.
 bool second_thread_allowed() noexcept;
 
+// How many cores the process may run on; at least one.
+unsigned usable_cores() noexcept;
+
 // Starts body(arg) on a new thread; false when no thread could be started.
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept;
 
@@ -44,12 +47,12 @@ void relax(unsigned& rounds) noexcept;
 
 // Runs `here` on the calling thread and `there` on a second one at the same
 // time, and returns true when both have finished. Returns false, having run
-// neither, when no second thread may or can be started: for pieces that
+// neither, when `second_thread` is unset or no second thread can be started: for pieces that
 // wait for each other, which must not run one after the other. An exception
 // from either piece is rethrown here once both are done (the one from
 // `here` first).
 template <class Here, class There>
-bool run_pair_at_once(Here&& here, There&& there) {
+bool run_pair_at_once_if(bool second_thread, Here&& here, There&& there) {
     struct Job {
         std::remove_reference_t<There>* work;
         std::exception_ptr error;
@@ -64,7 +67,7 @@ bool run_pair_at_once(Here&& here, There&& there) {
     };
     Job job{&there, nullptr};
     thread_support::ThreadHandle handle{};
-    if (!thread_support::second_thread_allowed() || !thread_support::start(&Job::run, &job, handle)) return false;
+    if (!second_thread || !thread_support::start(&Job::run, &job, handle)) return false;
     try {
         here();
     } catch (...) {
@@ -74,6 +77,13 @@ bool run_pair_at_once(Here&& here, There&& there) {
     thread_support::join(handle);
     if (job.error) std::rethrow_exception(job.error);
     return true;
+}
+
+// As run_pair_at_once_if, where the library's settings allow a second
+// thread.
+template <class Here, class There>
+bool run_pair_at_once(Here&& here, There&& there) {
+    return run_pair_at_once_if(thread_support::second_thread_allowed(), here, there);
 }
 
 // Runs `here` and `there` at once where a second thread can be started (see

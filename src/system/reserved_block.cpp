@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <new>
 
+#include "system/allocation_faults.hpp"
 #include "system/reserved_block.hpp"
 
 #if defined(_WIN32)
@@ -18,6 +19,7 @@ constexpr uintptr_t kPage = 4096;
 
 void* reserve(size_t bytes) {
     if (bytes == 0) bytes = 1;
+    if (allocation_faults::next_fails()) throw std::bad_alloc();
 #if defined(_WIN32)
     void* block = VirtualAlloc(nullptr, bytes, MEM_RESERVE, PAGE_NOACCESS);
     if (block == nullptr) throw std::bad_alloc();
@@ -30,6 +32,7 @@ void* reserve(size_t bytes) {
 
 void make_ready(void* start, size_t bytes) {
     if (bytes == 0) return;
+    if (allocation_faults::next_fails()) throw std::bad_alloc();
     const auto first = reinterpret_cast<uintptr_t>(start) & ~(kPage - 1);
     const auto last = (reinterpret_cast<uintptr_t>(start) + bytes + kPage - 1) & ~(kPage - 1);
 #if defined(_WIN32)

@@ -106,7 +106,7 @@ uint32_t PieceMerger::advance(Front& f, uint32_t base_left, uint32_t base_right,
 // across a front ghost is the piece's triangle next to the candidate
 // edge; removing the candidate edge kills that triangle and puts two
 // ghosts on the front in place of one.
-uint32_t PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
+MergeSeam PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
     uint32_t lg = left_last;    // outside the hull edge L -> ..., clockwise
     uint32_t rg = right_first;  // outside the hull edge R -> ..., counter-clockwise
 
@@ -172,7 +172,7 @@ uint32_t PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
     link(side_ref(top, 0), below);
     link(side_ref(top, 1), side_ref(rfront, 2));
     link(side_ref(top, 2), side_ref(lfront, 1));
-    return bottom;
+    return {bottom, top};
 }
 
 }  // namespace d2d::triangulation

@@ -12,6 +12,16 @@
 
 namespace d2d::triangulation {
 
+// The ghosts outside the two common tangents of a merge: `bottom` below the
+// lower one (its v[1] is the tangent's left end, its v[0] the right end) and
+// `top` above the upper one (v[0] left end, v[1] right end). Every other
+// ghost of the merged piece's ring was a ghost of one of the halves, outside
+// the same hull edge.
+struct MergeSeam {
+    uint32_t bottom;
+    uint32_t top;
+};
+
 // Builds pieces in the records of one triangulator's slots. Every new
 // triangle is appended to `created` (the caller decides where triangles go
 // in the mesh); every triangle a merge removes is marked dead and keeps its
@@ -42,11 +52,10 @@ class PieceMerger {
     // one in the cut's order: `left_last` is the ghost outside the left
     // piece's hull edge that leaves its last point clockwise (its v[0]),
     // `right_first` the one outside the right piece's edge that leaves its
-    // first point counter-clockwise (its v[1]). Returns the ghost below the
-    // lower common tangent; its v[1] is the tangent's left end and its v[0]
-    // the right end. The new triangles are appended to `created` from
+    // first point counter-clockwise (its v[1]). Returns the ghosts along the
+    // two common tangents. The new triangles are appended to `created` from
     // bottom to top.
-    uint32_t merge(uint32_t left_last, uint32_t right_first);
+    MergeSeam merge(uint32_t left_last, uint32_t right_first);
 
     // Frees the slots of the triangles the merges removed.
     void release_removed() {

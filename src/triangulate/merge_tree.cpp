@@ -49,7 +49,7 @@ HullEnds Triangulator::build(uint32_t beg, uint32_t end) {
 // The merged piece's ends are the halves' outer ends, unless the lower
 // common tangent starts or ends there: then the ghost below it is.
 HullEnds Triangulator::merge_halves(HullEnds left, HullEnds right, uint32_t first, uint32_t last) {
-    const uint32_t bottom = merger_.merge(left.right, right.left);
+    const uint32_t bottom = merger_.merge(left.right, right.left).bottom;
     const Record& below = slots_.records()[bottom];
     return {below.v[1] == first ? bottom : left.left, below.v[0] == last ? bottom : right.right};
 }

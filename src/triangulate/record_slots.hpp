@@ -22,6 +22,8 @@ class RecordSlots {
         : block_(block), records_(block->data()), spans_{{first, end, first}} {}
 
     Record* records() const { return records_; }
+    // The spans, in the order they were given or taken in.
+    const std::vector<SlotSpan>& spans() const { return spans_; }
     RecordBlock* block() const { return block_; }
 
     // A slot for a new record; throws std::bad_alloc beyond the bound.

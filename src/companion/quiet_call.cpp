@@ -1,0 +1,133 @@
+// The quiet companion call: coordinates in, index arrays out, failures
+// returned as status codes. Nothing here prints, exits, draws random numbers
+// or keeps state between calls.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "companion/alternating_tree.hpp"
+#include "companion/distinct_points.hpp"
+#include "companion/tree_order.hpp"
+#include "delaunay2d.h"
+#include "system/allocation_faults.hpp"
+#include "system/page_buffer.hpp"
+#include "system/parallel_pair.hpp"
+#include "triangulate/triangulate.hpp"
+
+namespace d2d::companion {
+namespace {
+
+// The host's arrays come from malloc, so that delaunay2d_result_free (and a
+// host that frees them one by one) can release them with free.
+template <class T>
+T* allocate_array(size_t count) {
+    if (count > std::numeric_limits<size_t>::max() / sizeof(T) || allocation_faults::next_fails()) {
+        throw std::bad_alloc();
+    }
+    void* block = std::malloc(count == 0 ? 1 : count * sizeof(T));
+    if (block == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(block);
+}
+
+// The distinct points in order 0, when they form no triangle: either fewer
+// than three, or all on one line. (Order 0 runs along any line.)
+bool all_collinear(const PageBuffer<IndexedPoint>& points) {
+    const size_t n = points.size();
+    if (n < 3) return true;
+    const IndexedPoint& a = points[0];
+    const IndexedPoint& b = points[n - 1];
+    for (size_t i = 1; i + 1 < n; ++i) {
+        const IndexedPoint& c = points[i];
+        if (orient2d_exact(a.x, a.y, b.x, b.y, c.x, c.y) != 0.0) return false;
+    }
+    return true;
+}
+
+void triangulate(const double* coords, size_t count, size_t stride, unsigned threads, delaunay2d_result& result) {
+    result.point_count = count;
+    result.vertex_of_point = allocate_array<int32_t>(count);
+    PageBuffer<IndexedPoint> points = find_distinct_points(coords, count, stride, result.vertex_of_point);
+    const size_t n = points.size();
+    if (all_collinear(points)) {
+        result.hull = allocate_array<uint32_t>(n);
+        for (size_t i = 0; i < n; ++i) result.hull[i] = points[i].index;
+        result.hull_count = n;
+        result.triangles = allocate_array<uint32_t>(0);
+        result.neighbours = allocate_array<int32_t>(0);
+        return;
+    }
+    const bool two_threads = threads > 1;
+    arrange_tree_order(points.data(), n, two_threads);
+    PageBuffer<double> xy(2 * n);
+    PageBuffer<uint32_t> point_index(n);
+    for (size_t i = 0; i < n; ++i) {
+        xy[2 * i] = points[i].x;
+        xy[2 * i + 1] = points[i].y;
+        point_index[i] = points[i].index;
+    }
+    points.release();
+    AlternatingTree tree(xy.data(), static_cast<uint32_t>(n));
+    tree.build(threads);
+    const size_t triangles = tree.number_triangles();
+    result.triangles = allocate_array<uint32_t>(3 * triangles);
+    result.neighbours = allocate_array<int32_t>(3 * triangles);
+    result.triangle_count = triangles;
+    tree.write_triangles(point_index.data(), result.triangles, result.neighbours);
+    PageBuffer<uint32_t> hull(n);
+    const size_t hull_count = tree.write_hull(point_index.data(), hull.data());
+    result.hull = allocate_array<uint32_t>(hull_count);
+    std::memcpy(result.hull, hull.data(), hull_count * sizeof(uint32_t));
+    result.hull_count = hull_count;
+}
+
+void release(delaunay2d_result& result) noexcept {
+    std::free(result.triangles);
+    std::free(result.neighbours);
+    std::free(result.hull);
+    std::free(result.vertex_of_point);
+    result = delaunay2d_result{};
+}
+
+}  // namespace
+}  // namespace d2d::companion
+
+extern "C" delaunay2d_status delaunay2d_triangulate(const double* coords, size_t count, size_t stride,
+                                                    unsigned threads, delaunay2d_result* result) {
+    if (result == nullptr) return DELAUNAY2D_INVALID_ARGUMENT;
+    *result = delaunay2d_result{};
+    if ((coords == nullptr && count > 0) || stride < 2) return DELAUNAY2D_INVALID_ARGUMENT;
+    if (count > d2d::kMostPoints) return DELAUNAY2D_TOO_MANY_POINTS;
+    const unsigned usable = d2d::thread_support::usable_cores();
+    const unsigned limit = threads == 0 || threads > usable ? usable : threads;
+    try {
+        d2d::companion::triangulate(coords, count, stride, limit, *result);
+        return DELAUNAY2D_OK;
+    } catch (...) {
+        // Running out of memory is the only failure left once the arguments
+        // are checked.
+        d2d::companion::release(*result);
+        return DELAUNAY2D_OUT_OF_MEMORY;
+    }
+}
+
+extern "C" void delaunay2d_result_free(delaunay2d_result* result) {
+    if (result != nullptr) d2d::companion::release(*result);
+}
+
+extern "C" const char* delaunay2d_status_message(delaunay2d_status status) {
+    switch (status) {
+        case DELAUNAY2D_OK:
+            return "success";
+        case DELAUNAY2D_INVALID_ARGUMENT:
+            return "invalid argument: null coordinates or result, or a stride below 2";
+        case DELAUNAY2D_OUT_OF_MEMORY:
+            return "out of memory";
+        case DELAUNAY2D_TOO_MANY_POINTS:
+            return "too many points: at most 134,217,664 are triangulated at once";
+    }
+    return "unknown status";
+}
+
+extern "C" const char* delaunay2d_version(void) { return DELAUNAY2D_PROJECT_VERSION; }
