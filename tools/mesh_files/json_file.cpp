@@ -39,7 +39,7 @@ void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
         sink.put(separator);
         sink.put('[');
         for (int k = 0; k < 3; ++k) {
-            sink.put_integer(written.number[mesh.triangles[3 * t + static_cast<std::size_t>(k)]]);
+            sink.put_integer(written.number_of(mesh.triangles[3 * t + static_cast<std::size_t>(k)]));
             sink.put(k < 2 ? ", " : "]");
         }
         separator = ",\n";
@@ -61,7 +61,7 @@ void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
     separator = "";
     for (std::uint32_t v : mesh.hull) {
         sink.put(separator);
-        sink.put_integer(written.number[v]);
+        sink.put_integer(written.number_of(v));
         separator = ", ";
     }
     sink.put("]}\n");

@@ -23,7 +23,7 @@ void put_faces(TextSink& sink, const MeshView& mesh, const WrittenPoints& writte
     for (std::size_t t = 0; t < mesh.triangle_count(); ++t) {
         sink.put(prefix);
         for (int k = 0; k < 3; ++k) {
-            sink.put_integer(written.number[mesh.triangles[3 * t + static_cast<std::size_t>(k)]] + first_number);
+            sink.put_integer(written.number_of(mesh.triangles[3 * t + static_cast<std::size_t>(k)]) + first_number);
             sink.put(k < 2 ? ' ' : '\n');
         }
         steps.advance();

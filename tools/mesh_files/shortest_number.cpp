@@ -15,8 +15,4 @@ char* write_fixed(char* out, double value, int digits) {
     return std::to_chars(out, out + max_number_chars, value, std::chars_format::fixed, digits).ptr;
 }
 
-char* write_integer(char* out, std::int64_t value) {
-    return std::to_chars(out, out + max_number_chars, value).ptr;
-}
-
 }  // namespace d2dcli

@@ -2,6 +2,7 @@
 // double, and integers, both written straight into a caller's buffer.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 
@@ -17,6 +18,10 @@ char* write_shortest(char* out, double value);
 // Writes value rounded to the given number of digits after the point.
 char* write_fixed(char* out, double value, int digits);
 
-char* write_integer(char* out, std::int64_t value);
+// Inline: a mesh file is mostly integers, and the call would cost as much as
+// the conversion.
+inline char* write_integer(char* out, std::int64_t value) {
+    return std::to_chars(out, out + max_number_chars, value).ptr;
+}
 
 }  // namespace d2dcli

@@ -54,7 +54,7 @@ void write_ele(TextSink& sink, const MeshView& mesh, const WrittenPoints& writte
         sink.put_integer(static_cast<std::int64_t>(t) + first_number);
         for (std::size_t k = 0; k < 3; ++k) {
             sink.put(' ');
-            sink.put_integer(written.number[mesh.triangles[3 * t + k]] + static_cast<std::int64_t>(first_number));
+            sink.put_integer(written.number_of(mesh.triangles[3 * t + k]) + static_cast<std::int64_t>(first_number));
         }
         sink.put('\n');
         steps.advance();

@@ -13,6 +13,7 @@ WrittenPoints choose_written_points(std::span<const std::int32_t> vertex_of_poin
             written.input_index.push_back(static_cast<std::uint32_t>(i));
         }
     }
+    written.identity = written.input_index.size() == n;
     return written;
 }
 
