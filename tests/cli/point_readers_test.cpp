@@ -111,8 +111,8 @@ TEST(TextPoints, BadLinesAreReportedWithFileLineAndReason) {
         {"x y\n1 2\nx y\n", "p.txt:3: not a number: 'x'"},  // only one header, and only first
         {"1 2\n\n# c\n1.5x 2\n", "p.txt:4: not a number: '1.5x'"},
         {"1 2\n3\n", "p.txt:2: too few values: a point needs x and y"},
-        {"x,y\n7\n", "p.txt:2: too few values: a point needs x and y"},
-        {"1 2 3 4 5\n", "p.txt:1: too many values: 5 (a point is x y, x y z or x y z w)"},
+        {"x,y\n7\n", "p.txt:2: too few values: 1 (the header puts x in column 1 and y in column 2)"},
+        {"1 2 3 4 5\n", "p.txt:1: too many values: 5 (a point is x y, x y z or x y z w; a header line can name the columns)"},
         {"1,,2\n", "p.txt:1: empty value before a comma"},
         {"1,2,\n", "p.txt:1: empty value after the last comma"},
         {"1 two\n", "p.txt:1: not a number: 'two'"},
@@ -125,6 +125,29 @@ TEST(TextPoints, BadLinesAreReportedWithFileLineAndReason) {
     // A long bad value is cut in the message.
     EXPECT_EQ(error_of("1 " + std::string(50, 'z') + "\n", "p.txt"),
               "p.txt:1: not a number: '" + std::string(40, 'z') + "...'");
+}
+
+TEST(TextPoints, AHeaderThatNamesTheColumnsPicksThemOut) {
+    // A survey export: an id first, a feature code last.
+    PointSet survey = read_as("ID,Easting,Northing,Elevation,Code\n"
+                              "1,431200.5,5247000.25,210.3,TREE\n"
+                              "2,431201,5247002,\"209.5\",FENCE\n",
+                              "survey.csv");
+    EXPECT_TRUE(same_bits(survey.xy, {431200.5, 5247000.25, 431201, 5247002}));
+    ASSERT_EQ(survey.zw.size(), 4u);
+    EXPECT_EQ(survey.zw[0], 210.3);
+    // Latitude comes first in many files; x is the longitude all the same.
+    PointSet places = read_as("name lat lon\nOslo 59.91 10.75\nBergen 60.39 5.32\n", "places.txt");
+    EXPECT_TRUE(same_bits(places.xy, {10.75, 59.91, 5.32, 60.39}));
+    EXPECT_TRUE(places.zw.empty());
+    // Names that say nothing leave the columns in their places.
+    PointSet plain = read_as("a b\n1 2\n", "plain.txt");
+    EXPECT_TRUE(same_bits(plain.xy, {1, 2}));
+
+    EXPECT_EQ(error_of("id x y\n1 2\n", "p.txt"), "p.txt:2: too few values: 2 (the header puts x in column 2 and y in column 3)");
+    EXPECT_EQ(error_of("x,y,x\n1,2,3\n", "p.txt"), "p.txt:1: the header names two columns for the same coordinate: 'x' and 'x'");
+    EXPECT_EQ(error_of("id,lat,z\n1,2,3\n", "p.txt"), "p.txt:1: the header names a column for y but none for x");
+    EXPECT_EQ(error_of("id x y\n1 2 three\n", "p.txt"), "p.txt:2: not a number: 'three'");
 }
 
 TEST(NodePoints, ReadsTrianglesFilesWithEitherNumberingAndIgnoresTheRest) {

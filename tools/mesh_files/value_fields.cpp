@@ -57,6 +57,10 @@ const char* split_fields(std::string_view line, ValueFields& fields) {
 }
 
 bool parse_double(std::string_view field, double& value) {
+    // CSV writers may quote any value.
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+        field = field.substr(1, field.size() - 2);
+    }
     const char* first = field.data();
     const char* last = first + field.size();
     // fast_float follows std::from_chars, which takes no '+'; files often

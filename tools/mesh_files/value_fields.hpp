@@ -12,7 +12,7 @@
 namespace d2dcli {
 
 struct ValueFields {
-    static constexpr std::size_t kept = 8;  // fields beyond these are counted only
+    static constexpr std::size_t kept = 16;  // fields beyond these are counted only
     std::array<std::string_view, kept> field{};
     std::size_t count = 0;
 };
@@ -22,7 +22,7 @@ struct ValueFields {
 const char* split_fields(std::string_view line, ValueFields& fields);
 
 // Reads a whole field as a double: decimal or scientific, an optional sign,
-// and "nan", "inf" or "infinity" in any case. False when the field is not a
+// and "nan", "inf" or "infinity" in any case, possibly in double quotes. False when the field is not a
 // number or has anything after it.
 bool parse_double(std::string_view field, double& value);
 
