@@ -90,6 +90,25 @@ TEST(AtomicFile, AbandonedFileLeavesNothingAndTheOldFileUntouched) {
     EXPECT_EQ(folder.names(), std::vector<std::string>{"mesh.off"});
 }
 
+TEST(AtomicFile, DevicesAreWrittenThroughAndLinksKeepPointingWhereTheyDid) {
+    d2dcli::OutputOptions options;
+    d2dcli::write_mesh_files("/dev/null", {}, options, {});
+    struct stat status {};
+    ASSERT_EQ(::stat("/dev/null", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+
+    d2dtest::ScratchFolder folder;
+    ASSERT_EQ(::mkdir(folder.file("meshes").c_str(), 0777), 0);
+    d2dtest::write_text(folder.file("meshes/target.off"), "old");
+    ASSERT_EQ(::symlink("meshes/target.off", folder.file("link.off").c_str()), 0);
+    d2dcli::write_mesh_files(folder.file("link.off"), {}, options, {});
+    struct stat link {};
+    ASSERT_EQ(::lstat(folder.file("link.off").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    EXPECT_EQ(d2dtest::read_text(folder.file("meshes/target.off")), "OFF\n0 0 0\n");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.off", "meshes"}));
+}
+
 TEST(AtomicFile, MissingFolderIsReportedByPath) {
     d2dtest::ScratchFolder folder;
     const std::string path = folder.file("no/such/mesh.ele");

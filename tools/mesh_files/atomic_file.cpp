@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -68,9 +69,29 @@ mode_t permissions_for_new_files() {
 }  // namespace
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+        // /dev/null, a terminal, a named pipe: written straight through,
+        // since renaming a file over a device would replace the device.
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) {
+            throw_output_error(path_, "cannot open", errno);
+        }
+        in_place_ = true;
+        return;
+    }
+    // A symbolic link keeps pointing where it did: the file it names is
+    // the one replaced.
+    std::string target = path_;
+    if (struct stat link {}; ::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(path_.c_str(), nullptr); resolved != nullptr) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
     // Same folder, so that the rename stays within one file system and is
     // atomic; a hidden name, so that nobody takes it for the result.
-    std::string pattern = folder_of(path_) + "." + name_of(path_) + ".tmp-XXXXXX";
+    std::string pattern = folder_of(target) + "." + name_of(target) + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     fd_ = ::mkstemp(name.data());
@@ -78,6 +99,7 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
         throw_output_error(path_, "cannot create a file in its folder", errno);
     }
     temporary_path_ = name.data();
+    final_path_ = target;
     slot_ = register_temporary(temporary_path_.c_str());
     // mkstemp makes the file private (0600); a mesh is an ordinary file.
     ::fchmod(fd_, permissions_for_new_files());
@@ -89,7 +111,7 @@ void AtomicFile::finish() {
     if (fd_ < 0) {
         return;
     }
-    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
+    if (!temporary_path_.empty() && ::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
         throw_output_error(path_, "cannot write", errno);
     }
     int fd = std::exchange(fd_, -1);
@@ -100,7 +122,10 @@ void AtomicFile::finish() {
 
 void AtomicFile::put_in_place() {
     finish();
-    if (::rename(temporary_path_.c_str(), path_.c_str()) != 0) {
+    if (temporary_path_.empty()) {
+        return;  // written straight through
+    }
+    if (::rename(temporary_path_.c_str(), final_path_.c_str()) != 0) {
         throw_output_error(path_, "cannot put the file in place", errno);
     }
     in_place_ = true;

@@ -2,6 +2,8 @@
 // name in the folder of its final path and renamed into place only when
 // every byte is on disk, so a failure part-way (bad input found late, a full
 // disk, Ctrl-C) never leaves a half-written mesh, nor clobbers an old one.
+// A path that names a device or a pipe (/dev/null, /dev/stdout) is written
+// straight through.
 #pragma once
 
 #include <string>
@@ -31,7 +33,8 @@ private:
     void discard() noexcept;
 
     std::string path_;
-    std::string temporary_path_;
+    std::string final_path_;      // path_, or the file a symbolic link at path_ names
+    std::string temporary_path_;  // empty when written straight through
     int fd_ = -1;
     int slot_ = -1;  // entry in the table that the signal handler cleans up
     bool in_place_ = false;
