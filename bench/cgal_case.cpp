@@ -8,8 +8,6 @@
 #include <chrono>
 #include <memory>
 
-#include "peak_memory.h"
-
 namespace bench {
 namespace {
 
@@ -27,18 +25,14 @@ void measure_cgal(const std::vector<Point3D>& points, int runs, CaseResult* resu
     for (const Point3D& p : points) input.emplace_back(p.x, p.y);
     for (int run = 0; run < runs && run < kMaxRuns; ++run) {
         const bool first = run == 0;
-        if (first) {
-            result->rss_before_kb = resident_kb();
-            result->peak_exact = reset_peak_resident();
-        }
+        if (first) start_peak_watch(result);
         auto triangulation = std::make_unique<Triangulation>();
         const Clock::time_point start = Clock::now();
         triangulation->insert(input.begin(), input.end());
         result->seconds[run] = std::chrono::duration<double>(Clock::now() - start).count();
         result->runs = run + 1;
         if (first) {
-            const long peak = peak_resident_kb();
-            if (peak >= 0 && result->rss_before_kb >= 0) result->peak_kb = peak - result->rss_before_kb;
+            record_peak(result);
             result->triangles = triangulation->number_of_faces();
         }
     }

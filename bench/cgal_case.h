@@ -17,7 +17,8 @@ const char* cgal_version();
 
 // Inserts the points (copied into CGAL points beforehand, untimed) `runs`
 // times into a fresh triangulation; each timed call is the range insertion
-// alone, never the destruction. Peak memory as for the library.
+// alone, never the destruction. The peak is that of the first insertion, with
+// the triangulation still alive.
 void measure_cgal(const std::vector<Point3D>& points, int runs, CaseResult* result);
 
 }  // namespace bench

@@ -8,6 +8,39 @@
  * Points are referred to by address: two records with equal coordinates are
  * two different points to the building blocks. The host owns every Point3D
  * and must keep it alive and in place while it reads a mesh that refers to it.
+ *
+ * What a call does besides returning its result
+ * ----------------------------------------------
+ * - Trace. The entry points and several building blocks write trace lines to
+ *   standard output through the C library's stdout stream (fwrite, whole
+ *   lines at a time; stdout itself is not flushed). Each function below says
+ *   which lines it writes. Lines of calls made at the same time from several
+ *   threads interleave line by line.
+ * - Random draws. Every sort draws its pivots with rand(), one draw per
+ *   partition, so a call that sorts advances the C library's random state.
+ *   The library never calls srand(); seed it to make the draws repeatable.
+ * - Threads. create_mesh_2d, create_triangle_mesh_2d and partition_point_arr
+ *   may run parts of their work on one second thread when the input is
+ *   large (a few thousand points or more) and the process may run on two
+ *   cores or more. The thread ends before the call returns, and the
+ *   result and the trace are the same as on one thread. Setting the
+ *   environment variable DELAUNAY2D_THREADS to 1 keeps every call on the
+ *   calling thread (read at each call). Every other function runs on the
+ *   calling thread alone.
+ * - Fatal stops. The library returns no error codes. On a fatal condition it
+ *   writes its pending trace lines, then one message without a line end
+ *   ("length is not enough" when an entry point is given fewer than three
+ *   points, "member is not enough" when an allocation fails), and ends the
+ *   whole process with exit(-1), which a POSIX parent sees as status 255.
+ * - Heap. Every block the library returns or takes over (meshes, point and
+ *   edge lists) belongs to the malloc, realloc and free of the C runtime the
+ *   library is linked with; blocks a host passes in for the library to
+ *   resize or free must come from that same malloc.
+ * - Tolerance. The entry points decide every orientation and in-circle
+ *   question exactly. The building blocks of the merge (predicates,
+ *   triangle operations, base LR edge, chain, removal) follow their own
+ *   definitions with the absolute tolerance 1e-8 and are not what the entry
+ *   points run; they are exported to be called on their own.
  */
 #ifndef DELAUNAY2D_H
 #define DELAUNAY2D_H
@@ -17,6 +50,12 @@
 #ifndef __cplusplus
 #include <stdbool.h>
 #endif
+
+/* The library's version; the same as the build's project version. */
+#define DELAUNAY2D_VERSION_MAJOR 1
+#define DELAUNAY2D_VERSION_MINOR 0
+#define DELAUNAY2D_VERSION_PATCH 0
+#define DELAUNAY2D_VERSION "1.0.0"
 
 #if defined(_WIN32)
 #if defined(DELAUNAY2D_BUILDING)
@@ -105,54 +144,89 @@ typedef int (*PointCompare)(const Point3D* a, const Point3D* b);
 
 /* ------------------------------------------------------------ entry points */
 
-/* Triangulates n contiguous host points (n >= 3, else the process exits with
- * status -1). The points must outlive the mesh. Release with free_mesh. */
+/* Triangulates the n contiguous host points at `points` and returns a new
+ * mesh; release it with free_mesh.
+ * Expects: n >= 3 (else "length is not enough" and exit(-1), before anything
+ * is printed or allocated); `points` valid for n records. The array is never
+ * written or reordered; it must stay alive and in place while the host reads
+ * the mesh, whose vertices point into it. Points with a NaN or infinite x or
+ * y, and every record but the first (in split order) of a group with equal x
+ * and y, are in no triangle.
+ * Side effects: prints one point line per point in split order, then one
+ * line per base range and per merge of the recursion; draws from rand() as
+ * sort_point with sort_point_x_maxY does on a list of the points (a sort of
+ * large groups of points equal in every key stops drawing early); may use a
+ * second thread; exit(-1) with "member is not enough" when memory runs out. */
 DELAUNAY2D_API Mesh2D* create_mesh_2d(Point3D* points, size_t n);
 
-/* Triangulates the points of a host list (length >= 3), sorting the list in
- * place; mesh is a malloc'd block with room for the header and one Triangle.
- * Returns the finished mesh, which may have moved; release with free_mesh. */
+/* Triangulates the points of a host list into `mesh` and returns the
+ * finished mesh; release it with free_mesh.
+ * Expects: list->length >= 3 (else "length is not enough" and exit(-1), before
+ * anything is sorted or printed); `mesh` a block from malloc with room for
+ * the header and one Triangle, whose content is not read. With four points or
+ * more the block is resized and may move: use the returned pointer, never the
+ * one passed. The list itself is reordered in place into split order and is
+ * neither kept nor freed; the points it refers to must outlive the mesh.
+ * Side effects: those of create_mesh_2d. */
 DELAUNAY2D_API Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh);
 
-/* Triangulates the points of a range (at least two) of a list already in
- * split order into the given malloc'd block; returns the block, possibly
- * moved. */
+/* Triangulates the points range->beg .. range->end - 1 of range->list into
+ * `mesh` and returns it, possibly moved.
+ * Expects: a range of at least two points inside the list, meant to be in
+ * split order (points out of order are put in it on a copy; the list is not
+ * changed); `mesh` a block from malloc with room for the header and one
+ * Triangle, resized when the range holds four points or more.
+ * Side effects: prints the base-range and merge lines of the range (no point
+ * lines); no rand() draws; may use a second thread; exit(-1) with "member is
+ * not enough" when memory runs out. */
 DELAUNAY2D_API Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh);
 
-/* Builds the one-triangle base mesh of a range of two or three points in the
- * given block, which must have room for the header and one Triangle. */
+/* Builds the one-triangle base mesh of a range of two or three points
+ * (entries beg, beg + 1 and end - 1 of the list, in that order) in `mesh`.
+ * Expects: `mesh` with room for the header and one Triangle; a range outside
+ * the list or of fewer than two points gets an empty mesh instead.
+ * Side effects: prints one base-mesh line. */
 DELAUNAY2D_API void create_mesh_by_2_3_point(PointRange* range, Mesh2D* mesh);
 
-/* Releases a mesh returned by the library; null is accepted. */
+/* Releases a mesh returned by the library (or any block from the same
+ * malloc) with free; null is accepted and does nothing. */
 DELAUNAY2D_API void free_mesh(Mesh2D* mesh);
 
 /* ------------------------------------------------------------ construction */
 
-/* Fills t with the vertices p0, p1, p2, null links, the centroid, and radius
- * -1.0 when p1 and p2 are the same point (else 0.0). */
+/* Fills t with the vertices p0, p1, p2, null links, a zero outer_center, the
+ * centroid, and radius -1.0 when p1 and p2 are the same point (else 0.0).
+ * Expects: t writable; p0, p1, p2 valid points (read for the centroid). */
 DELAUNAY2D_API void create_triangle(Triangle* t, Point3D* p0, Point3D* p1, Point3D* p2);
 
 /* Sets t's inner_center to the average of its three vertices (all four
- * components); t's points must be set. */
+ * components). Expects: t's three points set and valid. */
 DELAUNAY2D_API void create_inner_center_2d(Triangle* t);
 
 /* ------------------------------------------------------ ordering and output */
 
-/* Sorts the list in place with the given order (randomised quicksort). */
+/* Sorts the list in place with the given order (randomised quicksort).
+ * Expects: every entry of the list valid, compare one of the orders below or
+ * one that, like them, never returns 0. Draws from rand() once per partition
+ * (none for fewer than three points). */
 DELAUNAY2D_API void sort_point(Point3DList* list, PointCompare compare);
 
-/* Sorts positions lo..hi (both inclusive) of the list in place. */
+/* Sorts positions lo..hi (both inclusive) of the list in place; draws from
+ * rand() once per partition. Expects: hi < list->length (lo > hi sorts
+ * nothing). */
 DELAUNAY2D_API void random_quick_sort(Point3DList* list, size_t lo, size_t hi, PointCompare compare);
 
-/* Swaps a randomly drawn position of lo..hi into hi, then partitions; returns
- * the pivot's final position. Requires lo <= hi. */
+/* Swaps a position of lo..hi drawn with one rand() call into hi, then
+ * partitions; returns the pivot's final position. Expects: lo <= hi <
+ * list->length. */
 DELAUNAY2D_API size_t random_partition(Point3DList* list, size_t lo, size_t hi, PointCompare compare);
 
-/* Partitions lo..hi around the point at hi; returns the pivot's final
- * position. Requires lo <= hi. */
+/* Partitions lo..hi around the point at hi (the entries that go before it
+ * end below it, in their original order); returns the pivot's final
+ * position. Expects: lo <= hi < list->length. No draw. */
 DELAUNAY2D_API size_t partition(Point3DList* list, size_t lo, size_t hi, PointCompare compare);
 
-/* Exchanges the pointers held in two slots. */
+/* Exchanges the pointers held in two slots; both must be valid. */
 DELAUNAY2D_API void swap_point_3d(Point3D** a, Point3D** b);
 
 /* Split order: ascending x, equal x by descending y, then ascending z + w. */
@@ -164,110 +238,140 @@ DELAUNAY2D_API int sort_point_y_lx(const Point3D* a, const Point3D* b);
 /* Right bottom-first order: ascending y, equal y by ascending x, then z + w. */
 DELAUNAY2D_API int sort_point_y_rx(const Point3D* a, const Point3D* b);
 
-/* Prints one trace line per point of the list, in list order, on stdout. */
+/* Prints one trace line per point of the list, in list order, to stdout.
+ * Expects: every entry valid. */
 DELAUNAY2D_API void print_point_3d_list(const Point3DList* list);
 
-/* Returns when p is not null; otherwise prints "member is not enough" and
- * exits the process with status -1. */
+/* Returns when p is not null; otherwise writes pending trace lines and
+ * "member is not enough" to stdout and ends the process with exit(-1). */
 DELAUNAY2D_API void check_realloc(void* p);
 
 /* --------------------------------------------------------------- predicates */
 
 /* Orientation value of p against the directed line a->b (positive: p to the
- * left); 0.0 when p is a or b (by address) or when |value| < 1e-8. */
+ * left); 0.0 when p is a or b (by address, without reading p) or when
+ * |value| < 1e-8. Expects: a and b valid, p valid unless it is a or b. */
 DELAUNAY2D_API double is_bottom_on_line_point_2d(const Point3D* a, const Point3D* b, const Point3D* p);
 
-/* True when the closed segments a-b and c-d meet; parallel segments never do. */
+/* True when the closed segments a-b and c-d meet; parallel segments never
+ * do, nor do segments with a NaN coordinate. */
 DELAUNAY2D_API bool line_is_cross_2d(Point3D a, Point3D b, Point3D c, Point3D d);
 
-/* Euclidean distance of a and b in the x-y plane. */
+/* Euclidean distance of a and b in the x-y plane (z and w are not read). */
 DELAUNAY2D_API double point_2d_distance(Point3D a, Point3D b);
 
 /* ------------------------------------------------------ triangle operations */
 
-/* Writes t's circumcentre into outer_center and the circumradius into
- * radius; a collinear triple (within 1e-8) gets radius -1.0 instead. */
+/* Writes t's circumcentre into outer_center and the circumradius (measured
+ * from points[0]) into radius; a collinear triple (twice the area below 1e-8)
+ * gets radius -1.0 and keeps its outer_center. Expects: t's three points set
+ * and valid. */
 DELAUNAY2D_API void create_outer_center_2d(Triangle* t);
 
-/* Index (0, 1, 2) of t's edge joining p and q in either direction, or -1. */
+/* Index (0, 1, 2) of t's edge joining p and q (by address, either
+ * direction), or -1; the lowest index wins. Only addresses are compared. */
 DELAUNAY2D_API int triangle_overlay_line_2d(const Triangle* t, const Point3D* p, const Point3D* q);
 
 /* Links t's slot i and n's slot j to each other; does nothing when i < 0.
- * j must be 0, 1 or 2. */
+ * Expects: i at most 2; with i >= 0, t and n valid and j 0, 1 or 2. */
 DELAUNAY2D_API void create_triangle_vor(Triangle* t, int i, Triangle* n, int64_t j);
 
-/* 1 when point lies inside t's computed circumcircle by at least 1e-8. */
+/* 1 when point lies inside t's computed circumcircle (outer_center and
+ * radius, as create_outer_center_2d leaves them) by at least 1e-8, else 0;
+ * a radius of -1.0 or 0.0 never holds a point. */
 DELAUNAY2D_API int point_inner_triangle_circular(Point3D point, Triangle t);
 
 /* True when a vertex of one of mesh's edge triangles lies inside t's
- * computed circumcircle (as point_inner_triangle_circular decides). */
+ * computed circumcircle (as point_inner_triangle_circular decides).
+ * Expects: the mesh's edge triangles to have valid points. */
 DELAUNAY2D_API bool point_inner_triangle_list_circular(Triangle t, const Mesh2D* mesh);
 
 /* ----------------------------------------------------------- base LR edge */
 
-/* Appends p to the list unless it is already there (by address); the list
- * must have room for one more entry. Returns p's index in the list. */
+/* Appends p to the list unless it is already there (by address); returns
+ * p's index in the list. Expects: room in the block for one more entry. */
 DELAUNAY2D_API size_t push_point_2d_no_repeat(Point3D* p, Point3DList* list);
 
-/* Appends the distinct vertices of mesh's edge triangles to the list (which
- * must have room for them), then sorts the whole list with compare. */
+/* Appends the distinct vertices of mesh's edge triangles to the list, then
+ * sorts the whole list with compare (rand() draws as sort_point). Expects:
+ * room in the block for three entries per edge triangle. */
 DELAUNAY2D_API void create_point_no_repeat(const Mesh2D* mesh, Point3DList* list, PointCompare compare);
 
-/* Writes the lower common tangent of two neighbouring meshes into edge. */
+/* Writes the lower common tangent of two neighbouring meshes into edge,
+ * found among the vertices of their edge triangles. An end whose mesh has no
+ * edge triangle keeps what the caller put there (null, say). Allocates and
+ * frees two point lists and sorts them (rand() draws); exit(-1) when memory
+ * runs out. */
 DELAUNAY2D_API void find_base_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdge* edge);
 
-/* Moves the ends of edge until no point of either list lies below it. */
+/* Moves the ends of edge until no point of either list lies below it by
+ * 1e-8 or more (a sweep that would cycle stops after a bounded number of
+ * passes). Does nothing unless both ends are set. */
 DELAUNAY2D_API void update_line_bottom_edge(Point3DList* left, Point3DList* right, LREdge* edge);
 
 /* One sweep over the list moving the end that side selects (0 left, 1
- * right); returns 1 when the end moved, else 0. */
+ * right); returns 1 when the end moved, else 0 (also for any other side or
+ * an edge without both ends). */
 DELAUNAY2D_API int update_line_bottom_edge_point(Point3DList* list, LREdge* edge, int side);
 
 /* ---------------------------------------------------------- LR-edge chain */
 
 /* Looks in mesh (side 0 left, 1 right) for the next chain point above edge;
- * returns 1 and fills candidate with the candidate triangle, else 0. */
+ * returns 1 and fills candidate's points, outer_center and radius, else 0.
+ * Expects: candidate writable; an edge without both ends finds nothing. */
 DELAUNAY2D_API int find_side_potential_point(const Mesh2D* mesh, LREdge edge, int side, Triangle* candidate);
 
-/* Extends the cross-edge list (at least one edge) up to the top; returns the
- * list, which may have moved. */
+/* Extends the cross-edge list up to the top; returns the list, which may
+ * have moved. Expects: list from malloc, with room for its length rounded up
+ * to a multiple of four edges (it grows the block by four edges whenever the
+ * length is a multiple of four); exit(-1) when the realloc fails. An empty list stays empty. */
 DELAUNAY2D_API LREdgeList* find_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdgeList* list);
 
 /* -------------------------------------------------- removal of crossings */
 
-/* 1 when t is to be removed for the chain (side 0 left mesh, 1 right). */
+/* 1 when t is to be removed for the chain (side 0 left mesh, 1 right):
+ * already marked (negative radius), or an edge opposite a chain end of that
+ * side crosses a chain edge; 0 for an empty chain. */
 DELAUNAY2D_API int find_edge_triangle_cross_lr_edge(const Triangle* t, const LREdgeList* list, int side);
 
-/* Clears the links that t's neighbours hold to t. */
+/* Clears the links that t's neighbours hold to t; t's own links stay. */
 DELAUNAY2D_API void merge_mesh_remove_voronoi(Triangle* t);
 
-/* Marks and unlinks mesh's edge triangles crossed by the chain; returns the
- * number of edge triangles kept. */
+/* Marks (radius -1.0) and unlinks mesh's edge triangles crossed by the
+ * chain, leaving them in place; returns the number of edge triangles kept. */
 DELAUNAY2D_API size_t merge_edge_triangle_filter(Mesh2D* mesh, const LREdgeList* list, int side);
 
 /* ------------------------------------------------------------------ merge */
 
-/* Merges two half meshes (which it frees) into result, resized; returns the
- * merged mesh, which may have moved. beg, pivot, end serve the trace only. */
+/* Merges two neighbouring half meshes into result, resized to the exact
+ * count, and returns the merged mesh, which may have moved. Expects: left,
+ * right and result from malloc; left and right are freed, and links that
+ * would point outside the merged block are cleared. beg, pivot, end serve
+ * the trace only. Side effects: prints one merge line; draws from rand()
+ * (find_base_lr_edge); exit(-1) when memory runs out. */
 DELAUNAY2D_API Mesh2D* merge_mesh(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D* right, Mesh2D* result);
 
-/* Copies source's inner triangles to the end of destination (which must have
- * room), counting them as inner. */
+/* Copies source's inner triangles to the end of destination, counting them
+ * as inner, and re-points their neighbours' links to the copies. Expects:
+ * room in destination for them. */
 DELAUNAY2D_API void merge_inner_triangle_mesh(Mesh2D* destination, Mesh2D* source);
 
-/* Copies source's edge triangles that are not removed to the end of
- * destination (which must have room). */
+/* Copies source's edge triangles that are not removed (radius not negative)
+ * to the end of destination and re-points their neighbours' links to the
+ * copies. Expects: room in destination for them. */
 DELAUNAY2D_API void merge_edge_triangle_mesh(Mesh2D* destination, Mesh2D* source);
 
 /* Re-points the links held by old_t's neighbours from old_t to new_t. */
 DELAUNAY2D_API void merge_mesh_update_voronoi(Triangle* new_t, Triangle* old_t);
 
-/* Appends one linked triangle per pair of consecutive cross edges (the mesh
- * must have room), then restores the inner/edge split. */
+/* Appends one linked triangle per pair of consecutive cross edges, then
+ * restores the inner/edge split. Expects: room in the mesh for one triangle
+ * per edge after the first; the three indices as merge_mesh sets them. */
 DELAUNAY2D_API void merge_lr_line_triangle_mesh(Mesh2D* mesh, const LREdgeList* list, size_t right_inner_beg,
                                                 size_t right_edge_beg, size_t lr_beg);
 
-/* Links the mesh's last triangle to its predecessor and its side neighbour. */
+/* Links the mesh's last triangle to its predecessor and its side neighbour,
+ * searching only the records before it; nothing for an empty mesh. */
 DELAUNAY2D_API void mesh_create_last_triangle_voronoi(Mesh2D* mesh, size_t right_inner_beg, size_t right_edge_beg,
                                                       size_t lr_beg, bool share_left);
 
@@ -275,7 +379,9 @@ DELAUNAY2D_API void mesh_create_last_triangle_voronoi(Mesh2D* mesh, size_t right
  * when linked, else 0. */
 DELAUNAY2D_API int mesh_find_triangle_create_vor(Triangle* candidate, bool share_left, Triangle* last);
 
-/* Moves every edge triangle with three links into the inner part. */
+/* Moves every edge triangle with three links into the inner part, each by
+ * an exchange with the first edge triangle that keeps every link pointing at
+ * the same triangle. */
 DELAUNAY2D_API void update_edge_triangle(Mesh2D* mesh);
 
 /* ------------------------------------------------------ the quiet companion

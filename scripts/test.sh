@@ -16,10 +16,8 @@ packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 bi
 # The command-line program: option parsing, number parsing, and the SVG
 # renderer that its picture test uses.
 packages+=(libcli11-dev libfast-float-dev librsvg2-bin)
-# --- Windows DLL: packages --------------------------------------------------
-# The Windows build adds its packages here (g++-mingw-w64-x86-64 wine64).
+# The Windows DLL is cross-built with MinGW-w64 and its host tests run under wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
-# ----------------------------------------------------------------------------
 
 install_missing_packages() {
   local missing=()
@@ -53,12 +51,9 @@ cmake --build "$plain" -j"$jobs"
 section "tests, plain build"
 (cd "$plain" && ctest --output-on-failure -j"$jobs")
 
-# --- Windows DLL: cross-build and tests ---------------------------------------
-# The Windows build adds its step here.
 section "Windows DLL: cross-build, export table, host tests under wine"
 BUILD_DIR=build/windows NATIVE_BUILD_DIR=build/windows-native JOBS="$jobs" \
   bash "$root/tests/windows/run_windows_tests.sh"
-# ------------------------------------------------------------------------------
 
 section "sanitizer build (address, undefined), warnings as errors"
 sanitize="$root/build/ci-sanitize"

@@ -15,6 +15,7 @@
 #include "delaunay2d.h"
 #include "support/exact_rational.hpp"
 #include "support/mesh_checker.hpp"
+#include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
 #include "support/stdout_redirect.hpp"
 
@@ -131,29 +132,6 @@ bool same_centroid(const Point3D& a, const Point3D& b) {
     return same_bits(a.x, b.x) && same_bits(a.y, b.y) && same_bits(a.z, b.z) && same_bits(a.w, b.w);
 }
 
-// Empty when both meshes hold the same records in the same order: vertices,
-// links as indices, inner_length, centroid and radius bit for bit.
-std::string record_difference(const Mesh2D* want, const Mesh2D* got) {
-    if (want->length != got->length)
-        return "length " + std::to_string(got->length) + " instead of " + std::to_string(want->length);
-    if (want->inner_length != got->inner_length)
-        return "inner_length " + std::to_string(got->inner_length) + " instead of " +
-               std::to_string(want->inner_length);
-    for (size_t i = 0; i < want->length; ++i) {
-        const Triangle& w = want->triangles[i];
-        const Triangle& g = got->triangles[i];
-        const std::string where = "triangle " + std::to_string(i);
-        for (int k = 0; k < 3; ++k) {
-            if (w.points[k] != g.points[k]) return where + ": vertex " + std::to_string(k) + " differs";
-            if (d2dtest::link_index(want, w.vor[k]) != d2dtest::link_index(got, g.vor[k]))
-                return where + ": link " + std::to_string(k) + " differs";
-        }
-        if (!same_centroid(w.inner_center, g.inner_center)) return where + ": centroid differs";
-        if (!same_bits(w.radius, g.radius)) return where + ": radius differs";
-    }
-    return {};
-}
-
 // Whether `got` holds the same triangles as `want` (vertices in the same
 // order within each, centroids bit for bit), in any order.
 bool same_triangles(const Mesh2D* want, const Mesh2D* got) {
@@ -251,8 +229,9 @@ void run_input(std::vector<Point3D> p, bool full_general_position, bool identity
     if (right) {
         ++tally.reference_right;
         if (right_throughout) ++tally.right_throughout;
-        const std::string difference = record_difference(reference.get(), entry.get());
-        if (difference.empty()) {
+        const ::testing::AssertionResult same = d2dtest::same_records(d2dtest::records_of(reference.get(), p.data()),
+                                                                      d2dtest::records_of(entry.get(), p.data()));
+        if (same) {
             ++tally.identical;
             if (right_throughout) ++tally.identical_throughout;
         } else {
@@ -261,7 +240,7 @@ void run_input(std::vector<Point3D> p, bool full_general_position, bool identity
             // order may differ even though the last mesh is right.
             std::vector<std::string>& list =
                 identity_required || right_throughout ? tally.faults : tally.differences;
-            if (list.size() < 5) list.push_back(std::to_string(n) + " points: " + difference + "; input " + describe_points(p));
+            if (list.size() < 5) list.push_back(std::to_string(n) + " points: " + same.message() + "; input " + describe_points(p));
         }
     } else {
         ++tally.reference_misses_links;

@@ -14,6 +14,7 @@
 
 #include "delaunay2d.h"
 #include "support/mesh_checker.hpp"
+#include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
 #include "support/stdout_redirect.hpp"
 
@@ -21,7 +22,6 @@ namespace {
 
 using d2dtest::captured_stdout;
 using d2dtest::check_mesh;
-using d2dtest::shape_of;
 
 Point3D point(double x, double y, double z = 0.0, double w = 0.0) { return Point3D{x, y, z, w}; }
 
@@ -73,8 +73,9 @@ TEST(EntryPoints, ListIsLeftInSplitOrderAndTriangulatedLikeTheArray) {
 
     Mesh2D* from_array = nullptr;
     captured_stdout([&] { from_array = create_mesh_2d(points.data(), points.size()); });
-    EXPECT_TRUE(shape_of(from_array, points.data()) == shape_of(mesh, points.data()))
-        << "the array entry point gives other records or another order";
+    EXPECT_TRUE(d2dtest::same_records(d2dtest::records_of(from_array, points.data()),
+                                      d2dtest::records_of(mesh, points.data())))
+        << "the list entry point against the array entry point";
     free_mesh(from_array);
     free_mesh(mesh);
     std::free(list);
@@ -145,8 +146,6 @@ TEST(EntryPoints, PartitionTriangulatesItsRangeAndPrintsOnlyItsRecursion) {
     free_mesh(mesh);
     std::free(list);
 }
-
-TEST(EntryPoints, FreeMeshAcceptsNull) { free_mesh(nullptr); }
 
 // Large groups of points that are equal in every key, or whose keys are
 // NaN, still sort in reasonable time and in split order wherever the order

@@ -6,6 +6,8 @@
 
 #include <dlfcn.h>
 
+#include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -33,8 +35,32 @@ protected:
     void* handle_ = nullptr;
 };
 
-TEST(ExportedNames, ListHoldsFortyThreeDistinctNames) {
-    EXPECT_EQ(expected_names().size(), 43u);
+// Every function the public header declares with the export macro is on the
+// list, and the list names nothing else and no name twice.
+TEST(ExportedNames, ListMatchesTheHeaderDeclarations) {
+    std::ifstream header(DELAUNAY2D_SOURCE_DIR "/include/delaunay2d.h");
+    ASSERT_TRUE(header.good());
+    std::string declarations;
+    for (std::string line; std::getline(header, line);) {
+        if (!line.starts_with("#")) declarations += line + "\n";  // the macro's own definitions
+    }
+    const std::regex declaration(R"(DELAUNAY2D_API[^;(]*\b(\w+)\s*\()");
+    std::set<std::string> declared;
+    for (std::sregex_iterator m(declarations.begin(), declarations.end(), declaration), end; m != end; ++m) {
+        EXPECT_TRUE(declared.insert((*m)[1]).second) << "declared twice: " << (*m)[1];
+    }
+    EXPECT_EQ(declared, expected_names());
+    EXPECT_EQ(expected_names().size(), static_cast<size_t>(DELAUNAY2D_EXPORTED_COUNT)) << "a name is listed twice";
+}
+
+// The header's version macros agree with each other and with the version
+// the build gives the project.
+TEST(Version, MacrosMatchTheProjectVersion) {
+    const std::string from_numbers = std::to_string(DELAUNAY2D_VERSION_MAJOR) + "." +
+                                     std::to_string(DELAUNAY2D_VERSION_MINOR) + "." +
+                                     std::to_string(DELAUNAY2D_VERSION_PATCH);
+    EXPECT_EQ(from_numbers, DELAUNAY2D_PROJECT_VERSION);
+    EXPECT_STREQ(DELAUNAY2D_VERSION, DELAUNAY2D_PROJECT_VERSION);
 }
 
 TEST_F(LoadedLibrary, ResolvesEveryOperationFromTheLibraryItself) {

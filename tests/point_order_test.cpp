@@ -233,15 +233,6 @@ TEST(SortPoint, SubrangeSortLeavesTheRestAlone) {
     for (std::size_t i = 11; i < 40; ++i) EXPECT_NE(sort_point_x_maxY(&points[order[i]], &points[order[i - 1]]), 1);
 }
 
-TEST(SortPoint, SwapExchangesTheSlots) {
-    Point3D a{}, b{};
-    Point3D* first = &a;
-    Point3D* second = &b;
-    swap_point_3d(&first, &second);
-    EXPECT_EQ(first, &b);
-    EXPECT_EQ(second, &a);
-}
-
 // A sort of key records through the same templates makes the same draws and
 // so leaves points that tie in every key in the same arrangement as the
 // pointer-list sort.

@@ -1,4 +1,5 @@
-// Orientation value, segment crossing and distance.
+// Orientation value and segment crossing (the distance is checked with the
+// circumcircle in triangle_ops_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -101,12 +102,6 @@ TEST(SegmentCross, AgreesWithOrientationSignsOnIntegerGrids) {
             << a.x << "," << a.y << " " << b.x << "," << b.y << " / " << c.x << "," << c.y << " " << d.x << "," << d.y;
     }
     EXPECT_GT(crossings, 1000);
-}
-
-TEST(Distance, PlanarOnly) {
-    EXPECT_EQ(point_2d_distance(Point3D{0, 0, 5, 7}, Point3D{3, 4, -1, 2}), 5.0);
-    EXPECT_EQ(point_2d_distance(at(-1, -1), at(-1, -1)), 0.0);
-    EXPECT_TRUE(std::isnan(point_2d_distance(at(kNaN, 0), at(0, 0))));
 }
 
 }  // namespace

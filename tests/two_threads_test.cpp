@@ -17,6 +17,7 @@
 #include "delaunay2d.h"
 #include "triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
+#include "support/mesh_records.hpp"
 #include "support/stdout_redirect.hpp"
 #include "support/trace_lines.hpp"
 
@@ -48,35 +49,8 @@ private:
     std::string old_;
 };
 
-// A mesh in terms that do not depend on where its block lies: vertices as
-// input indices, links as triangle indices, and the record bytes that hold
-// numbers.
-struct MeshImage {
-    size_t length = 0;
-    size_t inner_length = 0;
-    std::vector<long> vertices;
-    std::vector<long> links;
-    std::vector<double> numbers;
-
-    bool operator==(const MeshImage&) const = default;
-};
-
-MeshImage image_of(const Mesh2D* mesh, const Point3D* points) {
-    MeshImage image;
-    image.length = mesh->length;
-    image.inner_length = mesh->inner_length;
-    for (size_t i = 0; i < mesh->length; ++i) {
-        const Triangle& t = mesh->triangles[i];
-        for (const Point3D* p : t.points) image.vertices.push_back(p - points);
-        for (Triangle* nb : t.vor) image.links.push_back(nb == nullptr ? -1 : nb - mesh->triangles);
-        const Point3D& c = t.inner_center;
-        for (const double v : {c.x, c.y, c.z, c.w, t.radius}) image.numbers.push_back(v);
-    }
-    return image;
-}
-
 struct CallResult {
-    MeshImage mesh;
+    d2dtest::MeshRecords mesh;
     std::string trace;
     bool checked_ok = false;
     std::string failure;
@@ -88,7 +62,7 @@ CallResult run_entry_point(Points points, bool check) {
     std::srand(7);
     Mesh2D* mesh = nullptr;
     run.trace = d2dtest::captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
-    run.mesh = image_of(mesh, points.data());
+    run.mesh = d2dtest::records_of(mesh, points.data());
     if (check) {
         const d2dtest::MeshCheck result = d2dtest::check_mesh(mesh, points.data(), points.size());
         run.checked_ok = result.ok();
@@ -166,9 +140,7 @@ TEST(TwoThreads, MeshAndTraceAreThoseOfOneThread) {
         }
         const CallResult two = run_entry_point(c.points, true);
         EXPECT_TRUE(two.checked_ok) << two.failure;
-        EXPECT_EQ(one.mesh.length, two.mesh.length);
-        EXPECT_EQ(one.mesh.inner_length, two.mesh.inner_length);
-        EXPECT_TRUE(one.mesh == two.mesh);
+        EXPECT_TRUE(d2dtest::same_records(one.mesh, two.mesh));
         EXPECT_TRUE(one.trace == two.trace);
     }
 }
@@ -294,7 +266,7 @@ TEST(TwoThreads, NoThreadToStartMeansOneThread) {
     d2d::run_pair([&] { ++pieces; }, [&] { ++pieces; });
     d2d::thread_support::refuse_starts(false);
     EXPECT_TRUE(refused.checked_ok) << refused.failure;
-    EXPECT_TRUE(one.mesh == refused.mesh);
+    EXPECT_TRUE(d2dtest::same_records(one.mesh, refused.mesh));
     EXPECT_TRUE(one.trace == refused.trace);
     EXPECT_FALSE(ran_at_once);
     EXPECT_EQ(pieces, 2);  // none at once, both one after the other

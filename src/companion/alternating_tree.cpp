@@ -1,5 +1,7 @@
 #include "companion/alternating_tree.hpp"
 
+#include <algorithm>
+
 #include "companion/tree_order.hpp"
 #include "system/parallel_pair.hpp"
 
@@ -9,17 +11,12 @@ using namespace triangulation;
 
 namespace {
 
-// Tasks hold at least this many points, and there are at most eight: enough
-// to keep a few cores busy, few enough that the merges above them, which
-// run on one thread each, stay a small share of the work.
+// The top of the tree is cut into tasks down to this depth (at most eight
+// tasks), or to pieces of fewer points than this: enough tasks to keep a
+// few cores busy, and large ones, since the merges above them run on one
+// thread each.
+constexpr unsigned kTaskDepth = 3;
 constexpr uint32_t kTaskPointsFrom = 32768;
-constexpr unsigned kMostTaskDepth = 3;
-
-unsigned task_depth_for(uint32_t count) {
-    unsigned depth = 0;
-    while (depth < kMostTaskDepth && (count >> (depth + 1)) >= kTaskPointsFrom) ++depth;
-    return depth;
-}
 
 }  // namespace
 
@@ -34,31 +31,36 @@ struct AlternatingTree::Task {
     PieceMerger merger;
 };
 
-AlternatingTree::AlternatingTree(const double* xy, uint32_t count)
-    : xy_(xy),
-      count_(count),
-      task_depth_(task_depth_for(count)),
-      block_(record_slots(count, size_t{1} << task_depth_for(count))) {
-    // Task t builds the t-th piece at the task depth and gets slots in
-    // proportion to its points.
-    const size_t tasks = size_t{1} << task_depth_;
-    tasks_.reserve(tasks);
-    task_first_slot_.reserve(tasks);
-    std::vector<uint32_t> bounds{0, count};
-    for (unsigned level = 0; level < task_depth_; ++level) {
-        std::vector<uint32_t> finer{0};
-        for (size_t i = 1; i < bounds.size(); ++i) {
-            finer.push_back(bounds[i - 1] + (bounds[i] - bounds[i - 1]) / 2);
-            finer.push_back(bounds[i]);
-        }
-        bounds = std::move(finer);
+AlternatingTree::AlternatingTree(const double* xy, const uint32_t* keys, uint32_t count)
+    : xy_(xy), keys_(keys), count_(count) {
+    if (count < 2) return;
+    plan(whole_piece(count), 0);
+    // Each task builds its piece in slots of its own, in proportion to its
+    // points.
+    block_ = std::make_unique<RecordBlock>(record_slots(count, task_first_slot_.size()));
+    for (const PlanNode& node : plan_) {
+        if (!node.is_task) continue;
+        const auto end = static_cast<uint32_t>(record_slots(node.piece.end, node.task + 1));
+        tasks_.push_back(std::make_unique<Task>(xy, block_.get(), task_first_slot_[node.task], end));
     }
-    for (size_t t = 0; t < tasks; ++t) {
-        const auto first = static_cast<uint32_t>(record_slots(bounds[t], t));
-        const auto end = static_cast<uint32_t>(record_slots(bounds[t + 1], t + 1));
-        task_first_slot_.push_back(first);
-        tasks_.push_back(std::make_unique<Task>(xy, &block_, first, end));
+}
+
+// Lays out the top of the tree; returns the node's place in plan_.
+size_t AlternatingTree::plan(const Piece& piece, unsigned depth) {
+    const size_t node = plan_.size();
+    plan_.push_back(PlanNode{piece, 0, 0, 0, task_first_slot_.size(), true});
+    if (depth < kTaskDepth && piece.size() >= 2 * kTaskPointsFrom) {
+        const Cut cut = cut_piece(keys_, piece);
+        plan_[node].is_task = false;
+        plan_[node].order = cut.order;
+        const size_t first = plan(cut.first, depth + 1);
+        const size_t second = plan(cut.second, depth + 1);
+        plan_[node].first = first;
+        plan_[node].second = second;
+        return node;
     }
+    task_first_slot_.push_back(static_cast<uint32_t>(record_slots(piece.beg, task_first_slot_.size())));
+    return node;
 }
 
 AlternatingTree::~AlternatingTree() = default;
@@ -71,52 +73,49 @@ bool AlternatingTree::before(int order, uint32_t a, uint32_t b) const {
 
 void AlternatingTree::build(unsigned threads) {
     if (count_ < 2) return;
-    ends_ = build_node(0, count_, 0, 0, threads);
+    ends_ = build_node(0, threads);
 }
 
-// A node above the task depth: its halves (on two threads when there are
+// A node of the tree's top: its two halves (on two threads when there are
 // threads to spare), then their merge, in the slots of its first task,
 // which takes in those of its second half's first task.
-AlternatingTree::Ends AlternatingTree::build_node(uint32_t beg, uint32_t end, unsigned depth, size_t first_task,
-                                                  unsigned threads) {
-    if (depth == task_depth_) return build_piece(*tasks_[first_task], beg, end, depth);
-    const uint32_t mid = beg + (end - beg) / 2;
-    const size_t second_task = first_task + (size_t{1} << (task_depth_ - depth - 1));
-    Ends left{};
-    Ends right{};
-    const unsigned left_threads = threads > 1 ? (threads + 1) / 2 : 1;
-    const unsigned right_threads = threads > 1 ? threads / 2 : 1;
-    const auto build_left = [&] { left = build_node(beg, mid, depth + 1, first_task, left_threads); };
-    const auto build_right = [&] { right = build_node(mid, end, depth + 1, second_task, right_threads); };
-    if (!run_pair_at_once_if(threads > 1, build_left, build_right)) {
-        build_left();
-        build_right();
+AlternatingTree::Ends AlternatingTree::build_node(size_t index, unsigned threads) {
+    const PlanNode& node = plan_[index];
+    if (node.is_task) return build_piece(*tasks_[node.task], node.piece);
+    Ends first{};
+    Ends second{};
+    const unsigned first_threads = threads > 1 ? (threads + 1) / 2 : 1;
+    const unsigned second_threads = threads > 1 ? threads / 2 : 1;
+    const auto build_first = [&] { first = build_node(node.first, first_threads); };
+    const auto build_second = [&] { second = build_node(node.second, second_threads); };
+    if (!run_pair_at_once_if(threads > 1, build_first, build_second)) {
+        build_first();
+        build_second();
     }
-    Task& task = *tasks_[first_task];
+    Task& task = *tasks_[node.task];
     std::vector<SlotSpan> spans;
     PageBuffer<uint32_t> free;
-    tasks_[second_task]->slots.surrender(spans, free);
+    tasks_[plan_[node.second].task]->slots.surrender(spans, free);
     task.slots.take_in(spans, free);
-    return merge(task, left, right, depth);
+    return merge(task, first, second, node.order);
 }
 
-AlternatingTree::Ends AlternatingTree::build_piece(Task& task, uint32_t beg, uint32_t end, unsigned depth) {
-    const uint32_t n = end - beg;
-    if (n == 2) return base_ends(task, task.merger.build_two(beg).left, beg, end);
-    if (n == 3) return base_ends(task, task.merger.build_three(beg).left, beg, end);
-    const uint32_t mid = beg + n / 2;
-    const Ends left = build_piece(task, beg, mid, depth + 1);
-    const Ends right = build_piece(task, mid, end, depth + 1);
-    return merge(task, left, right, depth);
+AlternatingTree::Ends AlternatingTree::build_piece(Task& task, const Piece& piece) {
+    if (piece.size() == 2) return base_ends(task, task.merger.build_two(piece.beg).left, piece);
+    if (piece.size() == 3) return base_ends(task, task.merger.build_three(piece.beg).left, piece);
+    const Cut cut = cut_piece(keys_, piece);
+    const Ends first = build_piece(task, cut.first);
+    const Ends second = build_piece(task, cut.second);
+    return merge(task, first, second, cut.order);
 }
 
 // The extreme points of a base piece, and their ghosts found around its ring.
-AlternatingTree::Ends AlternatingTree::base_ends(const Task& task, uint32_t ghost, uint32_t beg, uint32_t end) const {
+AlternatingTree::Ends AlternatingTree::base_ends(const Task& task, uint32_t ghost, const Piece& piece) const {
     Ends ends{};
     for (int order = 0; order < 2; ++order) {
-        uint32_t first = beg;
-        uint32_t last = beg;
-        for (uint32_t p = beg + 1; p < end; ++p) {
+        uint32_t first = piece.beg;
+        uint32_t last = piece.beg;
+        for (uint32_t p = piece.beg + 1; p < piece.end; ++p) {
             if (before(order, p, first)) first = p;
             if (before(order, last, p)) last = p;
         }
@@ -135,13 +134,12 @@ AlternatingTree::Ends AlternatingTree::base_ends(const Task& task, uint32_t ghos
     return ends;
 }
 
-// Merges across the cut of this depth. The merged piece's extreme point in
-// either order is one of the halves' extreme points, and the ghost at it is
-// the half's ghost unless a common tangent now leaves that point (every
+// Merges across a cut in the given order. The merged piece's extreme point
+// in either order is one of the halves' extreme points, and the ghost at it
+// is the half's ghost unless a common tangent now leaves that point (every
 // other hull edge of the merged piece is a hull edge of a half, with its
 // ghost).
-AlternatingTree::Ends AlternatingTree::merge(Task& task, const Ends& left, const Ends& right, unsigned depth) {
-    const int cut = cut_order(depth);
+AlternatingTree::Ends AlternatingTree::merge(Task& task, const Ends& left, const Ends& right, int cut) {
     const MergeSeam seam = task.merger.merge(left.ghost[2 * cut + 1], right.ghost[2 * cut]);
     task.merger.release_removed();
     task.created.clear();
@@ -168,37 +166,70 @@ AlternatingTree::Ends AlternatingTree::merge(Task& task, const Ends& left, const
     return merged;
 }
 
-size_t AlternatingTree::number_triangles() {
-    if (count_ < 3) return 0;
-    Record* records = tasks_[0]->slots.records();
+// Runs work(span, first, end) over the used slots of every span: the
+// spans of the first half of the list on one thread, the rest on another
+// when there are threads to spare.
+template <class Work>
+void AlternatingTree::for_each_span(unsigned threads, Work&& work) {
     const std::vector<SlotSpan>& spans = tasks_[0]->slots.spans();
-    uint32_t number = 0;
-    for (size_t s = 0; s < spans.size(); ++s) {
-        for (uint32_t id = task_first_slot_[s]; id < spans[s].next; ++id) {
-            Record& r = records[id];
-            if (r.alive != 0 && r.v[2] != kGhost) r.rank = number++;
-        }
-    }
-    return number;
+    const auto run = [&](size_t from, size_t to) {
+        for (size_t s = from; s < to; ++s) work(s, task_first_slot_[s], spans[s].next);
+    };
+    const size_t half = spans.size() / 2;
+    if (half > 0 && run_pair_at_once_if(threads > 1, [&] { run(0, half); }, [&] { run(half, spans.size()); })) return;
+    run(0, spans.size());
 }
 
-void AlternatingTree::write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours) const {
+size_t AlternatingTree::number_triangles(unsigned threads) {
+    if (count_ < 3) return 0;
+    const Record* records = tasks_[0]->slots.records();
+    const size_t spans = tasks_[0]->slots.spans().size();
+    // Count each span's triangles, then number them from the span's first
+    // number on.
+    std::vector<size_t> counts(spans, 0);
+    for_each_span(threads, [&](size_t s, uint32_t first, uint32_t end) {
+        size_t count = 0;
+        for (uint32_t id = first; id < end; ++id) count += records[id].alive != 0 && records[id].v[2] != kGhost;
+        counts[s] = count;
+    });
+    span_first_number_.assign(spans + 1, 0);
+    for (size_t s = 0; s < spans; ++s) span_first_number_[s + 1] = span_first_number_[s] + counts[s];
+    number_ = PageBuffer<uint32_t>(block_->size());
+    for_each_span(threads, [&](size_t s, uint32_t first, uint32_t end) {
+        auto number = static_cast<uint32_t>(span_first_number_[s]);
+        for (uint32_t id = first; id < end; ++id) {
+            const Record& r = records[id];
+            number_[id] = r.alive != 0 && r.v[2] != kGhost ? number++ : kNone;
+        }
+    });
+    return span_first_number_[spans];
+}
+
+void AlternatingTree::write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours,
+                                      unsigned threads) {
     if (count_ < 3) return;
     const Record* records = tasks_[0]->slots.records();
-    const std::vector<SlotSpan>& spans = tasks_[0]->slots.spans();
-    size_t row = 0;
-    for (size_t s = 0; s < spans.size(); ++s) {
-        for (uint32_t id = task_first_slot_[s]; id < spans[s].next; ++id) {
-            const Record& r = records[id];
-            if (r.alive == 0 || r.v[2] == kGhost) continue;
-            for (int k = 0; k < 3; ++k) {
-                vertices[3 * row + k] = point_index[r.v[k]];
-                const Record& other = records[ref_record(r.across[k])];
-                neighbours[3 * row + k] = other.v[2] == kGhost ? -1 : static_cast<int32_t>(other.rank);
+    // Records are read once, in slot order; each stretch is given back to
+    // the system once its rows are written.
+    constexpr uint32_t kStretch = 32768;  // 1 MiB of records
+    for_each_span(threads, [&](size_t s, uint32_t first, uint32_t end) {
+        size_t row = span_first_number_[s];
+        for (uint32_t stretch = first; stretch < end; stretch += std::min(kStretch, end - stretch)) {
+            const uint32_t stretch_end = stretch + std::min(kStretch, end - stretch);
+            for (uint32_t id = stretch; id < stretch_end; ++id) {
+                const Record& r = records[id];
+                if (r.alive == 0 || r.v[2] == kGhost) continue;
+                for (int k = 0; k < 3; ++k) {
+                    vertices[3 * row + k] = point_index[r.v[k]];
+                    const uint32_t other = number_[ref_record(r.across[k])];
+                    neighbours[3 * row + k] = other == kNone ? -1 : static_cast<int32_t>(other);
+                }
+                ++row;
             }
-            ++row;
+            block_->discard(stretch, stretch_end);
         }
-    }
+    });
+    number_.release();
 }
 
 size_t AlternatingTree::write_hull(const uint32_t* point_index, uint32_t* hull) const {

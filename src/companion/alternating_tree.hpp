@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "companion/tree_order.hpp"
 #include "system/page_buffer.hpp"
 #include "triangulate/merge.hpp"
 #include "triangulate/record_slots.hpp"
@@ -16,15 +17,15 @@
 namespace d2d::companion {
 
 // Triangulates points in tree order (see tree_order.hpp). The top levels of
-// the tree are cut into a number of tasks that depends on the number of
-// points alone; each task builds its piece in slots of its own. Threads only
-// decide which tasks run at once, so the records, and with them the result,
-// are the same for any number of threads.
+// the tree are cut into tasks that depend on the points alone; each task
+// builds its piece in slots of its own. Threads only decide which tasks run
+// at once, so the records, and with them the result, are the same for any
+// number of threads.
 class AlternatingTree {
  public:
-    // xy: x0, y0, x1, y1, ... of `count` distinct points in tree order; it
-    // must outlive the tree.
-    AlternatingTree(const double* xy, uint32_t count);
+    // xy: x0, y0, x1, y1, ... of `count` distinct points in tree order, and
+    // the keys their cuts follow; both must outlive the tree.
+    AlternatingTree(const double* xy, const uint32_t* keys, uint32_t count);
     ~AlternatingTree();
     AlternatingTree(const AlternatingTree&) = delete;
     AlternatingTree& operator=(const AlternatingTree&) = delete;
@@ -33,16 +34,20 @@ class AlternatingTree {
     // Throws std::bad_alloc when memory runs out.
     void build(unsigned threads);
 
-    // The number of triangles; numbers them (in record order) on the way.
-    size_t number_triangles();
-    // Writes each triangle's vertices (counter-clockwise, as point_index of
-    // the tree position) and neighbours (triangle numbers, or -1 on the
-    // hull), three per triangle. Call after number_triangles.
-    void write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours) const;
+    // The number of triangles; numbers them in record order on the way, on
+    // at most `threads` threads.
+    size_t number_triangles(unsigned threads);
     // Writes the hull's vertices counter-clockwise from the first point in
     // order 0 (as point_index of the tree position); returns how many. Needs
-    // room for every point. Only for a triangulation with triangles.
+    // room for every point. Only for a triangulation with triangles, before
+    // write_triangles.
     size_t write_hull(const uint32_t* point_index, uint32_t* hull) const;
+    // Writes each triangle's vertices (counter-clockwise, as point_index of
+    // the tree position) and neighbours (triangle numbers, or -1 on the
+    // hull), three per triangle, on at most `threads` threads. Gives the
+    // records' memory back as it goes, so that the records and the arrays
+    // are never both whole: the tree is spent afterwards.
+    void write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours, unsigned threads);
 
  private:
     struct Task;
@@ -54,19 +59,37 @@ class AlternatingTree {
         uint32_t ghost[4];
     };
 
-    Ends build_node(uint32_t beg, uint32_t end, unsigned depth, size_t first_task, unsigned threads);
-    Ends build_piece(Task& task, uint32_t beg, uint32_t end, unsigned depth);
-    Ends base_ends(const Task& task, uint32_t ghost, uint32_t beg, uint32_t end) const;
-    Ends merge(Task& task, const Ends& left, const Ends& right, unsigned depth);
+    // A node of the tree's top levels: cut into two nodes, or a task.
+    struct PlanNode {
+        Piece piece;
+        int order;       // the cut's order, for a cut node
+        size_t first;    // a cut node's first child
+        size_t second;   // its second child
+        size_t task;     // the node's first task (its own, for a task node)
+        bool is_task;
+    };
+
+    size_t plan(const Piece& piece, unsigned depth);
+    Ends build_node(size_t node, unsigned threads);
+    template <class Work>
+    void for_each_span(unsigned threads, Work&& work);
+    Ends build_piece(Task& task, const Piece& piece);
+    Ends base_ends(const Task& task, uint32_t ghost, const Piece& piece) const;
+    Ends merge(Task& task, const Ends& left, const Ends& right, int order);
     bool before(int order, uint32_t a, uint32_t b) const;
 
     const double* xy_;
+    const uint32_t* keys_;
     uint32_t count_;
-    unsigned task_depth_;
-    triangulation::RecordBlock block_;
+    std::unique_ptr<triangulation::RecordBlock> block_;
+    std::vector<PlanNode> plan_;
     std::vector<std::unique_ptr<Task>> tasks_;
     std::vector<uint32_t> task_first_slot_;
     Ends ends_{};
+    // The number of each triangle record, by slot; the first number of each
+    // span's triangles.
+    PageBuffer<uint32_t> number_;
+    std::vector<size_t> span_first_number_;
 };
 
 }  // namespace d2d::companion

@@ -1,5 +1,5 @@
-// The distinct finite points of a companion call, and which point stands for
-// each input point.
+// The distinct finite points of a companion call, in the order of a
+// quadtree over them, and which point stands for each input point.
 #ifndef DELAUNAY2D_COMPANION_DISTINCT_POINTS_HPP
 #define DELAUNAY2D_COMPANION_DISTINCT_POINTS_HPP
 
@@ -28,13 +28,26 @@ inline bool before_in_order1(const IndexedPoint& a, const IndexedPoint& b) {
     return a.y < b.y || (a.y == b.y && a.x < b.x);
 }
 
+// Each point's cell key: x and y, each mapped to 16 bits by a scale that
+// never reverses two coordinates, with the bits interleaved, x above y (a
+// Morton code). Points whose keys differ first in an x bit are separated by
+// a vertical line, in a y bit by a horizontal one: the quadtree's cuts.
+struct DistinctPoints {
+    PageBuffer<IndexedPoint> points;
+    PageBuffer<uint32_t> keys;
+
+    size_t size() const { return points.size(); }
+};
+
 // Reads count points (x at coords[i * stride], y just after) and returns the
-// distinct ones with finite coordinates, in order 0; of several with equal x
-// and y, the one with the lowest index. Fills vertex_of_point: i for a kept
-// point, the kept point's index for a repeat, -1 for a non-finite point.
-// Throws std::bad_alloc when memory runs out.
-PageBuffer<IndexedPoint> find_distinct_points(const double* coords, size_t count, size_t stride,
-                                              int32_t* vertex_of_point);
+// distinct ones with finite coordinates, sorted by key; of several with
+// equal x and y, the one with the lowest index. Fills vertex_of_point: i for
+// a kept point, the kept point's index for a repeat, -1 for a point with a
+// non-finite coordinate. Each pass runs over two halves of the points at
+// once when `two_threads` is set; the result does not depend on it. Throws
+// std::bad_alloc when memory runs out.
+DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point,
+                                    bool two_threads);
 
 }  // namespace d2d::companion
 

@@ -1,6 +1,7 @@
 // The quiet companion call: coordinates in, index arrays out, failures
 // returned as status codes. Nothing here prints, exits, draws random numbers
 // or keeps state between calls.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,55 +32,62 @@ T* allocate_array(size_t count) {
     return static_cast<T*>(block);
 }
 
-// The distinct points in order 0, when they form no triangle: either fewer
-// than three, or all on one line. (Order 0 runs along any line.)
+// Whether the distinct points form no triangle: fewer than three, or all on
+// one line.
 bool all_collinear(const PageBuffer<IndexedPoint>& points) {
     const size_t n = points.size();
     if (n < 3) return true;
     const IndexedPoint& a = points[0];
-    const IndexedPoint& b = points[n - 1];
-    for (size_t i = 1; i + 1 < n; ++i) {
-        const IndexedPoint& c = points[i];
-        if (orient2d_exact(a.x, a.y, b.x, b.y, c.x, c.y) != 0.0) return false;
+    const IndexedPoint& b = points[1];
+    for (size_t i = 2; i < n; ++i) {
+        if (orient2d_exact(a.x, a.y, b.x, b.y, points[i].x, points[i].y) != 0.0) return false;
     }
     return true;
+}
+
+// The hull of collinear points: the points along their line.
+void write_line_hull(PageBuffer<IndexedPoint>& points, delaunay2d_result& result) {
+    std::sort(points.begin(), points.end(), before_in_order0);
+    result.hull = allocate_array<uint32_t>(points.size());
+    for (size_t i = 0; i < points.size(); ++i) result.hull[i] = points[i].index;
+    result.hull_count = points.size();
+    result.triangles = allocate_array<uint32_t>(0);
+    result.neighbours = allocate_array<int32_t>(0);
 }
 
 void triangulate(const double* coords, size_t count, size_t stride, unsigned threads, delaunay2d_result& result) {
     result.point_count = count;
     result.vertex_of_point = allocate_array<int32_t>(count);
-    PageBuffer<IndexedPoint> points = find_distinct_points(coords, count, stride, result.vertex_of_point);
-    const size_t n = points.size();
-    if (all_collinear(points)) {
-        result.hull = allocate_array<uint32_t>(n);
-        for (size_t i = 0; i < n; ++i) result.hull[i] = points[i].index;
-        result.hull_count = n;
-        result.triangles = allocate_array<uint32_t>(0);
-        result.neighbours = allocate_array<int32_t>(0);
+    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads > 1);
+    const size_t n = distinct.size();
+    if (all_collinear(distinct.points)) {
+        write_line_hull(distinct.points, result);
         return;
     }
-    const bool two_threads = threads > 1;
-    arrange_tree_order(points.data(), n, two_threads);
+    arrange_tree_order(distinct, threads > 1);
     PageBuffer<double> xy(2 * n);
     PageBuffer<uint32_t> point_index(n);
     for (size_t i = 0; i < n; ++i) {
-        xy[2 * i] = points[i].x;
-        xy[2 * i + 1] = points[i].y;
-        point_index[i] = points[i].index;
+        xy[2 * i] = distinct.points[i].x;
+        xy[2 * i + 1] = distinct.points[i].y;
+        point_index[i] = distinct.points[i].index;
     }
-    points.release();
-    AlternatingTree tree(xy.data(), static_cast<uint32_t>(n));
+    distinct.points.release();
+    AlternatingTree tree(xy.data(), distinct.keys.data(), static_cast<uint32_t>(n));
     tree.build(threads);
-    const size_t triangles = tree.number_triangles();
-    result.triangles = allocate_array<uint32_t>(3 * triangles);
-    result.neighbours = allocate_array<int32_t>(3 * triangles);
-    result.triangle_count = triangles;
-    tree.write_triangles(point_index.data(), result.triangles, result.neighbours);
+    distinct.keys.release();
+    xy.release();
     PageBuffer<uint32_t> hull(n);
     const size_t hull_count = tree.write_hull(point_index.data(), hull.data());
     result.hull = allocate_array<uint32_t>(hull_count);
     std::memcpy(result.hull, hull.data(), hull_count * sizeof(uint32_t));
     result.hull_count = hull_count;
+    hull.release();
+    const size_t triangles = tree.number_triangles(threads);
+    result.triangles = allocate_array<uint32_t>(3 * triangles);
+    result.neighbours = allocate_array<int32_t>(3 * triangles);
+    result.triangle_count = triangles;
+    tree.write_triangles(point_index.data(), result.triangles, result.neighbours, threads);
 }
 
 void release(delaunay2d_result& result) noexcept {

@@ -1,33 +1,53 @@
-// The order of the companion's merge tree: cuts that alternate between
-// vertical and horizontal.
+// The companion's merge tree: cuts that alternate between vertical and
+// horizontal, following the quadtree of the points' cell keys.
 #ifndef DELAUNAY2D_COMPANION_TREE_ORDER_HPP
 #define DELAUNAY2D_COMPANION_TREE_ORDER_HPP
 
-#include <cstddef>
+#include <cstdint>
 
 #include "companion/distinct_points.hpp"
 
 namespace d2d::companion {
 
-// The merge tree cuts a piece of n points into its first n / 2 points and the
-// rest, vertically at the root (order 0), horizontally below it (order 1),
-// and so on, alternating, down to pieces of two or three points.
-//
 // Cutting a piece always along the same direction leaves long thin strips
-// whose merges rebuild most of their triangles; alternating the direction
-// keeps pieces about square, and a merge then creates few triangles that a
-// later merge removes.
+// whose merges rebuild most of their triangles; cutting along a quadtree
+// alternates the direction and keeps pieces about square, so a merge
+// creates few triangles that a later merge removes.
 //
-// Arranges the distinct points so that every piece of the tree is a
-// contiguous run: the first half of a piece precedes the second in the
-// piece's cut order, and a base piece is in order 0. The top levels are
-// arranged on two threads when `two_threads` is set; the result does not
-// depend on it.
-void arrange_tree_order(IndexedPoint* points, size_t n, bool two_threads);
+// A piece is a run of the points. While its keys differ, it is cut where
+// the first bit in which they differ changes: the points before the cut lie
+// strictly left of (x bit) or below (y bit) those after it. A cut that
+// would leave a single point on one side, or a run of equal keys, turns the
+// piece over to median cuts: at its middle point in the cut's order,
+// alternating the order at each level. Pieces of two or three points are
+// the base pieces.
+struct Piece {
+    uint32_t beg;
+    uint32_t end;
+    int8_t bit;           // the highest key bit that may still differ
+    int8_t median_order;  // -1 while cut by the keys, else the order of the next median cut
 
-// The cut order of a piece at the given depth of the tree (the root is at
-// depth 0).
-inline int cut_order(unsigned depth) { return static_cast<int>(depth & 1u); }
+    uint32_t size() const { return end - beg; }
+};
+
+struct Cut {
+    int order;  // 0: vertical (the first part lies left), 1: horizontal (it lies below)
+    Piece first;
+    Piece second;
+};
+
+inline Piece whole_piece(uint32_t count) { return Piece{0, count, 31, -1}; }
+
+// How a piece of four points or more is cut; the keys are those of the
+// points as find_distinct_points sorted them (median cuts do not read
+// them).
+Cut cut_piece(const uint32_t* keys, const Piece& piece);
+
+// Puts the points of the pieces that median cuts divide in place (each first
+// part before its second in the cut's order), and every base piece in
+// order 0. The top levels run on two threads when `two_threads` is set; the
+// result does not depend on it.
+void arrange_tree_order(DistinctPoints& points, bool two_threads);
 
 }  // namespace d2d::companion
 

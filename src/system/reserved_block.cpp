@@ -8,6 +8,7 @@
 #include <windows.h>
 #else
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace d2d::reserved_memory {
@@ -41,6 +42,24 @@ void make_ready(void* start, size_t bytes) {
     }
 #else
     if (mprotect(reinterpret_cast<void*>(first), last - first, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
+#endif
+}
+
+void discard(void* start, size_t bytes) noexcept {
+#if defined(_WIN32)
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const uintptr_t page = info.dwPageSize;
+#else
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+#endif
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(start) + page - 1) & ~(page - 1);
+    const uintptr_t last = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(page - 1);
+    if (last <= first) return;
+#if defined(_WIN32)
+    VirtualFree(reinterpret_cast<void*>(first), last - first, MEM_DECOMMIT);
+#else
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
 #endif
 }
 

@@ -22,6 +22,10 @@ void* reserve(size_t bytes);
 // usable (zero-filled where new); throws std::bad_alloc when the system
 // cannot back them. Pages already usable stay as they are.
 void make_ready(void* start, size_t bytes);
+// Gives the memory of the whole pages within [start, start + bytes) back to
+// the system; their content is lost. Only a hint: where the system refuses,
+// nothing changes.
+void discard(void* start, size_t bytes) noexcept;
 void release(void* block, size_t bytes) noexcept;
 }  // namespace reserved_memory
 
@@ -41,6 +45,10 @@ class ReservedBlock {
 
     // Makes records [first, last) usable.
     void make_ready(size_t first, size_t last) { reserved_memory::make_ready(data_ + first, (last - first) * sizeof(T)); }
+    // Gives back the memory of records [first, last), which are not read again.
+    void discard(size_t first, size_t last) noexcept {
+        reserved_memory::discard(data_ + first, (last - first) * sizeof(T));
+    }
 
  private:
     T* data_;

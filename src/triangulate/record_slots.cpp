@@ -62,6 +62,9 @@ uint32_t RecordSlots::next_slot(SlotSpan& span) {
         constexpr uint32_t kReadyStep = 32768;  // 1 MiB of records
         span.ready = span.end - span.next > kReadyStep ? span.next + kReadyStep : span.end;
         block_->make_ready(span.next, span.ready);
+        // The stretch is about to be filled: mapping its pages in one
+        // request is cheaper than a fault on each.
+        page_memory::populate(records_ + span.next, (span.ready - span.next) * sizeof(Record));
     }
     return span.next++;
 }

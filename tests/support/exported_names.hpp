@@ -7,7 +7,7 @@
 #ifndef DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 #define DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 
-#define DELAUNAY2D_EXPORTED_COUNT 43
+#define DELAUNAY2D_EXPORTED_COUNT 47
 
 #if defined(__GNUC__)
 #define DELAUNAY2D_MAYBE_UNUSED __attribute__((unused))
@@ -68,6 +68,11 @@ static const char* const delaunay2d_exported_names[DELAUNAY2D_EXPORTED_COUNT] DE
     "mesh_create_last_triangle_voronoi",
     "mesh_find_triangle_create_vor",
     "update_edge_triangle",
+    /* the quiet companion call */
+    "delaunay2d_triangulate",
+    "delaunay2d_result_free",
+    "delaunay2d_status_message",
+    "delaunay2d_version",
 };
 
 #endif /* DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP */

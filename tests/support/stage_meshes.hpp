@@ -1,7 +1,7 @@
-// Small builders for hand-made meshes, point lists and cross-edge lists, a
-// link check and a plain-number view of a mesh, for the tests of the merge
-// stages and of the entry points. Every block is malloc'd exactly as the
-// library's own blocks are, so the library may resize and free them.
+// Small builders for hand-made meshes, point lists and cross-edge lists and
+// a link check, for the tests of the merge stages and of the entry points.
+// Every block is malloc'd exactly as the library's own blocks are, so the
+// library may resize and free them.
 #pragma once
 
 #include <array>
@@ -11,7 +11,6 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "delaunay2d.h"
 
@@ -125,28 +124,6 @@ inline std::string link_fault(const Mesh2D* mesh) {
 // Index of a link within the mesh, -1 for null.
 inline long link_index(const Mesh2D* mesh, const Triangle* link) {
     return link == nullptr ? -1 : static_cast<long>(link - mesh->triangles);
-}
-
-// A mesh as plain numbers: vertex indices into the records at `points`,
-// link indices into the mesh (-1 for none), inner_length. Equal shapes are
-// the same records in the same order.
-struct MeshShape {
-    std::vector<long> vertices;
-    std::vector<long> links;
-    size_t inner_length = 0;
-    bool operator==(const MeshShape&) const = default;
-};
-
-inline MeshShape shape_of(const Mesh2D* mesh, const Point3D* points) {
-    MeshShape shape;
-    shape.inner_length = mesh->inner_length;
-    for (size_t t = 0; t < mesh->length; ++t) {
-        for (int k = 0; k < 3; ++k) {
-            shape.vertices.push_back(static_cast<long>(mesh->triangles[t].points[k] - points));
-            shape.links.push_back(link_index(mesh, mesh->triangles[t].vor[k]));
-        }
-    }
-    return shape;
 }
 
 }  // namespace d2dtest

@@ -99,7 +99,12 @@ typedef Mesh2D* (*create_mesh_2d_fn)(Point3D*, size_t);
 typedef Mesh2D* (*create_triangle_mesh_2d_fn)(Point3DList*, Mesh2D*);
 typedef void (*free_mesh_fn)(Mesh2D*);
 
+typedef delaunay2d_status (*triangulate_fn)(const double*, size_t, size_t, unsigned, delaunay2d_result*);
+typedef void (*result_free_fn)(delaunay2d_result*);
+
 static create_mesh_2d_fn lib_create_mesh_2d;
+static triangulate_fn lib_triangulate;
+static result_free_fn lib_result_free;
 static create_triangle_mesh_2d_fn lib_create_triangle_mesh_2d;
 static free_mesh_fn lib_free_mesh;
 
@@ -138,6 +143,10 @@ static int load_library(const char* path) {
     memcpy(&lib_create_triangle_mesh_2d, &address, sizeof address);
     address = find_symbol(library, "free_mesh");
     memcpy(&lib_free_mesh, &address, sizeof address);
+    address = find_symbol(library, "delaunay2d_triangulate");
+    memcpy(&lib_triangulate, &address, sizeof address);
+    address = find_symbol(library, "delaunay2d_result_free");
+    memcpy(&lib_result_free, &address, sizeof address);
     return missing == 0;
 }
 
@@ -491,6 +500,74 @@ static void case_points(size_t count, int through_list, int watch_heap) {
     free(original);
 }
 
+/* The quiet call on points with repeats, interleaved x y: counter-clockwise
+ * triangles, symmetric neighbours, a closed hull, the same arrays on one
+ * thread and on the library's choice, the heap as it was afterwards. Prints
+ * a checksum of the arrays for the comparison of the two builds. */
+static uint64_t mix(uint64_t sum, uint64_t v) { return (sum ^ v) * 1099511628211ULL; }
+
+static void case_companion(void) {
+    const size_t n = 70000;
+    double* xy = (double*)malloc(2 * n * sizeof *xy);
+    Point3D* points = (Point3D*)malloc(n * sizeof *points);
+    delaunay2d_result one, many;
+    size_t i, t, heap_before;
+    int k;
+    uint64_t sum = 14695981039346656037ULL;
+    lcg_state = 7u;
+    for (i = 0; i < n; ++i) {
+        points[i].x = xy[2 * i] = (double)next_bits(12);
+        points[i].y = xy[2 * i + 1] = (double)next_bits(12);
+    }
+    /* A first call may leave the runtime's per-thread set-up behind. */
+    CHECK(lib_triangulate(xy, n, 2, 0, &many) == DELAUNAY2D_OK, "first call: not OK");
+    lib_result_free(&many);
+    heap_before = heap_in_use();
+    CHECK(lib_triangulate(xy, n, 2, 1, &one) == DELAUNAY2D_OK, "one thread: not OK");
+    CHECK(lib_triangulate(xy, n, 2, 0, &many) == DELAUNAY2D_OK, "library's choice: not OK");
+    CHECK(one.triangle_count == many.triangle_count && one.hull_count == many.hull_count, "counts differ");
+    CHECK(memcmp(one.triangles, many.triangles, 3 * one.triangle_count * sizeof(uint32_t)) == 0 &&
+              memcmp(one.neighbours, many.neighbours, 3 * one.triangle_count * sizeof(int32_t)) == 0 &&
+              memcmp(one.vertex_of_point, many.vertex_of_point, n * sizeof(int32_t)) == 0,
+          "arrays differ between thread counts");
+    for (t = 0; t < one.triangle_count; ++t) {
+        const uint32_t* v = &one.triangles[3 * t];
+        CHECK(orient(&points[v[0]], &points[v[1]], &points[v[2]]) > 0.0, "triangle %zu not counter-clockwise", t);
+        for (k = 0; k < 3; ++k) {
+            const int32_t nb = one.neighbours[3 * t + k];
+            if (nb >= 0) {
+                const uint32_t* w = &one.triangles[3 * (size_t)nb];
+                int back = 0, j;
+                for (j = 0; j < 3; ++j) {
+                    if (one.neighbours[3 * (size_t)nb + j] == (int32_t)t && w[j] == v[(k + 1) % 3] &&
+                        w[(j + 1) % 3] == v[k]) {
+                        back = 1;
+                    }
+                }
+                CHECK(back, "triangle %zu: neighbour %d does not link back across the edge", t, k);
+            }
+            sum = mix(sum, v[k]);
+            sum = mix(sum, (uint64_t)(int64_t)nb);
+        }
+    }
+    for (i = 0; i < one.hull_count; ++i) {
+        const Point3D* a = &points[one.hull[i]];
+        const Point3D* b = &points[one.hull[(i + 1) % one.hull_count]];
+        const Point3D* c = &points[one.hull[(i + 2) % one.hull_count]];
+        CHECK(orient(a, b, c) >= 0.0, "hull turns the wrong way at %zu", i); /* points on a side count */
+        sum = mix(sum, one.hull[i]);
+    }
+    for (i = 0; i < n; ++i) sum = mix(sum, (uint64_t)(int64_t)one.vertex_of_point[i]);
+    printf("companion: %zu triangles, %zu hull vertices, checksum %016llx\n", one.triangle_count, one.hull_count,
+           (unsigned long long)sum);
+    lib_result_free(&one);
+    lib_result_free(&many);
+    lib_result_free(NULL);
+    CHECK(heap_in_use() == heap_before, "the heap was not given back");
+    free(xy);
+    free(points);
+}
+
 static void case_two(void) {
     Point3D points[2] = {{0.0, 0.0, 0.0, 0.0}, {1.0, 1.0, 0.0, 0.0}};
     Mesh2D* mesh = lib_create_mesh_2d(points, 2);
@@ -603,7 +680,7 @@ int main(int argc, char** argv) {
         }
     }
     if (which == NULL) {
-        fputs("usage: windows_host three|thousand|list|large|two|fatal [LIBRARY] [--binary-stdout]\n", stderr);
+        fputs("usage: windows_host three|thousand|list|large|companion|two|fatal [LIBRARY] [--binary-stdout]\n", stderr);
         return 2;
     }
 #if defined(_WIN32)
@@ -629,6 +706,8 @@ int main(int argc, char** argv) {
     } else if (strcmp(which, "list") == 0) {
         case_points(THOUSAND, 1, 0);
         case_points(THOUSAND, 1, 1);
+    } else if (strcmp(which, "companion") == 0) {
+        case_companion();
     } else if (strcmp(which, "two") == 0) {
         case_two();
     } else if (strcmp(which, "fatal") == 0) {

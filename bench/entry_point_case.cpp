@@ -1,14 +1,11 @@
-// The library's side of a case. Peak memory: the high-water mark is reset to
-// the current resident set just before the first call and read right after
-// it, while the returned mesh is still alive; the figure is the growth over
-// the resident set before the call (the input points are already resident).
-#include "library_case.h"
+// The specified entry point's side of a case: create_mesh_2d as a host that
+// discards the trace calls it.
+#include "entry_point_case.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
-#include "peak_memory.h"
 #include "quiet_stdout.h"
 
 namespace bench {
@@ -22,24 +19,20 @@ double seconds_since(Clock::time_point start) {
 
 }  // namespace
 
-void measure_library(std::vector<Point3D>& points, int runs, bool time_point_trace, CaseResult* result) {
+void measure_entry_point(std::vector<Point3D>& points, int runs, bool time_point_trace, CaseResult* result) {
     QuietStdout quiet;
     for (int run = 0; run < runs && run < kMaxRuns; ++run) {
         const bool first = run == 0;
-        if (first) {
-            result->rss_before_kb = resident_kb();
-            result->peak_exact = reset_peak_resident();
-        }
+        if (first) start_peak_watch(result);
         const Clock::time_point start = Clock::now();
         Mesh2D* mesh = create_mesh_2d(points.data(), points.size());
         std::fflush(stdout);
         result->seconds[run] = seconds_since(start);
         result->runs = run + 1;
         if (first) {
-            const long peak = peak_resident_kb();
-            if (peak >= 0 && result->rss_before_kb >= 0) result->peak_kb = peak - result->rss_before_kb;
+            record_peak(result);
             result->triangles = mesh ? mesh->length : 0;
-            result->inner_triangles = mesh ? mesh->inner_length : 0;
+            result->output_bytes = sizeof(Mesh2D) + result->triangles * sizeof(Triangle);
         }
         free_mesh(mesh);
     }
