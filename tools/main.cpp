@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <variant>
@@ -169,6 +171,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "delaunay2d: %s\n", e.what());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "delaunay2d: out of memory\n");
+    } catch (const std::exception& e) {
+        // Anything else the system refused (a thread that could not start).
+        std::fprintf(stderr, "delaunay2d: %s\n", e.what());
     }
     return 1;
 }

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "atomic_file.hpp"
 #include "text_sink.hpp"
@@ -32,15 +35,32 @@ std::string stem_of(const std::string& path) {
     return path;
 }
 
-// Reports the progress of file k of count as a share of the whole write.
-Progress share_of(const Progress& progress, std::size_t k, std::size_t count) {
-    if (!progress) {
-        return {};
+// Progress of several files written at once, reported as one fraction
+// (the mean of theirs) through one caller-given report, one call at a time.
+class SharedProgress {
+public:
+    SharedProgress(const Progress& progress, std::size_t count) : progress_(progress), done_(count, 0.0) {}
+
+    Progress part(std::size_t k) {
+        if (!progress_) {
+            return {};
+        }
+        return [this, k](double fraction) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_[k] = fraction;
+            double sum = 0.0;
+            for (double d : done_) {
+                sum += d;
+            }
+            progress_(sum / static_cast<double>(done_.size()));
+        };
     }
-    return [&progress, k, count](double fraction) {
-        progress((static_cast<double>(k) + fraction) / static_cast<double>(count));
-    };
-}
+
+private:
+    const Progress& progress_;
+    std::mutex mutex_;
+    std::vector<double> done_;
+};
 
 }  // namespace
 
@@ -90,9 +110,10 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
         files.push_back(std::make_unique<AtomicFile>(file_path));
     }
     const std::size_t count = files.size();
-    for (std::size_t k = 0; k < count; ++k) {
+    SharedProgress shared(progress, count);
+    auto write_file = [&](std::size_t k) {
         TextSink sink(files[k]->fd(), files[k]->path());
-        Progress part = share_of(progress, k, count);
+        Progress part = shared.part(k);
         switch (options.format) {
             case OutputFormat::off:
                 write_off(sink, mesh, written, part);
@@ -118,6 +139,32 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
         }
         sink.flush();
         files[k]->finish();
+    };
+    // Triangle's three files are formatted at once, one thread each: the
+    // mesh is only read, and formatting numbers is what takes the time.
+    std::vector<std::exception_ptr> failures(count);
+    std::vector<std::thread> helpers;
+    for (std::size_t k = 1; k < count; ++k) {
+        helpers.emplace_back([&, k] {
+            try {
+                write_file(k);
+            } catch (...) {
+                failures[k] = std::current_exception();
+            }
+        });
+    }
+    try {
+        write_file(0);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
     }
     // Only now, with every file complete, do the names change.
     for (auto& file : files) {
