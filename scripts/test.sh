@@ -2,7 +2,9 @@
 # Builds delaunay2d and runs every test twice: once built with warnings as
 # errors, once built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (any report stops the test that raised it); then runs the tests of the
-# two-thread triangulation built with ThreadSanitizer. Installs the packages it needs
+# two-thread triangulation built with ThreadSanitizer. Between the two, it
+# tests the installed library, the packages and the bindings
+# (scripts/test_packaging.sh). Installs the packages it needs
 # with apt-get first when some are missing. Run as root, or as a user with
 # sudo rights when packages have to be installed.
 #
@@ -16,6 +18,10 @@ packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 bi
 # The command-line program: option parsing, number parsing, and the SVG
 # renderer that its picture test uses.
 packages+=(libcli11-dev libfast-float-dev librsvg2-bin)
+# Consumers (pkg-config), the Debian package (dpkg-shlibdeps, file), the
+# Python package and its tests, the C# binding (mcs, mono).
+packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools python3-wheel
+           python3-numpy python3-scipy python3-pytest mono-mcs mono-runtime)
 # The Windows DLL is cross-built with MinGW-w64 and its host tests run under wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
 
@@ -54,6 +60,9 @@ section "tests, plain build"
 section "Windows DLL: cross-build, export table, host tests under wine"
 BUILD_DIR=build/windows NATIVE_BUILD_DIR=build/windows-native JOBS="$jobs" \
   bash "$root/tests/windows/run_windows_tests.sh"
+
+section "install, consumers, Debian package, Windows ZIP, Python and C# packages"
+BUILD_DIR=build/ci WINDOWS_BUILD_DIR=build/windows JOBS="$jobs" bash "$root/scripts/test_packaging.sh"
 
 section "sanitizer build (address, undefined), warnings as errors"
 sanitize="$root/build/ci-sanitize"

@@ -31,8 +31,8 @@ struct AlternatingTree::Task {
     PieceMerger merger;
 };
 
-AlternatingTree::AlternatingTree(const double* xy, const uint32_t* keys, uint32_t count)
-    : xy_(xy), keys_(keys), count_(count) {
+AlternatingTree::AlternatingTree(double* xy, uint32_t* point_index, const uint32_t* keys, uint32_t count)
+    : xy_(xy), point_index_(point_index), keys_(keys), count_(count) {
     if (count < 2) return;
     plan(whole_piece(count), 0);
     // Each task builds its piece in slots of its own, in proportion to its
@@ -48,11 +48,12 @@ AlternatingTree::AlternatingTree(const double* xy, const uint32_t* keys, uint32_
 // Lays out the top of the tree; returns the node's place in plan_.
 size_t AlternatingTree::plan(const Piece& piece, unsigned depth) {
     const size_t node = plan_.size();
-    plan_.push_back(PlanNode{piece, 0, 0, 0, task_first_slot_.size(), true});
+    plan_.push_back(PlanNode{piece, 0, false, 0, 0, task_first_slot_.size(), true});
     if (depth < kTaskDepth && piece.size() >= 2 * kTaskPointsFrom) {
         const Cut cut = cut_piece(keys_, piece);
         plan_[node].is_task = false;
         plan_[node].order = cut.order;
+        plan_[node].median = cut.first.median_order >= 0;
         const size_t first = plan(cut.first, depth + 1);
         const size_t second = plan(cut.second, depth + 1);
         plan_[node].first = first;
@@ -82,6 +83,7 @@ void AlternatingTree::build(unsigned threads) {
 AlternatingTree::Ends AlternatingTree::build_node(size_t index, unsigned threads) {
     const PlanNode& node = plan_[index];
     if (node.is_task) return build_piece(*tasks_[node.task], node.piece);
+    if (node.median) arrange_median_cut(node.piece, cut_piece(keys_, node.piece));
     Ends first{};
     Ends second{};
     const unsigned first_threads = threads > 1 ? (threads + 1) / 2 : 1;
@@ -101,12 +103,49 @@ AlternatingTree::Ends AlternatingTree::build_node(size_t index, unsigned threads
 }
 
 AlternatingTree::Ends AlternatingTree::build_piece(Task& task, const Piece& piece) {
-    if (piece.size() == 2) return base_ends(task, task.merger.build_two(piece.beg).left, piece);
-    if (piece.size() == 3) return base_ends(task, task.merger.build_three(piece.beg).left, piece);
+    if (piece.size() <= 3) {
+        sort_base_piece(piece);
+        const HullEnds ends = piece.size() == 2 ? task.merger.build_two(piece.beg) : task.merger.build_three(piece.beg);
+        return base_ends(task, ends.left, piece);
+    }
     const Cut cut = cut_piece(keys_, piece);
+    if (cut.first.median_order >= 0) arrange_median_cut(piece, cut);
     const Ends first = build_piece(task, cut.first);
     const Ends second = build_piece(task, cut.second);
     return merge(task, first, second, cut.order);
+}
+
+// Median cuts are rare (runs of points closer than a cell, cuts that would
+// leave one point alone), so their points are moved through a copy.
+void AlternatingTree::arrange_median_cut(const Piece& piece, const Cut& cut) {
+    std::vector<IndexedPoint> points(piece.size());
+    for (uint32_t i = 0; i < piece.size(); ++i) {
+        const uint32_t p = piece.beg + i;
+        points[i] = IndexedPoint{xy_[2 * p], xy_[2 * p + 1], point_index_[p]};
+    }
+    const auto mid = points.begin() + (cut.first.end - piece.beg);
+    if (cut.order == 0) {
+        std::nth_element(points.begin(), mid, points.end(), before_in_order0);
+    } else {
+        std::nth_element(points.begin(), mid, points.end(), before_in_order1);
+    }
+    for (uint32_t i = 0; i < piece.size(); ++i) {
+        const uint32_t p = piece.beg + i;
+        xy_[2 * p] = points[i].x;
+        xy_[2 * p + 1] = points[i].y;
+        point_index_[p] = points[i].index;
+    }
+}
+
+// A base piece's points in order 0, as the base pieces expect them.
+void AlternatingTree::sort_base_piece(const Piece& piece) {
+    for (uint32_t i = piece.beg + 1; i < piece.end; ++i) {
+        for (uint32_t j = i; j > piece.beg && before(0, j, j - 1); --j) {
+            std::swap(xy_[2 * j], xy_[2 * j - 2]);
+            std::swap(xy_[2 * j + 1], xy_[2 * j - 1]);
+            std::swap(point_index_[j], point_index_[j - 1]);
+        }
+    }
 }
 
 // The extreme points of a base piece, and their ghosts found around its ring.
@@ -205,8 +244,8 @@ size_t AlternatingTree::number_triangles(unsigned threads) {
     return span_first_number_[spans];
 }
 
-void AlternatingTree::write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours,
-                                      unsigned threads) {
+void AlternatingTree::write_triangles(uint32_t* vertices, int32_t* neighbours, unsigned threads) {
+    const uint32_t* point_index = point_index_;
     if (count_ < 3) return;
     const Record* records = tasks_[0]->slots.records();
     // Records are read once, in slot order; each stretch is given back to
@@ -232,7 +271,8 @@ void AlternatingTree::write_triangles(const uint32_t* point_index, uint32_t* ver
     number_.release();
 }
 
-size_t AlternatingTree::write_hull(const uint32_t* point_index, uint32_t* hull) const {
+size_t AlternatingTree::write_hull(uint32_t* hull) const {
+    const uint32_t* point_index = point_index_;
     const Record* records = tasks_[0]->slots.records();
     // The ghost outside the hull edge that enters the first point clockwise;
     // stepping against the ring's clockwise order visits the hull

@@ -23,9 +23,11 @@ namespace d2d::companion {
 // number of threads.
 class AlternatingTree {
  public:
-    // xy: x0, y0, x1, y1, ... of `count` distinct points in tree order, and
-    // the keys their cuts follow; both must outlive the tree.
-    AlternatingTree(const double* xy, const uint32_t* keys, uint32_t count);
+    // xy: x0, y0, x1, y1, ... of `count` distinct points in key order, with
+    // their input indices and the keys their cuts follow; all must outlive
+    // the tree. Building puts the points of median cuts and of base pieces
+    // in place (the indices follow their points).
+    AlternatingTree(double* xy, uint32_t* point_index, const uint32_t* keys, uint32_t count);
     ~AlternatingTree();
     AlternatingTree(const AlternatingTree&) = delete;
     AlternatingTree& operator=(const AlternatingTree&) = delete;
@@ -35,19 +37,20 @@ class AlternatingTree {
     void build(unsigned threads);
 
     // The number of triangles; numbers them in record order on the way, on
-    // at most `threads` threads.
+    // at most `threads` threads. The point indices below are those given
+    // to the constructor.
     size_t number_triangles(unsigned threads);
     // Writes the hull's vertices counter-clockwise from the first point in
     // order 0 (as point_index of the tree position); returns how many. Needs
     // room for every point. Only for a triangulation with triangles, before
     // write_triangles.
-    size_t write_hull(const uint32_t* point_index, uint32_t* hull) const;
+    size_t write_hull(uint32_t* hull) const;
     // Writes each triangle's vertices (counter-clockwise, as point_index of
     // the tree position) and neighbours (triangle numbers, or -1 on the
     // hull), three per triangle, on at most `threads` threads. Gives the
     // records' memory back as it goes, so that the records and the arrays
     // are never both whole: the tree is spent afterwards.
-    void write_triangles(const uint32_t* point_index, uint32_t* vertices, int32_t* neighbours, unsigned threads);
+    void write_triangles(uint32_t* vertices, int32_t* neighbours, unsigned threads);
 
  private:
     struct Task;
@@ -63,6 +66,7 @@ class AlternatingTree {
     struct PlanNode {
         Piece piece;
         int order;       // the cut's order, for a cut node
+        bool median;     // whether that cut is a median cut
         size_t first;    // a cut node's first child
         size_t second;   // its second child
         size_t task;     // the node's first task (its own, for a task node)
@@ -77,8 +81,11 @@ class AlternatingTree {
     Ends base_ends(const Task& task, uint32_t ghost, const Piece& piece) const;
     Ends merge(Task& task, const Ends& left, const Ends& right, int order);
     bool before(int order, uint32_t a, uint32_t b) const;
+    void arrange_median_cut(const Piece& piece, const Cut& cut);
+    void sort_base_piece(const Piece& piece);
 
-    const double* xy_;
+    double* xy_;
+    uint32_t* point_index_;
     const uint32_t* keys_;
     uint32_t count_;
     std::unique_ptr<triangulation::RecordBlock> block_;

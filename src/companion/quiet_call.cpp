@@ -64,7 +64,6 @@ void triangulate(const double* coords, size_t count, size_t stride, unsigned thr
         write_line_hull(distinct.points, result);
         return;
     }
-    arrange_tree_order(distinct, threads > 1);
     PageBuffer<double> xy(2 * n);
     PageBuffer<uint32_t> point_index(n);
     for (size_t i = 0; i < n; ++i) {
@@ -73,12 +72,12 @@ void triangulate(const double* coords, size_t count, size_t stride, unsigned thr
         point_index[i] = distinct.points[i].index;
     }
     distinct.points.release();
-    AlternatingTree tree(xy.data(), distinct.keys.data(), static_cast<uint32_t>(n));
+    AlternatingTree tree(xy.data(), point_index.data(), distinct.keys.data(), static_cast<uint32_t>(n));
     tree.build(threads);
     distinct.keys.release();
     xy.release();
     PageBuffer<uint32_t> hull(n);
-    const size_t hull_count = tree.write_hull(point_index.data(), hull.data());
+    const size_t hull_count = tree.write_hull(hull.data());
     result.hull = allocate_array<uint32_t>(hull_count);
     std::memcpy(result.hull, hull.data(), hull_count * sizeof(uint32_t));
     result.hull_count = hull_count;
@@ -87,7 +86,7 @@ void triangulate(const double* coords, size_t count, size_t stride, unsigned thr
     result.triangles = allocate_array<uint32_t>(3 * triangles);
     result.neighbours = allocate_array<int32_t>(3 * triangles);
     result.triangle_count = triangles;
-    tree.write_triangles(point_index.data(), result.triangles, result.neighbours, threads);
+    tree.write_triangles(result.triangles, result.neighbours, threads);
 }
 
 void release(delaunay2d_result& result) noexcept {

@@ -40,14 +40,9 @@ inline Piece whole_piece(uint32_t count) { return Piece{0, count, 31, -1}; }
 
 // How a piece of four points or more is cut; the keys are those of the
 // points as find_distinct_points sorted them (median cuts do not read
-// them).
+// them). The points of a median cut must then be put in place: its first
+// part before its second in the cut's order.
 Cut cut_piece(const uint32_t* keys, const Piece& piece);
-
-// Puts the points of the pieces that median cuts divide in place (each first
-// part before its second in the cut's order), and every base piece in
-// order 0. The top levels run on two threads when `two_threads` is set; the
-// result does not depend on it.
-void arrange_tree_order(DistinctPoints& points, bool two_threads);
 
 }  // namespace d2d::companion
 

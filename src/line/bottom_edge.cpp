@@ -2,6 +2,7 @@
 // strictly below it: the lower common tangent of two neighbouring meshes.
 #include <cstddef>
 
+#include "common/saturating_product.hpp"
 #include "delaunay2d.h"
 
 namespace {
@@ -24,15 +25,10 @@ bool sweep_bottom(const Point3DList* list, size_t count, LREdge* edge, Point3D**
     return moved;
 }
 
-size_t saturating_product(size_t a, size_t b) {
-    size_t product = 0;
-    if (__builtin_mul_overflow(a, b, &product)) return static_cast<size_t>(-1);
-    return product;
-}
 
 }  // namespace
 
-void update_line_bottom_edge(Point3DList* left, Point3DList* right, LREdge* edge) {
+extern "C" void update_line_bottom_edge(Point3DList* left, Point3DList* right, LREdge* edge) {
     const size_t left_count = left->length;
     const size_t right_count = right->length;
     // Without both ends there is no line to sweep against.
@@ -43,7 +39,7 @@ void update_line_bottom_edge(Point3DList* left, Point3DList* right, LREdge* edge
     // most (left_count + 1) * (right_count + 1) passes; a run that needs more
     // repeats a pair and would cycle for ever (rounding at large coordinates,
     // or lists that overlap in x), and stops at that bound instead.
-    const size_t pass_limit = saturating_product(left_count + 1, right_count + 1);
+    const size_t pass_limit = d2d::saturating_product(left_count + 1, right_count + 1);
     for (size_t pass = 0; pass < pass_limit; ++pass) {
         bool moved = false;
         if (left_count > 0 && sweep_bottom(left, left_count, edge, &edge->left)) moved = true;
@@ -52,7 +48,7 @@ void update_line_bottom_edge(Point3DList* left, Point3DList* right, LREdge* edge
     }
 }
 
-int update_line_bottom_edge_point(Point3DList* list, LREdge* edge, int side) {
+extern "C" int update_line_bottom_edge_point(Point3DList* list, LREdge* edge, int side) {
     if (side != 0 && side != 1) return 0;
     if (edge->left == nullptr || edge->right == nullptr) return 0;
     Point3D** moving = side == 0 ? &edge->left : &edge->right;

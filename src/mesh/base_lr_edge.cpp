@@ -24,7 +24,7 @@ Point3DList* collect_bottom_first(const Mesh2D* mesh, PointCompare compare) {
 
 }  // namespace
 
-void find_base_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdge* edge) {
+extern "C" void find_base_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdge* edge) {
     Point3DList* left_points = collect_bottom_first(left, sort_point_y_lx);
     // A mesh without edge triangles has no vertex to offer: the matching end
     // of the edge keeps what the caller put there (the merge puts null, and a

@@ -5,7 +5,7 @@
 #include "trace/trace_output.hpp"
 #include "exact/exact_predicates.hpp"
 
-void create_mesh_by_2_3_point(PointRange* range, Mesh2D* mesh) {
+extern "C" void create_mesh_by_2_3_point(PointRange* range, Mesh2D* mesh) {
     d2d::TraceWriter trace;
     const Point3DList* list = range->list;
     // A range must hold at least two points of the list. Anything else has no

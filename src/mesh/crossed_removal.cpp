@@ -4,7 +4,7 @@
 #include "delaunay2d.h"
 #include "mesh/mesh_parts.hpp"
 
-int find_edge_triangle_cross_lr_edge(const Triangle* t, const LREdgeList* list, int side) {
+extern "C" int find_edge_triangle_cross_lr_edge(const Triangle* t, const LREdgeList* list, int side) {
     if (list->length == 0) return 0;
     if (t->radius < 0.0) return 1;
     for (size_t e = 0; e < list->length; ++e) {
@@ -23,7 +23,7 @@ int find_edge_triangle_cross_lr_edge(const Triangle* t, const LREdgeList* list, 
     return 0;
 }
 
-void merge_mesh_remove_voronoi(Triangle* t) {
+extern "C" void merge_mesh_remove_voronoi(Triangle* t) {
     for (Triangle* neighbour : t->vor) {
         if (neighbour == nullptr) continue;
         for (Triangle*& back : neighbour->vor) {
@@ -35,7 +35,7 @@ void merge_mesh_remove_voronoi(Triangle* t) {
     }
 }
 
-size_t merge_edge_triangle_filter(Mesh2D* mesh, const LREdgeList* list, int side) {
+extern "C" size_t merge_edge_triangle_filter(Mesh2D* mesh, const LREdgeList* list, int side) {
     if (mesh->length <= mesh->inner_length) return 0;
     // An empty chain crosses nothing: every edge triangle is kept.
     if (list->length == 0) return mesh->length - mesh->inner_length;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/saturating_product.hpp"
 #include "delaunay2d.h"
 #include "mesh/mesh_parts.hpp"
 
@@ -13,16 +14,11 @@ bool has_vertex(const Triangle& t, const Point3D* p) {
 }
 
 
-size_t saturating_product(size_t a, size_t b) {
-    size_t product = 0;
-    if (__builtin_mul_overflow(a, b, &product)) return static_cast<size_t>(-1);
-    return product;
-}
 
 
 }  // namespace
 
-int find_side_potential_point(const Mesh2D* mesh, LREdge edge, int side, Triangle* candidate) {
+extern "C" int find_side_potential_point(const Mesh2D* mesh, LREdge edge, int side, Triangle* candidate) {
     Point3D* end = d2d::side_end(edge, side);
     // An edge without both ends has no line to be above.
     if (end == nullptr || edge.left == nullptr || edge.right == nullptr) return 0;
@@ -41,14 +37,14 @@ int find_side_potential_point(const Mesh2D* mesh, LREdge edge, int side, Triangl
     return 0;
 }
 
-LREdgeList* find_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdgeList* list) {
+extern "C" LREdgeList* find_lr_edge(const Mesh2D* left, const Mesh2D* right, LREdgeList* list) {
     // Every edge after the first has its left end among the first edge's left
     // end and the vertices of the left mesh's edge triangles, and likewise on
     // the right. A step depends only on the current edge, so a chain that
     // ends never repeats an edge and appends fewer edges than there are such
     // pairs; a chain that would append more is cycling and stops there.
     const size_t append_limit =
-        saturating_product(3 * d2d::edge_triangle_count(left) + 1, 3 * d2d::edge_triangle_count(right) + 1);
+        d2d::saturating_product(3 * d2d::edge_triangle_count(left) + 1, 3 * d2d::edge_triangle_count(right) + 1);
     for (size_t appended = 0; list->length > 0 && appended < append_limit; ++appended) {
         const LREdge current = list->edges[list->length - 1];
         Triangle left_candidate;

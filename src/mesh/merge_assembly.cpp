@@ -74,7 +74,7 @@ bool link_first_in(Mesh2D* mesh, size_t from, size_t to, size_t last, TryLink tr
 
 }  // namespace
 
-void merge_mesh_update_voronoi(Triangle* new_t, Triangle* old_t) {
+extern "C" void merge_mesh_update_voronoi(Triangle* new_t, Triangle* old_t) {
     for (Triangle* neighbour : old_t->vor) {
         if (neighbour == nullptr) continue;
         for (Triangle*& back : neighbour->vor) {
@@ -86,7 +86,7 @@ void merge_mesh_update_voronoi(Triangle* new_t, Triangle* old_t) {
     }
 }
 
-void merge_inner_triangle_mesh(Mesh2D* destination, Mesh2D* source) {
+extern "C" void merge_inner_triangle_mesh(Mesh2D* destination, Mesh2D* source) {
     const size_t count = d2d::inner_triangle_count(source);
     for (size_t i = 0; i < count; ++i) {
         copy_triangle(destination, &source->triangles[i]);
@@ -94,14 +94,14 @@ void merge_inner_triangle_mesh(Mesh2D* destination, Mesh2D* source) {
     }
 }
 
-void merge_edge_triangle_mesh(Mesh2D* destination, Mesh2D* source) {
+extern "C" void merge_edge_triangle_mesh(Mesh2D* destination, Mesh2D* source) {
     for (size_t i = source->inner_length; i < source->length; ++i) {
         if (source->triangles[i].radius < 0.0) continue;
         copy_triangle(destination, &source->triangles[i]);
     }
 }
 
-int mesh_find_triangle_create_vor(Triangle* candidate, bool share_left, Triangle* last) {
+extern "C" int mesh_find_triangle_create_vor(Triangle* candidate, bool share_left, Triangle* last) {
     // The side edge of the newest triangle: points[1]-points[2] when its third
     // point comes from the right mesh, points[2]-points[0] when from the left.
     const int slot = share_left ? 1 : 2;
@@ -113,7 +113,7 @@ int mesh_find_triangle_create_vor(Triangle* candidate, bool share_left, Triangle
     return 1;
 }
 
-void mesh_create_last_triangle_voronoi(Mesh2D* mesh, size_t right_inner_beg, size_t right_edge_beg, size_t lr_beg,
+extern "C" void mesh_create_last_triangle_voronoi(Mesh2D* mesh, size_t right_inner_beg, size_t right_edge_beg, size_t lr_beg,
                                        bool share_left) {
     if (mesh->length == 0) return;
     // Every scan is clipped to the records before the newest one.
@@ -154,7 +154,7 @@ void d2d::append_lr_line_triangles(Mesh2D* mesh, const LREdgeList* list, size_t 
     }
 }
 
-void merge_lr_line_triangle_mesh(Mesh2D* mesh, const LREdgeList* list, size_t right_inner_beg, size_t right_edge_beg,
+extern "C" void merge_lr_line_triangle_mesh(Mesh2D* mesh, const LREdgeList* list, size_t right_inner_beg, size_t right_edge_beg,
                                  size_t lr_beg) {
     d2d::append_lr_line_triangles(mesh, list, right_inner_beg, right_edge_beg, lr_beg);
     update_edge_triangle(mesh);
@@ -168,7 +168,7 @@ void d2d::clear_links_outside(Mesh2D* mesh) {
     }
 }
 
-void update_edge_triangle(Mesh2D* mesh) {
+extern "C" void update_edge_triangle(Mesh2D* mesh) {
     const size_t length = mesh->length;
     for (size_t i = mesh->inner_length; i < length; ++i) {
         const Triangle& t = mesh->triangles[i];

@@ -8,7 +8,7 @@
 #include "mesh/merge_assembly.hpp"
 #include "mesh/mesh_parts.hpp"
 
-Mesh2D* merge_mesh(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D* right, Mesh2D* result) {
+extern "C" Mesh2D* merge_mesh(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D* right, Mesh2D* result) {
     d2d::TraceWriter trace;
     trace.merge_line(beg, pivot, end);
 

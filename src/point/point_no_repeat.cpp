@@ -2,7 +2,7 @@
 // room the caller provides.
 #include "delaunay2d.h"
 
-size_t push_point_2d_no_repeat(Point3D* p, Point3DList* list) {
+extern "C" size_t push_point_2d_no_repeat(Point3D* p, Point3DList* list) {
     for (size_t i = 0; i < list->length; ++i) {
         if (list->points[i] == p) return i;
     }
@@ -10,7 +10,7 @@ size_t push_point_2d_no_repeat(Point3D* p, Point3DList* list) {
     return list->length++;
 }
 
-void create_point_no_repeat(const Mesh2D* mesh, Point3DList* list, PointCompare compare) {
+extern "C" void create_point_no_repeat(const Mesh2D* mesh, Point3DList* list, PointCompare compare) {
     for (size_t k = mesh->inner_length; k < mesh->length; ++k) {
         const Triangle& t = mesh->triangles[k];
         for (Point3D* p : t.points) push_point_2d_no_repeat(p, list);

@@ -1,12 +1,38 @@
-# A host written in Python loads the shared library with ctypes.
+# Hosts written in Python load the shared library with ctypes: the records
+# and entry points (test_ctypes.py), and the package's triangulate()
+# against scipy (test_triangulate.py, with pytest).
 # Not under the sanitizers: an instrumented library cannot be loaded into an
 # uninstrumented interpreter without preloading the sanitizer runtime.
-if(NOT DELAUNAY2D_SANITIZE)
-  find_package(Python3 COMPONENTS Interpreter)
-  if(Python3_Interpreter_FOUND)
-    add_test(NAME python_ctypes_host
-             COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/python/test_ctypes.py $<TARGET_FILE:delaunay2d>)
-  else()
-    message(WARNING "python3 not found: the ctypes host test is not registered")
-  endif()
+if(DELAUNAY2D_SANITIZE OR DELAUNAY2D_SANITIZE_THREAD)
+  return()
 endif()
+
+# The first python3 that has numpy, scipy and pytest: the one CMake finds
+# first, else the system's (a python3 of its own on PATH, from pyenv or a
+# virtual environment, often lacks Debian's python3-numpy and friends).
+find_package(Python3 COMPONENTS Interpreter)
+set(DELAUNAY2D_TEST_PYTHON "")
+foreach(candidate ${Python3_EXECUTABLE} /usr/bin/python3)
+  if(EXISTS ${candidate})
+    execute_process(COMMAND ${candidate} -c "import numpy, scipy, pytest"
+                    RESULT_VARIABLE missing OUTPUT_QUIET ERROR_QUIET)
+    if(missing EQUAL 0)
+      set(DELAUNAY2D_TEST_PYTHON ${candidate})
+      break()
+    endif()
+  endif()
+endforeach()
+if(NOT DELAUNAY2D_TEST_PYTHON)
+  message(WARNING "no python3 with numpy, scipy and pytest: the Python tests are not registered "
+                  "(Debian: apt-get install -y python3-numpy python3-scipy python3-pytest)")
+  return()
+endif()
+
+add_test(NAME python_ctypes_host
+         COMMAND ${DELAUNAY2D_TEST_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/python/test_ctypes.py $<TARGET_FILE:delaunay2d>)
+# The package from the source tree, with the library of this build.
+add_test(NAME python_package
+         COMMAND ${DELAUNAY2D_TEST_PYTHON} -m pytest -q -p no:cacheprovider
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_triangulate.py)
+set_tests_properties(python_package PROPERTIES ENVIRONMENT
+  "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>")

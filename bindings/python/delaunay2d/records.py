@@ -1,4 +1,4 @@
-"""ctypes binding of the delaunay2d shared library.
+"""The library's exported records and entry points, through ctypes.
 
 The records mirror the library's C header field for field. Besides the raw
 functions (``Library.lib.create_mesh_2d`` and friends, with their argument
@@ -8,13 +8,16 @@ its three vertices in the input sequence and the indices of its three
 neighbours in the mesh (None where an edge is on the hull).
 
 Note that the library prints a trace line for every point on the process's
-standard output (through the C stdio stream, not Python's ``sys.stdout``).
+standard output (through the C stdio stream, not Python's ``sys.stdout``),
+and ends the process for fewer than three points: ``delaunay2d.triangulate``
+does neither.
 """
 
 import ctypes
-import ctypes.util
 from dataclasses import dataclass
 from typing import List, Optional, Sequence, Tuple
+
+from . import _library
 
 
 class Point3D(ctypes.Structure):
@@ -65,9 +68,8 @@ class Library:
     """A loaded delaunay2d shared library."""
 
     def __init__(self, path: Optional[str] = None):
-        if path is None:
-            path = ctypes.util.find_library("delaunay2d") or "libdelaunay2d.so"
-        self.lib = ctypes.CDLL(path)
+        """Loads the library at path; by default the one the package uses."""
+        self.lib = ctypes.CDLL(path or _library.library_path())
         self.lib.create_mesh_2d.argtypes = [ctypes.POINTER(Point3D), ctypes.c_size_t]
         self.lib.create_mesh_2d.restype = ctypes.POINTER(Mesh2D)
         self.lib.create_triangle_mesh_2d.argtypes = [ctypes.POINTER(Point3DList), ctypes.POINTER(Mesh2D)]

@@ -1,0 +1,37 @@
+// Triangulates the corners and the centre of a square with delaunay2d.
+//
+//   mcs -out:example.exe Delaunay2D.cs Example.cs && mono example.exe
+using System;
+using Delaunay2D;
+
+public static class Example
+{
+    public static int Main()
+    {
+        // x, y of each point in turn: four corners, then the centre.
+        double[] points = { 0, 0, 2, 0, 2, 2, 0, 2, 1, 1 };
+        Triangulation mesh = Triangulator.Triangulate(points);
+
+        Console.WriteLine("delaunay2d " + Triangulator.LibraryVersion + ": "
+                          + mesh.TriangleCount + " triangles");
+        for (int t = 0; t < mesh.TriangleCount; ++t)
+        {
+            Console.WriteLine("triangle " + t + ": points "
+                              + mesh.Triangles[3 * t] + " " + mesh.Triangles[3 * t + 1] + " " + mesh.Triangles[3 * t + 2]
+                              + ", neighbours " + mesh.Neighbours[3 * t] + " " + mesh.Neighbours[3 * t + 1] + " "
+                              + mesh.Neighbours[3 * t + 2]);
+        }
+        Console.WriteLine("hull: " + string.Join(" ", mesh.Hull));
+
+        // Failures come back as exceptions; the process goes on.
+        try
+        {
+            Triangulator.Triangulate(new double[] { 0, 0, 1 });
+        }
+        catch (ArgumentException error)
+        {
+            Console.WriteLine("refused: " + error.Message);
+        }
+        return 0;
+    }
+}

@@ -1,0 +1,33 @@
+"""delaunay2d: two-dimensional Delaunay triangulation.
+
+    import numpy as np
+    import delaunay2d
+
+    tri = delaunay2d.triangulate(np.random.default_rng(1).random((1000, 2)))
+    tri.simplices   # (m, 3) vertex indices, counter-clockwise
+    tri.neighbors   # (m, 3) neighbour opposite each vertex, -1 on the hull
+
+``triangulate`` runs the library's quiet call and returns numpy arrays in
+scipy.spatial.Delaunay's conventions. The records and entry points that the
+library also exports (``create_mesh_2d`` and friends, which print a trace on
+standard output) are in ``delaunay2d.records``, with ``Library`` to call
+them.
+"""
+
+from . import _library
+from ._library import library_path
+from .records import Library, Mesh, Mesh2D, Point3D, Point3DList, Triangle, mesh_triangles
+from .triangulation import Triangulation, triangulate
+
+__version__ = "1.0.0"
+
+
+def version():
+    """The version of the loaded shared library, e.g. '1.0.0'."""
+    return _library.load().delaunay2d_version().decode("ascii")
+
+
+__all__ = [
+    "Library", "Mesh", "Mesh2D", "Point3D", "Point3DList", "Triangle", "Triangulation",
+    "library_path", "mesh_triangles", "triangulate", "version",
+]

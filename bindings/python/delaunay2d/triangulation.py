@@ -1,0 +1,176 @@
+"""``triangulate``: numpy points in, numpy index arrays out, through the
+library's quiet call (``delaunay2d_triangulate``), which prints nothing and
+returns its failures.
+
+The arrays that the library returns are handed to numpy in place: every
+array of the result views one of the library's own blocks, which are freed
+when the last array viewing them is gone. The neighbours are put into
+scipy's order inside their block.
+"""
+
+import ctypes
+import operator
+
+import numpy as np
+
+from . import _library
+
+_MAX_THREADS = 2**32 - 1
+_DOUBLE = np.dtype(np.float64).itemsize
+_INT32 = np.dtype(np.int32).str  # the library's indices, in this machine's byte order
+
+
+class Triangulation:
+    """A Delaunay triangulation of a set of points in the plane.
+
+    Attributes (numpy arrays of int32 unless said otherwise):
+
+    ``points``
+        The float64 array of the points, (n, 2) or (n, 4), exactly as the
+        library read it (the caller's own array when it needed no
+        conversion).
+    ``simplices``
+        (m, 3): the vertices of each triangle, as indices of ``points``,
+        counter-clockwise.
+    ``neighbors``
+        (m, 3): ``neighbors[t, k]`` is the triangle across the edge opposite
+        vertex ``simplices[t, k]``, or -1 on the convex hull (scipy's
+        convention).
+    ``hull``
+        The convex hull's vertices, counter-clockwise. Without triangles
+        (fewer than three distinct points, or all collinear), the distinct
+        points in order along their line.
+    ``convex_hull``
+        (h, 2): the hull's edges as pairs of vertices (scipy's name);
+        empty when there are no triangles.
+    ``vertex_of_point``
+        (n,): the point that stands for point i in the mesh: i itself, the
+        first earlier point with the same x and y, or -1 for a point with
+        a NaN or infinite coordinate.
+    """
+
+    def __init__(self, points, simplices, neighbors, hull, vertex_of_point):
+        self.points = points
+        self.simplices = simplices
+        self.neighbors = neighbors
+        self.hull = hull
+        self.vertex_of_point = vertex_of_point
+        if len(simplices):
+            self.convex_hull = np.column_stack((hull, np.roll(hull, -1)))
+        else:
+            self.convex_hull = np.empty((0, 2), dtype=np.int32)
+
+    def __repr__(self):
+        return "<delaunay2d.Triangulation: {} points, {} triangles, {} hull vertices>".format(
+            len(self.points), len(self.simplices), len(self.hull))
+
+
+class _ResultBlocks:
+    """Owns one delaunay2d_result and frees it when it is collected."""
+
+    def __init__(self, lib):
+        self._lib = lib
+        self.result = _library.Result()
+
+    def __del__(self):
+        self._lib.delaunay2d_result_free(ctypes.byref(self.result))
+
+    def array(self, pointer, shape, typestr):
+        """A numpy array over one of the result's blocks, keeping it alive."""
+        if 0 in shape:
+            return np.empty(shape, dtype=np.dtype(typestr))
+        address = ctypes.cast(pointer, ctypes.c_void_p).value
+        return np.asarray(_BlockView(self, address, shape, typestr))
+
+
+class _BlockView:
+    """Presents a block of the result to numpy through the array interface;
+    numpy keeps it (and so the result) alive as the array's base."""
+
+    def __init__(self, owner, address, shape, typestr):
+        self.owner = owner
+        self.__array_interface__ = {"version": 3, "data": (address, False), "shape": shape, "typestr": typestr}
+
+
+def _point_array(points):
+    """The points as a float64 (n, 2) or (n, 4) array, and its row stride in
+    doubles. An array whose rows are spaced by whole doubles is read in
+    place; anything else is converted once."""
+    if np.iscomplexobj(points):
+        raise ValueError("points must be real numbers")
+    try:
+        array = np.asarray(points, dtype=np.float64)
+    except (TypeError, ValueError) as error:
+        raise ValueError("points must be numbers in an (n, 2) or (n, 4) array: {}".format(error)) from None
+    if array.ndim != 2 or array.shape[1] not in (2, 4):
+        raise ValueError("points must have shape (n, 2) or (n, 4), not {}".format(array.shape))
+    if len(array) == 0:
+        return array, array.shape[1]
+    row, column = array.strides
+    if (column != _DOUBLE or row < 2 * _DOUBLE or row % _DOUBLE != 0
+            or not array.flags.aligned):
+        array = np.ascontiguousarray(array)
+        row = array.strides[0]
+    return array, row // _DOUBLE
+
+
+def _check(lib, status):
+    if status == _library.OK:
+        return
+    message = "delaunay2d: " + lib.delaunay2d_status_message(status).decode("utf-8", "replace")
+    if status == _library.OUT_OF_MEMORY:
+        raise MemoryError(message)
+    if status in (_library.INVALID_ARGUMENT, _library.TOO_MANY_POINTS):
+        raise ValueError(message)
+    raise RuntimeError(message)
+
+
+def _number_by_opposite_vertex(flat):
+    """The library numbers the neighbour across edge k, from vertex k to
+    vertex k + 1; scipy numbers it by the vertex opposite that edge, k + 2.
+    So each triple turns left by one: (n0, n1, n2) becomes (n1, n2, n0).
+    Done in place on the flat block, as one shift of the whole block (numpy
+    makes overlapping copies safe) with every triple's last entry put right
+    after."""
+    if len(flat):
+        first = flat[0::3].copy()
+        flat[:-1] = flat[1:]
+        flat[2::3] = first
+
+
+def triangulate(points, threads=0):
+    """Triangulates points given as an (n, 2) or (n, 4) array of float64
+    (x, y, or x, y, z, w: only x and y count), or anything numpy turns
+    into one. An array that already is contiguous float64 is not copied.
+
+    threads: 0 lets the library choose, 1 keeps the work on the calling
+    thread, k uses at most k threads. The result is the same for every
+    value. The GIL is released during the call.
+
+    Returns a Triangulation. Raises ValueError for points of another shape
+    or that are not numbers, MemoryError when the library runs out of
+    memory. Prints nothing.
+    """
+    try:
+        threads = operator.index(threads)
+    except TypeError:
+        raise ValueError("threads must be an integer") from None
+    if not 0 <= threads <= _MAX_THREADS:
+        raise ValueError("threads must be 0 (the library's choice) or a positive count")
+    array, stride = _point_array(points)
+    count = len(array)
+
+    lib = _library.load()
+    blocks = _ResultBlocks(lib)
+    status = lib.delaunay2d_triangulate(array.ctypes.data, count, stride, threads, ctypes.byref(blocks.result))
+    _check(lib, status)
+
+    result = blocks.result
+    m = result.triangle_count
+    simplices = blocks.array(result.triangles, (m, 3), _INT32)
+    neighbors = blocks.array(result.neighbours, (3 * m,), _INT32)
+    _number_by_opposite_vertex(neighbors)
+    neighbors = neighbors.reshape(m, 3)
+    hull = blocks.array(result.hull, (result.hull_count,), _INT32)
+    vertex_of_point = blocks.array(result.vertex_of_point, (count,), _INT32)
+    return Triangulation(array, simplices, neighbors, hull, vertex_of_point)

@@ -1,0 +1,65 @@
+"""Builds the package (metadata in pyproject.toml): compiles the delaunay2d
+shared library from this repository with CMake and puts it inside the
+package, next to the Python files that load it.
+
+Environment: DELAUNAY2D_SOURCE_DIR, the library's source tree (default: the
+repository that holds this folder); CMAKE, the cmake program;
+CMAKE_BUILD_PARALLEL_LEVEL, the number of compile jobs (default 2).
+"""
+
+import glob
+import os
+import shutil
+import subprocess
+import sys
+
+from setuptools import setup
+from setuptools.command.build_py import build_py
+from setuptools.dist import Distribution
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+if sys.platform == "win32":
+    LIBRARY_FILE = "delaunay2d.dll"
+elif sys.platform == "darwin":
+    LIBRARY_FILE = "libdelaunay2d.dylib"
+else:
+    LIBRARY_FILE = "libdelaunay2d.so"
+
+
+def library_sources():
+    root = os.environ.get("DELAUNAY2D_SOURCE_DIR") or os.path.join(HERE, "..", "..")
+    root = os.path.abspath(root)
+    if not os.path.exists(os.path.join(root, "include", "delaunay2d.h")):
+        raise RuntimeError("the delaunay2d sources are not in {} (set DELAUNAY2D_SOURCE_DIR)".format(root))
+    return root
+
+
+class BuildWithLibrary(build_py):
+    """build_py, then the shared library, copied into the built package."""
+
+    def run(self):
+        super().run()
+        cmake = os.environ.get("CMAKE", "cmake")
+        build = os.path.join(HERE, "build", "cmake")
+        jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
+        subprocess.check_call([cmake, "-S", library_sources(), "-B", build, "-DCMAKE_BUILD_TYPE=Release",
+                               "-DDELAUNAY2D_TESTS=OFF", "-DDELAUNAY2D_BENCH=OFF", "-DDELAUNAY2D_PROGRAM=OFF"])
+        subprocess.check_call([cmake, "--build", build, "--config", "Release", "--target", "delaunay2d",
+                               "--parallel", jobs])
+        built = sorted(glob.glob(os.path.join(build, "**", LIBRARY_FILE), recursive=True))
+        if not built:
+            raise RuntimeError("the build made no {} in {}".format(LIBRARY_FILE, build))
+        target = os.path.join(self.build_lib, "delaunay2d", LIBRARY_FILE)
+        self.mkpath(os.path.dirname(target))
+        shutil.copyfile(built[0], target)  # the file itself, not a link to it
+
+
+class PlatformDistribution(Distribution):
+    """The package carries a native library: its wheel is for one platform."""
+
+    def has_ext_modules(self):
+        return True
+
+
+setup(cmdclass={"build_py": BuildWithLibrary}, distclass=PlatformDistribution)
