@@ -1,0 +1,35 @@
+// What the user asked for on the command line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "mesh_files/input_format.hpp"
+#include "mesh_files/mesh_output.hpp"
+
+namespace d2dcli {
+
+struct CommandOptions {
+    std::string input = "-";  // a path, or "-" for standard input
+    std::optional<std::string> output;
+    OutputFormat format = OutputFormat::off;  // meaningful with output
+    InputFormat input_format = InputFormat::automatic;
+    bool keep_all_points = false;
+    bool zero_based = false;
+    bool verbose = false;
+    unsigned threads = 0;  // 0: as many as help
+    std::optional<std::string> trace;
+    std::optional<std::string> generate;  // a sample kind instead of an input
+    std::size_t sample_size = 100000;
+    std::uint64_t seed = 1;
+};
+
+// Parses the command line. Returns the options, or the exit status when the
+// program is done: 0 after --help or --version (printed on standard output),
+// 2 after a usage error (one line on standard error).
+std::variant<CommandOptions, int> parse_command_line(int argc, char** argv);
+
+}  // namespace d2dcli

@@ -1,0 +1,35 @@
+// The triangulation through the library's quiet call: indices, no output,
+// no exit, on as many threads as asked.
+#pragma once
+
+#include <delaunay2d.h>
+
+#include <stdexcept>
+
+#include "mesh_files/mesh_view.hpp"
+#include "mesh_files/point_set.hpp"
+
+namespace d2dcli {
+
+class TriangulationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CompanionMesh {
+public:
+    // Triangulates points (which must outlive this object); throws
+    // TriangulationError with the library's message when the call fails.
+    CompanionMesh(const PointSet& points, unsigned threads);
+    CompanionMesh(const CompanionMesh&) = delete;
+    CompanionMesh& operator=(const CompanionMesh&) = delete;
+    ~CompanionMesh();
+
+    MeshView view() const;
+
+private:
+    const PointSet& points_;
+    delaunay2d_result result_{};
+};
+
+}  // namespace d2dcli

@@ -1,0 +1,25 @@
+// A triangulation as the writers see it: indices into the input points,
+// borrowed from whoever holds them (the library's result, or the arrays
+// built from a traced run).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace d2dcli {
+
+struct MeshView {
+    std::span<const double> xy;                  // input points, x and y interleaved
+    std::span<const std::uint32_t> triangles;    // 3 input indices per triangle, counter-clockwise
+    std::span<const std::int32_t> neighbours;    // 3 per triangle: across edge (v[i], v[(i+1)%3]), or -1
+    std::span<const std::uint32_t> hull;         // hull vertices, counter-clockwise
+    std::span<const std::int32_t> vertex_of_point;  // per input point: its vertex, or -1 when not finite
+
+    std::size_t point_count() const { return xy.size() / 2; }
+    std::size_t triangle_count() const { return triangles.size() / 3; }
+    double x(std::size_t i) const { return xy[2 * i]; }
+    double y(std::size_t i) const { return xy[2 * i + 1]; }
+};
+
+}  // namespace d2dcli

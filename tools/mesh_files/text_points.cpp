@@ -1,0 +1,107 @@
+#include "text_points.hpp"
+
+#include <optional>
+#include <string>
+
+#include "input_error.hpp"
+#include "text_columns.hpp"
+#include "value_fields.hpp"
+
+namespace d2dcli {
+
+namespace {
+
+bool any_number(const ValueFields& fields) {
+    double ignored = 0.0;
+    for (std::size_t i = 0; i < fields.count && i < ValueFields::kept; ++i) {
+        if (parse_double(fields.field[i], ignored)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the value in column i of a line; reports it when it is no number.
+double value_at(const LineSource& source, const ValueFields& fields, std::size_t i) {
+    double value = 0.0;
+    if (!parse_double(fields.field[i], value)) {
+        throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[i]));
+    }
+    return value;
+}
+
+void add_zw(PointSet& points, double z, double w) {
+    if (points.zw.empty()) {
+        points.zw.assign(points.xy.size() - 2, 0.0);  // earlier points had z = w = 0
+    }
+    points.zw.push_back(z);
+    points.zw.push_back(w);
+}
+
+}  // namespace
+
+PointSet read_text_points(LineSource& source) {
+    PointSet points;
+    // Room for the points that a file of this size likely holds (a line of
+    // a survey or of full-precision doubles takes 20 to 40 bytes), so that
+    // the array is not copied over and over as it grows.
+    points.xy.reserve(static_cast<std::size_t>(source.total_size() / 24 * 2));
+    ValueFields fields;
+    bool first_content_line = true;
+    std::optional<TextColumns> columns;  // set when a header names them
+    std::string_view line;
+    while (source.next_line(line)) {
+        if (const char* problem = split_fields(line, fields); problem != nullptr) {
+            throw_input_error(source.name(), source.line_number(), problem);
+        }
+        if (fields.count == 0) {
+            continue;
+        }
+        // Column names ("x,y,z", "id easting northing") may head the data once.
+        if (first_content_line && !any_number(fields)) {
+            first_content_line = false;
+            std::string problem;
+            columns = columns_named_by(fields, problem);
+            if (!problem.empty()) {
+                throw_input_error(source.name(), source.line_number(), problem);
+            }
+            continue;
+        }
+        first_content_line = false;
+
+        if (columns) {
+            if (fields.count < columns->needed()) {
+                throw_input_error(source.name(), source.line_number(),
+                                  "too few values: " + std::to_string(fields.count) + " (the header puts " +
+                                      columns->describe() + ")");
+            }
+            points.xy.push_back(value_at(source, fields, columns->x));
+            points.xy.push_back(value_at(source, fields, columns->y));
+            if (columns->z != TextColumns::absent || columns->w != TextColumns::absent) {
+                add_zw(points, columns->z == TextColumns::absent ? 0.0 : value_at(source, fields, columns->z),
+                       columns->w == TextColumns::absent ? 0.0 : value_at(source, fields, columns->w));
+            }
+            continue;
+        }
+        if (fields.count < 2) {
+            throw_input_error(source.name(), source.line_number(), "too few values: a point needs x and y");
+        }
+        if (fields.count > 4) {
+            throw_input_error(source.name(), source.line_number(),
+                              "too many values: " + std::to_string(fields.count) +
+                                  " (a point is x y, x y z or x y z w; a header line can name the columns)");
+        }
+        double value[4] = {0.0, 0.0, 0.0, 0.0};
+        for (std::size_t i = 0; i < fields.count; ++i) {
+            value[i] = value_at(source, fields, i);
+        }
+        points.xy.push_back(value[0]);
+        points.xy.push_back(value[1]);
+        if (fields.count > 2 || !points.zw.empty()) {
+            add_zw(points, value[2], value[3]);
+        }
+    }
+    return points;
+}
+
+}  // namespace d2dcli
