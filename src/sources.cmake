@@ -34,7 +34,9 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/trace/trace_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/trace/trace_output.cpp
   ${CMAKE_CURRENT_LIST_DIR}/prepare/prepared_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/exact/adaptive_stages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exact/exact_predicates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/exact/spread_coordinates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exact/wide_integer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/triangulate/handover.cpp
   ${CMAKE_CURRENT_LIST_DIR}/triangulate/merge.cpp

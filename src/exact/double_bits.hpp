@@ -1,6 +1,7 @@
 // A finite double read from its bits as an integer mantissa times a power
 // of two, for arithmetic that must know where a value's set bits lie.
-#pragma once
+#ifndef DELAUNAY2D_EXACT_DOUBLE_BITS_HPP
+#define DELAUNAY2D_EXACT_DOUBLE_BITS_HPP
 
 #include <bit>
 #include <cstdint>
@@ -33,3 +34,5 @@ inline int highest_set_bit(double x) {
 }
 
 }  // namespace d2d
+
+#endif

@@ -29,7 +29,8 @@
 // triangulation keeps the unscaled coordinates where its rescaling would
 // round one). With a NaN or an infinite coordinate the result is the plain
 // floating-point evaluation (usually NaN) and carries no guarantee.
-#pragma once
+#ifndef DELAUNAY2D_EXACT_EXACT_PREDICATES_HPP
+#define DELAUNAY2D_EXACT_EXACT_PREDICATES_HPP
 
 #include <cmath>
 
@@ -193,3 +194,5 @@ class PivotPair {
 };
 
 }  // namespace d2d
+
+#endif

@@ -20,7 +20,8 @@
 // binary64 with round-to-nearest-even and on every operation being rounded
 // separately: no fused multiply-add (the library is compiled with
 // -ffp-contract=off), no extended-precision intermediates.
-#pragma once
+#ifndef DELAUNAY2D_EXACT_EXPANSION_ARITHMETIC_HPP
+#define DELAUNAY2D_EXACT_EXPANSION_ARITHMETIC_HPP
 
 #include <cmath>
 #include <cstddef>
@@ -221,3 +222,5 @@ int product(int elen, const double (&e)[E], int flen, const double (&f)[F], doub
 }
 
 }  // namespace d2d::expansion
+
+#endif

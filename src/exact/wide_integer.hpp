@@ -11,7 +11,8 @@
 // of a sum, holds any such sum exactly. The sums of the positive and of the
 // negative products are kept apart: carries then only run upward, and the
 // sign is one comparison. No allocation, nothing thrown; about 2 KiB.
-#pragma once
+#ifndef DELAUNAY2D_EXACT_WIDE_INTEGER_HPP
+#define DELAUNAY2D_EXACT_WIDE_INTEGER_HPP
 
 #include <cstdint>
 
@@ -42,3 +43,5 @@ private:
 };
 
 }  // namespace d2d
+
+#endif

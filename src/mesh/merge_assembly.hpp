@@ -1,5 +1,6 @@
 // Steps of the assembly of a merged mesh shared by the exported operations.
-#pragma once
+#ifndef DELAUNAY2D_MESH_MERGE_ASSEMBLY_HPP
+#define DELAUNAY2D_MESH_MERGE_ASSEMBLY_HPP
 
 #include <cstddef>
 
@@ -20,3 +21,5 @@ void append_lr_line_triangles(Mesh2D* mesh, const LREdgeList* list, size_t right
 void clear_links_outside(Mesh2D* mesh);
 
 }  // namespace d2d
+
+#endif

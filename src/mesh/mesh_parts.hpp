@@ -1,7 +1,8 @@
 // The inner and edge parts of a mesh, and the end of a cross edge that lies
 // in the mesh of one side, as the merge stages read them from records a host
 // may have filled in any way.
-#pragma once
+#ifndef DELAUNAY2D_MESH_MESH_PARTS_HPP
+#define DELAUNAY2D_MESH_MESH_PARTS_HPP
 
 #include <cstddef>
 
@@ -27,3 +28,5 @@ inline Point3D* side_end(const LREdge& edge, int side) {
 }
 
 }  // namespace d2d
+
+#endif

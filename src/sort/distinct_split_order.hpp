@@ -1,7 +1,7 @@
 // The split order of points whose keys all differ, found without the
 // quicksort.
-#ifndef DELAUNAY2D_LIBRARY_DISTINCT_SPLIT_ORDER_HPP
-#define DELAUNAY2D_LIBRARY_DISTINCT_SPLIT_ORDER_HPP
+#ifndef DELAUNAY2D_SORT_DISTINCT_SPLIT_ORDER_HPP
+#define DELAUNAY2D_SORT_DISTINCT_SPLIT_ORDER_HPP
 
 #include <cstdint>
 

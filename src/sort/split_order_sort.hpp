@@ -1,6 +1,6 @@
 // Sorting a host's points into split order on their key records.
-#ifndef DELAUNAY2D_LIBRARY_SPLIT_ORDER_SORT_HPP
-#define DELAUNAY2D_LIBRARY_SPLIT_ORDER_SORT_HPP
+#ifndef DELAUNAY2D_SORT_SPLIT_ORDER_SORT_HPP
+#define DELAUNAY2D_SORT_SPLIT_ORDER_SORT_HPP
 
 #include <cstddef>
 #include <cstdint>

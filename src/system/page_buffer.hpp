@@ -7,8 +7,8 @@
 // at its top), which would add to the memory a host sees after every call
 // and to the peak while the mesh is written. Pages mapped for each array are
 // returned the moment the array goes away. Small arrays use the C heap.
-#ifndef DELAUNAY2D_COMMON_PAGE_BUFFER_HPP
-#define DELAUNAY2D_COMMON_PAGE_BUFFER_HPP
+#ifndef DELAUNAY2D_SYSTEM_PAGE_BUFFER_HPP
+#define DELAUNAY2D_SYSTEM_PAGE_BUFFER_HPP
 
 #include <cstddef>
 #include <cstring>

@@ -5,8 +5,8 @@
 // keep every call on its own thread by setting DELAUNAY2D_THREADS=1 in the
 // environment (for instance when it already runs one triangulation per core);
 // see thread_limit for the values it accepts.
-#ifndef D2D_COMMON_PARALLEL_PAIR_HPP
-#define D2D_COMMON_PARALLEL_PAIR_HPP
+#ifndef DELAUNAY2D_SYSTEM_PARALLEL_PAIR_HPP
+#define DELAUNAY2D_SYSTEM_PARALLEL_PAIR_HPP
 
 #include <cstddef>
 #include <exception>

@@ -6,8 +6,8 @@
 // but on Windows, and on Linux with strict overcommit, memory that is merely
 // mapped writable already counts against the system's commit limit; this
 // block counts only the stretches made ready.
-#ifndef D2D_COMMON_RESERVED_BLOCK_HPP
-#define D2D_COMMON_RESERVED_BLOCK_HPP
+#ifndef DELAUNAY2D_SYSTEM_RESERVED_BLOCK_HPP
+#define DELAUNAY2D_SYSTEM_RESERVED_BLOCK_HPP
 
 #include <cstddef>
 #include <type_traits>

@@ -1,6 +1,6 @@
 // The trace lines of the range recursion.
-#ifndef DELAUNAY2D_LIBRARY_RANGE_TRACE_HPP
-#define DELAUNAY2D_LIBRARY_RANGE_TRACE_HPP
+#ifndef DELAUNAY2D_TRACE_RANGE_TRACE_HPP
+#define DELAUNAY2D_TRACE_RANGE_TRACE_HPP
 
 #include <cstddef>
 

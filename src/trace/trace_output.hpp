@@ -1,5 +1,5 @@
-#ifndef D2D_COMMON_TRACE_OUTPUT_HPP
-#define D2D_COMMON_TRACE_OUTPUT_HPP
+#ifndef DELAUNAY2D_TRACE_TRACE_OUTPUT_HPP
+#define DELAUNAY2D_TRACE_TRACE_OUTPUT_HPP
 
 #include <cstddef>
 #include <cstdlib>

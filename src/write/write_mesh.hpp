@@ -1,6 +1,6 @@
 // Turning a finished triangulation into the mesh block a host reads.
-#ifndef DELAUNAY2D_MESH_MESH_OUTPUT_HPP
-#define DELAUNAY2D_MESH_MESH_OUTPUT_HPP
+#ifndef DELAUNAY2D_WRITE_WRITE_MESH_HPP
+#define DELAUNAY2D_WRITE_WRITE_MESH_HPP
 
 #include "system/page_buffer.hpp"
 #include "delaunay2d.h"
