@@ -94,27 +94,37 @@ void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
 // index, and says for the others which one stands for them. Equal points
 // have equal keys: only runs of equal keys are looked at.
 size_t remove_repeats(DistinctPoints& distinct, int32_t* vertex_of_point) {
-    const size_t n = distinct.points.size();
+    const size_t n = distinct.size();
+    std::vector<IndexedPoint> run_points;
     size_t kept = 0;
     for (size_t run = 0; run < n;) {
         size_t run_end = run + 1;
         while (run_end < n && distinct.keys[run_end] == distinct.keys[run]) ++run_end;
-        IndexedPoint* first = distinct.points.data() + run;
-        IndexedPoint* last = distinct.points.data() + run_end;
-        if (run_end - run > 1) {
-            std::sort(first, last, [](const IndexedPoint& a, const IndexedPoint& b) {
-                if (a.x != b.x) return a.x < b.x;
-                if (a.y != b.y) return a.y > b.y;
-                return a.index < b.index;
-            });
-        }
         const uint32_t key = distinct.keys[run];
-        for (IndexedPoint* p = first; p != last; ++p) {
-            if (p != first && p->x == (p - 1)->x && p->y == (p - 1)->y) {
-                vertex_of_point[p->index] = vertex_of_point[(p - 1)->index];
+        if (run_end - run == 1) {  // the usual case: a cell of its own
+            distinct.xy[2 * kept] = distinct.xy[2 * run];
+            distinct.xy[2 * kept + 1] = distinct.xy[2 * run + 1];
+            distinct.index[kept] = distinct.index[run];
+            distinct.keys[kept++] = key;
+            run = run_end;
+            continue;
+        }
+        run_points.clear();
+        for (size_t i = run; i < run_end; ++i) run_points.push_back(distinct.point(i));
+        std::sort(run_points.begin(), run_points.end(), [](const IndexedPoint& a, const IndexedPoint& b) {
+            if (a.x != b.x) return a.x < b.x;
+            if (a.y != b.y) return a.y > b.y;
+            return a.index < b.index;
+        });
+        for (size_t i = 0; i < run_points.size(); ++i) {
+            const IndexedPoint& p = run_points[i];
+            if (i > 0 && p.x == run_points[i - 1].x && p.y == run_points[i - 1].y) {
+                vertex_of_point[p.index] = vertex_of_point[run_points[i - 1].index];
                 continue;
             }
-            distinct.points[kept] = *p;
+            distinct.xy[2 * kept] = p.x;
+            distinct.xy[2 * kept + 1] = p.y;
+            distinct.index[kept] = p.index;
             distinct.keys[kept] = key;
             ++kept;
         }
@@ -167,20 +177,24 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     sort_by_key(items, two_threads);
 
     // Adding +0.0 turns -0.0 into +0.0: equal points are equal in every bit.
-    distinct.points.resize(finite);
+    distinct.xy.resize(2 * finite);
+    distinct.index.resize(finite);
     distinct.keys.resize(finite);
     bool repeated_keys[2] = {false, false};
     over_halves(finite, two_threads, [&](int h, size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
             const size_t at = items[i].index * stride;
-            distinct.points[i] = IndexedPoint{coords[at] + 0.0, coords[at + 1] + 0.0, items[i].index};
+            distinct.xy[2 * i] = coords[at] + 0.0;
+            distinct.xy[2 * i + 1] = coords[at + 1] + 0.0;
+            distinct.index[i] = items[i].index;
             distinct.keys[i] = items[i].key;
             if (i > 0 && items[i - 1].key == items[i].key) repeated_keys[h] = true;
         }
     });
     if (repeated_keys[0] || repeated_keys[1]) {
         const size_t kept = remove_repeats(distinct, vertex_of_point);
-        distinct.points.resize(kept);
+        distinct.xy.resize(2 * kept);
+        distinct.index.resize(kept);
         distinct.keys.resize(kept);
     }
     return distinct;

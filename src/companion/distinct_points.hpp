@@ -33,10 +33,12 @@ inline bool before_in_order1(const IndexedPoint& a, const IndexedPoint& b) {
 // Morton code). Points whose keys differ first in an x bit are separated by
 // a vertical line, in a y bit by a horizontal one: the quadtree's cuts.
 struct DistinctPoints {
-    PageBuffer<IndexedPoint> points;
+    PageBuffer<double> xy;         // x0, y0, x1, y1, ...
+    PageBuffer<uint32_t> index;    // each point's input index
     PageBuffer<uint32_t> keys;
 
-    size_t size() const { return points.size(); }
+    size_t size() const { return index.size(); }
+    IndexedPoint point(size_t i) const { return IndexedPoint{xy[2 * i], xy[2 * i + 1], index[i]}; }
 };
 
 // Reads count points (x at coords[i * stride], y just after) and returns the

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "companion/alternating_tree.hpp"
 #include "companion/distinct_points.hpp"
@@ -34,19 +35,20 @@ T* allocate_array(size_t count) {
 
 // Whether the distinct points form no triangle: fewer than three, or all on
 // one line.
-bool all_collinear(const PageBuffer<IndexedPoint>& points) {
+bool all_collinear(const DistinctPoints& points) {
     const size_t n = points.size();
     if (n < 3) return true;
-    const IndexedPoint& a = points[0];
-    const IndexedPoint& b = points[1];
+    const double* xy = points.xy.data();
     for (size_t i = 2; i < n; ++i) {
-        if (orient2d_exact(a.x, a.y, b.x, b.y, points[i].x, points[i].y) != 0.0) return false;
+        if (orient2d_exact(xy[0], xy[1], xy[2], xy[3], xy[2 * i], xy[2 * i + 1]) != 0.0) return false;
     }
     return true;
 }
 
 // The hull of collinear points: the points along their line.
-void write_line_hull(PageBuffer<IndexedPoint>& points, delaunay2d_result& result) {
+void write_line_hull(const DistinctPoints& distinct, delaunay2d_result& result) {
+    std::vector<IndexedPoint> points(distinct.size());
+    for (size_t i = 0; i < points.size(); ++i) points[i] = distinct.point(i);
     std::sort(points.begin(), points.end(), before_in_order0);
     result.hull = allocate_array<uint32_t>(points.size());
     for (size_t i = 0; i < points.size(); ++i) result.hull[i] = points[i].index;
@@ -60,22 +62,14 @@ void triangulate(const double* coords, size_t count, size_t stride, unsigned thr
     result.vertex_of_point = allocate_array<int32_t>(count);
     DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads > 1);
     const size_t n = distinct.size();
-    if (all_collinear(distinct.points)) {
-        write_line_hull(distinct.points, result);
+    if (all_collinear(distinct)) {
+        write_line_hull(distinct, result);
         return;
     }
-    PageBuffer<double> xy(2 * n);
-    PageBuffer<uint32_t> point_index(n);
-    for (size_t i = 0; i < n; ++i) {
-        xy[2 * i] = distinct.points[i].x;
-        xy[2 * i + 1] = distinct.points[i].y;
-        point_index[i] = distinct.points[i].index;
-    }
-    distinct.points.release();
-    AlternatingTree tree(xy.data(), point_index.data(), distinct.keys.data(), static_cast<uint32_t>(n));
+    AlternatingTree tree(distinct.xy.data(), distinct.index.data(), distinct.keys.data(), static_cast<uint32_t>(n));
     tree.build(threads);
     distinct.keys.release();
-    xy.release();
+    distinct.xy.release();
     PageBuffer<uint32_t> hull(n);
     const size_t hull_count = tree.write_hull(hull.data());
     result.hull = allocate_array<uint32_t>(hull_count);
