@@ -14,7 +14,7 @@ namespace bench {
 enum class Contender {
     companion1,  // delaunay2d_triangulate, threads = 1
     companion2,  // delaunay2d_triangulate, threads = 2
-    entry,       // create_mesh_2d, the specified entry point, its own thread choice
+    entry,       // create_mesh_2d, the mesh entry point, its own thread choice
     cgal,        // CGAL Delaunay_triangulation_2, range insert
     triangle,    // Triangle's triangulate(), divide and conquer
 };

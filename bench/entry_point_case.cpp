@@ -1,4 +1,4 @@
-// The specified entry point's side of a case: create_mesh_2d as a host that
+// The mesh entry point's side of a case: create_mesh_2d as a host that
 // discards the trace calls it.
 #include "entry_point_case.h"
 

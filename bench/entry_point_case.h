@@ -1,4 +1,4 @@
-// Times the specified entry point create_mesh_2d on one point set and
+// Times the mesh entry point create_mesh_2d on one point set and
 // measures the peak memory of its first call.
 #ifndef DELAUNAY2D_BENCH_ENTRY_POINT_CASE_H
 #define DELAUNAY2D_BENCH_ENTRY_POINT_CASE_H

@@ -15,7 +15,7 @@ public static class BindingTests
 {
     static int passed, failed;
 
-    // The specified entry point prints its trace through C's stdout, which
+    // The mesh entry point prints its trace through C's stdout, which
     // keeps it in a buffer until exit; flushing puts it before the summary.
     [DllImport("libc", CallingConvention = CallingConvention.Cdecl)]
     static extern int fflush(IntPtr stream);
