@@ -11,7 +11,6 @@
 
 #include "companion/alternating_tree.hpp"
 #include "companion/distinct_points.hpp"
-#include "companion/tree_order.hpp"
 #include "delaunay2d.h"
 #include "system/allocation_faults.hpp"
 #include "system/page_buffer.hpp"

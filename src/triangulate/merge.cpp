@@ -51,8 +51,10 @@ HullEnds PieceMerger::build_three(uint32_t s0) {
 // edge whose other side is a ghost or the triangle just built has no
 // further neighbour to test. Returns whether the final candidate lies
 // above the base.
+// Inlined into merge(), like advance(): both run once or more per merge
+// step, and the call would cost more than their bodies save.
 template <PieceMerger::Side S>
-bool PieceMerger::clear_front(Front& f, const PivotPair& base, uint32_t below_record) {
+[[gnu::always_inline]] inline bool PieceMerger::clear_front(Front& f, const PivotPair& base, uint32_t below_record) {
     if (!(base.orient(f.point) > 0.0)) return false;
     bool removed = false;
     for (;;) {
@@ -86,7 +88,7 @@ bool PieceMerger::clear_front(Front& f, const PivotPair& base, uint32_t below_re
 // the base, steps the front up past the candidate edge and returns the
 // side of the new triangle that lies on the new base.
 template <PieceMerger::Side S>
-uint32_t PieceMerger::advance(Front& f, uint32_t base_left, uint32_t base_right, uint32_t below) {
+[[gnu::always_inline]] inline uint32_t PieceMerger::advance(Front& f, uint32_t base_left, uint32_t base_right, uint32_t below) {
     const uint32_t t = new_triangle(base_left, base_right, f.cand);
     link(side_ref(t, 0), below);
     link(side_ref(t, S.up), f.next);

@@ -101,10 +101,9 @@ class PieceMerger {
 
     uint32_t new_record(uint32_t a, uint32_t b, uint32_t c, bool triangle) {
         const uint32_t id = slots_.take();
-        Record& r = records_[id];
-        r = Record{{a, b, c}, {kNone, kNone, kNone}, kNone, 0, 0, 0, 0};
-        r.alive = triangle ? 1u : 0u;
-        r.recheck = triangle ? 1u : 0u;
+        // A new triangle is alive and to be rechecked; a ghost is neither.
+        records_[id] = triangle ? Record{{a, b, c}, {kNone, kNone, kNone}, kNone, 1, 0, 1, 0}
+                                : Record{{a, b, c}, {kNone, kNone, kNone}, kNone, 0, 0, 0, 0};
         return id;
     }
     uint32_t new_ghost(uint32_t a, uint32_t b) { return new_record(a, b, kGhost, false); }
