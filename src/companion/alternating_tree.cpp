@@ -1,6 +1,7 @@
 #include "companion/alternating_tree.hpp"
 
 #include <algorithm>
+#include <span>
 
 #include "companion/tree_order.hpp"
 #include "system/parallel_pair.hpp"
@@ -115,10 +116,15 @@ AlternatingTree::Ends AlternatingTree::build_piece(Task& task, const Piece& piec
     return merge(task, first, second, cut.order);
 }
 
-// Median cuts are rare (runs of points closer than a cell, cuts that would
-// leave one point alone), so their points are moved through a copy.
+// Median cuts come from runs of points closer than a cell and from cuts
+// that would leave one point alone; most are small pieces near the leaves.
+// Their points are moved through a copy, on the stack when it is small.
 void AlternatingTree::arrange_median_cut(const Piece& piece, const Cut& cut) {
-    std::vector<IndexedPoint> points(piece.size());
+    constexpr uint32_t kOnStack = 64;
+    IndexedPoint small[kOnStack];
+    std::vector<IndexedPoint> large;
+    if (piece.size() > kOnStack) large.resize(piece.size());
+    const std::span<IndexedPoint> points(piece.size() > kOnStack ? large.data() : small, piece.size());
     for (uint32_t i = 0; i < piece.size(); ++i) {
         const uint32_t p = piece.beg + i;
         points[i] = IndexedPoint{xy_[2 * p], xy_[2 * p + 1], point_index_[p]};
