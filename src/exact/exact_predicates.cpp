@@ -59,9 +59,25 @@ struct BitSpan {
 struct Window {
     int lowest;
     int highest;
+    // Every nonzero double whose magnitude lies in [least, most) has all its
+    // set bits in the window: its lowest bit is at most 52 places below its
+    // highest.
+    double least;
+    double most;
 };
-constexpr Window kOrientWindow{-537, 500};
-constexpr Window kInCircleWindow{-268, 240};
+constexpr Window kOrientWindow{-537, 500, 0x1p-485, 0x1p501};
+constexpr Window kInCircleWindow{-268, 240, 0x1p-216, 0x1p241};
+
+// Whether every coordinate is zero or of a magnitude whose bits all lie in
+// the window (NaN and infinities are not).
+template <size_t N>
+bool plainly_inside(const double (&c)[N], Window window) {
+    for (const double v : c) {
+        const double magnitude = std::fabs(v);
+        if (!(magnitude == 0.0 || (magnitude >= window.least && magnitude < window.most))) return false;
+    }
+    return true;
+}
 
 // The power of two 2^shift that moves every set bit into the window, or false
 // when the coordinates are too spread out for that.
@@ -103,6 +119,9 @@ double incircle_rounded(double ax, double ay, double bx, double by, double cx, d
 template <size_t N, class Rounded, class SpreadSign, class WideSign, class Adaptive>
 double evaluate_slow(double (&c)[N], Window window, int degree, Rounded rounded, SpreadSign spread_sign,
                      WideSign wide_sign, Adaptive adaptive) {
+    // The usual case: coordinates of moderate magnitude need no shift, and
+    // no bit of them needs to be found.
+    if (plainly_inside(c, window)) return adaptive();
     BitSpan span;
     for (const double v : c) {
         if (!std::isfinite(v)) return rounded();
