@@ -9,9 +9,9 @@ CMAKE_BUILD_PARALLEL_LEVEL, the number of compile jobs (default 2).
 
 import glob
 import os
+import runpy
 import shutil
 import subprocess
-import sys
 
 from setuptools import setup
 from setuptools.command.build_py import build_py
@@ -19,12 +19,8 @@ from setuptools.dist import Distribution
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-if sys.platform == "win32":
-    LIBRARY_FILE = "delaunay2d.dll"
-elif sys.platform == "darwin":
-    LIBRARY_FILE = "libdelaunay2d.dylib"
-else:
-    LIBRARY_FILE = "libdelaunay2d.so"
+# The library's file name, from the package without importing the package.
+LIBRARY_FILE = runpy.run_path(os.path.join(HERE, "delaunay2d", "_library_file.py"))["LIBRARY_FILE"]
 
 
 def library_sources():

@@ -91,10 +91,7 @@ AlternatingTree::Ends AlternatingTree::build_node(size_t index, unsigned threads
     const unsigned second_threads = threads > 1 ? threads / 2 : 1;
     const auto build_first = [&] { first = build_node(node.first, first_threads); };
     const auto build_second = [&] { second = build_node(node.second, second_threads); };
-    if (!run_pair_at_once_if(threads > 1, build_first, build_second)) {
-        build_first();
-        build_second();
-    }
+    run_pair_if(threads > 1, build_first, build_second);
     Task& task = *tasks_[node.task];
     std::vector<SlotSpan> spans;
     PageBuffer<uint32_t> free;
@@ -221,8 +218,7 @@ void AlternatingTree::for_each_span(unsigned threads, Work&& work) {
         for (size_t s = from; s < to; ++s) work(s, task_first_slot_[s], spans[s].next);
     };
     const size_t half = spans.size() / 2;
-    if (half > 0 && run_pair_at_once_if(threads > 1, [&] { run(0, half); }, [&] { run(half, spans.size()); })) return;
-    run(0, spans.size());
+    run_pair_if(threads > 1 && half > 0, [&] { run(0, half); }, [&] { run(half, spans.size()); });
 }
 
 size_t AlternatingTree::number_triangles(unsigned threads) {

@@ -45,16 +45,6 @@ struct KeyedIndex {
     uint32_t index;
 };
 
-// Runs work(half, first, last) over the two halves of [0, n), at once when
-// `two_threads` is set and a second thread can be started.
-template <class Work>
-void over_halves(size_t n, bool two_threads, Work&& work) {
-    const size_t half = n / 2;
-    if (run_pair_at_once_if(two_threads, [&] { work(0, size_t{0}, half); }, [&] { work(1, half, n); })) return;
-    work(0, size_t{0}, half);
-    work(1, half, n);
-}
-
 // Stable sort by key, least significant digit first; digits in which all
 // keys agree are skipped. Each half of the items is counted and moved by a
 // thread of its own: the first half's items of a digit go before the
@@ -67,7 +57,7 @@ void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
     std::vector<size_t> counts(2 * kRadix);
     for (int shift = 0; shift < 32; shift += kDigitBits) {
         std::fill(counts.begin(), counts.end(), 0);
-        over_halves(n, two_threads, [&](int h, size_t first, size_t last) {
+        run_halves_if(two_threads, n, [&](int h, size_t first, size_t last) {
             size_t* count = &counts[h * kRadix];
             for (size_t i = first; i < last; ++i) ++count[(items[i].key >> shift) & (kRadix - 1)];
         });
@@ -82,7 +72,7 @@ void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
             counts[kRadix + d] = start;
             start += second_half;
         }
-        over_halves(n, two_threads, [&](int h, size_t first, size_t last) {
+        run_halves_if(two_threads, n, [&](int h, size_t first, size_t last) {
             size_t* next = &counts[h * kRadix];
             for (size_t i = first; i < last; ++i) spare[next[(items[i].key >> shift) & (kRadix - 1)]++] = items[i];
         });
@@ -141,7 +131,7 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
         double low_x = INFINITY, high_x = -INFINITY, low_y = INFINITY, high_y = -INFINITY;
         size_t finite = 0;
     } boxes[2];
-    over_halves(count, two_threads, [&](int h, size_t first, size_t last) {
+    run_halves_if(two_threads, count, [&](int h, size_t first, size_t last) {
         Box& box = boxes[h];
         for (size_t i = first; i < last; ++i) {
             const double x = coords[i * stride];
@@ -165,7 +155,7 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     PageBuffer<KeyedIndex> items(finite);
     const CellScale x_cells(std::min(boxes[0].low_x, boxes[1].low_x), std::max(boxes[0].high_x, boxes[1].high_x));
     const CellScale y_cells(std::min(boxes[0].low_y, boxes[1].low_y), std::max(boxes[0].high_y, boxes[1].high_y));
-    over_halves(count, two_threads, [&](int h, size_t first, size_t last) {
+    run_halves_if(two_threads, count, [&](int h, size_t first, size_t last) {
         size_t k = h == 0 ? 0 : boxes[0].finite;
         for (size_t i = first; i < last; ++i) {
             if (vertex_of_point[i] < 0) continue;
@@ -181,7 +171,7 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     distinct.index.resize(finite);
     distinct.keys.resize(finite);
     bool repeated_keys[2] = {false, false};
-    over_halves(finite, two_threads, [&](int h, size_t first, size_t last) {
+    run_halves_if(two_threads, finite, [&](int h, size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
             const size_t at = items[i].index * stride;
             distinct.xy[2 * i] = coords[at] + 0.0;

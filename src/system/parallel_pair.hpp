@@ -105,28 +105,35 @@ bool run_pair_at_once(Here&& here, There&& there) {
     return run_pair_at_once_if(thread_support::second_thread_allowed(), here, there);
 }
 
-// Runs `here` and `there` at once where a second thread can be started (see
-// run_pair_at_once), and otherwise one after the other on the calling
+// Runs `here` and `there` at once when `second_thread` is set and a second
+// thread can be started, and otherwise one after the other on the calling
 // thread: for pieces that do not depend on each other.
 template <class Here, class There>
-void run_pair(Here&& here, There&& there) {
-    if (run_pair_at_once(here, there)) return;
+void run_pair_if(bool second_thread, Here&& here, There&& there) {
+    if (run_pair_at_once_if(second_thread, here, there)) return;
     here();
     there();
 }
 
+// As run_pair_if, where the library's settings allow a second thread.
+template <class Here, class There>
+void run_pair(Here&& here, There&& there) {
+    run_pair_if(thread_support::second_thread_allowed(), here, there);
+}
+
 // Runs work(half, first, last) over both halves of [0, n): half 0 is
-// [0, n / 2) and half 1 is [n / 2, n). The halves run at once (as by
-// run_pair) when n is at least `at_once_from`, otherwise one after the other.
+// [0, n / 2) and half 1 is [n / 2, n), at once as by run_pair_if.
+template <class Work>
+void run_halves_if(bool second_thread, std::size_t n, Work&& work) {
+    const std::size_t half = n / 2;
+    run_pair_if(second_thread, [&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, n); });
+}
+
+// As run_halves_if, at once when n is at least `at_once_from` and the
+// library's settings allow a second thread.
 template <class Work>
 void run_halves(std::size_t n, std::size_t at_once_from, Work&& work) {
-    const std::size_t half = n / 2;
-    if (n < at_once_from) {
-        work(0, std::size_t{0}, half);
-        work(1, half, n);
-        return;
-    }
-    run_pair([&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, n); });
+    run_halves_if(n >= at_once_from && thread_support::second_thread_allowed(), n, work);
 }
 
 }  // namespace d2d

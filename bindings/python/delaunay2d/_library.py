@@ -11,17 +11,11 @@ with ``cmake --install``).
 import ctypes
 import ctypes.util
 import os
-import sys
 import threading
 
 PACKAGE_DIR = os.path.dirname(os.path.abspath(__file__))
 
-if sys.platform == "win32":
-    LIBRARY_FILE = "delaunay2d.dll"
-elif sys.platform == "darwin":
-    LIBRARY_FILE = "libdelaunay2d.dylib"
-else:
-    LIBRARY_FILE = "libdelaunay2d.so"
+from ._library_file import LIBRARY_FILE
 
 # delaunay2d_status
 OK = 0
