@@ -1,57 +1,67 @@
-# The library's sources, listed by folder. The exported building blocks
-# come first; then the stages of an entry-point call in the order it runs
-# them (sort, trace, prepare, triangulate, lay out, write) and what they
-# share (the exact predicates, the system support); last the quiet
-# companion call, which runs the same merge over a tree of its own.
+# The library's sources, one floor at a time. Each floor uses only the
+# floors listed before it:
+#   engine/     the one exact engine: system support (threads, memory),
+#               the exact predicates, the records, their slots and the merge
+#   blocks/     the exported building blocks, literal to their contracts
+#   traced/     the traced entry points, their stages numbered in the order
+#               a call runs them
+#   quiet/      the quiet call: compact arrays, status codes, no output
+#   operations/ what is done with a finished triangulation
 set(DELAUNAY2D_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/library/entry_points.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/library/triangulate_points.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/common/check_realloc.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/common/point_sort.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/common/print_point_list.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/common/record_layout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mesh/base_lr_edge.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mesh/base_mesh.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mesh/crossed_removal.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mesh/lr_edge_chain.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mesh/merge_assembly.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mesh/merge_mesh.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/line/bottom_edge.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/line/orientation.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/line/segment_cross.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/point/inner_center.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/point/outer_center.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/point/point_distance.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/point/point_no_repeat.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/point/point_order.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangle/circumcircle_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangle/triangle_create.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangle/triangle_link.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sort/distinct_split_order.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sort/split_order_sort.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/trace/call_trace.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/trace/range_trace.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/trace/trace_format.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/trace/trace_output.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/prepare/prepared_points.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/exact/adaptive_stages.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/exact/exact_predicates.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/exact/spread_coordinates.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/exact/wide_integer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangulate/handover.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangulate/merge.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangulate/merge_tree.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangulate/record_slots.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/triangulate/triangulate.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/layout/layout_order.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/write/write_mesh.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/system/allocation_faults.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/system/page_buffer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/system/page_size.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/system/parallel_pair.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/system/reserved_block.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/companion/alternating_tree.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/companion/distinct_points.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/companion/quiet_call.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/companion/tree_order.cpp
+  # engine
+  ${CMAKE_CURRENT_LIST_DIR}/engine/system/allocation_faults.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/system/page_buffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/system/page_size.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/system/parallel_pair.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/system/reserved_block.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/exact/adaptive_stages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/exact/exact_predicates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/exact/spread_coordinates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/exact/wide_integer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/merge/merge.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/merge/record_slots.cpp
+  # blocks
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/check_realloc.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/fatal_stop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/point_sort.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/print_point_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/record_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/trace_format.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/common/trace_output.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/line/bottom_edge.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/line/orientation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/line/segment_cross.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/mesh/base_lr_edge.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/mesh/base_mesh.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/mesh/crossed_removal.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/mesh/lr_edge_chain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/mesh/merge_assembly.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/mesh/merge_mesh.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/point/inner_center.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/point/outer_center.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/point/point_distance.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/point/point_no_repeat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/point/point_order.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/triangle/circumcircle_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/triangle/triangle_create.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blocks/triangle/triangle_link.cpp
+  # traced entry points, stage by stage
+  ${CMAKE_CURRENT_LIST_DIR}/traced/entry_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/traced_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/1_sort/distinct_split_order.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/1_sort/split_order_sort.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/2_trace/call_trace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/2_trace/range_trace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/3_prepare/prepared_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/handover.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/merge_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/triangulate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/5_lay_out/layout_order.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/6_write/write_mesh.cpp
+  # the quiet call
+  ${CMAKE_CURRENT_LIST_DIR}/quiet/alternating_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/quiet/distinct_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/quiet/quiet_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/quiet/tree_order.cpp
+  # operations on a finished triangulation
 )

@@ -22,7 +22,7 @@
 #include "support/mesh_checker.hpp"
 #include "support/point_families.hpp"
 #include "support/stdout_redirect.hpp"
-#include "system/allocation_faults.hpp"
+#include "engine/system/allocation_faults.hpp"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define D2D_COMPANION_SANITIZED 1

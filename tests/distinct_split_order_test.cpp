@@ -10,8 +10,8 @@
 #include <random>
 #include <vector>
 
-#include "sort/distinct_split_order.hpp"
-#include "sort/split_order_sort.hpp"
+#include "traced/1_sort/distinct_split_order.hpp"
+#include "traced/1_sort/split_order_sort.hpp"
 
 namespace {
 

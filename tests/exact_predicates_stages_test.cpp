@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "exact/exact_predicates.hpp"
+#include "engine/exact/exact_predicates.hpp"
 #include "support/exact_rational.hpp"
 #include "support/predicate_checks.hpp"
 #include "support/predicate_inputs.hpp"

@@ -2,7 +2,7 @@
 // random input and on the constructions that defeat plain floating point:
 // nearly collinear and nearly cocircular points, exactly degenerate ones,
 // extreme magnitudes and large offsets.
-#include "exact/exact_predicates.hpp"
+#include "engine/exact/exact_predicates.hpp"
 
 #include <gtest/gtest.h>
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "system/page_size.hpp"
-#include "system/reserved_block.hpp"
+#include "engine/system/page_size.hpp"
+#include "engine/system/reserved_block.hpp"
 #include "delaunay2d.h"
-#include "triangulate/triangulate.hpp"
+#include "traced/4_triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"

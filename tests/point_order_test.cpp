@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
-#include "common/random_quick_sort.hpp"
+#include "blocks/common/random_quick_sort.hpp"
 #include "delaunay2d.h"
-#include "point/point_order.hpp"
+#include "blocks/point/point_order.hpp"
 #include "support/stage_meshes.hpp"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "trace/trace_format.hpp"
+#include "blocks/common/trace_format.hpp"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "trace/trace_output.hpp"
+#include "blocks/common/checked_malloc.hpp"
+#include "blocks/common/trace_output.hpp"
 #include "delaunay2d.h"
 #include "support/stage_meshes.hpp"
 #include "support/stdout_redirect.hpp"

@@ -18,10 +18,10 @@
 #include <pthread.h>
 
 #include "delaunay2d.h"
-#include "system/parallel_pair.hpp"
-#include "system/reserved_block.hpp"
-#include "triangulate/records.hpp"
-#include "triangulate/triangulate.hpp"
+#include "engine/system/parallel_pair.hpp"
+#include "engine/system/reserved_block.hpp"
+#include "engine/merge/records.hpp"
+#include "traced/4_triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stdout_redirect.hpp"

@@ -1,6 +1,6 @@
 // The wide integer behind the exact predicates' widest inputs: sums of
 // products of doubles of any finite magnitudes, against GMP rationals.
-#include "exact/wide_integer.hpp"
+#include "engine/exact/wide_integer.hpp"
 
 #include <gmp.h>
 #include <gtest/gtest.h>

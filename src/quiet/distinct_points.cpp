@@ -1,0 +1,193 @@
+#include "quiet/distinct_points.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "engine/system/parallel_pair.hpp"
+
+namespace d2d::companion {
+namespace {
+
+// Maps a coordinate range to 16 bits without ever putting a larger
+// coordinate in a lower cell: every step (halving, subtracting, scaling,
+// rounding down, clamping) is monotone. Halving first keeps the span
+// finite for any finite range.
+class CellScale {
+ public:
+    CellScale(double low, double high) : half_low_(low * 0.5) {
+        const double span = high * 0.5 - half_low_;
+        const double scale = 65536.0 / span;
+        if (span > 0.0 && std::isfinite(scale)) scale_ = scale;
+    }
+    uint32_t cell(double v) const {
+        const double scaled = (v * 0.5 - half_low_) * scale_;
+        return scaled >= 65535.0 ? 65535u : static_cast<uint32_t>(scaled);
+    }
+
+ private:
+    double half_low_;
+    double scale_ = 0.0;  // one cell for everything when the range is empty or degenerate
+};
+
+// Spreads the 16 bits of v to the even bits of the result.
+uint32_t spread(uint32_t v) {
+    v = (v | (v << 8)) & 0x00FF00FFu;
+    v = (v | (v << 4)) & 0x0F0F0F0Fu;
+    v = (v | (v << 2)) & 0x33333333u;
+    v = (v | (v << 1)) & 0x55555555u;
+    return v;
+}
+
+struct KeyedIndex {
+    uint32_t key;
+    uint32_t index;
+};
+
+// Stable sort by key, least significant digit first; digits in which all
+// keys agree are skipped. Each half of the items is counted and moved by a
+// thread of its own: the first half's items of a digit go before the
+// second's, which keeps the sort stable.
+void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
+    constexpr int kDigitBits = 11;
+    constexpr uint32_t kRadix = 1u << kDigitBits;
+    const size_t n = items.size();
+    PageBuffer<KeyedIndex> spare(n);
+    std::vector<size_t> counts(2 * kRadix);
+    for (int shift = 0; shift < 32; shift += kDigitBits) {
+        std::fill(counts.begin(), counts.end(), 0);
+        run_halves_if(two_threads, n, [&](int h, size_t first, size_t last) {
+            size_t* count = &counts[h * kRadix];
+            for (size_t i = first; i < last; ++i) ++count[(items[i].key >> shift) & (kRadix - 1)];
+        });
+        const uint32_t digit = (items[0].key >> shift) & (kRadix - 1);
+        if (counts[digit] + counts[kRadix + digit] == n) continue;
+        size_t start = 0;
+        for (uint32_t d = 0; d < kRadix; ++d) {
+            const size_t first_half = counts[d];
+            counts[d] = start;
+            start += first_half;
+            const size_t second_half = counts[kRadix + d];
+            counts[kRadix + d] = start;
+            start += second_half;
+        }
+        run_halves_if(two_threads, n, [&](int h, size_t first, size_t last) {
+            size_t* next = &counts[h * kRadix];
+            for (size_t i = first; i < last; ++i) spare[next[(items[i].key >> shift) & (kRadix - 1)]++] = items[i];
+        });
+        std::swap(items, spare);
+    }
+}
+
+// Keeps one point of each group of equal points, the one with the lowest
+// index, and says for the others which one stands for them. Equal points
+// have equal keys: only runs of equal keys are looked at.
+size_t remove_repeats(DistinctPoints& distinct, int32_t* vertex_of_point) {
+    const size_t n = distinct.size();
+    std::vector<IndexedPoint> run_points;
+    size_t kept = 0;
+    for (size_t run = 0; run < n;) {
+        size_t run_end = run + 1;
+        while (run_end < n && distinct.keys[run_end] == distinct.keys[run]) ++run_end;
+        const uint32_t key = distinct.keys[run];
+        if (run_end - run == 1) {  // the usual case: a cell of its own
+            distinct.xy[2 * kept] = distinct.xy[2 * run];
+            distinct.xy[2 * kept + 1] = distinct.xy[2 * run + 1];
+            distinct.index[kept] = distinct.index[run];
+            distinct.keys[kept++] = key;
+            run = run_end;
+            continue;
+        }
+        run_points.clear();
+        for (size_t i = run; i < run_end; ++i) run_points.push_back(distinct.point(i));
+        std::sort(run_points.begin(), run_points.end(), [](const IndexedPoint& a, const IndexedPoint& b) {
+            if (a.x != b.x) return a.x < b.x;
+            if (a.y != b.y) return a.y > b.y;
+            return a.index < b.index;
+        });
+        for (size_t i = 0; i < run_points.size(); ++i) {
+            const IndexedPoint& p = run_points[i];
+            if (i > 0 && p.x == run_points[i - 1].x && p.y == run_points[i - 1].y) {
+                vertex_of_point[p.index] = vertex_of_point[run_points[i - 1].index];
+                continue;
+            }
+            distinct.xy[2 * kept] = p.x;
+            distinct.xy[2 * kept + 1] = p.y;
+            distinct.index[kept] = p.index;
+            distinct.keys[kept] = key;
+            ++kept;
+        }
+        run = run_end;
+    }
+    return kept;
+}
+
+}  // namespace
+
+DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point,
+                                    bool two_threads) {
+    struct Box {
+        double low_x = INFINITY, high_x = -INFINITY, low_y = INFINITY, high_y = -INFINITY;
+        size_t finite = 0;
+    } boxes[2];
+    run_halves_if(two_threads, count, [&](int h, size_t first, size_t last) {
+        Box& box = boxes[h];
+        for (size_t i = first; i < last; ++i) {
+            const double x = coords[i * stride];
+            const double y = coords[i * stride + 1];
+            if (std::isfinite(x) && std::isfinite(y)) {
+                box.low_x = std::min(box.low_x, x);
+                box.high_x = std::max(box.high_x, x);
+                box.low_y = std::min(box.low_y, y);
+                box.high_y = std::max(box.high_y, y);
+                ++box.finite;
+                vertex_of_point[i] = static_cast<int32_t>(i);
+            } else {
+                vertex_of_point[i] = -1;
+            }
+        }
+    });
+    const size_t finite = boxes[0].finite + boxes[1].finite;
+    DistinctPoints distinct;
+    if (finite == 0) return distinct;
+
+    PageBuffer<KeyedIndex> items(finite);
+    const CellScale x_cells(std::min(boxes[0].low_x, boxes[1].low_x), std::max(boxes[0].high_x, boxes[1].high_x));
+    const CellScale y_cells(std::min(boxes[0].low_y, boxes[1].low_y), std::max(boxes[0].high_y, boxes[1].high_y));
+    run_halves_if(two_threads, count, [&](int h, size_t first, size_t last) {
+        size_t k = h == 0 ? 0 : boxes[0].finite;
+        for (size_t i = first; i < last; ++i) {
+            if (vertex_of_point[i] < 0) continue;
+            const double x = coords[i * stride];
+            const double y = coords[i * stride + 1];
+            items[k++] = KeyedIndex{(spread(x_cells.cell(x)) << 1) | spread(y_cells.cell(y)), static_cast<uint32_t>(i)};
+        }
+    });
+    sort_by_key(items, two_threads);
+
+    // Adding +0.0 turns -0.0 into +0.0: equal points are equal in every bit.
+    distinct.xy.resize(2 * finite);
+    distinct.index.resize(finite);
+    distinct.keys.resize(finite);
+    bool repeated_keys[2] = {false, false};
+    run_halves_if(two_threads, finite, [&](int h, size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            const size_t at = items[i].index * stride;
+            distinct.xy[2 * i] = coords[at] + 0.0;
+            distinct.xy[2 * i + 1] = coords[at + 1] + 0.0;
+            distinct.index[i] = items[i].index;
+            distinct.keys[i] = items[i].key;
+            if (i > 0 && items[i - 1].key == items[i].key) repeated_keys[h] = true;
+        }
+    });
+    if (repeated_keys[0] || repeated_keys[1]) {
+        const size_t kept = remove_repeats(distinct, vertex_of_point);
+        distinct.xy.resize(2 * kept);
+        distinct.index.resize(kept);
+        distinct.keys.resize(kept);
+    }
+    return distinct;
+}
+
+}  // namespace d2d::companion
