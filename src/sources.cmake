@@ -14,6 +14,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/page_size.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/parallel_pair.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/reserved_block.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine/system/thread_count.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/exact/adaptive_stages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/exact/exact_predicates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine/exact/spread_coordinates.cpp
@@ -54,10 +55,10 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/traced/2_trace/range_trace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/3_prepare/prepared_points.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/handover.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/layout_order.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/merge_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/triangulate.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/traced/5_lay_out/layout_order.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/traced/6_write/write_mesh.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/traced/5_write/write_mesh.cpp
   # the quiet call
   ${CMAKE_CURRENT_LIST_DIR}/quiet/alternating_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quiet/distinct_points.cpp

@@ -1,4 +1,4 @@
-// The quiet companion call: every family of the property suite checked by
+// The quiet call: every family of the property suite checked by
 // the independent exact checker, plus what the call promises beyond the
 // geometry (counter-clockwise rows, neighbours per edge, the hull, which
 // point stands for which, identical arrays on any number of threads, the

@@ -40,7 +40,7 @@ void expect_same_order(const std::vector<PlacedPoint>& points, bool expect_accep
     PageBuffer<PlacedPoint> direct;
     PageBuffer<uint32_t> places;
     const PageBuffer<PlacedPoint> input = placed(points);
-    const bool accepted = d2d::sort_distinct_split_order(input, direct, places);
+    const bool accepted = d2d::sort_distinct_split_order(input, direct, places, d2d::thread_support::traced_call_threads());
     ASSERT_EQ(accepted, expect_accepted);
     if (!accepted) return;
     ASSERT_EQ(direct.size(), by_quicksort.size());
@@ -110,7 +110,7 @@ void expect_same_order_and_draws(const std::vector<PlacedPoint>& points) {
     PageBuffer<PlacedPoint> deferred = placed(points);
     std::srand(11);
     d2d::DeferredDraws draws;
-    d2d::sort_split_order_deferring_draws(deferred, draws);
+    d2d::sort_split_order_deferring_draws(deferred, draws, d2d::thread_support::traced_call_threads());
     draws.make();
     draws.make();  // nothing left the second time
     EXPECT_EQ(std::rand(), next_after_quicksort);

@@ -189,7 +189,8 @@ std::vector<double> sorted_coordinates(Points points) {
 }
 
 d2d::TriangulationResult triangulate(const std::vector<double>& xy, const std::function<void()>& alongside) {
-    return d2d::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2), alongside);
+    return d2d::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2),
+                                         d2d::thread_support::traced_call_threads(), alongside);
 }
 
 bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationResult& b) {
@@ -202,7 +203,7 @@ bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationR
 // depends on timing, so each case is tried a few times until a hand-over
 // happens; every try must give the one-thread result.
 void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::function<void()>& alongside) {
-    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     d2d::TriangulationResult one;
     {
         const ThreadSetting single("1");
@@ -235,7 +236,7 @@ TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
 // long as the whole triangulation takes on one thread, so that offers are
 // taken, withdrawn and nested at every stage of a half.
 TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
-    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     const std::vector<double> xy = sorted_coordinates(uniform_points(40000, 13));
     d2d::TriangulationResult one;
     const auto start = std::chrono::steady_clock::now();
@@ -303,7 +304,7 @@ public:
 }  // namespace out_of_memory
 
 TEST(TwoThreads, RangeTakenOverRunsOutOfMemoryWhileItsOffererWaits) {
-    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     const std::vector<double> xy = sorted_coordinates(uniform_points(200000, 11));
     const out_of_memory::Refusal refusal(out_of_memory::refuse_taken_ranges, static_cast<uint32_t>(xy.size() / 2));
     // The calling thread is held up until the second thread is done with its
@@ -323,7 +324,7 @@ TEST(TwoThreads, RangeTakenOverRunsOutOfMemoryWhileItsOffererWaits) {
 }
 
 TEST(TwoThreads, HalfRunsOutOfMemoryWhileTheOtherWaitsForIt) {
-    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     const std::vector<double> xy = sorted_coordinates(uniform_points(60000, 12));
     const out_of_memory::Refusal refusal(out_of_memory::refuse_calling_thread, static_cast<uint32_t>(xy.size() / 2));
     // The second thread finishes its half meanwhile and waits for the
@@ -345,8 +346,8 @@ TEST(TwoThreads, NoThreadToStartMeansOneThread) {
     const CallResult refused = run_entry_point(points, true);
     bool ran_at_once = true;
     int pieces = 0;
-    ran_at_once = d2d::run_pair_at_once([&] { ++pieces; }, [&] { ++pieces; });
-    d2d::run_pair([&] { ++pieces; }, [&] { ++pieces; });
+    ran_at_once = d2d::run_pair_at_once(d2d::ThreadCount(2), [&] { ++pieces; }, [&] { ++pieces; });
+    d2d::run_pair(d2d::ThreadCount(2), [&] { ++pieces; }, [&] { ++pieces; });
     d2d::thread_support::refuse_starts(false);
     EXPECT_TRUE(refused.checked_ok) << refused.failure;
     EXPECT_TRUE(d2dtest::same_records(one.mesh, refused.mesh));
@@ -358,17 +359,17 @@ TEST(TwoThreads, NoThreadToStartMeansOneThread) {
 TEST(RunPair, RunsBothPiecesAndReportsTheirErrorsAfterBoth) {
     int here = 0;
     int there = 0;
-    d2d::run_pair([&] { ++here; }, [&] { ++there; });
+    d2d::run_pair(d2d::ThreadCount(2), [&] { ++here; }, [&] { ++there; });
     EXPECT_EQ(here, 1);
     EXPECT_EQ(there, 1);
 
     bool there_ran = false;
-    EXPECT_THROW(d2d::run_pair([] { throw std::runtime_error("here"); }, [&] { there_ran = true; }),
+    EXPECT_THROW(d2d::run_pair(d2d::ThreadCount(2), [] { throw std::runtime_error("here"); }, [&] { there_ran = true; }),
                  std::runtime_error);
     EXPECT_TRUE(there_ran);
 
     bool here_ran = false;
-    EXPECT_THROW(d2d::run_pair([&] { here_ran = true; }, [] { throw std::length_error("there"); }),
+    EXPECT_THROW(d2d::run_pair(d2d::ThreadCount(2), [&] { here_ran = true; }, [] { throw std::length_error("there"); }),
                  std::length_error);
     EXPECT_TRUE(here_ran);
 }
@@ -400,7 +401,7 @@ private:
 // The stack size of the second thread of a pair, or 0 when none started.
 size_t second_thread_stack() {
     size_t size = 0;
-    const bool at_once = d2d::run_pair_at_once([] {}, [&] {
+    const bool at_once = d2d::run_pair_at_once(d2d::ThreadCount(2), [] {}, [&] {
         pthread_attr_t attributes;
         if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
         pthread_attr_getstacksize(&attributes, &size);
@@ -414,7 +415,7 @@ size_t second_thread_stack() {
 // coordinates span every magnitude, which take the predicates' slowest
 // paths on both threads.
 TEST(RunPair, SecondThreadHasTheStackTheDeepestWorkNeeds) {
-    if (!d2d::thread_support::second_thread_allowed()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
+    if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     EXPECT_GE(second_thread_stack(), d2d::thread_support::kThreadStackBytes);
     const DefaultThreadStack small(128 * 1024);
     EXPECT_GE(second_thread_stack(), d2d::thread_support::kThreadStackBytes);
@@ -434,8 +435,8 @@ TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
     std::thread::id there_id;
     {
         const ThreadSetting single("1");
-        EXPECT_FALSE(d2d::thread_support::second_thread_allowed());
-        d2d::run_pair([] {}, [&] { there_id = std::this_thread::get_id(); });
+        EXPECT_FALSE(d2d::thread_support::traced_call_threads().several());
+        d2d::run_pair(d2d::thread_support::traced_call_threads(), [] {}, [&] { there_id = std::this_thread::get_id(); });
     }
     EXPECT_EQ(there_id, caller);
 }
@@ -462,15 +463,15 @@ TEST(RunPair, ThreadSettingValues) {
     bool usual = false;
     {
         const ThreadSetting library_choice("0");
-        usual = d2d::thread_support::second_thread_allowed();
+        usual = d2d::thread_support::traced_call_threads().several();
     }
     for (const char* value : {"", "2", "7", "abc"}) {
         const ThreadSetting setting(value);
-        EXPECT_EQ(d2d::thread_support::second_thread_allowed(), usual) << value;
+        EXPECT_EQ(d2d::thread_support::traced_call_threads().several(), usual) << value;
     }
     for (const char* value : {"1", " 1 ", "001"}) {
         const ThreadSetting setting(value);
-        EXPECT_FALSE(d2d::thread_support::second_thread_allowed()) << value;
+        EXPECT_FALSE(d2d::thread_support::traced_call_threads().several()) << value;
     }
 }
 

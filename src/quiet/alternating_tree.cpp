@@ -6,7 +6,7 @@
 #include "quiet/tree_order.hpp"
 #include "engine/system/parallel_pair.hpp"
 
-namespace d2d::companion {
+namespace d2d::quiet {
 
 using namespace triangulation;
 
@@ -22,7 +22,7 @@ constexpr uint32_t kTaskPointsFrom = 32768;
 }  // namespace
 
 // One task's slots and merger. The merger keeps references to the slots and
-// to the list of created triangles, which the companion does not need and
+// to the list of created triangles, which the quiet call does not need and
 // empties after every merge.
 struct AlternatingTree::Task {
     Task(const double* xy, RecordBlock* block, uint32_t first, uint32_t end)
@@ -73,7 +73,7 @@ bool AlternatingTree::before(int order, uint32_t a, uint32_t b) const {
     return order == 0 ? before_in_order0(p, q) : before_in_order1(p, q);
 }
 
-void AlternatingTree::build(unsigned threads) {
+void AlternatingTree::build(ThreadCount threads) {
     if (count_ < 2) return;
     ends_ = build_node(0, threads);
 }
@@ -81,17 +81,15 @@ void AlternatingTree::build(unsigned threads) {
 // A node of the tree's top: its two halves (on two threads when there are
 // threads to spare), then their merge, in the slots of its first task,
 // which takes in those of its second half's first task.
-AlternatingTree::Ends AlternatingTree::build_node(size_t index, unsigned threads) {
+AlternatingTree::Ends AlternatingTree::build_node(size_t index, ThreadCount threads) {
     const PlanNode& node = plan_[index];
     if (node.is_task) return build_piece(*tasks_[node.task], node.piece);
     if (node.median) arrange_median_cut(node.piece, cut_piece(keys_, node.piece));
     Ends first{};
     Ends second{};
-    const unsigned first_threads = threads > 1 ? (threads + 1) / 2 : 1;
-    const unsigned second_threads = threads > 1 ? threads / 2 : 1;
-    const auto build_first = [&] { first = build_node(node.first, first_threads); };
-    const auto build_second = [&] { second = build_node(node.second, second_threads); };
-    run_pair_if(threads > 1, build_first, build_second);
+    const auto build_first = [&] { first = build_node(node.first, threads.first_share()); };
+    const auto build_second = [&] { second = build_node(node.second, threads.second_share()); };
+    run_pair(threads, build_first, build_second);
     Task& task = *tasks_[node.task];
     std::vector<SlotSpan> spans;
     PageBuffer<uint32_t> free;
@@ -212,16 +210,16 @@ AlternatingTree::Ends AlternatingTree::merge(Task& task, const Ends& left, const
 // spans of the first half of the list on one thread, the rest on another
 // when there are threads to spare.
 template <class Work>
-void AlternatingTree::for_each_span(unsigned threads, Work&& work) {
+void AlternatingTree::for_each_span(ThreadCount threads, Work&& work) {
     const std::vector<SlotSpan>& spans = tasks_[0]->slots.spans();
     const auto run = [&](size_t from, size_t to) {
         for (size_t s = from; s < to; ++s) work(s, task_first_slot_[s], spans[s].next);
     };
     const size_t half = spans.size() / 2;
-    run_pair_if(threads > 1 && half > 0, [&] { run(0, half); }, [&] { run(half, spans.size()); });
+    run_pair(threads.when(half > 0), [&] { run(0, half); }, [&] { run(half, spans.size()); });
 }
 
-size_t AlternatingTree::number_triangles(unsigned threads) {
+size_t AlternatingTree::number_triangles(ThreadCount threads) {
     if (count_ < 3) return 0;
     const Record* records = tasks_[0]->slots.records();
     const size_t spans = tasks_[0]->slots.spans().size();
@@ -246,7 +244,7 @@ size_t AlternatingTree::number_triangles(unsigned threads) {
     return span_first_number_[spans];
 }
 
-void AlternatingTree::write_triangles(uint32_t* vertices, int32_t* neighbours, unsigned threads) {
+void AlternatingTree::write_triangles(uint32_t* vertices, int32_t* neighbours, ThreadCount threads) {
     const uint32_t* point_index = point_index_;
     if (count_ < 3) return;
     const Record* records = tasks_[0]->slots.records();
@@ -289,4 +287,4 @@ size_t AlternatingTree::write_hull(uint32_t* hull) const {
     return size;
 }
 
-}  // namespace d2d::companion
+}  // namespace d2d::quiet

@@ -1,4 +1,4 @@
-// The companion's triangulation: the engine's base pieces and merge, run
+// The quiet call's triangulation: the engine's base pieces and merge, run
 // over the alternating merge tree.
 #ifndef DELAUNAY2D_QUIET_ALTERNATING_TREE_HPP
 #define DELAUNAY2D_QUIET_ALTERNATING_TREE_HPP
@@ -10,11 +10,12 @@
 
 #include "quiet/tree_order.hpp"
 #include "engine/system/page_buffer.hpp"
+#include "engine/system/thread_count.hpp"
 #include "engine/merge/merge.hpp"
 #include "engine/merge/record_slots.hpp"
 #include "engine/merge/records.hpp"
 
-namespace d2d::companion {
+namespace d2d::quiet {
 
 // Triangulates points in tree order (see tree_order.hpp). The top levels of
 // the tree are cut into tasks that depend on the points alone; each task
@@ -34,12 +35,12 @@ class AlternatingTree {
 
     // Builds the triangulation on at most `threads` threads (at least one).
     // Throws std::bad_alloc when memory runs out.
-    void build(unsigned threads);
+    void build(ThreadCount threads);
 
     // The number of triangles; numbers them in record order on the way, on
     // at most `threads` threads. The point indices below are those given
     // to the constructor.
-    size_t number_triangles(unsigned threads);
+    size_t number_triangles(ThreadCount threads);
     // Writes the hull's vertices counter-clockwise from the first point in
     // order 0 (as point_index of the tree position); returns how many. Needs
     // room for every point. Only for a triangulation with triangles, before
@@ -50,7 +51,7 @@ class AlternatingTree {
     // hull), three per triangle, on at most `threads` threads. Gives the
     // records' memory back as it goes, so that the records and the arrays
     // are never both whole: the tree is spent afterwards.
-    void write_triangles(uint32_t* vertices, int32_t* neighbours, unsigned threads);
+    void write_triangles(uint32_t* vertices, int32_t* neighbours, ThreadCount threads);
 
  private:
     struct Task;
@@ -74,9 +75,9 @@ class AlternatingTree {
     };
 
     size_t plan(const Piece& piece, unsigned depth);
-    Ends build_node(size_t node, unsigned threads);
+    Ends build_node(size_t node, ThreadCount threads);
     template <class Work>
-    void for_each_span(unsigned threads, Work&& work);
+    void for_each_span(ThreadCount threads, Work&& work);
     Ends build_piece(Task& task, const Piece& piece);
     Ends base_ends(const Task& task, uint32_t ghost, const Piece& piece) const;
     Ends merge(Task& task, const Ends& left, const Ends& right, int order);
@@ -99,6 +100,6 @@ class AlternatingTree {
     std::vector<size_t> span_first_number_;
 };
 
-}  // namespace d2d::companion
+}  // namespace d2d::quiet
 
 #endif

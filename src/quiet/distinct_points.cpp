@@ -7,7 +7,7 @@
 
 #include "engine/system/parallel_pair.hpp"
 
-namespace d2d::companion {
+namespace d2d::quiet {
 namespace {
 
 // Maps a coordinate range to 16 bits without ever putting a larger
@@ -49,7 +49,7 @@ struct KeyedIndex {
 // keys agree are skipped. Each half of the items is counted and moved by a
 // thread of its own: the first half's items of a digit go before the
 // second's, which keeps the sort stable.
-void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
+void sort_by_key(PageBuffer<KeyedIndex>& items, ThreadCount threads) {
     constexpr int kDigitBits = 11;
     constexpr uint32_t kRadix = 1u << kDigitBits;
     const size_t n = items.size();
@@ -57,7 +57,7 @@ void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
     std::vector<size_t> counts(2 * kRadix);
     for (int shift = 0; shift < 32; shift += kDigitBits) {
         std::fill(counts.begin(), counts.end(), 0);
-        run_halves_if(two_threads, n, [&](int h, size_t first, size_t last) {
+        run_halves(threads, n, [&](int h, size_t first, size_t last) {
             size_t* count = &counts[h * kRadix];
             for (size_t i = first; i < last; ++i) ++count[(items[i].key >> shift) & (kRadix - 1)];
         });
@@ -72,7 +72,7 @@ void sort_by_key(PageBuffer<KeyedIndex>& items, bool two_threads) {
             counts[kRadix + d] = start;
             start += second_half;
         }
-        run_halves_if(two_threads, n, [&](int h, size_t first, size_t last) {
+        run_halves(threads, n, [&](int h, size_t first, size_t last) {
             size_t* next = &counts[h * kRadix];
             for (size_t i = first; i < last; ++i) spare[next[(items[i].key >> shift) & (kRadix - 1)]++] = items[i];
         });
@@ -126,12 +126,12 @@ size_t remove_repeats(DistinctPoints& distinct, int32_t* vertex_of_point) {
 }  // namespace
 
 DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point,
-                                    bool two_threads) {
+                                    ThreadCount threads) {
     struct Box {
         double low_x = INFINITY, high_x = -INFINITY, low_y = INFINITY, high_y = -INFINITY;
         size_t finite = 0;
     } boxes[2];
-    run_halves_if(two_threads, count, [&](int h, size_t first, size_t last) {
+    run_halves(threads, count, [&](int h, size_t first, size_t last) {
         Box& box = boxes[h];
         for (size_t i = first; i < last; ++i) {
             const double x = coords[i * stride];
@@ -155,7 +155,7 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     PageBuffer<KeyedIndex> items(finite);
     const CellScale x_cells(std::min(boxes[0].low_x, boxes[1].low_x), std::max(boxes[0].high_x, boxes[1].high_x));
     const CellScale y_cells(std::min(boxes[0].low_y, boxes[1].low_y), std::max(boxes[0].high_y, boxes[1].high_y));
-    run_halves_if(two_threads, count, [&](int h, size_t first, size_t last) {
+    run_halves(threads, count, [&](int h, size_t first, size_t last) {
         size_t k = h == 0 ? 0 : boxes[0].finite;
         for (size_t i = first; i < last; ++i) {
             if (vertex_of_point[i] < 0) continue;
@@ -164,14 +164,14 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
             items[k++] = KeyedIndex{(spread(x_cells.cell(x)) << 1) | spread(y_cells.cell(y)), static_cast<uint32_t>(i)};
         }
     });
-    sort_by_key(items, two_threads);
+    sort_by_key(items, threads);
 
     // Adding +0.0 turns -0.0 into +0.0: equal points are equal in every bit.
     distinct.xy.resize(2 * finite);
     distinct.index.resize(finite);
     distinct.keys.resize(finite);
     bool repeated_keys[2] = {false, false};
-    run_halves_if(two_threads, finite, [&](int h, size_t first, size_t last) {
+    run_halves(threads, finite, [&](int h, size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
             const size_t at = items[i].index * stride;
             distinct.xy[2 * i] = coords[at] + 0.0;
@@ -190,4 +190,4 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     return distinct;
 }
 
-}  // namespace d2d::companion
+}  // namespace d2d::quiet

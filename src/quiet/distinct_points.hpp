@@ -1,4 +1,4 @@
-// The distinct finite points of a companion call, in the order of a
+// The distinct finite points of a quiet call, in the order of a
 // quadtree over them, and which point stands for each input point.
 #ifndef DELAUNAY2D_QUIET_DISTINCT_POINTS_HPP
 #define DELAUNAY2D_QUIET_DISTINCT_POINTS_HPP
@@ -7,8 +7,9 @@
 #include <cstdint>
 
 #include "engine/system/page_buffer.hpp"
+#include "engine/system/thread_count.hpp"
 
-namespace d2d::companion {
+namespace d2d::quiet {
 
 // A point with its input index.
 struct IndexedPoint {
@@ -46,11 +47,11 @@ struct DistinctPoints {
 // equal x and y, the one with the lowest index. Fills vertex_of_point: i for
 // a kept point, the kept point's index for a repeat, -1 for a point with a
 // non-finite coordinate. Each pass runs over two halves of the points at
-// once when `two_threads` is set; the result does not depend on it. Throws
+// once when `threads` allows; the result does not depend on it. Throws
 // std::bad_alloc when memory runs out.
 DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point,
-                                    bool two_threads);
+                                    ThreadCount threads);
 
-}  // namespace d2d::companion
+}  // namespace d2d::quiet
 
 #endif

@@ -1,4 +1,4 @@
-// The quiet companion call: coordinates in, index arrays out, failures
+// The quiet call: coordinates in, index arrays out, failures
 // returned as status codes. Nothing here prints, exits, draws random numbers
 // or keeps state between calls.
 #include <algorithm>
@@ -14,10 +14,11 @@
 #include "delaunay2d.h"
 #include "engine/system/allocation_faults.hpp"
 #include "engine/system/page_buffer.hpp"
-#include "engine/system/parallel_pair.hpp"
-#include "traced/4_triangulate/triangulate.hpp"
+#include "engine/system/thread_count.hpp"
+#include "engine/exact/exact_predicates.hpp"
+#include "engine/merge/limits.hpp"
 
-namespace d2d::companion {
+namespace d2d::quiet {
 namespace {
 
 // The host's arrays come from malloc, so that delaunay2d_result_free (and a
@@ -56,10 +57,10 @@ void write_line_hull(const DistinctPoints& distinct, delaunay2d_result& result) 
     result.neighbours = allocate_array<int32_t>(0);
 }
 
-void triangulate(const double* coords, size_t count, size_t stride, unsigned threads, delaunay2d_result& result) {
+void triangulate(const double* coords, size_t count, size_t stride, ThreadCount threads, delaunay2d_result& result) {
     result.point_count = count;
     result.vertex_of_point = allocate_array<int32_t>(count);
-    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads > 1);
+    DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads);
     const size_t n = distinct.size();
     if (all_collinear(distinct)) {
         write_line_hull(distinct, result);
@@ -91,7 +92,7 @@ void release(delaunay2d_result& result) noexcept {
 }
 
 }  // namespace
-}  // namespace d2d::companion
+}  // namespace d2d::quiet
 
 extern "C" delaunay2d_status delaunay2d_triangulate(const double* coords, size_t count, size_t stride,
                                                     unsigned threads, delaunay2d_result* result) {
@@ -99,21 +100,23 @@ extern "C" delaunay2d_status delaunay2d_triangulate(const double* coords, size_t
     *result = delaunay2d_result{};
     if ((coords == nullptr && count > 0) || stride < 2) return DELAUNAY2D_INVALID_ARGUMENT;
     if (count > d2d::kMostPoints) return DELAUNAY2D_TOO_MANY_POINTS;
+    // The call's threads, chosen here once: as many as asked, and no more
+    // than the cores the process may use.
     const unsigned usable = d2d::thread_support::usable_cores();
-    const unsigned limit = threads == 0 || threads > usable ? usable : threads;
+    const d2d::ThreadCount chosen(threads == 0 || threads > usable ? usable : threads);
     try {
-        d2d::companion::triangulate(coords, count, stride, limit, *result);
+        d2d::quiet::triangulate(coords, count, stride, chosen, *result);
         return DELAUNAY2D_OK;
     } catch (...) {
         // Running out of memory is the only failure left once the arguments
         // are checked.
-        d2d::companion::release(*result);
+        d2d::quiet::release(*result);
         return DELAUNAY2D_OUT_OF_MEMORY;
     }
 }
 
 extern "C" void delaunay2d_result_free(delaunay2d_result* result) {
-    if (result != nullptr) d2d::companion::release(*result);
+    if (result != nullptr) d2d::quiet::release(*result);
 }
 
 extern "C" const char* delaunay2d_status_message(delaunay2d_status status) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 
-namespace d2d::companion {
+namespace d2d::quiet {
 namespace {
 
 Cut median_cut(const Piece& piece, int order) {
@@ -30,4 +30,4 @@ Cut cut_piece(const uint32_t* keys, const Piece& piece) {
     return median_cut(piece, 0);  // equal keys
 }
 
-}  // namespace d2d::companion
+}  // namespace d2d::quiet

@@ -10,6 +10,9 @@
 //
 // No C++ exception leaves the library: running out of memory ends the
 // process with the same message as a failed reallocation.
+//
+// Each entry point chooses its threads once, when it starts, and hands that
+// choice down to every stage.
 #include <cstdlib>
 #include <utility>
 
@@ -18,6 +21,7 @@
 #include "traced/2_trace/range_trace.hpp"
 #include "traced/1_sort/split_order_sort.hpp"
 #include "traced/traced_call.hpp"
+#include "engine/system/thread_count.hpp"
 
 namespace {
 
@@ -28,11 +32,12 @@ bool merges(size_t n) { return n >= 4; }
 
 extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
     if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
+    const d2d::ThreadCount threads = d2d::thread_support::traced_call_threads();
     try {
-        auto placed = d2d::place_points(n, [points](size_t i) { return &points[i]; });
+        auto placed = d2d::place_points(n, [points](size_t i) { return &points[i]; }, threads);
         d2d::DeferredDraws draws;
-        d2d::sort_split_order_deferring_draws(placed, draws);
-        return d2d::triangulate_points(std::move(placed), nullptr, true, true, &draws);
+        d2d::sort_split_order_deferring_draws(placed, draws, threads);
+        return d2d::triangulate_points(std::move(placed), nullptr, true, true, threads, &draws);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -40,20 +45,22 @@ extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
 
 extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
     if (list == nullptr || list->length <= 2) d2d::fatal_stop(d2d::kLengthNotEnough);
+    const d2d::ThreadCount threads = d2d::thread_support::traced_call_threads();
     try {
         const size_t n = list->length;
-        auto placed = d2d::place_points(n, [list](size_t i) { return list->points[i]; });
+        auto placed = d2d::place_points(n, [list](size_t i) { return list->points[i]; }, threads);
         d2d::DeferredDraws draws;
-        d2d::sort_split_order_deferring_draws(placed, draws);
+        d2d::sort_split_order_deferring_draws(placed, draws, threads);
         // The host's list is left in split order.
         for (size_t i = 0; i < n; ++i) list->points[i] = placed[i].record;
-        return d2d::triangulate_points(std::move(placed), mesh, merges(n), true, &draws);
+        return d2d::triangulate_points(std::move(placed), mesh, merges(n), true, threads, &draws);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
 }
 
 extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
+    const d2d::ThreadCount threads = d2d::thread_support::traced_call_threads();
     try {
         const size_t beg = range->beg;
         const size_t end = range->end;
@@ -66,7 +73,7 @@ extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
                 d2d::TraceWriter trace;
                 trace.base_mesh_line(0, beg, end);
             }
-            return d2d::triangulate_points(d2d::PageBuffer<d2d::PlacedPoint>(), mesh, false, false);
+            return d2d::triangulate_points(d2d::PageBuffer<d2d::PlacedPoint>(), mesh, false, false, threads);
         }
         const size_t n = end - beg;
         {
@@ -74,8 +81,8 @@ extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
             d2d::trace_range_recursion(trace, beg, end);
         }
         Point3D* const* points = range->list->points + beg;
-        return d2d::triangulate_points(d2d::place_points(n, [points](size_t i) { return points[i]; }), mesh,
-                                       merges(n), false);
+        return d2d::triangulate_points(d2d::place_points(n, [points](size_t i) { return points[i]; }, threads),
+                                       mesh, merges(n), false, threads);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }

@@ -7,12 +7,12 @@
 #include "traced/2_trace/call_trace.hpp"
 #include "blocks/common/trace_output.hpp"
 #include "traced/4_triangulate/triangulate.hpp"
-#include "traced/6_write/write_mesh.hpp"
+#include "traced/5_write/write_mesh.hpp"
 
 namespace d2d {
 
 Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace,
-                           DeferredDraws* draws) {
+                           ThreadCount threads, DeferredDraws* draws) {
     CallTrace call_trace(points, trace, draws);
     TriangulationResult result;
     PageBuffer<Point3D*> records;
@@ -22,14 +22,14 @@ Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool r
             call_trace.print();
             fatal_stop(kMemberNotEnough);
         }
-        result = triangulate_sorted_points(
-            prepared.xy.data(), static_cast<uint32_t>(prepared.size()), [&] { call_trace.print(); });
+        result = triangulate_sorted_points(prepared.xy.data(), static_cast<uint32_t>(prepared.size()), threads,
+                                           [&] { call_trace.print(); });
         records = std::move(prepared.records);
     } catch (...) {
         call_trace.print();
         throw;
     }
-    return write_mesh(result, records, block, resize);
+    return write_mesh(result, records, block, resize, threads);
 }
 
 }  // namespace d2d

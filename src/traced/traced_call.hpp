@@ -21,9 +21,9 @@ namespace d2d {
 // are printed on the calling thread, complete before the call returns and
 // before any fatal message; the triangulation may already run alongside.
 // Without it nothing is printed. The sort's deferred `draws` (if any) are
-// made on the calling thread meanwhile as well.
+// made on the calling thread meanwhile as well. The work runs on `threads`.
 Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace,
-                           DeferredDraws* draws = nullptr);
+                           ThreadCount threads, DeferredDraws* draws = nullptr);
 
 }  // namespace d2d
 

@@ -10,17 +10,12 @@
 #include <pthread.h>
 #include <sched.h>
 #include <time.h>
-#include <unistd.h>
 #endif
 
 namespace d2d::thread_support {
 namespace {
 
 std::atomic<bool> starts_refused{false};
-
-bool host_wants_one_thread() noexcept { return thread_limit(std::getenv("DELAUNAY2D_THREADS")) == 1; }
-
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 // What a new thread runs; allocated by start and freed by the thread.
 struct Start {
@@ -56,41 +51,6 @@ using NativeThread = pthread_t;
 static_assert(sizeof(NativeThread) <= sizeof(ThreadHandle::bytes));
 
 }  // namespace
-
-unsigned thread_limit(const char* setting) noexcept {
-    if (setting == nullptr) return 0;
-    const char* c = setting;
-    while (is_space(*c)) ++c;
-    if (*c < '0' || *c > '9') return 0;
-    unsigned limit = 0;
-    for (; *c >= '0' && *c <= '9'; ++c) {
-        const auto digit = static_cast<unsigned>(*c - '0');
-        limit = limit > 100000 ? limit : limit * 10 + digit;  // large values all mean "more than two"
-    }
-    while (is_space(*c)) ++c;
-    return *c == '\0' ? limit : 0;
-}
-
-unsigned usable_cores() noexcept {
-#if defined(_WIN32)
-    DWORD_PTR process_mask = 0;
-    DWORD_PTR system_mask = 0;
-    if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) return 1;
-    unsigned cores = 0;
-    for (; process_mask != 0; process_mask &= process_mask - 1) ++cores;
-    return cores > 0 ? cores : 1;
-#elif defined(__linux__)
-    cpu_set_t cores;
-    if (sched_getaffinity(0, sizeof(cores), &cores) != 0) return 1;
-    const int count = CPU_COUNT(&cores);
-    return count > 0 ? static_cast<unsigned>(count) : 1;
-#else
-    const long count = sysconf(_SC_NPROCESSORS_ONLN);
-    return count > 0 ? static_cast<unsigned>(count) : 1;
-#endif
-}
-
-bool second_thread_allowed() noexcept { return !host_wants_one_thread() && usable_cores() > 1; }
 
 void refuse_starts(bool refuse) noexcept { starts_refused.store(refuse); }
 

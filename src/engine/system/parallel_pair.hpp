@@ -1,10 +1,10 @@
 // Two pieces of work at once, on the calling thread and on one more.
 //
-// The library uses a second thread only where the two pieces touch disjoint
-// data, and only when the process may run on more than one core. A host can
-// keep every call on its own thread by setting DELAUNAY2D_THREADS=1 in the
-// environment (for instance when it already runs one triangulation per core);
-// see thread_limit for the values it accepts.
+// A second thread runs only where the two pieces touch disjoint data, and
+// only when the call's ThreadCount (thread_count.hpp), chosen once when the
+// call starts, allows more than one. A piece that splits again hands each
+// part its share of the count, so a call never has more threads at work
+// than it was given.
 #ifndef DELAUNAY2D_ENGINE_SYSTEM_PARALLEL_PAIR_HPP
 #define DELAUNAY2D_ENGINE_SYSTEM_PARALLEL_PAIR_HPP
 
@@ -12,6 +12,8 @@
 #include <exception>
 #include <type_traits>
 #include <utility>
+
+#include "engine/system/thread_count.hpp"
 
 namespace d2d {
 
@@ -31,20 +33,6 @@ struct ThreadHandle {
 // builds enlarge every frame; stacks are address space, backed with memory
 // only where touched, so the margin costs nothing.
 inline constexpr std::size_t kThreadStackBytes = std::size_t{2} << 20;
-
-// The most threads a value of DELAUNAY2D_THREADS allows a call, 0 standing
-// for the library's choice. The value is a decimal number, spaces around it
-// allowed: 1 keeps every call on the calling thread, 0 leaves the choice to
-// the library, and a larger number allows that many (the library never uses
-// more than two). An unset, empty or other value is the library's choice.
-unsigned thread_limit(const char* setting) noexcept;
-
-// Whether a second thread is worth starting: more than one core is
-// available to the process and the host has not asked for one thread.
-bool second_thread_allowed() noexcept;
-
-// How many cores the process may run on; at least one.
-unsigned usable_cores() noexcept;
 
 // Starts body(arg) on a new thread with a stack of at least
 // kThreadStackBytes; false when no thread could be started.
@@ -66,12 +54,12 @@ void relax(unsigned& rounds) noexcept;
 
 // Runs `here` on the calling thread and `there` on a second one at the same
 // time, and returns true when both have finished. Returns false, having run
-// neither, when `second_thread` is unset or no second thread can be started: for pieces that
-// wait for each other, which must not run one after the other. An exception
-// from either piece is rethrown here once both are done (the one from
-// `here` first).
+// neither, when `threads` allows only one or no second thread can be
+// started: for pieces that wait for each other, which must not run one after
+// the other. An exception from either piece is rethrown here once both are
+// done (the one from `here` first).
 template <class Here, class There>
-bool run_pair_at_once_if(bool second_thread, Here&& here, There&& there) {
+bool run_pair_at_once(ThreadCount threads, Here&& here, There&& there) {
     struct Job {
         std::remove_reference_t<There>* work;
         std::exception_ptr error;
@@ -86,7 +74,7 @@ bool run_pair_at_once_if(bool second_thread, Here&& here, There&& there) {
     };
     Job job{&there, nullptr};
     thread_support::ThreadHandle handle{};
-    if (!second_thread || !thread_support::start(&Job::run, &job, handle)) return false;
+    if (!threads.several() || !thread_support::start(&Job::run, &job, handle)) return false;
     try {
         here();
     } catch (...) {
@@ -98,42 +86,22 @@ bool run_pair_at_once_if(bool second_thread, Here&& here, There&& there) {
     return true;
 }
 
-// As run_pair_at_once_if, where the library's settings allow a second
-// thread.
+// Runs `here` and `there` at once where run_pair_at_once can, and otherwise
+// one after the other on the calling thread: for pieces that do not depend
+// on each other.
 template <class Here, class There>
-bool run_pair_at_once(Here&& here, There&& there) {
-    return run_pair_at_once_if(thread_support::second_thread_allowed(), here, there);
-}
-
-// Runs `here` and `there` at once when `second_thread` is set and a second
-// thread can be started, and otherwise one after the other on the calling
-// thread: for pieces that do not depend on each other.
-template <class Here, class There>
-void run_pair_if(bool second_thread, Here&& here, There&& there) {
-    if (run_pair_at_once_if(second_thread, here, there)) return;
+void run_pair(ThreadCount threads, Here&& here, There&& there) {
+    if (run_pair_at_once(threads, here, there)) return;
     here();
     there();
 }
 
-// As run_pair_if, where the library's settings allow a second thread.
-template <class Here, class There>
-void run_pair(Here&& here, There&& there) {
-    run_pair_if(thread_support::second_thread_allowed(), here, there);
-}
-
 // Runs work(half, first, last) over both halves of [0, n): half 0 is
-// [0, n / 2) and half 1 is [n / 2, n), at once as by run_pair_if.
+// [0, n / 2) and half 1 is [n / 2, n), at once as by run_pair.
 template <class Work>
-void run_halves_if(bool second_thread, std::size_t n, Work&& work) {
+void run_halves(ThreadCount threads, std::size_t n, Work&& work) {
     const std::size_t half = n / 2;
-    run_pair_if(second_thread, [&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, n); });
-}
-
-// As run_halves_if, at once when n is at least `at_once_from` and the
-// library's settings allow a second thread.
-template <class Work>
-void run_halves(std::size_t n, std::size_t at_once_from, Work&& work) {
-    run_halves_if(n >= at_once_from && thread_support::second_thread_allowed(), n, work);
+    run_pair(threads, [&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, n); });
 }
 
 }  // namespace d2d

@@ -46,11 +46,11 @@ using thresholds::kPlaceOnTwoThreadsFrom;
 // digit, and those of the lower half go first, so every pass is stable.
 // While it moves them, each half also counts the next digit of the items it
 // writes into either half, which gives the next pass its counts per half.
-void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
+void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n, ThreadCount threads) {
     const size_t half = n / 2;
     // counts[h * kDigits + p][d]: items of half h with digit d at place p.
     std::vector<DigitCounts> counts(2 * kDigits, DigitCounts(kRadix));
-    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int h, size_t first, size_t last) {
+    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int h, size_t first, size_t last) {
         DigitCounts* mine = &counts[static_cast<size_t>(h * kDigits)];
         for (size_t i = first; i < last; ++i) {
             const uint64_t key = items[i].key;
@@ -84,7 +84,7 @@ void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
             offset += current[0][d] + current[1][d];
         }
         for (DigitCounts& c : next_counts) std::fill(c.begin(), c.end(), size_t{0});
-        run_halves(n, kPlaceOnTwoThreadsFrom, [&](int h, size_t first, size_t last) {
+        run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int h, size_t first, size_t last) {
             size_t* offset_of = offsets[h].data();
             size_t* into_lower = next_counts[static_cast<size_t>(h * 2)].data();
             size_t* into_upper = next_counts[static_cast<size_t>(h * 2 + 1)].data();
@@ -106,20 +106,20 @@ void radix_sort(KeyedIndex* items, KeyedIndex* spare, size_t n) {
 }  // namespace
 
 bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer<PlacedPoint>& sorted,
-                               PageBuffer<uint32_t>& places) {
+                               PageBuffer<uint32_t>& places, ThreadCount threads) {
     const size_t n = points.size();
     if (n > UINT32_MAX) return false;
     // Every buffer here is written whole: map their pages in one request
     // each rather than one fault per page.
-    const auto populated = [n](auto& buffer) {
-        run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    const auto populated = [n, threads](auto& buffer) {
+        run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
             page_memory::populate(buffer.data() + first, (last - first) * sizeof(buffer[0]));
         });
     };
     PageBuffer<KeyedIndex> items(n);
     populated(items);
     std::atomic<bool> nan_seen{false};
-    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
         bool nan = false;
         for (size_t i = first; i < last; ++i) {
             const PlacedPoint& p = points[i];
@@ -132,13 +132,13 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     {
         PageBuffer<KeyedIndex> spare(n);
         populated(spare);
-        radix_sort(items.data(), spare.data(), n);
+        radix_sort(items.data(), spare.data(), n, threads);
     }
     sorted.resize(n);
     places.resize(n);
     populated(sorted);
     populated(places);
-    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
         constexpr size_t kAhead = 16;  // the points are read in scattered order
         for (size_t i = first; i < last; ++i) {
             if (i + kAhead < last) __builtin_prefetch(&points[items[i + kAhead].index]);
@@ -165,7 +165,7 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
         }
         run = i;
     }
-    run_halves(n, kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) {
+    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) places[items[i].index] = static_cast<uint32_t>(i);
     });
     return true;

@@ -16,9 +16,10 @@ namespace d2d {
 // draws. Writes that sequence to `sorted`, and to `places` the place in it
 // of each point (places[i] for points[i]), and returns true; returns false
 // (with both unspecified) when a key is NaN or two points are equal in
-// every key, where only the quicksort's draws decide.
+// every key, where only the quicksort's draws decide. Large inputs are
+// sorted on `threads`.
 bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer<PlacedPoint>& sorted,
-                               PageBuffer<uint32_t>& places);
+                               PageBuffer<uint32_t>& places, ThreadCount threads);
 
 }  // namespace d2d
 

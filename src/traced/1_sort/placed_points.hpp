@@ -21,9 +21,9 @@ struct PlacedPoint {
 };
 
 // The keys of n host records; record_at(i) gives the i-th. Many records
-// are read by two threads, each taking half.
+// are read by two threads, each taking half, where `threads` allows.
 template <class RecordAt>
-PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at) {
+PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at, ThreadCount threads) {
     PageBuffer<PlacedPoint> placed(n);
     const auto place = [&](size_t first, size_t last) {
         page_memory::populate(placed.data() + first, (last - first) * sizeof(PlacedPoint));
@@ -32,7 +32,8 @@ PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at) {
             placed[i] = PlacedPoint{p->x, p->y, p->z + p->w, p};
         }
     };
-    run_halves(n, thresholds::kPlaceOnTwoThreadsFrom, [&](int, size_t first, size_t last) { place(first, last); });
+    run_halves(threads.when(n >= thresholds::kPlaceOnTwoThreadsFrom), n,
+               [&](int, size_t first, size_t last) { place(first, last); });
     return placed;
 }
 

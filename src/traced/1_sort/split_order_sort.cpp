@@ -64,10 +64,10 @@ void sort_split_order(PageBuffer<PlacedPoint>& points) {
     }
 }
 
-void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws) {
+void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws, ThreadCount threads) {
     const size_t n = points.size();
     PageBuffer<PlacedPoint> sorted;
-    if (n < thresholds::kRadixSortFrom || !sort_distinct_split_order(points, sorted, draws.places_)) {
+    if (n < thresholds::kRadixSortFrom || !sort_distinct_split_order(points, sorted, draws.places_, threads)) {
         draws.places_.release();
         sort_split_order(points);
         return;

@@ -22,7 +22,8 @@ class DeferredDraws {
     void make() noexcept;
 
  private:
-    friend void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws);
+    friend void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws,
+                                                 ThreadCount threads);
     PageBuffer<uint32_t> places_;
     PageBuffer<QuickSortPart> pending_;
     size_t budget_ = 0;
@@ -32,8 +33,9 @@ class DeferredDraws {
 // NaN, no two points equal in every key), the order is found by a faster
 // sort and the quicksort is only replayed for its draws, in `draws`. They
 // must be made before the call returns, and on the calling thread: the C
-// library's random state may be the thread's own.
-void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws);
+// library's random state may be the thread's own. The faster sort runs on
+// `threads`.
+void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws, ThreadCount threads);
 
 }  // namespace d2d
 

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "traced/5_lay_out/layout_order.hpp"
+#include "traced/4_triangulate/layout_order.hpp"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/parallel_pair.hpp"
 #include "engine/system/thread_thresholds.hpp"

@@ -8,9 +8,9 @@
 
 namespace d2d::triangulation {
 
-TriangulationResult Triangulator::run(uint32_t count) {
+TriangulationResult Triangulator::run(uint32_t count, ThreadCount threads) {
     if (count >= 2) build(0, count);
-    return layout_.collect();
+    return layout_.collect(threads);
 }
 
 HullEnds Triangulator::build_range(uint32_t beg, uint32_t end, WorkOffers* offers, SharedWork* shared) {
@@ -22,12 +22,12 @@ HullEnds Triangulator::build_range(uint32_t beg, uint32_t end, WorkOffers* offer
 }
 
 TriangulationResult Triangulator::finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends,
-                                                   uint32_t count, uint32_t owner) {
+                                                   uint32_t count, uint32_t owner, ThreadCount threads) {
     take_in(std::move(right), owner);
     merge_halves(left_ends, right_ends, 0, count - 1);
     layout_.lay_out_merged_part(0);
     merger_.release_removed();
-    return layout_.collect();
+    return layout_.collect(threads);
 }
 
 HullEnds Triangulator::build(uint32_t beg, uint32_t end) {

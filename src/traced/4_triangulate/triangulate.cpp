@@ -17,8 +17,8 @@ using namespace triangulation;
 // then helping with the other's half until that is done too. False, having
 // done nothing, when no second thread can be started: the threads wait for
 // each other, so one must not run after the other.
-bool triangulate_on_two_threads(const double* xy, uint32_t count, const std::function<void()>& alongside,
-                                TriangulationResult& result) {
+bool triangulate_on_two_threads(const double* xy, uint32_t count, ThreadCount threads,
+                                const std::function<void()>& alongside, TriangulationResult& result) {
     const uint32_t mid = count / 2;
     RecordBlock records(record_slots(count, 2));
     const auto left_slots = static_cast<uint32_t>(record_slots(mid, 1));
@@ -39,6 +39,7 @@ bool triangulate_on_two_threads(const double* xy, uint32_t count, const std::fun
         }
     };
     const bool started = run_pair_at_once(
+        threads,
         [&] {
             guarded([&] {
                 alongside();
@@ -55,24 +56,24 @@ bool triangulate_on_two_threads(const double* xy, uint32_t count, const std::fun
             });
         });
     if (!started) return false;
-    result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count, kTopOwner);
+    result = left.finish_top_merge(left_ends, right.surrender(), right_ends, count, kTopOwner, threads);
     result.handovers = shared.handovers.load();
     return true;
 }
 
 }  // namespace
 
-TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
+TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count, ThreadCount threads,
                                               const std::function<void()>& alongside) {
     TriangulationResult result;
     if (count >= thresholds::kTriangulateOnTwoThreadsFrom &&
-        triangulate_on_two_threads(xy, count, alongside, result)) {
+        triangulate_on_two_threads(xy, count, threads, alongside, result)) {
         return result;
     }
     alongside();
     RecordBlock records(record_slots(count, 1));
     Triangulator whole(xy, &records, 0, static_cast<uint32_t>(records.size()), kLeftOwner);
-    return whole.run(count);
+    return whole.run(count, threads);
 }
 
 }  // namespace d2d

@@ -10,7 +10,7 @@
 // use exact orientation and in-circle tests.
 //
 // The triangles come out in the order a host sees in the returned mesh (see
-// traced/5_lay_out/layout_order.hpp).
+// layout_order.hpp).
 #ifndef DELAUNAY2D_TRACED_TRIANGULATE_TRIANGULATE_HPP
 #define DELAUNAY2D_TRACED_TRIANGULATE_TRIANGULATE_HPP
 
@@ -18,34 +18,21 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/merge/limits.hpp"
-#include "engine/system/page_buffer.hpp"
+#include "engine/system/thread_count.hpp"
+#include "traced/4_triangulate/triangulation_result.hpp"
 
 namespace d2d {
-
-struct TriangulationResult {
-    // Three vertex ids per triangle, in the vertex order of the mesh record.
-    PageBuffer<uint32_t> vertices;
-    // Three triangle indices per triangle: entry i is the neighbour across
-    // the edge from vertex i to vertex (i + 1) % 3, or kNone on the hull.
-    PageBuffer<uint32_t> neighbours;
-    size_t inner_length = 0;
-    // How many ranges one thread built for the other (for diagnostics).
-    size_t handovers = 0;
-
-    size_t size() const { return vertices.size() / 3; }
-};
 
 // xy holds x0, y0, x1, y1, ... for count distinct finite points, strictly
 // increasing in x and, for equal x, strictly decreasing in y. Coordinates
 // should be scaled so that the largest magnitude is near 1, which keeps the
 // exact predicates clear of overflow and underflow.
 //
-// Large inputs are triangulated on two threads: each builds one half of
-// the top merge and takes on parts of the other half when it is done first.
-// `alongside` runs once on the calling thread before its share of the work,
-// while the second thread already works.
-TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count,
+// Large inputs are triangulated on two threads where `threads` allows: each
+// builds one half of the top merge and takes on parts of the other half when
+// it is done first. `alongside` runs once on the calling thread before its
+// share of the work, while the second thread already works.
+TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count, ThreadCount threads,
                                               const std::function<void()>& alongside);
 
 }  // namespace d2d

@@ -6,12 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "traced/5_lay_out/layout_order.hpp"
+#include "traced/4_triangulate/layout_order.hpp"
 #include "traced/4_triangulate/handover.hpp"
 #include "engine/merge/merge.hpp"
 #include "engine/merge/record_slots.hpp"
 #include "engine/merge/records.hpp"
-#include "traced/4_triangulate/triangulate.hpp"
+#include "traced/4_triangulate/triangulation_result.hpp"
 
 namespace d2d::triangulation {
 
@@ -29,8 +29,8 @@ class Triangulator {
           layout_(block->data(), owner),
           merger_(xy, slots_, layout_.edge_part()) {}
 
-    // Triangulates points [0, count).
-    TriangulationResult run(uint32_t count);
+    // Triangulates points [0, count); the result is collected on `threads`.
+    TriangulationResult run(uint32_t count, ThreadCount threads);
 
     // Triangulates points [beg, end), at least two of them; the ends of its
     // hull are returned. With `offers` set, large right parts are offered
@@ -39,9 +39,9 @@ class Triangulator {
 
     // With this triangulator holding points [0, mid) and `right` holding
     // [mid, count): merges the two and returns the whole triangulation, in
-    // the order a single triangulator gives.
+    // the order a single triangulator gives, collected on `threads`.
     TriangulationResult finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends, uint32_t count,
-                                         uint32_t owner);
+                                         uint32_t owner, ThreadCount threads);
 
     // Hands on the slots, the edge part and the promotion lists.
     Holdings surrender();

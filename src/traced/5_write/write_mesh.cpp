@@ -1,4 +1,4 @@
-#include "traced/6_write/write_mesh.hpp"
+#include "traced/5_write/write_mesh.hpp"
 
 #include <cstdlib>
 
@@ -33,7 +33,7 @@ void write_triangles(const TriangulationResult& result, const PageBuffer<Point3D
 }  // namespace
 
 Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
-                   bool resize) {
+                   bool resize, ThreadCount threads) {
     const size_t count = result.size();
     const size_t bytes = sizeof(Mesh2D) + count * sizeof(Triangle);
     if (block == nullptr) {
@@ -47,7 +47,7 @@ Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>
     Triangle* triangles = block->triangles;
     // Each triangle is built from the result alone: two threads can write
     // the two halves of the block.
-    run_halves(count, thresholds::kWriteOnTwoThreadsFrom,
+    run_halves(threads.when(count >= thresholds::kWriteOnTwoThreadsFrom), count,
                [&](int, size_t first, size_t last) { write_triangles(result, records, triangles, first, last); });
     return block;
 }

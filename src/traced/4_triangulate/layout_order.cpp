@@ -1,4 +1,4 @@
-#include "traced/5_lay_out/layout_order.hpp"
+#include "traced/4_triangulate/layout_order.hpp"
 
 #include <utility>
 
@@ -83,14 +83,15 @@ void LayoutOrder::number(const PageBuffer<uint32_t>& ids, size_t first, uint32_t
 // Lists the inner triangles, then the edge part, and numbers them in
 // that order: a triangle's number replaces its rank (ghosts keep kNone,
 // which is what a hull side's neighbour is in the mesh). Large lists are
-// read by two threads, each taking half of the entries; every entry is
-// judged before any rank changes.
-PageBuffer<uint32_t> LayoutOrder::number_triangles(size_t& inner_length) {
+// read by two threads where `threads` allows, each taking half of the
+// entries; every entry is judged before any rank changes.
+PageBuffer<uint32_t> LayoutOrder::number_triangles(size_t& inner_length, ThreadCount threads) {
     size_t entries = promoted_.ids.size();
     for (const PromotionList& list : lists_) entries += list.ids.size();
     PageBuffer<uint32_t> first_kept;
     PageBuffer<uint32_t> second_kept;
-    run_halves(entries, thresholds::kTriangulateOnTwoThreadsFrom, [&](int half, size_t first, size_t last) {
+    run_halves(threads.when(entries >= thresholds::kTriangulateOnTwoThreadsFrom), entries,
+               [&](int half, size_t first, size_t last) {
         keep_current_entries(first, last, half == 0 ? first_kept : second_kept);
     });
     for (PromotionList& list : lists_) list.ids.release();
@@ -98,17 +99,12 @@ PageBuffer<uint32_t> LayoutOrder::number_triangles(size_t& inner_length) {
     inner_length = first_kept.size() + second_kept.size();
     PageBuffer<uint32_t> order(inner_length + edge_stack_.size());
     uint32_t* out = order.data();
-    if (inner_length < thresholds::kTriangulateOnTwoThreadsFrom) {
-        number(first_kept, 0, out);
-        number(second_kept, first_kept.size(), out);
-        number(edge_stack_, inner_length, out);
-    } else {
-        run_pair([&] { number(first_kept, 0, out); },
-                 [&] {
-                     number(second_kept, first_kept.size(), out);
-                     number(edge_stack_, inner_length, out);
-                 });
-    }
+    run_pair(threads.when(inner_length >= thresholds::kTriangulateOnTwoThreadsFrom),
+             [&] { number(first_kept, 0, out); },
+             [&] {
+                 number(second_kept, first_kept.size(), out);
+                 number(edge_stack_, inner_length, out);
+             });
     edge_stack_.release();
     return order;
 }
@@ -132,13 +128,13 @@ void LayoutOrder::write_rows(const PageBuffer<uint32_t>& order, size_t first, si
     }
 }
 
-TriangulationResult LayoutOrder::collect() {
+TriangulationResult LayoutOrder::collect(ThreadCount threads) {
     TriangulationResult result;
-    const PageBuffer<uint32_t> order = number_triangles(result.inner_length);
+    const PageBuffer<uint32_t> order = number_triangles(result.inner_length, threads);
     const size_t count = order.size();
     result.vertices.resize(3 * count);
     result.neighbours.resize(3 * count);
-    run_halves(count, thresholds::kTriangulateOnTwoThreadsFrom,
+    run_halves(threads.when(count >= thresholds::kTriangulateOnTwoThreadsFrom), count,
                [&](int, size_t first, size_t last) { write_rows(order, first, last, result); });
     return result;
 }

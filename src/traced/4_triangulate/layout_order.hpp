@@ -8,16 +8,17 @@
 // the inner part (each such move exchanges it with the first edge
 // triangle). Only the edge parts are kept per merge; the inner part is the
 // post-order of the merges over the triangles each one promoted.
-#ifndef DELAUNAY2D_TRACED_LAY_OUT_LAYOUT_ORDER_HPP
-#define DELAUNAY2D_TRACED_LAY_OUT_LAYOUT_ORDER_HPP
+#ifndef DELAUNAY2D_TRACED_TRIANGULATE_LAYOUT_ORDER_HPP
+#define DELAUNAY2D_TRACED_TRIANGULATE_LAYOUT_ORDER_HPP
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "engine/system/page_buffer.hpp"
+#include "engine/system/thread_count.hpp"
 #include "engine/merge/records.hpp"
-#include "traced/4_triangulate/triangulate.hpp"
+#include "traced/4_triangulate/triangulation_result.hpp"
 
 namespace d2d::triangulation {
 
@@ -75,13 +76,14 @@ class LayoutOrder {
     void surrender(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists);
 
     // The finished triangulation's rows: the inner triangles, then the edge
-    // part, each with its vertices and neighbours in mesh order.
-    TriangulationResult collect();
+    // part, each with its vertices and neighbours in mesh order; long lists
+    // are read on `threads`.
+    TriangulationResult collect(ThreadCount threads);
 
  private:
     void keep_current_entries(size_t first, size_t last, PageBuffer<uint32_t>& kept) const;
     void number(const PageBuffer<uint32_t>& ids, size_t first, uint32_t* order);
-    PageBuffer<uint32_t> number_triangles(size_t& inner_length);
+    PageBuffer<uint32_t> number_triangles(size_t& inner_length, ThreadCount threads);
     void write_rows(const PageBuffer<uint32_t>& order, size_t first, size_t last, TriangulationResult& result) const;
 
     Record* records_;

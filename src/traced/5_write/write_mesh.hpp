@@ -3,8 +3,9 @@
 #define DELAUNAY2D_TRACED_WRITE_WRITE_MESH_HPP
 
 #include "engine/system/page_buffer.hpp"
+#include "engine/system/thread_count.hpp"
 #include "delaunay2d.h"
-#include "traced/4_triangulate/triangulate.hpp"
+#include "traced/4_triangulate/triangulation_result.hpp"
 
 namespace d2d {
 
@@ -13,9 +14,10 @@ namespace d2d {
 // allocated; otherwise `block` is resized when `resize` is set and must
 // already have room for every triangle when it is not. Returns the block,
 // which a resize may have moved. Every record is built as a new triangle
-// (vertices, centroid, radius 0.0) and then linked to its neighbours.
+// (vertices, centroid, radius 0.0) and then linked to its neighbours; many
+// records are written on `threads`.
 Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
-                   bool resize);
+                   bool resize, ThreadCount threads);
 
 }  // namespace d2d
 
