@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/sort/radix_sort.hpp"
 #include "engine/system/parallel_pair.hpp"
 
 namespace d2d::quiet {
@@ -44,41 +45,6 @@ struct KeyedIndex {
     uint32_t key;
     uint32_t index;
 };
-
-// Stable sort by key, least significant digit first; digits in which all
-// keys agree are skipped. Each half of the items is counted and moved by a
-// thread of its own: the first half's items of a digit go before the
-// second's, which keeps the sort stable.
-void sort_by_key(PageBuffer<KeyedIndex>& items, ThreadCount threads) {
-    constexpr int kDigitBits = 11;
-    constexpr uint32_t kRadix = 1u << kDigitBits;
-    const size_t n = items.size();
-    PageBuffer<KeyedIndex> spare(n);
-    std::vector<size_t> counts(2 * kRadix);
-    for (int shift = 0; shift < 32; shift += kDigitBits) {
-        std::fill(counts.begin(), counts.end(), 0);
-        run_halves(threads, n, [&](int h, size_t first, size_t last) {
-            size_t* count = &counts[h * kRadix];
-            for (size_t i = first; i < last; ++i) ++count[(items[i].key >> shift) & (kRadix - 1)];
-        });
-        const uint32_t digit = (items[0].key >> shift) & (kRadix - 1);
-        if (counts[digit] + counts[kRadix + digit] == n) continue;
-        size_t start = 0;
-        for (uint32_t d = 0; d < kRadix; ++d) {
-            const size_t first_half = counts[d];
-            counts[d] = start;
-            start += first_half;
-            const size_t second_half = counts[kRadix + d];
-            counts[kRadix + d] = start;
-            start += second_half;
-        }
-        run_halves(threads, n, [&](int h, size_t first, size_t last) {
-            size_t* next = &counts[h * kRadix];
-            for (size_t i = first; i < last; ++i) spare[next[(items[i].key >> shift) & (kRadix - 1)]++] = items[i];
-        });
-        std::swap(items, spare);
-    }
-}
 
 // Keeps one point of each group of equal points, the one with the lowest
 // index, and says for the others which one stands for them. Equal points
@@ -164,7 +130,10 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
             items[k++] = KeyedIndex{(spread(x_cells.cell(x)) << 1) | spread(y_cells.cell(y)), static_cast<uint32_t>(i)};
         }
     });
-    sort_by_key(items, threads);
+    {
+        PageBuffer<KeyedIndex> spare(finite);
+        if (radix_sort(items.data(), spare.data(), finite, threads) != items.data()) std::swap(items, spare);
+    }
 
     // Adding +0.0 turns -0.0 into +0.0: equal points are equal in every bit.
     distinct.xy.resize(2 * finite);
