@@ -13,7 +13,7 @@ extern "C" void create_outer_center_2d(Triangle* t) {
 
     // Twice the signed area, sign reversed (negative when counter-clockwise).
     const double d = (a.x - c.x) * (a.y - b.y) - (a.x - b.x) * (a.y - c.y);
-    if (std::fabs(d) < d2d::EPSILON) {
+    if (std::fabs(d) < d2d::kBuildingBlockTolerance) {
         t->radius = -1.0;  // collinear: outer_center keeps what it held
         return;
     }

@@ -5,12 +5,13 @@
 
 namespace {
 
-// Inside the computed circumcircle by at least EPSILON. A marked radius
-// (-1.0) or 0.0 never has a point inside; NaN distances are never inside.
+// Inside the computed circumcircle by at least the building blocks'
+// tolerance. A marked radius (-1.0) or 0.0 never has a point inside; NaN
+// distances are never inside.
 inline bool strictly_inside(const Point3D& point, const Triangle& t) {
     const double distance = point_2d_distance(point, t.outer_center);
     const double radius = t.radius;
-    if (std::fabs(radius - distance) < d2d::EPSILON) return false;
+    if (std::fabs(radius - distance) < d2d::kBuildingBlockTolerance) return false;
     return radius > distance;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/exact/error_bounds.hpp"
 #include "engine/exact/exact_predicates.hpp"
 #include "engine/exact/exact_stages.hpp"
 #include "engine/exact/expansion_arithmetic.hpp"
@@ -102,63 +103,8 @@ double incircle_expansion(double ax, double ay, double bx, double by, double cx,
 // the permanent, like stage C's, so it settles nearly every call that stage B
 // or C would.
 //
-// Error bounds. Let P be the permanent of the rounded differences (the sum of
-// the absolute values of all monomials of the determinant in them; for the
-// orientation |acx bcy| + |acy bcx|) and d the degree (2 or 4). Every
-// monomial of the exact determinant is a monomial of the rounded one times a
-// product of d factors (1 + t/r), each within eps of 1, so
-//  - stage B: |exact - B| <= ((1 + eps)^d - 1) P
-//             (2 eps + eps^2) P for the orientation (decided with that bound);
-//             for the in-circle test (4 eps + 7 eps^2) P, wider than the
-//             double-length stage's below, so there it only supplies B;
-//  - stage C: the terms of second and higher order in the roundoffs sum to at
-//             most ((1 + eps)^d - 1 - d eps) P (eps^2 P, resp.
-//             (6 eps^2 + 5 eps^3) P). The first-order terms have absolute
-//             values summing to at most d eps P, and their floating-point
-//             evaluation, an expression tree of depth k (3, resp. 7) with no
-//             underflow error (see below), is within gamma_k = k eps / (1 - k eps)
-//             of that sum: (6 eps^2 + 20 eps^3) P, resp. (28 eps^2 + 200 eps^3) P.
-//             Stage C adds the rounded first-order sum to the expansion B
-//             exactly, so no rounding of the total enters: |exact - C| <=
-//             (7 eps^2 + 20 eps^3) P, resp. (34 eps^2 + 205 eps^3) P.
-//  - double-length stage: with L the exact lift and M the exact minor of the
-//             rounded differences of one row, and Lam = |xx| + |yy|,
-//             mu = |first| + |second| the sums of the rounded products they
-//             come from: |L - hi - lo| <= gamma_2 (2 eps + eps^2) Lam, about
-//             4 eps^2 Lam, and |lo| is about 2 eps Lam; the same for M with
-//             mu. So L M - hi_L hi_M - (hi_L lo_M + lo_L hi_M) is at most about
-//             12 eps^2 Lam mu (lo_L lo_M and the two neglected remainders). The
-//             floating-point sum of the second-order products (depth 5 in the
-//             final sum, abs-sum at most about 4 eps Lam mu per row) and of the
-//             first-order terms (depth 8, abs-sum at most 4 eps P) adds at most
-//             about 20 eps^2 and 32 eps^2 times P, as Lam mu over the rows
-//             sums to at most (1 + eps)^2 P; with the (6 eps^2) P of the
-//             higher-order roundoff terms the total is about 70 eps^2 P, plus
-//             terms of order eps^3 P. The constant 96 eps^2 covers it together
-//             with the factors of the computed permanent below (the margin of
-//             more than 20 eps^2 is far above any eps^3 term).
-// The permanent itself is computed in floating point from nonnegative terms
-// along a tree of depth 2 (orientation) or 5 (in-circle), so the computed
-// value is at least P / (1 + eps)^2, resp. P / (1 + eps)^5, and the product
-// bound * permanent loses one more factor (1 + eps). The constants below
-// cover the bounds above times those factors, with margin. A stage decides
-// only when its expansion exceeds the bound in magnitude, which is tested
-// exactly (the bound is subtracted from or added to the expansion).
-//
-// Range. Inside the windows above every rounded difference, roundoff and
-// floating-point product of them is a multiple of 2^-1074 (degree 2 of
-// multiples of 2^-537, degree 4 of multiples of 2^-268), so products that land
-// in the subnormal range are exact and sums never lose anything to
-// underflow; nothing overflows. Only the final product of a bound constant
-// with the permanent could underflow, so the stages run only when the
-// permanent is at least kStageMinimumPermanent; below that the full exact
-// evaluation decides.
-constexpr double kEps = 0x1p-53;
-constexpr double kOrientStageB = (2.0 + 16.0 * kEps) * kEps;
-constexpr double kOrientStageC = (8.0 + 64.0 * kEps) * kEps * kEps;
-constexpr double kInCircleStageC = (34.0 + 512.0 * kEps) * kEps * kEps;
-constexpr double kInCircleStageDoubleLength = 96.0 * kEps * kEps;
-constexpr double kStageMinimumPermanent = 0x1p-800;
+// Every bound the stages decide by, and its derivation, is in
+// error_bounds.hpp.
 
 // Whether the value of the expansion e lies farther from zero than bound
 // (bound >= 0), decided exactly; sets sign to its sign when it does.

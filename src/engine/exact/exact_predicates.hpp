@@ -8,7 +8,8 @@
 //
 // Evaluation is adaptive. The inline part below evaluates the determinant in
 // ordinary floating point together with a bound on its rounding error (the
-// error analysis of Shewchuk's adaptive predicates) and returns at once when
+// error analysis of Shewchuk's adaptive predicates; every bound and its
+// derivation is in error_bounds.hpp) and returns at once when
 // the rounded value is farther from zero than the bound. Only close calls
 // (nearly or exactly collinear / cocircular points) and inputs outside the
 // safe range of that bound go to the out-of-line exact evaluation.
@@ -34,23 +35,11 @@
 
 #include <cmath>
 
+#include "engine/exact/error_bounds.hpp"
+
 namespace d2d {
 
 namespace exact_detail {
-
-inline constexpr double kEpsilon = 0x1p-53;  // half an ulp of 1.0
-// Error bounds of the rounded determinants relative to their permanents
-// (the same determinant with every term's absolute value), slightly larger
-// than the published ones so that they also absorb the absolute error of
-// products that land in the subnormal range when the permanent is at least
-// kMinimumPermanent.
-inline constexpr double kOrientBound = (3.0 + 24.0 * kEpsilon) * kEpsilon;
-inline constexpr double kInCircleBound = (10.0 + 112.0 * kEpsilon) * kEpsilon;
-inline constexpr double kOrientMinimumPermanent = 0x1p-900;
-inline constexpr double kInCircleMinimumPermanent = 0x1p-800;
-// Largest sum of the three lifted coordinates for which the in-circle bound
-// holds (keeps the absolute underflow error small against the permanent).
-inline constexpr double kInCircleMaximumLift = 0x1p100;
 
 double orient2d_slow(double ax, double ay, double bx, double by, double cx, double cy);
 double incircle_slow(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy);

@@ -2,6 +2,7 @@
 // magnitude than any window of the expansion arithmetic holds.
 #include <cmath>
 
+#include "engine/exact/error_bounds.hpp"
 #include "engine/exact/exact_predicates.hpp"
 #include "engine/exact/exact_stages.hpp"
 #include "engine/exact/wide_integer.hpp"
@@ -70,15 +71,8 @@ namespace {
 // settles most calls on inputs that mix magnitudes (a triangle of tiny
 // points against a distant one, say).
 //
-// The scaling rounds a coordinate that falls below 2^-1022 by at most
-// 2^-1075. For coordinates in [-1, 1] that moves the orientation
-// determinant by at most 16 times that (differences below 2, each moved by
-// at most twice the rounding) and the in-circle determinant by at most 768
-// times that (lifts and minors below 8, each moved by at most 16 times the
-// rounding); the allowance below covers both. Since the filter runs only
-// when the permanent is at least its minimum, the allowance is far below
-// the rounding bound itself.
-constexpr double kScaledRoundingAllowance = 0x1p-1060;
+// The rounding of that scaling is allowed for by kScaledRoundingAllowance
+// (error_bounds.hpp).
 
 int orient_filter_sign(double ax, double ay, double bx, double by, double cx, double cy) {
     const double det_left = (ax - cx) * (by - cy);
