@@ -23,17 +23,7 @@ extern "C" int find_edge_triangle_cross_lr_edge(const Triangle* t, const LREdgeL
     return 0;
 }
 
-extern "C" void merge_mesh_remove_voronoi(Triangle* t) {
-    for (Triangle* neighbour : t->vor) {
-        if (neighbour == nullptr) continue;
-        for (Triangle*& back : neighbour->vor) {
-            if (back == t) {
-                back = nullptr;
-                break;
-            }
-        }
-    }
-}
+extern "C" void merge_mesh_remove_voronoi(Triangle* t) { d2d::repoint_back_links(t, nullptr); }
 
 extern "C" size_t merge_edge_triangle_filter(Mesh2D* mesh, const LREdgeList* list, int side) {
     if (mesh->length <= mesh->inner_length) return 0;

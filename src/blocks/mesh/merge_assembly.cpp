@@ -74,17 +74,7 @@ bool link_first_in(Mesh2D* mesh, size_t from, size_t to, size_t last, TryLink tr
 
 }  // namespace
 
-extern "C" void merge_mesh_update_voronoi(Triangle* new_t, Triangle* old_t) {
-    for (Triangle* neighbour : old_t->vor) {
-        if (neighbour == nullptr) continue;
-        for (Triangle*& back : neighbour->vor) {
-            if (back == old_t) {
-                back = new_t;
-                break;
-            }
-        }
-    }
-}
+extern "C" void merge_mesh_update_voronoi(Triangle* new_t, Triangle* old_t) { d2d::repoint_back_links(old_t, new_t); }
 
 extern "C" void merge_inner_triangle_mesh(Mesh2D* destination, Mesh2D* source) {
     const size_t count = d2d::inner_triangle_count(source);

@@ -1,6 +1,6 @@
-// The inner and edge parts of a mesh, and the end of a cross edge that lies
-// in the mesh of one side, as the merge stages read them from records a host
-// may have filled in any way.
+// The inner and edge parts of a mesh, the end of a cross edge that lies in
+// the mesh of one side, and the links back to a triangle, as the merge
+// stages read and change them in records a host may have filled in any way.
 #ifndef DELAUNAY2D_BLOCKS_MESH_MESH_PARTS_HPP
 #define DELAUNAY2D_BLOCKS_MESH_MESH_PARTS_HPP
 
@@ -25,6 +25,21 @@ inline Point3D* side_end(const LREdge& edge, int side) {
     if (side == 0) return edge.left;
     if (side == 1) return edge.right;
     return nullptr;
+}
+
+// Makes each neighbour of `t` that links back to it link to `to` instead
+// (its first such link; null unlinks it): how a triangle is unlinked when a
+// merge removes it, and how links follow a triangle copied to another block.
+inline void repoint_back_links(const Triangle* t, Triangle* to) {
+    for (Triangle* neighbour : t->vor) {
+        if (neighbour == nullptr) continue;
+        for (Triangle*& back : neighbour->vor) {
+            if (back == t) {
+                back = to;
+                break;
+            }
+        }
+    }
 }
 
 }  // namespace d2d

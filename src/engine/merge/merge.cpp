@@ -2,6 +2,22 @@
 
 namespace d2d::triangulation {
 
+// A piece is closed by a ring of ghosts, one outside each hull edge, in
+// the clockwise order of the hull; ghost i's side 1 meets ghost i + 1's
+// side 2 at the hull vertex they share, and its side 0 faces the piece. For
+// the three points s0, b, c of a counter-clockwise triangle t:
+//
+//                  g1 (c, b)
+//            c o---------------o b
+//               \      t      /
+//   g0 (s0, c)   \           /   g2 (b, s0)
+//                 \         /
+//                  \       /
+//                    --o--
+//                      s0
+//
+// Walking from ghost to ghost through sides 1 and 2 goes around the hull;
+// the merge does that to find the common tangents and to follow the fronts.
 uint32_t PieceMerger::ghost_ring(const uint32_t* hull, int size, uint32_t* ghosts) {
     for (int i = 0; i < size; ++i) ghosts[i] = new_ghost(hull[i], hull[(i + 1) % size]);
     for (int i = 0; i < size; ++i) link(side_ref(ghosts[i], 1), side_ref(ghosts[(i + 1) % size], 2));
@@ -112,7 +128,18 @@ MergeSeam PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
     uint32_t lg = left_last;    // outside the hull edge L -> ..., clockwise
     uint32_t rg = right_first;  // outside the hull edge R -> ..., counter-clockwise
 
-    // Lower common tangent, walking the facing hulls.
+    // Lower common tangent, walking the facing hulls. L starts at the left
+    // piece's last point and R at the right piece's first; whichever end
+    // sees the next hull point below the line L R moves down to it, until
+    // no point of either piece lies below:
+    //
+    //       left         right                left         right
+    //      o    o       o    o               o    o       o    o
+    //       \   L ----- R   /                 \    \     /    /
+    //        o   \     /   o        ->         o    \   /    o
+    //         \   o   o   /                     \    \ /    /
+    //          o---o   o-o                       o---L-----R-o
+    //                                             (bottom ghost below L R)
     for (;;) {
         const Record& l = records_[lg];
         const Record& r = records_[rg];
@@ -132,6 +159,25 @@ MergeSeam PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
     const uint32_t bottom = new_ghost(base_right, base_left);
     link(side_ref(bottom, 1), side_ref(lg, 2));
     link(side_ref(bottom, 2), side_ref(rg, 1));
+
+    // The walk up. Each step looks at the candidate on each front (the
+    // next point up the left hull from L, the next up the right hull from
+    // R), first removing the front edges whose far point lies inside the
+    // circle through L, R and the candidate (clear_front), then builds the
+    // triangle on the base with the candidate whose circle holds the other
+    // candidate outside, and moves the base up to it:
+    //
+    //          lcand                 rcand
+    //            o                     o
+    //             \  .  (circle test)  /
+    //              \       .         /
+    //               L -------------- R      base, `below` the record under it
+    //
+    //   left advances:  triangle (L, R, lcand), new base lcand -- R
+    //   right advances: triangle (L, R, rcand), new base L -- rcand
+    //
+    // It stops when neither candidate lies above the base: L R is then the
+    // upper common tangent, and the top ghost closes the ring above it.
 
     // The side of the record below the base that lies on the base.
     uint32_t below = side_ref(bottom, 0);
