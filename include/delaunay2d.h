@@ -24,9 +24,12 @@
  *   large (a few thousand points or more) and the process may run on two
  *   cores or more. The thread ends before the call returns, and the
  *   result and the trace are the same as on one thread. Setting the
- *   environment variable DELAUNAY2D_THREADS to 1 keeps every call on the
- *   calling thread (read at each call). Every other function runs on the
- *   calling thread alone.
+ *   environment variable DELAUNAY2D_THREADS to 1 keeps every such call on
+ *   the calling thread (read once at the start of each call).
+ *   delaunay2d_triangulate uses as many threads as its `threads` argument
+ *   allows (see there), whatever DELAUNAY2D_THREADS says; its threads, too,
+ *   end before it returns. Every other function runs on the calling thread
+ *   alone.
  * - Fatal stops. The library returns no error codes. On a fatal condition it
  *   writes its pending trace lines, then one message without a line end
  *   ("length is not enough" when an entry point is given fewer than three
@@ -157,7 +160,8 @@ typedef int (*PointCompare)(const Point3D* a, const Point3D* b);
 /* Threads. The entry points triangulate inputs of 4096 points or more on two
  * threads (the calling one and one they start and join) when the process may
  * run on two cores or more; the result is the same on one thread. The
- * environment variable DELAUNAY2D_THREADS, read at every call, bounds that:
+ * environment variable DELAUNAY2D_THREADS, read once at the start of every
+ * call, bounds that:
  *   unset, empty or 0   the library's choice (at most two threads);
  *   1                   every call on the calling thread only;
  *   2 or more           at most that many (so the library's choice).
@@ -418,7 +422,7 @@ DELAUNAY2D_API int mesh_find_triangle_create_vor(Triangle* candidate, bool share
  * the same triangle. */
 DELAUNAY2D_API void update_edge_triangle(Mesh2D* mesh);
 
-/* ------------------------------------------------------ the quiet companion
+/* ----------------------------------------------------------- the quiet call
  *
  * delaunay2d_triangulate is what most hosts want: coordinates in, compact
  * index arrays out. It prints nothing, never ends the process, never calls

@@ -4,8 +4,8 @@
 // Three regimes:
 //  1. Coordinates whose set bits all lie in a window of binary exponents where
 //     no product of the expansion arithmetic can overflow or fall below the
-//     smallest subnormal: the sign is found in adaptive stages (see "Adaptive
-//     stages" below), the last of which computes the determinant as an exact
+//     smallest subnormal: the sign is found in adaptive stages (see
+//     adaptive_stages.cpp), the last of which computes the determinant as an exact
 //     expansion (error-free sums and products of the exactly represented
 //     coordinate differences) whose largest component gives the sign.
 //  2. Coordinates that fit such a window after scaling all of them by one
