@@ -441,6 +441,22 @@ TEST(RunPair, OneThreadWhenTheHostAsksForIt) {
     EXPECT_EQ(there_id, caller);
 }
 
+// A pair follows the count it is handed, not the environment: a call
+// that chose one thread keeps every piece on it, and the shares of a split
+// never drop below one thread.
+TEST(RunPair, FollowsTheCountItIsHanded) {
+    const ThreadSetting library_choice("0");
+    const std::thread::id caller = std::this_thread::get_id();
+    std::thread::id there_id;
+    d2d::run_pair(d2d::ThreadCount(1), [] {}, [&] { there_id = std::this_thread::get_id(); });
+    EXPECT_EQ(there_id, caller);
+    EXPECT_FALSE(d2d::run_pair_at_once(d2d::ThreadCount(4).when(false), [] {}, [] {}));
+    EXPECT_EQ(d2d::ThreadCount(0).count(), 1u);
+    EXPECT_EQ(d2d::ThreadCount(5).first_share().count(), 3u);
+    EXPECT_EQ(d2d::ThreadCount(5).second_share().count(), 2u);
+    EXPECT_EQ(d2d::ThreadCount(1).second_share().count(), 1u);
+}
+
 // DELAUNAY2D_THREADS: 1 keeps calls on the calling thread; unset, empty, 0,
 // larger numbers and values that are no number leave the choice to the
 // library.
@@ -468,6 +484,7 @@ TEST(RunPair, ThreadSettingValues) {
     for (const char* value : {"", "2", "7", "abc"}) {
         const ThreadSetting setting(value);
         EXPECT_EQ(d2d::thread_support::traced_call_threads().several(), usual) << value;
+        EXPECT_LE(d2d::thread_support::traced_call_threads().count(), 2u) << value;
     }
     for (const char* value : {"1", " 1 ", "001"}) {
         const ThreadSetting setting(value);
