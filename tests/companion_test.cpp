@@ -163,6 +163,29 @@ void expect_sound(Points& points, const Result& result, const std::string& label
         }
     }
     ASSERT_EQ(r.hull_count, boundary.size()) << label;
+
+    // The neighbours by opposite vertex: across the edge (v[k+1], v[k+2])
+    // that faces vertex k, -1 exactly where that edge is on the hull; the
+    // output fills 3 entries per triangle and not one more.
+    std::vector<int32_t> opposite(3 * r.triangle_count + 1, -2);
+    ASSERT_EQ(delaunay2d_neighbours_opposite_vertex(&r, opposite.data()), DELAUNAY2D_OK) << label;
+    ASSERT_EQ(opposite.back(), -2) << label;
+    for (std::size_t t = 0; t < r.triangle_count; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t a = r.triangles[3 * t + (k + 1) % 3], b = r.triangles[3 * t + (k + 2) % 3];
+            const int32_t u = opposite[3 * t + k];
+            if (u < 0) {
+                ASSERT_EQ(u, -1) << label;
+                const auto edge = boundary.find(a);
+                ASSERT_TRUE(edge != boundary.end() && edge->second == b) << label << ": triangle " << t;
+            } else {
+                const uint32_t* w = &r.triangles[3 * static_cast<std::size_t>(u)];
+                ASSERT_NE(static_cast<std::size_t>(u), t) << label;
+                ASSERT_TRUE(std::count(w, w + 3, a) == 1 && std::count(w, w + 3, b) == 1) << label << ": triangle " << t;
+            }
+        }
+    }
+
     for (std::size_t i = 0; i < r.hull_count; ++i) {
         const auto edge = boundary.find(r.hull[i]);
         ASSERT_NE(edge, boundary.end()) << label;
@@ -337,6 +360,12 @@ TEST(Companion, BadArgumentsAreReportedAndTheResultZeroed) {
     EXPECT_EQ(delaunay2d_triangulate(nullptr, 0, 2, 1, &r), DELAUNAY2D_OK);
     EXPECT_EQ(r.triangle_count, 0u);
     EXPECT_EQ(r.hull_count, 0u);
+    // An empty result converts into nothing; a null result or array is refused.
+    EXPECT_EQ(delaunay2d_neighbours_opposite_vertex(&r, nullptr), DELAUNAY2D_OK);
+    EXPECT_EQ(delaunay2d_neighbours_opposite_vertex(nullptr, nullptr), DELAUNAY2D_INVALID_ARGUMENT);
+    const auto square = run(Points{d2dcommon::point(0, 0), d2dcommon::point(1, 0), d2dcommon::point(0, 1),
+                                   d2dcommon::point(1, 1)});
+    EXPECT_EQ(delaunay2d_neighbours_opposite_vertex(&square->r, nullptr), DELAUNAY2D_INVALID_ARGUMENT);
     delaunay2d_result_free(&r);
     EXPECT_TRUE(is_zeroed(r));
     delaunay2d_result_free(nullptr);
