@@ -66,7 +66,9 @@ class BuildWithLibrary(build_py):
     def run(self):
         super().run()
         cmake = os.environ.get("CMAKE", "cmake")
-        build = os.path.join(HERE, "build", "cmake")
+        # In the repository's build/ folder with the other builds, not
+        # among the package's sources.
+        build = os.path.join(library_sources(), "build", "python-package")
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.check_call([cmake, "-S", library_sources(), "-B", build, "-DCMAKE_BUILD_TYPE=Release",
                                "-DDELAUNAY2D_TESTS=OFF", "-DDELAUNAY2D_BENCH=OFF", "-DDELAUNAY2D_PROGRAM=OFF"])
@@ -87,4 +89,9 @@ class PlatformDistribution(Distribution):
         return True
 
 
-setup(cmdclass={"build_py": BuildWithLibrary}, distclass=PlatformDistribution)
+# setuptools' own build folder and metadata go there too; only the package's
+# sources stay in bindings/python.
+SETUPTOOLS_BUILD = os.path.join(library_sources(), "build", "python-setuptools")
+os.makedirs(SETUPTOOLS_BUILD, exist_ok=True)
+setup(cmdclass={"build_py": BuildWithLibrary}, distclass=PlatformDistribution,
+      options={"build": {"build_base": SETUPTOOLS_BUILD}, "egg_info": {"egg_base": SETUPTOOLS_BUILD}})
