@@ -69,7 +69,7 @@ bool parse_options(int argc, char** argv, Options* o) {
         } else if (std::strcmp(a, "--n") == 0 && has_value) {
             if (!parse_list(argv[++i], &o->sizes, parse_size)) return false;
         } else if (std::strcmp(a, "--families") == 0 && has_value) {
-            if (!parse_list(argv[++i], &o->families, parse_family)) return false;
+            if (!parse_list(argv[++i], &o->families, d2dcommon::parse_family)) return false;
         } else if (std::strcmp(a, "--contenders") == 0 && has_value) {
             if (!parse_list(argv[++i], &o->contenders, parse_contender)) return false;
         } else if (std::strcmp(a, "--runs") == 0 && has_value) {

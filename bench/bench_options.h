@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "contenders.h"
-#include "point_families.h"
+#include "common/point_families.hpp"
 
 namespace bench {
+
+using d2dcommon::Family;
 
 struct Options {
     std::vector<std::size_t> sizes{10000, 100000, 1000000};

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "quiet_stdout.h"
+#include "common/stdout_redirect.hpp"
 
 namespace bench {
 namespace {
@@ -20,7 +20,7 @@ double seconds_since(Clock::time_point start) {
 }  // namespace
 
 void measure_entry_point(std::vector<Point3D>& points, int runs, bool time_point_trace, CaseResult* result) {
-    QuietStdout quiet;
+    const d2dcommon::DiscardStdout quiet;
     for (int run = 0; run < runs && run < kMaxRuns; ++run) {
         const bool first = run == 0;
         if (first) start_peak_watch(result);

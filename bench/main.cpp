@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
                 outcome.contender = c;
                 outcome.ok = bench::run_isolated(
                     [&](bench::CaseResult* r) {
-                        std::vector<Point3D> points = bench::make_points(f, n, o.seed);
+                        std::vector<Point3D> points = d2dcommon::make_points(f, n, o.seed);
                         bench::measure_contender(c, points, runs, o.settings, r);
                     },
                     o.timeout, &outcome.result, &outcome.failure);

@@ -45,7 +45,7 @@ void ResultTable::print_case(Family family, std::size_t n, int runs, const std::
     const Outcome* first_ok = nullptr;
     const double nd = static_cast<double>(n);
     for (const Outcome& o : outcomes) {
-        std::printf("%-8s %9zu %-10s %4d |", family_name(family), n, contender_name(o.contender), runs);
+        std::printf("%-8s %9zu %-10s %4d |", d2dcommon::family_name(family), n, contender_name(o.contender), runs);
         if (!o.ok) {
             std::printf(" failed: %s\n", o.failure.c_str());
             continue;

@@ -10,9 +10,11 @@
 
 #include "case_result.h"
 #include "contenders.h"
-#include "point_families.h"
+#include "common/point_families.hpp"
 
 namespace bench {
+
+using d2dcommon::Family;
 
 // One contender's outcome in a case: figures, or why there are none.
 struct Outcome {

@@ -442,7 +442,9 @@ typedef struct delaunay2d_result {
     size_t point_count;        /* count as passed in */
     size_t triangle_count;
     uint32_t* triangles;       /* 3 * triangle_count point indices, every triangle counter-clockwise */
-    int32_t* neighbours;       /* 3 * triangle_count: the triangle across edge (v[i], v[(i+1)%3]), or -1 */
+    int32_t* neighbours;       /* 3 * triangle_count: the triangle across edge (v[i], v[(i+1)%3]), or -1
+                                * (numbered by edge, the half-edge habit; for scipy's and Triangle's
+                                * "opposite vertex k", see delaunay2d_neighbours_opposite_vertex) */
     size_t hull_count;
     uint32_t* hull;            /* convex hull vertices, counter-clockwise */
     int32_t* vertex_of_point;  /* point_count entries: the point that stands for point i in the mesh, or -1 */
@@ -478,6 +480,19 @@ DELAUNAY2D_API delaunay2d_status delaunay2d_triangulate(const double* coords, si
 /* Frees the arrays of a result and zeroes it; accepts a zeroed result and a
  * null pointer. */
 DELAUNAY2D_API void delaunay2d_result_free(delaunay2d_result* result);
+
+/* The neighbours numbered by opposite vertex, the habit of scipy.spatial
+ * and of Triangle's .neigh files: out[3t + k] is the triangle across the
+ * edge opposite vertex k of triangle t (that is, result->neighbours[3t +
+ * (k + 1) % 3]), or -1 on the hull.
+ *
+ * Expects: out has room for 3 * result->triangle_count entries; it may be
+ * result->neighbours itself, which is then converted in place (and no longer
+ * means what the field's comment says). Side effects: writes out only.
+ * Returns DELAUNAY2D_OK, or DELAUNAY2D_INVALID_ARGUMENT for a null result,
+ * or a null out or null neighbours when there are triangles. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_neighbours_opposite_vertex(const delaunay2d_result* result,
+                                                                        int32_t* out);
 
 /* A short English description of a status, for messages; never null. */
 DELAUNAY2D_API const char* delaunay2d_status_message(delaunay2d_status status);

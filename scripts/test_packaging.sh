@@ -12,7 +12,8 @@
 #   4. the Python package, installed with pip into a virtual environment
 #      (offline), imported and tested with pytest from another folder;
 #   5. the C# binding and example, compiled with mcs and run with mono
-#      against the installed library; the README's C# example is Example.cs.
+#      against the installed library; doc/csharp.md shows Example.cs and
+#      the README shows tests/hosts/quiet_host.c, verbatim.
 #
 #   bash scripts/test_packaging.sh
 #
@@ -184,12 +185,21 @@ echo "$example_output"
 grep -qE '^hull: [0-3] [0-3] [0-3] [0-3]$' <<< "$example_output" || fail "C# example: hull"
 grep -q '^refused: ' <<< "$example_output" || fail "C# example: the refused call"
 LD_LIBRARY_PATH="$prefix/$libdir" mono "$csharp/binding_tests.exe"
-"$python" - "$root/README.md" "$root/bindings/csharp/Example.cs" <<'EOF'
-import re, sys
-readme, example = (open(path, encoding="utf-8").read() for path in sys.argv[1:])
-blocks = re.findall(r"```csharp\n(.*?)```", readme, re.S)
-assert example in blocks, "the README's C# example is not bindings/csharp/Example.cs"
-print("the README's C# example is bindings/csharp/Example.cs")
+"$python" - "$root" <<'EOF'
+import os, re, sys
+def text(path):
+    with open(os.path.join(sys.argv[1], path), encoding="utf-8") as f:
+        return f.read()
+# Each page, its fenced language, and the file its block must be (a leading
+# comment line of the file, which names the page, is not shown).
+for page, language, source in (("doc/csharp.md", "csharp", "bindings/csharp/Example.cs"),
+                               ("README.md", "c", "tests/hosts/quiet_host.c")):
+    shown = text(source)
+    if shown.startswith("/*"):
+        shown = shown.split("\n", 1)[1]
+    blocks = re.findall(r"```" + language + r"\n(.*?)```", text(page), re.S)
+    assert shown in blocks, page + ": its example is not " + source
+    print(page + " shows " + source + " verbatim")
 EOF
 
 step "packaging: all checks passed"

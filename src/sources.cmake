@@ -63,6 +63,7 @@ set(DELAUNAY2D_SOURCES
   # the quiet call
   ${CMAKE_CURRENT_LIST_DIR}/quiet/alternating_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quiet/distinct_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/quiet/neighbour_conventions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quiet/quiet_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quiet/tree_order.cpp
   # operations on a finished triangulation

@@ -18,10 +18,11 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "common/point_families.hpp"
+#include "common/stdout_redirect.hpp"
 #include "support/exact_rational.hpp"
 #include "support/mesh_checker.hpp"
-#include "support/point_families.hpp"
-#include "support/stdout_redirect.hpp"
+#include "support/predicate_inputs.hpp"
 #include "engine/system/allocation_faults.hpp"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -34,7 +35,7 @@
 
 namespace {
 
-using d2dtest::Points;
+using d2dcommon::Points;
 
 #if defined(D2D_COMPANION_SANITIZED)
 constexpr std::size_t kLarge = 20000;
@@ -162,6 +163,29 @@ void expect_sound(Points& points, const Result& result, const std::string& label
         }
     }
     ASSERT_EQ(r.hull_count, boundary.size()) << label;
+
+    // The neighbours by opposite vertex: across the edge (v[k+1], v[k+2])
+    // that faces vertex k, -1 exactly where that edge is on the hull; the
+    // output fills 3 entries per triangle and not one more.
+    std::vector<int32_t> opposite(3 * r.triangle_count + 1, -2);
+    ASSERT_EQ(delaunay2d_neighbours_opposite_vertex(&r, opposite.data()), DELAUNAY2D_OK) << label;
+    ASSERT_EQ(opposite.back(), -2) << label;
+    for (std::size_t t = 0; t < r.triangle_count; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t a = r.triangles[3 * t + (k + 1) % 3], b = r.triangles[3 * t + (k + 2) % 3];
+            const int32_t u = opposite[3 * t + k];
+            if (u < 0) {
+                ASSERT_EQ(u, -1) << label;
+                const auto edge = boundary.find(a);
+                ASSERT_TRUE(edge != boundary.end() && edge->second == b) << label << ": triangle " << t;
+            } else {
+                const uint32_t* w = &r.triangles[3 * static_cast<std::size_t>(u)];
+                ASSERT_NE(static_cast<std::size_t>(u), t) << label;
+                ASSERT_TRUE(std::count(w, w + 3, a) == 1 && std::count(w, w + 3, b) == 1) << label << ": triangle " << t;
+            }
+        }
+    }
+
     for (std::size_t i = 0; i < r.hull_count; ++i) {
         const auto edge = boundary.find(r.hull[i]);
         ASSERT_NE(edge, boundary.end()) << label;
@@ -177,43 +201,43 @@ void expect_sound(Points points, const std::string& label) {
 TEST(Companion, EveryFamilyIsSound) {
     for (const std::size_t n : {3, 4, 5, 6, 7, 8, 9, 10, 13, 17, 31, 64, 100, 257, 1000, 5000}) {
         for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-            expect_sound(d2dtest::uniform(n, seed), "uniform " + std::to_string(n));
-            expect_sound(d2dtest::clusters(n, seed), "clusters " + std::to_string(n));
+            expect_sound(d2dcommon::uniform(n, seed), "uniform " + std::to_string(n));
+            expect_sound(d2dcommon::clusters(n, seed), "clusters " + std::to_string(n));
         }
     }
-    for (const std::size_t k : {2, 3, 4, 5, 8, 13, 40}) expect_sound(d2dtest::grid(k, k), "grid " + std::to_string(k));
-    expect_sound(d2dtest::rotated_grid(30, 0.3), "rotated grid");
-    expect_sound(d2dtest::circle(1000, 1.0, 0.25, -3.0), "circle");
+    for (const std::size_t k : {2, 3, 4, 5, 8, 13, 40}) expect_sound(d2dcommon::grid(k * k, k), "grid " + std::to_string(k));
+    expect_sound(d2dcommon::rotated_grid(30, 0.3), "rotated grid");
+    expect_sound(d2dcommon::regular_polygon(1000, 1.0, 0.25, -3.0), "circle");
     expect_sound(d2dtest::lattice_circle_points(), "lattice circle");
-    expect_sound(d2dtest::transformed(d2dtest::uniform(2000, 9), 1e-200, 1e-190), "tiny");
-    expect_sound(d2dtest::transformed(d2dtest::uniform(2000, 9), 1e200, -3e200), "huge");
-    expect_sound(d2dtest::uniform(kLarge, 5), "large uniform");
-    expect_sound(d2dtest::clusters(kLarge, 5), "large clusters");
+    expect_sound(d2dcommon::transformed(d2dcommon::uniform(2000, 9), 1e-200, 1e-190), "tiny");
+    expect_sound(d2dcommon::transformed(d2dcommon::uniform(2000, 9), 1e200, -3e200), "huge");
+    expect_sound(d2dcommon::uniform(kLarge, 5), "large uniform");
+    expect_sound(d2dcommon::clusters(kLarge, 5), "large clusters");
 }
 
 TEST(Companion, DuplicatesNonFiniteAndCollinearPoints) {
     std::mt19937_64 rng(3);
-    Points mixed = d2dtest::grid(12, 4);
+    Points mixed = d2dcommon::grid(12 * 12, 4);
     for (int i = 0; i < 60; ++i) mixed.push_back(mixed[rng() % 144]);
-    mixed.push_back(d2dtest::point(NAN, 1.0));
-    mixed.push_back(d2dtest::point(1.0, INFINITY));
-    mixed.push_back(d2dtest::point(-0.0, -0.0));  // the same point as (0, 0)
+    mixed.push_back(d2dcommon::point(NAN, 1.0));
+    mixed.push_back(d2dcommon::point(1.0, INFINITY));
+    mixed.push_back(d2dcommon::point(-0.0, -0.0));  // the same point as (0, 0)
     std::shuffle(mixed.begin(), mixed.end(), rng);
     expect_sound(mixed, "grid with repeats");
 
     Points line;
-    for (int i = 0; i < 50; ++i) line.push_back(d2dtest::point(3.0 * (i * 7 % 50), 2.0 * (i * 7 % 50) - 1.0));
+    for (int i = 0; i < 50; ++i) line.push_back(d2dcommon::point(3.0 * (i * 7 % 50), 2.0 * (i * 7 % 50) - 1.0));
     line.push_back(line[3]);
-    line.push_back(d2dtest::point(NAN, NAN));
+    line.push_back(d2dcommon::point(NAN, NAN));
     expect_sound(line, "collinear");
-    Points vertical{d2dtest::point(1, 5), d2dtest::point(1, -2), d2dtest::point(1, 0)};
+    Points vertical{d2dcommon::point(1, 5), d2dcommon::point(1, -2), d2dcommon::point(1, 0)};
     expect_sound(vertical, "vertical line");
-    Points two{d2dtest::point(1, 5), d2dtest::point(1, 5), d2dtest::point(2, 0)};
+    Points two{d2dcommon::point(1, 5), d2dcommon::point(1, 5), d2dcommon::point(2, 0)};
     expect_sound(two, "two distinct");
     Points one_off = line;
-    one_off.push_back(d2dtest::point(10.0, 0.0));
+    one_off.push_back(d2dcommon::point(10.0, 0.0));
     expect_sound(one_off, "all but one collinear");
-    expect_sound(Points{d2dtest::point(NAN, 0)}, "no finite point");
+    expect_sound(Points{d2dcommon::point(NAN, 0)}, "no finite point");
 }
 
 // Small lattices with repeats: collinear and cocircular points everywhere,
@@ -225,7 +249,7 @@ TEST(Companion, SmallLatticesWithRepeats) {
         const std::size_t n = 3 + rng() % 200;
         Points points;
         for (std::size_t i = 0; i < n; ++i) {
-            points.push_back(d2dtest::point(static_cast<double>(rng() % side), static_cast<double>(rng() % side)));
+            points.push_back(d2dcommon::point(static_cast<double>(rng() % side), static_cast<double>(rng() % side)));
         }
         expect_sound(points, "lattice round " + std::to_string(round));
     }
@@ -235,9 +259,9 @@ TEST(Companion, SmallLatticesWithRepeats) {
 // input: the call never scales, so no two points meet and no turn changes.
 TEST(Companion, MagnitudesFromSubnormalToHuge) {
     const double d = std::ldexp(1.0, -1074);
-    expect_sound(Points{d2dtest::point(0, 0), d2dtest::point(d, 0), d2dtest::point(0, 1)}, "subnormal step");
-    expect_sound(Points{d2dtest::point(31 * d, 3 * d), d2dtest::point(d, 10 * d), d2dtest::point(45 * d, d),
-                        d2dtest::point(1, 1)},
+    expect_sound(Points{d2dcommon::point(0, 0), d2dcommon::point(d, 0), d2dcommon::point(0, 1)}, "subnormal step");
+    expect_sound(Points{d2dcommon::point(31 * d, 3 * d), d2dcommon::point(d, 10 * d), d2dcommon::point(45 * d, d),
+                        d2dcommon::point(1, 1)},
                  "subnormal convex");
     std::mt19937_64 rng(11);
     std::uniform_int_distribution<int> exponent(-1074, 1020);
@@ -250,7 +274,7 @@ TEST(Companion, MagnitudesFromSubnormalToHuge) {
                 return rng() % 2 ? v : -v;
             };
             const double x = coordinate();
-            p.push_back(d2dtest::point(x, coordinate()));
+            p.push_back(d2dcommon::point(x, coordinate()));
         }
         expect_sound(p, "mixed magnitudes " + std::to_string(n));
     }
@@ -258,7 +282,7 @@ TEST(Companion, MagnitudesFromSubnormalToHuge) {
 
 TEST(Companion, SameTrianglesAsTheEntryPointInGeneralPosition) {
     for (const std::size_t n : {3, 10, 100, 5000}) {
-        Points points = d2dtest::uniform(n, 21);
+        Points points = d2dcommon::uniform(n, 21);
         const auto result = run(points);
         ASSERT_EQ(result->status, DELAUNAY2D_OK);
         const auto canonical = [](std::array<std::size_t, 3> t) {
@@ -270,7 +294,7 @@ TEST(Companion, SameTrianglesAsTheEntryPointInGeneralPosition) {
             const uint32_t* v = &result->r.triangles[3 * t];
             ours.push_back(canonical({v[0], v[1], v[2]}));
         }
-        Mesh2D* mesh = d2dtest::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); });
+        Mesh2D* mesh = d2dcommon::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); });
         std::vector<std::array<std::size_t, 3>> theirs;
         for (std::size_t t = 0; t < mesh->length; ++t) {
             const Triangle& tri = mesh->triangles[t];
@@ -289,7 +313,7 @@ TEST(Companion, SameTrianglesAsTheEntryPointInGeneralPosition) {
 
 // Threads decide only which pieces run at once: the arrays are the same.
 TEST(Companion, AnyNumberOfThreadsGivesTheSameArrays) {
-    const Points inputs[] = {d2dtest::clusters(70000, 8), d2dtest::clusters(kLarge + 12345, 8), d2dtest::grid(300, 2)};
+    const Points inputs[] = {d2dcommon::clusters(70000, 8), d2dcommon::clusters(kLarge + 12345, 8), d2dcommon::grid(300 * 300, 2)};
     for (const Points& input : inputs) {
         Points points = input;
         const std::size_t n = points.size();
@@ -311,7 +335,7 @@ TEST(Companion, AnyNumberOfThreadsGivesTheSameArrays) {
 }
 
 TEST(Companion, LeavesTheHostsRandomStateAlone) {
-    Points points = d2dtest::uniform(10000, 2);
+    Points points = d2dcommon::uniform(10000, 2);
     std::srand(77);
     const int expected = std::rand();
     std::srand(77);
@@ -321,7 +345,7 @@ TEST(Companion, LeavesTheHostsRandomStateAlone) {
 }
 
 TEST(Companion, BadArgumentsAreReportedAndTheResultZeroed) {
-    Points points = d2dtest::uniform(10, 1);
+    Points points = d2dcommon::uniform(10, 1);
     delaunay2d_result r;
     std::memset(&r, 0xAB, sizeof r);
     EXPECT_EQ(delaunay2d_triangulate(nullptr, 3, 2, 1, &r), DELAUNAY2D_INVALID_ARGUMENT);
@@ -336,6 +360,12 @@ TEST(Companion, BadArgumentsAreReportedAndTheResultZeroed) {
     EXPECT_EQ(delaunay2d_triangulate(nullptr, 0, 2, 1, &r), DELAUNAY2D_OK);
     EXPECT_EQ(r.triangle_count, 0u);
     EXPECT_EQ(r.hull_count, 0u);
+    // An empty result converts into nothing; a null result or array is refused.
+    EXPECT_EQ(delaunay2d_neighbours_opposite_vertex(&r, nullptr), DELAUNAY2D_OK);
+    EXPECT_EQ(delaunay2d_neighbours_opposite_vertex(nullptr, nullptr), DELAUNAY2D_INVALID_ARGUMENT);
+    const auto square = run(Points{d2dcommon::point(0, 0), d2dcommon::point(1, 0), d2dcommon::point(0, 1),
+                                   d2dcommon::point(1, 1)});
+    EXPECT_EQ(delaunay2d_neighbours_opposite_vertex(&square->r, nullptr), DELAUNAY2D_INVALID_ARGUMENT);
     delaunay2d_result_free(&r);
     EXPECT_TRUE(is_zeroed(r));
     delaunay2d_result_free(nullptr);
@@ -351,7 +381,7 @@ TEST(Companion, BadArgumentsAreReportedAndTheResultZeroed) {
 // build's leak check sees the rest).
 TEST(Companion, RunningOutOfMemoryIsReportedWithNothingLeaked) {
     for (const std::size_t n : {std::size_t{500}, std::size_t{70000}}) {
-        Points points = d2dtest::uniform(n, 4);
+        Points points = d2dcommon::uniform(n, 4);
         bool finished = false;
         for (long successes = 0; successes < 200 && !finished; ++successes) {
             d2d::allocation_faults::fail_after(successes);

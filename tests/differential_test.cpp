@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "support/exact_rational.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 namespace {
 
 using d2dtest::Block;
-using d2dtest::DiscardStdout;
+using d2dcommon::DiscardStdout;
 
 // ------------------------------------------------------------- reference
 

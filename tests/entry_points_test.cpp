@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "support/exact_rational.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 namespace {
 
-using d2dtest::captured_stdout;
+using d2dcommon::captured_stdout;
 using d2dtest::check_mesh;
 
 Point3D point(double x, double y, double z = 0.0, double w = 0.0) { return Point3D{x, y, z, w}; }
@@ -267,7 +267,7 @@ TEST(EntryPoints, OnlyUntouchedBaseTrianglesMayBeClockwise) {
     for (size_t k = 0; k < order.size(); ++k) position[order[k]] = k;
     std::vector<size_t> starts;
     base_triples(0, points.size(), starts);
-    Mesh2D* mesh = d2dtest::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); });
+    Mesh2D* mesh = d2dcommon::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); });
     size_t clockwise = 0;
     for (size_t t = 0; t < mesh->length; ++t) {
         const Triangle& tri = mesh->triangles[t];
@@ -322,7 +322,7 @@ TEST(EntryPoints, LeaveTheRandomStateAndListOfTheQuicksort) {
         if (with_equal_keys) points[5000] = points[100];  // equal in every key: the draws decide
         Point3DList* by_entry = new_list(points);
         std::srand(41);
-        Mesh2D* mesh = d2dtest::discarding_stdout([&] { return create_triangle_mesh_2d(by_entry, new_block()); });
+        Mesh2D* mesh = d2dcommon::discarding_stdout([&] { return create_triangle_mesh_2d(by_entry, new_block()); });
         const int next_after_entry = std::rand();
 
         Point3DList* by_sort = new_list(points);

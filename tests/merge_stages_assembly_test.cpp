@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 namespace {
 
@@ -20,14 +20,14 @@ using d2dtest::PointStore;
 Mesh2D* base_mesh(Point3DList* list, size_t beg, size_t end) {
     Mesh2D* mesh = d2dtest::make_empty_mesh(1);
     PointRange range{beg, end, list};
-    d2dtest::discarding_stdout([&] { return create_mesh_by_2_3_point(&range, mesh); });
+    d2dcommon::discarding_stdout([&] { return create_mesh_by_2_3_point(&range, mesh); });
     return mesh;
 }
 
 // merge_mesh into a fresh block; *trace receives what it printed.
 Mesh2D* merge_traced(size_t beg, size_t pivot, size_t end, Mesh2D* left, Mesh2D* right, std::string* trace) {
     Mesh2D* merged = nullptr;
-    *trace = d2dtest::captured_stdout(
+    *trace = d2dcommon::captured_stdout(
         [&] { merged = merge_mesh(beg, pivot, end, left, right, d2dtest::make_empty_mesh(1)); });
     return merged;
 }

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 namespace {
 
@@ -14,7 +14,7 @@ using d2dtest::PointStore;
 
 // Builds the base mesh of the range into mesh; returns what was printed.
 std::string build_base_mesh(PointRange range, Mesh2D* mesh) {
-    return d2dtest::captured_stdout([&] { create_mesh_by_2_3_point(&range, mesh); });
+    return d2dcommon::captured_stdout([&] { create_mesh_by_2_3_point(&range, mesh); });
 }
 
 TEST(BaseMesh, TakesEntriesBegBegPlusOneAndEndMinusOne) {

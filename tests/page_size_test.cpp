@@ -16,11 +16,11 @@
 #include "engine/system/page_size.hpp"
 #include "engine/system/reserved_block.hpp"
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "traced/4_triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 namespace {
 
@@ -97,7 +97,7 @@ CallImage call_image(std::vector<Point3D>& points) {
     std::srand(11);
     Mesh2D* mesh = nullptr;
     CallImage r;
-    r.trace = d2dtest::captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
+    r.trace = d2dcommon::captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
     const d2dtest::MeshCheck check = d2dtest::check_mesh(mesh, points.data(), points.size());
     EXPECT_TRUE(check.ok()) << check.failure;
     r.records = d2dtest::records_of(mesh, points.data());

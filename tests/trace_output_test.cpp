@@ -12,13 +12,13 @@
 #include "blocks/common/checked_malloc.hpp"
 #include "blocks/common/trace_output.hpp"
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 #include "support/trace_lines.hpp"
 
 namespace {
 
-using d2dtest::captured_stdout;
+using d2dcommon::captured_stdout;
 using d2dtest::point_line;
 
 TEST(TraceWriter, LinesHaveTheirExactBytes) {

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "common/point_families.hpp"
+#include "common/stdout_redirect.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
-#include "support/point_families.hpp"
 #include "support/predicate_inputs.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define D2D_PROPERTIES_SANITIZED 1
@@ -57,7 +57,7 @@ struct MeshDeleter {
 using MeshPtr = std::unique_ptr<Mesh2D, MeshDeleter>;
 
 MeshPtr triangulate(Points& points) {
-    return MeshPtr(d2dtest::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
+    return MeshPtr(d2dcommon::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
 }
 
 // Triangulates and checks; returns the mesh for further inspection.
@@ -70,14 +70,19 @@ MeshPtr expect_valid(Points& points, const std::string& label) {
     return mesh;
 }
 
-using d2dtest::circle;
-using d2dtest::clusters;
-using d2dtest::grid;
+using d2dcommon::clusters;
+using d2dcommon::grid;
+using d2dcommon::point;
+using d2dcommon::regular_polygon;
+using d2dcommon::rotated_grid;
+using d2dcommon::transformed;
 using d2dtest::lattice_circle_points;
-using d2dtest::point;
-using d2dtest::rotated_grid;
-using d2dtest::transformed;
-using d2dtest::uniform;
+
+// Numbered records (z = index, w = 0.5): the checker's centroid test then
+// sees z and w, and a duplicate given another z is a distinct record.
+Points uniform(std::size_t n, std::uint64_t seed, double low = 0.0, double high = 1.0) {
+    return d2dcommon::numbered(d2dcommon::uniform(n, seed, low, high));
+}
 
 std::string text(double v) {
     char buffer[32];
@@ -112,10 +117,10 @@ TEST(TriangulationProperties, GaussianClusters) {
 
 TEST(TriangulationProperties, IntegerGrids) {
     for (const std::size_t k : {3, 4, 5, 6, 7, 8, 10, 13, 16, 31, 50, 100}) {
-        Points p = grid(k, k);
+        Points p = grid(k * k, k);
         expect_valid(p, "grid " + std::to_string(k));
         // Grids with one row cut short and odd shapes.
-        Points q = grid(k, k + 1);
+        Points q = grid(k * k, k + 1);
         q.resize(q.size() - k / 2);
         expect_valid(q, "partial grid " + std::to_string(k));
     }
@@ -132,9 +137,9 @@ TEST(TriangulationProperties, RotatedGrids) {
 
 TEST(TriangulationProperties, PointsOnCircles) {
     for (const std::size_t n : std::vector<std::size_t>{3, 4, 5, 8, 12, 33, 100, 1000, 10000, kLarge}) {
-        Points p = circle(n, 1.0, 0.0, 0.0);
+        Points p = regular_polygon(n, 1.0, 0.0, 0.0);
         expect_valid(p, "circle");
-        Points q = circle(n, 0.25, 0.5, 0.5);
+        Points q = regular_polygon(n, 0.25, 0.5, 0.5);
         q.push_back(point(0.5, 0.5));  // the centre
         expect_valid(q, "circle with centre");
     }
@@ -147,7 +152,7 @@ TEST(TriangulationProperties, PointsOnCircles) {
     with_centre.push_back(point(1.0, 2.0));
     expect_valid(with_centre, "lattice circle with inner points");
     // A square of four cocircular corners repeated over a grid.
-    Points squares = grid(20, 3);
+    Points squares = grid(20 * 20, 3);
     for (std::size_t i = 0; i < 6; ++i) squares.push_back(point(0.5 + 3.0 * static_cast<double>(i), 0.5));
     expect_valid(squares, "grid with square centres");
 }
@@ -166,7 +171,7 @@ TEST(TriangulationProperties, DuplicatesMixedIn) {
         std::shuffle(p.begin(), p.end(), rng);
         expect_valid(p, "uniform with duplicates");
     }
-    Points g = grid(10, 1);
+    Points g = grid(10 * 10, 1);
     Points doubled = g;
     doubled.insert(doubled.end(), g.begin(), g.end());
     expect_valid(doubled, "every grid point twice");
@@ -217,7 +222,8 @@ TEST(TriangulationProperties, AllButOneCollinear) {
 TEST(TriangulationProperties, ScaledAndOffsetCoordinates) {
     for (const std::size_t n : {3, 5, 10, 100, 1000, 10000}) {
         const Points base = uniform(n, 3 * n);
-        const Points g = grid(static_cast<std::size_t>(std::sqrt(static_cast<double>(n))) + 2, n);
+        const std::size_t side = static_cast<std::size_t>(std::sqrt(static_cast<double>(n))) + 2;
+        const Points g = grid(side * side, n);
         for (const auto& [scale, offset] : {std::pair{1e-9, 0.0}, std::pair{1e9, 0.0}, std::pair{1.0, 1e6},
                                             std::pair{1e-9, 1e6}, std::pair{1.0, -1e6}}) {
             Points p = transformed(base, scale, offset);
@@ -233,7 +239,7 @@ TEST(TriangulationProperties, TinyAndHugeMagnitudes) {
         for (const double scale : {1e-300, 1e300, 1e-310}) {
             Points p = transformed(uniform(n, 11 * n), scale, 0.0);
             expect_valid(p, "uniform scaled " + text(scale));
-            Points g = transformed(grid(10, n), scale, 0.0);
+            Points g = transformed(grid(10 * 10, n), scale, 0.0);
             expect_valid(g, "grid scaled " + text(scale));
         }
         Points spread = uniform(n, 13 * n, -1e300, 1e300);
@@ -266,7 +272,7 @@ TEST(TriangulationProperties, NaNAndInfinityMixedIn) {
 // The same point set scaled by powers of two gives the same mesh, down to the
 // order of the triangles and of their vertices.
 TEST(TriangulationProperties, PowerOfTwoScalingGivesTheSameMesh) {
-    const std::vector<Points> sets = {uniform(1000, 77, 0.5, 1.0), grid(12, 5), circle(64, 1.0, 3.0, 3.0),
+    const std::vector<Points> sets = {uniform(1000, 77, 0.5, 1.0), grid(12 * 12, 5), regular_polygon(64, 1.0, 3.0, 3.0),
                                       transformed(clusters(2000, 4), 1.0, 2.0)};
     for (const Points& set : sets) {
         Points reference = set;
@@ -290,11 +296,11 @@ TEST(TriangulationProperties, PowerOfTwoScalingGivesTheSameMesh) {
 // The list entry point gives the mesh of the array entry point.
 TEST(TriangulationProperties, ListEntryPointAgrees) {
     for (const std::size_t n : {3, 4, 5, 9, 100, 5000}) {
-        for (Points p : {uniform(n, 23 * n), clusters(n, n), circle(n, 1.0, 0.5, 0.5)}) {
+        for (Points p : {uniform(n, 23 * n), clusters(n, n), regular_polygon(n, 1.0, 0.5, 0.5)}) {
             const MeshPtr by_array = expect_valid(p, "array");
             Point3DList* list = d2dtest::make_record_list(p.data(), n);
             Mesh2D* block = d2dtest::make_empty_mesh(1);
-            const MeshPtr by_list(d2dtest::discarding_stdout([&] { return create_triangle_mesh_2d(list, block); }));
+            const MeshPtr by_list(d2dcommon::discarding_stdout([&] { return create_triangle_mesh_2d(list, block); }));
             std::free(list);
             const MeshCheck check = check_mesh(by_list.get(), p.data(), n);
             EXPECT_TRUE(check.ok()) << check.failure;

@@ -18,13 +18,13 @@
 #include <pthread.h>
 
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "engine/system/parallel_pair.hpp"
 #include "engine/system/reserved_block.hpp"
 #include "engine/merge/records.hpp"
 #include "traced/4_triangulate/triangulate.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
-#include "support/stdout_redirect.hpp"
 #include "support/trace_lines.hpp"
 
 namespace {
@@ -67,7 +67,7 @@ CallResult run_entry_point(Points points, bool check) {
     CallResult run;
     std::srand(7);
     Mesh2D* mesh = nullptr;
-    run.trace = d2dtest::captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
+    run.trace = d2dcommon::captured_stdout([&] { mesh = create_mesh_2d(points.data(), points.size()); });
     run.mesh = d2dtest::records_of(mesh, points.data());
     if (check) {
         const d2dtest::MeshCheck result = d2dtest::check_mesh(mesh, points.data(), points.size());

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "common/stdout_redirect.hpp"
 #include "support/mesh_checker.hpp"
 #include "support/mesh_records.hpp"
 #include "support/stage_meshes.hpp"
-#include "support/stdout_redirect.hpp"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define D2D_WIDE_RANGE_SANITIZED 1
@@ -43,7 +43,7 @@ using MeshPtr = std::unique_ptr<Mesh2D, MeshDeleter>;
 
 MeshPtr triangulate(Points& points) {
     std::srand(5);  // equal keys aside, the split order does not depend on it
-    return MeshPtr(d2dtest::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
+    return MeshPtr(d2dcommon::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
 }
 
 MeshPtr expect_exact(Points& points, const std::string& label) {

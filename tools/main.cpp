@@ -163,16 +163,13 @@ int main(int argc, char** argv) {
     remove_temporary_files_on_signals();
     try {
         return run(std::get<CommandOptions>(parsed));
-    } catch (const InputError& e) {
-        std::fprintf(stderr, "delaunay2d: %s\n", e.what());
-    } catch (const OutputError& e) {
-        std::fprintf(stderr, "delaunay2d: %s\n", e.what());
-    } catch (const TriangulationError& e) {
-        std::fprintf(stderr, "delaunay2d: %s\n", e.what());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "delaunay2d: out of memory\n");
     } catch (const std::exception& e) {
-        // Anything else the system refused (a thread that could not start).
+        // Bad input, a file that cannot be written, a failed triangulation
+        // (InputError, OutputError, TriangulationError: their messages name
+        // the file and line), or anything else the system refused (a thread
+        // that could not start).
         std::fprintf(stderr, "delaunay2d: %s\n", e.what());
     }
     return 1;

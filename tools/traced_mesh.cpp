@@ -8,35 +8,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/stdout_redirect.hpp"
 #include "mesh_files/output_error.hpp"
 
 namespace d2dcli {
-
-namespace {
-
-// Points file descriptor 1 at another file for as long as it lives. The C
-// stream is flushed on both sides, so nothing printed before lands in the
-// trace, and no trace line is left in the buffer to come out later.
-class StdoutRedirect {
-public:
-    explicit StdoutRedirect(int target) {
-        std::fflush(stdout);
-        saved_ = ::dup(STDOUT_FILENO);
-        ::dup2(target, STDOUT_FILENO);
-    }
-    StdoutRedirect(const StdoutRedirect&) = delete;
-    StdoutRedirect& operator=(const StdoutRedirect&) = delete;
-    ~StdoutRedirect() {
-        std::fflush(stdout);
-        ::dup2(saved_, STDOUT_FILENO);
-        ::close(saved_);
-    }
-
-private:
-    int saved_ = -1;
-};
-
-}  // namespace
 
 IndexedMesh triangulate_traced(const PointSet& points, const std::string& trace_path) {
     int trace = ::open(trace_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -51,7 +26,7 @@ IndexedMesh triangulate_traced(const PointSet& points, const std::string& trace_
     }
     Mesh2D* mesh = nullptr;
     if (n >= 3) {
-        StdoutRedirect redirect(trace);
+        d2dcommon::StdoutRedirect redirect(trace);
         mesh = create_mesh_2d(records.data(), n);
     }
     ::close(trace);

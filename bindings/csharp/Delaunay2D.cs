@@ -37,9 +37,19 @@ namespace Delaunay2D
         /// <summary>3 x TriangleCount point indices; every triangle counter-clockwise.</summary>
         public int[] Triangles { get; internal set; }
 
-        /// <summary>3 x TriangleCount: entry 3t + i is the triangle across the edge from
-        /// vertex i to vertex (i + 1) % 3 of triangle t, or -1 on the convex hull.</summary>
-        public int[] Neighbours { get; internal set; }
+        /// <summary>3 x TriangleCount, numbered by edge (the half-edge habit, as the C
+        /// result): entry 3t + i is the triangle across the edge from vertex i to vertex
+        /// (i + 1) % 3 of triangle t, or -1 on the convex hull.</summary>
+        public int[] NeighboursAcrossEdge { get; internal set; }
+
+        /// <summary>3 x TriangleCount, numbered by opposite vertex (the habit of scipy and
+        /// of Triangle's .neigh files): entry 3t + k is the triangle across the edge opposite
+        /// vertex k of triangle t, or -1 on the convex hull.</summary>
+        public int[] NeighboursOppositeVertex { get; internal set; }
+
+        /// <summary>The earlier name of NeighboursAcrossEdge.</summary>
+        [Obsolete("Neighbours is numbered by edge: use NeighboursAcrossEdge, or NeighboursOppositeVertex for the other habit")]
+        public int[] Neighbours { get { return NeighboursAcrossEdge; } }
 
         /// <summary>The convex hull's vertices, counter-clockwise; without triangles, the
         /// distinct points in order along their line.</summary>
@@ -107,12 +117,17 @@ namespace Delaunay2D
                     throw new ArgumentException(message);
                 }
                 int triangles = checked((int)result.triangle_count.ToUInt64());
+                int[] opposite = new int[3 * triangles];
+                status = Native.delaunay2d_neighbours_opposite_vertex(ref result, opposite);
+                if (status != Status.Ok)
+                    throw new InvalidOperationException("delaunay2d: " + Message(status));
                 return new Triangulation
                 {
                     PointCount = checked((int)result.point_count.ToUInt64()),
                     TriangleCount = triangles,
                     Triangles = Copy(result.triangles, 3 * triangles),
-                    Neighbours = Copy(result.neighbours, 3 * triangles),
+                    NeighboursAcrossEdge = Copy(result.neighbours, 3 * triangles),
+                    NeighboursOppositeVertex = opposite,
                     Hull = Copy(result.hull, checked((int)result.hull_count.ToUInt64())),
                     VertexOfPoint = Copy(result.vertex_of_point, checked((int)result.point_count.ToUInt64()))
                 };
@@ -163,6 +178,9 @@ namespace Delaunay2D
 
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern void delaunay2d_result_free(ref Result result);
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
+        public static extern Status delaunay2d_neighbours_opposite_vertex(ref Result result, [Out] int[] output);
 
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern IntPtr delaunay2d_status_message(Status status);

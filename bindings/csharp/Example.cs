@@ -14,12 +14,13 @@ public static class Example
 
         Console.WriteLine("delaunay2d " + Triangulator.LibraryVersion + ": "
                           + mesh.TriangleCount + " triangles");
+        // Neighbour i is across the edge from vertex i to vertex i + 1
+        // (NeighboursOppositeVertex numbers them as scipy does).
+        int[] v = mesh.Triangles, n = mesh.NeighboursAcrossEdge;
         for (int t = 0; t < mesh.TriangleCount; ++t)
         {
-            Console.WriteLine("triangle " + t + ": points "
-                              + mesh.Triangles[3 * t] + " " + mesh.Triangles[3 * t + 1] + " " + mesh.Triangles[3 * t + 2]
-                              + ", neighbours " + mesh.Neighbours[3 * t] + " " + mesh.Neighbours[3 * t + 1] + " "
-                              + mesh.Neighbours[3 * t + 2]);
+            Console.WriteLine("triangle " + t + ": points " + v[3 * t] + " " + v[3 * t + 1] + " " + v[3 * t + 2]
+                              + ", neighbours " + n[3 * t] + " " + n[3 * t + 1] + " " + n[3 * t + 2]);
         }
         Console.WriteLine("hull: " + string.Join(" ", mesh.Hull));
 

@@ -12,12 +12,41 @@ import os
 import runpy
 import shutil
 import subprocess
+import sys
 
 from setuptools import setup
 from setuptools.command.build_py import build_py
 from setuptools.dist import Distribution
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def check_wheel_support():
+    """pip builds a wheel even to install from a folder. setuptools before
+    70.1 makes wheels with the separate `wheel` package, and without it stops
+    with the riddle "invalid command 'bdist_wheel'": typically a python3 of
+    its own (pyenv, conda) first on PATH, used with --no-build-isolation, so
+    that neither Debian's python3-wheel nor pip's own fetch of it applies.
+    Say so plainly instead."""
+    import setuptools
+    try:
+        major, minor = (int(part) for part in setuptools.__version__.split(".")[:2])
+    except ValueError:
+        return
+    if (major, minor) >= (70, 1):
+        return
+    try:
+        import wheel  # noqa: F401
+    except ImportError:
+        raise SystemExit(
+            "delaunay2d: building the package needs the 'wheel' package with setuptools {} ({}). "
+            "On Debian use the system's Python, which has it: /usr/bin/python3 -m venv "
+            "--system-site-packages VENV (apt-get install -y python3-wheel); with another Python, "
+            "install 'wheel' into it, or let pip fetch it by leaving out --no-build-isolation."
+            .format(setuptools.__version__, sys.executable))
+
+
+check_wheel_support()
 
 # The library's file name, from the package without importing the package.
 LIBRARY_FILE = runpy.run_path(os.path.join(HERE, "delaunay2d", "_library_file.py"))["LIBRARY_FILE"]
@@ -37,7 +66,9 @@ class BuildWithLibrary(build_py):
     def run(self):
         super().run()
         cmake = os.environ.get("CMAKE", "cmake")
-        build = os.path.join(HERE, "build", "cmake")
+        # In the repository's build/ folder with the other builds, not
+        # among the package's sources.
+        build = os.path.join(library_sources(), "build", "python-package")
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.check_call([cmake, "-S", library_sources(), "-B", build, "-DCMAKE_BUILD_TYPE=Release",
                                "-DDELAUNAY2D_TESTS=OFF", "-DDELAUNAY2D_BENCH=OFF", "-DDELAUNAY2D_PROGRAM=OFF"])
@@ -58,4 +89,9 @@ class PlatformDistribution(Distribution):
         return True
 
 
-setup(cmdclass={"build_py": BuildWithLibrary}, distclass=PlatformDistribution)
+# setuptools' own build folder and metadata go there too; only the package's
+# sources stay in bindings/python.
+SETUPTOOLS_BUILD = os.path.join(library_sources(), "build", "python-setuptools")
+os.makedirs(SETUPTOOLS_BUILD, exist_ok=True)
+setup(cmdclass={"build_py": BuildWithLibrary}, distclass=PlatformDistribution,
+      options={"build": {"build_base": SETUPTOOLS_BUILD}, "egg_info": {"egg_base": SETUPTOOLS_BUILD}})

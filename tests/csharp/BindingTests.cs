@@ -74,22 +74,36 @@ public static class BindingTests
     static void ExpectTriangulation(double[] xy, Triangulation mesh)
     {
         int m = mesh.TriangleCount;
-        Expect(mesh.Triangles.Length == 3 * m && mesh.Neighbours.Length == 3 * m, "array lengths");
+        Expect(mesh.Triangles.Length == 3 * m && mesh.NeighboursAcrossEdge.Length == 3 * m, "array lengths");
         for (int t = 0; t < m; ++t)
         {
             Expect(Turn(xy, mesh.Triangles[3 * t], mesh.Triangles[3 * t + 1], mesh.Triangles[3 * t + 2]) > 0,
                    "triangle " + t + " is not counter-clockwise");
             for (int i = 0; i < 3; ++i)
             {
-                int n = mesh.Neighbours[3 * t + i];
+                int n = mesh.NeighboursAcrossEdge[3 * t + i];
                 if (n < 0)
                     continue;
                 int from = mesh.Triangles[3 * t + i], to = mesh.Triangles[3 * t + (i + 1) % 3];
                 bool linked = false;
                 for (int j = 0; j < 3; ++j)
-                    linked |= mesh.Neighbours[3 * n + j] == t && mesh.Triangles[3 * n + j] == to
+                    linked |= mesh.NeighboursAcrossEdge[3 * n + j] == t && mesh.Triangles[3 * n + j] == to
                               && mesh.Triangles[3 * n + (j + 1) % 3] == from;
                 Expect(linked, "triangle " + n + " does not link back to " + t + " across the same edge");
+            }
+        }
+        // Numbered by opposite vertex: entry 3t + k shares the edge that faces vertex k.
+        Expect(mesh.NeighboursOppositeVertex.Length == 3 * m, "opposite-vertex length");
+#pragma warning disable 618  // the obsolete name still answers
+        Expect(mesh.Neighbours == mesh.NeighboursAcrossEdge, "Neighbours is NeighboursAcrossEdge");
+#pragma warning restore 618
+        for (int t = 0; t < m; ++t)
+        {
+            for (int k = 0; k < 3; ++k)
+            {
+                int across = mesh.NeighboursAcrossEdge[3 * t + (k + 1) % 3];
+                Expect(mesh.NeighboursOppositeVertex[3 * t + k] == across,
+                       "triangle " + t + ": neighbour opposite vertex " + k);
             }
         }
         int h = mesh.Hull.Length;
@@ -141,7 +155,7 @@ public static class BindingTests
                          Triangulator.Triangulate(xy, 2, 0), Triangulator.Triangulate(xy, 2, 2) })
             {
                 Expect(string.Join(",", other.Triangles) == string.Join(",", expected.Triangles), "triangles");
-                Expect(string.Join(",", other.Neighbours) == string.Join(",", expected.Neighbours), "neighbours");
+                Expect(string.Join(",", other.NeighboursAcrossEdge) == string.Join(",", expected.NeighboursAcrossEdge), "neighbours");
                 Expect(string.Join(",", other.Hull) == string.Join(",", expected.Hull), "hull");
             }
         });

@@ -7,7 +7,7 @@
 #ifndef DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 #define DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 
-#define DELAUNAY2D_EXPORTED_COUNT 47
+#define DELAUNAY2D_EXPORTED_COUNT 48
 
 #if defined(__GNUC__)
 #define DELAUNAY2D_MAYBE_UNUSED __attribute__((unused))
@@ -71,6 +71,7 @@ static const char* const delaunay2d_exported_names[DELAUNAY2D_EXPORTED_COUNT] DE
     /* the quiet call */
     "delaunay2d_triangulate",
     "delaunay2d_result_free",
+    "delaunay2d_neighbours_opposite_vertex",
     "delaunay2d_status_message",
     "delaunay2d_version",
 };

@@ -1,6 +1,6 @@
 // Inputs shared by the predicate tests: plain points (printed exactly in
 // failure messages), ulp steps, power-of-two scalings, and the integer points
-// of one circle.
+// of one circle (also as a point set for the triangulation tests).
 #pragma once
 
 #include <cmath>
@@ -9,6 +9,8 @@
 #include <ostream>
 #include <random>
 #include <vector>
+
+#include "delaunay2d.h"
 
 namespace d2dtest {
 
@@ -57,6 +59,14 @@ inline std::vector<P> lattice_circle() {
         }
     }
     return circle;
+}
+
+// The same 108 points as records for the triangulations: the worst case of
+// cocircular ties.
+inline std::vector<Point3D> lattice_circle_points() {
+    std::vector<Point3D> points;
+    for (const P q : lattice_circle()) points.push_back(Point3D{q.x, q.y, 0.0, 0.0});
+    return points;
 }
 
 // Calls visit(a, b, c, d) for four points on a circle (random radius,

@@ -17,8 +17,8 @@
  * Cases:
  *   three     three points: the one-triangle mesh, its vertices in split
  *             order and its centroid.
- *   thousand  1,000 points from a fixed generator through create_mesh_2d:
- *             the mesh is a valid Delaunay triangulation of the points.
+ *   thousand  1,000 points from a fixed generator through create_mesh_2d,
+ *             and a checksum of the mesh (vertices, links, centroids).
  *   list      the same points through create_triangle_mesh_2d, with a list
  *             and a receiving block allocated by this program.
  *   large     30,000 points through create_mesh_2d, which the library
@@ -32,6 +32,11 @@
  * The mesh cases run twice (so their trace appears twice); around the
  * second run they check that the heap holds as many bytes after free_mesh
  * as before the library was called.
+ *
+ * Whether a mesh is right is not checked here: the test suite checks the
+ * Linux build's meshes with an exact checker, and run_windows_tests.sh
+ * compares this program's output (trace and checksums) byte for byte
+ * between the two builds, so a Windows mesh that differs is caught there.
  *
  * (With glibc, run it with GLIBC_TUNABLES=glibc.malloc.tcache_count=0:
  * blocks kept in the thread cache count as in use in its statistics.)
@@ -176,28 +181,6 @@ static size_t heap_in_use(void) {
  * that the runtime allocates none while the heap is being watched. */
 static char stdout_buffer[1 << 16];
 
-/* ------------------------------------------------------------- geometry */
-
-/* Twice the signed area of a, b, c. The generated coordinates are integers
- * below 2^20, so every product and difference here is exact in double. */
-static double orient(const Point3D* a, const Point3D* b, const Point3D* c) {
-    return (b->x - a->x) * (c->y - a->y) - (b->y - a->y) * (c->x - a->x);
-}
-
-__extension__ typedef __int128 wide;
-
-/* Exact in-circle determinant: positive when d lies strictly inside the
- * circle through a, b, c given counter-clockwise. */
-static wide in_circle(const Point3D* a, const Point3D* b, const Point3D* c, const Point3D* d) {
-    wide adx = (wide)(int64_t)(a->x - d->x), ady = (wide)(int64_t)(a->y - d->y);
-    wide bdx = (wide)(int64_t)(b->x - d->x), bdy = (wide)(int64_t)(b->y - d->y);
-    wide cdx = (wide)(int64_t)(c->x - d->x), cdy = (wide)(int64_t)(c->y - d->y);
-    wide alift = adx * adx + ady * ady;
-    wide blift = bdx * bdx + bdy * bdy;
-    wide clift = cdx * cdx + cdy * cdy;
-    return alift * (bdx * cdy - bdy * cdx) - blift * (adx * cdy - ady * cdx) + clift * (adx * bdy - ady * bdx);
-}
-
 /* ------------------------------------------------------------- generator */
 
 #define THOUSAND 1000
@@ -231,203 +214,33 @@ static void generate_points(Point3D* points, size_t n) {
     }
 }
 
-/* --------------------------------------------------------- mesh checks */
+/* FNV-1a over 64-bit words: one line of output that changes with any
+ * index, link or centroid bit. */
+static uint64_t mix(uint64_t sum, uint64_t v) { return (sum ^ v) * 1099511628211ULL; }
 
-typedef struct Edge {
-    size_t lo, hi;       /* point indices, lo < hi */
-    size_t triangle;     /* index of the triangle */
-    int side;            /* edge index in that triangle */
-} Edge;
-
-static int compare_edges(const void* a, const void* b) {
-    const Edge* e = (const Edge*)a;
-    const Edge* f = (const Edge*)b;
-    if (e->lo != f->lo) return e->lo < f->lo ? -1 : 1;
-    if (e->hi != f->hi) return e->hi < f->hi ? -1 : 1;
-    return e->triangle < f->triangle ? -1 : (e->triangle > f->triangle ? 1 : 0);
+static uint64_t bits_of(double d) {
+    uint64_t bits;
+    memcpy(&bits, &d, sizeof bits);
+    return bits;
 }
 
-static const Point3D* sort_base;
-
-static int compare_xy(const void* a, const void* b) {
-    const Point3D* p = &sort_base[*(const size_t*)a];
-    const Point3D* q = &sort_base[*(const size_t*)b];
-    if (p->x != q->x) return p->x < q->x ? -1 : 1;
-    if (p->y != q->y) return p->y < q->y ? -1 : 1;
-    return 0;
-}
-
-/* Twice the area of the convex hull and the number of points on its
- * boundary (corners and points on its edges). */
-static void convex_hull(const Point3D* points, size_t n, double* area2, size_t* boundary) {
-    size_t* order = (size_t*)malloc(n * sizeof *order);
-    size_t* hull = (size_t*)malloc((2 * n + 1) * sizeof *hull);
-    size_t i, k = 0, lower, count = 0;
-    double area = 0.0;
-    for (i = 0; i < n; ++i) order[i] = i;
-    sort_base = points;
-    qsort(order, n, sizeof *order, compare_xy);
-    /* Andrew's monotone chain, corners only (counter-clockwise). */
-    for (i = 0; i < n; ++i) {
-        while (k >= 2 && orient(&points[hull[k - 2]], &points[hull[k - 1]], &points[order[i]]) <= 0.0) --k;
-        hull[k++] = order[i];
-    }
-    lower = k + 1;
-    for (i = n - 1; i-- > 0;) {
-        while (k >= lower && orient(&points[hull[k - 2]], &points[hull[k - 1]], &points[order[i]]) <= 0.0) --k;
-        hull[k++] = order[i];
-    }
-    --k; /* the first corner is repeated at the end */
-    for (i = 0; i < k; ++i) area += orient(&points[hull[0]], &points[hull[i]], &points[hull[i + 1]]);
-    for (i = 0; i < n; ++i) {
-        size_t c;
-        for (c = 0; c < k; ++c) {
-            const Point3D* a = &points[hull[c]];
-            const Point3D* b = &points[hull[c + 1]];
-            const Point3D* p = &points[i];
-            if (orient(a, b, p) == 0.0 && p->x >= (a->x < b->x ? a->x : b->x) && p->x <= (a->x < b->x ? b->x : a->x) &&
-                p->y >= (a->y < b->y ? a->y : b->y) && p->y <= (a->y < b->y ? b->y : a->y)) {
-                ++count;
-                break;
-            }
-        }
-    }
-    *area2 = area;
-    *boundary = count;
-    free(order);
-    free(hull);
-}
-
-/* 1 when no point lies strictly on either side of the line a-b. */
-static int on_hull(const Point3D* points, size_t n, const Point3D* a, const Point3D* b) {
+static void print_mesh_checksum(const Mesh2D* mesh, const Point3D* points) {
+    uint64_t sum = 14695981039346656037ULL;
     size_t i;
-    int left = 0, right = 0;
-    for (i = 0; i < n; ++i) {
-        double o = orient(a, b, &points[i]);
-        if (o > 0.0) left = 1;
-        if (o < 0.0) right = 1;
-    }
-    return !(left && right);
-}
-
-static int edge_in(const Triangle* t, const Point3D* p, const Point3D* q) {
-    int i;
-    for (i = 0; i < 3; ++i) {
-        const Point3D* a = t->points[i];
-        const Point3D* b = t->points[(i + 1) % 3];
-        if ((a == p && b == q) || (a == q && b == p)) return i;
-    }
-    return -1;
-}
-
-/* The checks that every mesh of n distinct points must pass: vertices are
- * the host's points, every triangle has positive area (in either
- * orientation), links are symmetric and present exactly across shared
- * edges, the triangles tile the convex hull, every point is a vertex, the
- * count is 2n - 2 - h, and every shared edge is locally Delaunay. */
-static void check_mesh(const Mesh2D* mesh, const Point3D* points, size_t n) {
-    size_t count, i, used_points = 0;
-    size_t boundary;
-    double hull_area2, area_sum = 0.0;
-    Edge* edges;
-    unsigned char* used;
-    int bad_vertices = 0, bad_links = 0, bad_area = 0, not_delaunay = 0, inner_gaps = 0;
-
-    CHECK(mesh != NULL, "no mesh returned");
-    if (mesh == NULL) return;
-    count = mesh->length;
-    CHECK(mesh->inner_length <= count, "inner_length %zu above length %zu", (size_t)mesh->inner_length, count);
-    convex_hull(points, n, &hull_area2, &boundary);
-    CHECK(count == 2 * n - 2 - boundary, "%zu triangles for %zu points with %zu on the hull (expected %zu)", count, n,
-          boundary, 2 * n - 2 - boundary);
-
-    edges = (Edge*)malloc(3 * count * sizeof *edges);
-    used = (unsigned char*)calloc(n, 1);
-    for (i = 0; i < count; ++i) {
+    int k;
+    for (i = 0; i < mesh->length; ++i) {
         const Triangle* t = &mesh->triangles[i];
-        size_t index[3];
-        int k, links = 0;
         for (k = 0; k < 3; ++k) {
-            const Point3D* p = t->points[k];
-            if (p < points || p >= points + n) {
-                ++bad_vertices;
-                index[k] = 0;
-            } else {
-                index[k] = (size_t)(p - points);
-                if (!used[index[k]]) ++used_points;
-                used[index[k]] = 1;
-            }
-            if (t->vor[k] != NULL) ++links;
+            sum = mix(sum, (uint64_t)(t->points[k] - points));
+            sum = mix(sum, t->vor[k] != NULL ? (uint64_t)(t->vor[k] - mesh->triangles) : UINT64_MAX);
         }
-        if (index[0] == index[1] || index[1] == index[2] || index[2] == index[0]) ++bad_vertices;
-        if (t->radius != 0.0) ++bad_vertices;
-        {
-            double a = orient(t->points[0], t->points[1], t->points[2]);
-            if (a == 0.0) ++bad_area;
-            area_sum += a < 0.0 ? -a : a;
-        }
-        if (i >= mesh->inner_length && links == 3) {
-            CHECK(0, "edge triangle %zu has all three links", i);
-        }
-        for (k = 0; k < 3; ++k) {
-            Edge* e = &edges[3 * i + (size_t)k];
-            size_t a = index[k], b = index[(k + 1) % 3];
-            e->lo = a < b ? a : b;
-            e->hi = a < b ? b : a;
-            e->triangle = i;
-            e->side = k;
-        }
+        sum = mix(sum, bits_of(t->inner_center.x));
+        sum = mix(sum, bits_of(t->inner_center.y));
+        sum = mix(sum, bits_of(t->inner_center.z));
+        sum = mix(sum, bits_of(t->inner_center.w));
     }
-    CHECK(bad_vertices == 0, "%d triangles with a foreign, repeated or marked vertex", bad_vertices);
-    CHECK(bad_area == 0, "%d triangles with zero area", bad_area);
-    CHECK(used_points == n, "%zu of %zu points are vertices", used_points, n);
-    CHECK(area_sum == hull_area2, "triangles cover %.1f, hull %.1f (twice the areas)", area_sum, hull_area2);
-
-    /* Each edge is held by one triangle (hull) or two (linked both ways). */
-    qsort(edges, 3 * count, sizeof *edges, compare_edges);
-    for (i = 0; i < 3 * count;) {
-        size_t j = i + 1;
-        while (j < 3 * count && edges[j].lo == edges[i].lo && edges[j].hi == edges[i].hi) ++j;
-        if (j - i == 1) {
-            const Triangle* t = &mesh->triangles[edges[i].triangle];
-            if (t->vor[edges[i].side] != NULL) ++bad_links;
-            if (!on_hull(points, n, &points[edges[i].lo], &points[edges[i].hi])) ++inner_gaps;
-        } else if (j - i == 2) {
-            const Triangle* t = &mesh->triangles[edges[i].triangle];
-            const Triangle* u = &mesh->triangles[edges[i + 1].triangle];
-            if (t->vor[edges[i].side] != u || u->vor[edges[i + 1].side] != t) ++bad_links;
-            {
-                /* Local Delaunay: u's far vertex is not inside t's circle. */
-                const Point3D* a = t->points[edges[i].side];
-                const Point3D* b = t->points[(edges[i].side + 1) % 3];
-                const Point3D* c = t->points[(edges[i].side + 2) % 3];
-                const Point3D* d = u->points[(edges[i + 1].side + 2) % 3];
-                wide inside = orient(a, b, c) > 0.0 ? in_circle(a, b, c, d) : in_circle(b, a, c, d);
-                if (inside > 0) ++not_delaunay;
-            }
-        } else {
-            ++bad_links;
-        }
-        i = j;
-    }
-    /* Every link points into the block and the neighbour has the edge. */
-    for (i = 0; i < count; ++i) {
-        const Triangle* t = &mesh->triangles[i];
-        int k;
-        for (k = 0; k < 3; ++k) {
-            const Triangle* u = t->vor[k];
-            if (u == NULL) continue;
-            if (u < mesh->triangles || u >= mesh->triangles + count ||
-                edge_in(u, t->points[k], t->points[(k + 1) % 3]) < 0) {
-                ++bad_links;
-            }
-        }
-    }
-    CHECK(bad_links == 0, "%d edges with missing, one-sided or foreign links", bad_links);
-    CHECK(inner_gaps == 0, "%d edges of a single triangle lie inside the hull", inner_gaps);
-    CHECK(not_delaunay == 0, "%d shared edges are not locally Delaunay", not_delaunay);
-    free(edges);
-    free(used);
+    printf("mesh: %zu triangles, %zu inner, checksum %016llx\n", (size_t)mesh->length, (size_t)mesh->inner_length,
+           (unsigned long long)sum);
 }
 
 /* ---------------------------------------------------------------- cases */
@@ -490,7 +303,8 @@ static void case_points(size_t count, int through_list, int watch_heap) {
         mesh = lib_create_mesh_2d(points, count);
     }
     CHECK(memcmp(points, original, count * sizeof *points) == 0, "the host's points were changed");
-    check_mesh(mesh, points, count);
+    CHECK(mesh != NULL, "no mesh returned");
+    if (mesh != NULL) print_mesh_checksum(mesh, points);
     lib_free_mesh(mesh);
     lib_free_mesh(NULL);
     heap_after = heap_in_use();
@@ -500,24 +314,20 @@ static void case_points(size_t count, int through_list, int watch_heap) {
     free(original);
 }
 
-/* The quiet call on points with repeats, interleaved x y: counter-clockwise
- * triangles, symmetric neighbours, a closed hull, the same arrays on one
- * thread and on the library's choice, the heap as it was afterwards. Prints
- * a checksum of the arrays for the comparison of the two builds. */
-static uint64_t mix(uint64_t sum, uint64_t v) { return (sum ^ v) * 1099511628211ULL; }
+/* The quiet call on points with repeats, interleaved x y: the same arrays
+ * on one thread and on the library's choice, the heap as it was afterwards.
+ * Prints a checksum of the arrays for the comparison of the two builds. */
 
 static void case_companion(void) {
     const size_t n = 70000;
     double* xy = (double*)malloc(2 * n * sizeof *xy);
-    Point3D* points = (Point3D*)malloc(n * sizeof *points);
     delaunay2d_result one, many;
-    size_t i, t, heap_before;
-    int k;
+    size_t i, heap_before;
     uint64_t sum = 14695981039346656037ULL;
     lcg_state = 7u;
     for (i = 0; i < n; ++i) {
-        points[i].x = xy[2 * i] = (double)next_bits(12);
-        points[i].y = xy[2 * i + 1] = (double)next_bits(12);
+        xy[2 * i] = (double)next_bits(12);
+        xy[2 * i + 1] = (double)next_bits(12);
     }
     /* A first call may leave the runtime's per-thread set-up behind. */
     CHECK(lib_triangulate(xy, n, 2, 0, &many) == DELAUNAY2D_OK, "first call: not OK");
@@ -530,33 +340,11 @@ static void case_companion(void) {
               memcmp(one.neighbours, many.neighbours, 3 * one.triangle_count * sizeof(int32_t)) == 0 &&
               memcmp(one.vertex_of_point, many.vertex_of_point, n * sizeof(int32_t)) == 0,
           "arrays differ between thread counts");
-    for (t = 0; t < one.triangle_count; ++t) {
-        const uint32_t* v = &one.triangles[3 * t];
-        CHECK(orient(&points[v[0]], &points[v[1]], &points[v[2]]) > 0.0, "triangle %zu not counter-clockwise", t);
-        for (k = 0; k < 3; ++k) {
-            const int32_t nb = one.neighbours[3 * t + k];
-            if (nb >= 0) {
-                const uint32_t* w = &one.triangles[3 * (size_t)nb];
-                int back = 0, j;
-                for (j = 0; j < 3; ++j) {
-                    if (one.neighbours[3 * (size_t)nb + j] == (int32_t)t && w[j] == v[(k + 1) % 3] &&
-                        w[(j + 1) % 3] == v[k]) {
-                        back = 1;
-                    }
-                }
-                CHECK(back, "triangle %zu: neighbour %d does not link back across the edge", t, k);
-            }
-            sum = mix(sum, v[k]);
-            sum = mix(sum, (uint64_t)(int64_t)nb);
-        }
+    for (i = 0; i < 3 * one.triangle_count; ++i) {
+        sum = mix(sum, one.triangles[i]);
+        sum = mix(sum, (uint64_t)(int64_t)one.neighbours[i]);
     }
-    for (i = 0; i < one.hull_count; ++i) {
-        const Point3D* a = &points[one.hull[i]];
-        const Point3D* b = &points[one.hull[(i + 1) % one.hull_count]];
-        const Point3D* c = &points[one.hull[(i + 2) % one.hull_count]];
-        CHECK(orient(a, b, c) >= 0.0, "hull turns the wrong way at %zu", i); /* points on a side count */
-        sum = mix(sum, one.hull[i]);
-    }
+    for (i = 0; i < one.hull_count; ++i) sum = mix(sum, one.hull[i]);
     for (i = 0; i < n; ++i) sum = mix(sum, (uint64_t)(int64_t)one.vertex_of_point[i]);
     printf("companion: %zu triangles, %zu hull vertices, checksum %016llx\n", one.triangle_count, one.hull_count,
            (unsigned long long)sum);
@@ -565,7 +353,6 @@ static void case_companion(void) {
     lib_result_free(NULL);
     CHECK(heap_in_use() == heap_before, "the heap was not given back");
     free(xy);
-    free(points);
 }
 
 static void case_two(void) {
