@@ -210,7 +210,10 @@ void put_in_place_together(const std::vector<AtomicFile*>& files) {
     for (std::size_t k = 0; k < n; ++k) {
         const AtomicFile& file = *files[k];
         struct stat status {};
-        if (file.temporary_path_.empty() || ::lstat(file.final_path_.c_str(), &status) != 0) {
+        // Only a regular file can be replaced by a rename (over a folder it
+        // fails, and is undone below), so only a regular file is kept.
+        if (file.temporary_path_.empty() || ::lstat(file.final_path_.c_str(), &status) != 0 ||
+            !S_ISREG(status.st_mode)) {
             continue;
         }
         std::string backup = file.temporary_path_ + ".old";
