@@ -15,7 +15,7 @@ const char* const description =
     "Triangulates points (Delaunay) and writes the mesh.\n"
     "\n"
     "Reads INPUT (or standard input when INPUT is '-' or missing): text with\n"
-    "'x y', 'x y z' or 'x y z w' per line, separated by spaces, tabs or commas\n"
+    "'x y', 'x y z' or 'x y z w' per line, separated by spaces, tabs, semicolons or commas\n"
     "(CSV), with '#' comments and one optional header line; or Triangle's .node\n"
     "files. Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
