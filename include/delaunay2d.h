@@ -38,6 +38,8 @@
  *   shallow, and the exact predicates keep their scratch small); a host
  *   thread made with a 16 KiB stack (the least POSIX threads allow on
  *   x86-64 Linux, part of which the thread's own records take) runs them.
+ *   This holds for an optimised build of the library; sanitizers and -O0
+ *   make every frame several times larger.
  *   Threads the library starts itself get stacks of their own.
  * - Heap. Every block the library returns or takes over (meshes, point and
  *   edge lists) belongs to the malloc, realloc and free of the C runtime the

@@ -36,7 +36,11 @@ set_target_properties(delaunay2d_small_stack_host PROPERTIES
   C_EXTENSIONS OFF)
 target_compile_options(delaunay2d_small_stack_host PRIVATE -Wall -Wextra -Wpedantic -Werror)
 target_link_libraries(delaunay2d_small_stack_host PRIVATE delaunay2d Threads::Threads)
-foreach(points 3 100 20000)
-  add_test(NAME small_stack_host_${points}_points COMMAND delaunay2d_small_stack_host 16384 ${points})
-  set_tests_properties(small_stack_host_${points}_points PROPERTIES PASS_REGULAR_EXPRESSION "^ok\n$")
-endforeach()
+# The bound holds for optimised builds; sanitizers and -O0 make every frame
+# several times larger.
+if(NOT DELAUNAY2D_SANITIZE AND NOT DELAUNAY2D_SANITIZE_THREAD AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  foreach(points 3 100 20000)
+    add_test(NAME small_stack_host_${points}_points COMMAND delaunay2d_small_stack_host 16384 ${points})
+    set_tests_properties(small_stack_host_${points}_points PROPERTIES PASS_REGULAR_EXPRESSION "^ok\n$")
+  endforeach()
+endif()
