@@ -35,6 +35,15 @@
  *   ("length is not enough" when an entry point is given fewer than three
  *   points, "member is not enough" when an allocation fails), and ends the
  *   whole process with exit(-1), which a POSIX parent sees as status 255.
+ * - Stack. On the calling thread, create_mesh_2d, create_triangle_mesh_2d
+ *   and delaunay2d_triangulate use at most about 10 KiB of stack, whatever
+ *   the number of points and however degenerate they are (the recursion is
+ *   shallow, and the exact predicates keep their scratch small); a host
+ *   thread made with a 16 KiB stack (the least POSIX threads allow on
+ *   x86-64 Linux, part of which the thread's own records take) runs them.
+ *   This holds for an optimised build of the library; sanitizers and -O0
+ *   make every frame several times larger.
+ *   Threads the library starts itself get stacks of their own.
  * - Heap. Every block the library returns or takes over (meshes, point and
  *   edge lists) belongs to the malloc, realloc and free of the C runtime the
  *   library is linked with; blocks a host passes in for the library to

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <delaunay2d.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -14,7 +15,7 @@ const char* const description =
     "Triangulates points (Delaunay) and writes the mesh.\n"
     "\n"
     "Reads INPUT (or standard input when INPUT is '-' or missing): text with\n"
-    "'x y', 'x y z' or 'x y z w' per line, separated by spaces, tabs or commas\n"
+    "'x y', 'x y z' or 'x y z w' per line, separated by spaces, tabs, semicolons or commas\n"
     "(CSV), with '#' comments and one optional header line; or Triangle's .node\n"
     "files. Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
@@ -26,8 +27,15 @@ const char* const description =
     "  cat points.xyz | delaunay2d -o mesh.json\n"
     "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n";
 
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "delaunay2d: %s\nRun with --help for more information.\n", message.c_str());
+// The most points the library triangulates (delaunay2d_triangulate answers
+// DELAUNAY2D_TOO_MANY_POINTS beyond): a larger sample is refused before
+// gigabytes of it are generated.
+constexpr std::size_t most_points = 134217664;
+
+// One line: what is wrong, and where to look.
+int usage_error(std::string message) {
+    std::replace(message.begin(), message.end(), '\n', ' ');
+    std::fprintf(stderr, "delaunay2d: %s (see delaunay2d --help)\n", message.c_str());
     return 2;
 }
 
@@ -59,6 +67,8 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
                    "Run create_mesh_2d instead, with its trace lines written to FILE")
         ->type_name("FILE");
     app.add_flag("-v,--verbose", options.verbose, "With -o, print the summary on standard error");
+    app.add_flag("--strict", options.strict,
+                 "Fail (exit 1) when a point is left out (repeated or not finite) or the mesh is empty");
     auto* generate = app.add_option("--generate", options.generate,
                                     "Triangulate a generated sample instead of reading points")
                          ->check(CLI::IsMember({"uniform", "clusters", "grid", "circle"}))
@@ -83,8 +93,9 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     if (options.generate && app.count("INPUT") > 0) {
         return usage_error("give either INPUT or --generate, not both");
     }
-    if (options.generate && (options.sample_size < 3 || options.sample_size > (std::size_t{1} << 31))) {
-        return usage_error("--n must be at least 3 (and at most 2^31)");
+    if (options.generate && (options.sample_size < 3 || options.sample_size > most_points)) {
+        return usage_error("--n must be at least 3 and at most " + std::to_string(most_points) +
+                           " (the most points the library triangulates)");
     }
     options.input_format = *input_format_named(input_format);
     if (!format.empty()) {

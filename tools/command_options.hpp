@@ -20,6 +20,7 @@ struct CommandOptions {
     bool keep_all_points = false;
     bool zero_based = false;
     bool verbose = false;
+    bool strict = false;  // a left-out point or an empty mesh is an error
     unsigned threads = 0;  // 0: as many as help
     std::optional<std::string> trace;
     std::optional<std::string> generate;  // a sample kind instead of an input

@@ -2,8 +2,10 @@
 // input), triangulates them, and prints a summary or writes the mesh.
 //
 // Exit status: 0 on success (also for input too small to make a triangle,
-// after a warning), 1 for bad input, a file that cannot be written or a
-// failed triangulation, 2 for a usage error.
+// after a warning, unless --strict), 1 for bad input, a file or stream that
+// cannot be written or a failed triangulation, 2 for a usage error; 255
+// when the traced entry point (--trace) ends the process, as it does when
+// memory runs out.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "command_options.hpp"
 #include "companion_mesh.hpp"
@@ -25,6 +28,7 @@
 #include "mesh_files/line_source.hpp"
 #include "mesh_files/mesh_output.hpp"
 #include "mesh_files/output_error.hpp"
+#include "mesh_files/same_file.hpp"
 #include "progress_meter.hpp"
 #include "run_summary.hpp"
 #include "sample_points.hpp"
@@ -87,7 +91,45 @@ PointSet read_input(const CommandOptions& options, std::string& name) {
     return read_points(source, format);
 }
 
+// Every file the run writes, so that none of them is the input.
+void refuse_to_overwrite_the_input(const CommandOptions& options) {
+    std::vector<std::string> outputs;
+    std::string how;
+    if (options.output) {
+        outputs = output_paths(*options.output, options.format);
+        if (outputs.size() > 1) {
+            how = "-o " + *options.output + " writes " + outputs[0] + ", " + outputs[1] + " and " + outputs[2];
+        }
+    }
+    if (options.trace) {
+        outputs.push_back(*options.trace);
+    }
+    refuse_outputs_that_are_inputs(options.generate ? std::string() : options.input, outputs, how);
+}
+
+// Points the mesh leaves out are named once on standard error when the
+// summary (which counts them) is not printed; --strict makes them, and an
+// empty mesh, an error.
+void judge_left_out_points(const CommandOptions& options, const RunSummary& summary) {
+    const std::size_t left_out = summary.repeated + summary.not_finite;
+    const std::string counts = std::to_string(left_out) + (left_out == 1 ? " point" : " points") + " left out (" +
+                               std::to_string(summary.repeated) + " repeated, " +
+                               std::to_string(summary.not_finite) + " not finite)";
+    if (options.strict) {
+        if (left_out > 0) {
+            throw InputError(summary.source + ": " + counts + "; --strict allows none");
+        }
+        if (summary.triangles == 0) {
+            throw InputError(summary.source + ": the mesh is empty; --strict allows no empty mesh");
+        }
+    }
+    if (left_out > 0 && options.output && !options.verbose) {
+        warn(summary.source + ": " + counts);
+    }
+}
+
 int run(const CommandOptions& options) {
+    refuse_to_overwrite_the_input(options);
     RunSummary summary;
     auto start = std::chrono::steady_clock::now();
     PointSet points;
@@ -102,13 +144,15 @@ int run(const CommandOptions& options) {
     const bool large = points.size() >= large_input;
     std::optional<CompanionMesh> companion;
     IndexedMesh traced;
+    std::optional<AtomicFile> trace_file;
     MeshView mesh;
     start = std::chrono::steady_clock::now();
     {
         ProgressMeter progress(large);
         progress.show("triangulating " + std::to_string(points.size()) + " points");
         if (options.trace) {
-            traced = triangulate_traced(points, *options.trace);
+            trace_file.emplace(*options.trace);
+            traced = triangulate_traced(points, *trace_file);
             mesh = traced.view(points.xy);
         } else {
             companion.emplace(points, options.threads);
@@ -124,6 +168,7 @@ int run(const CommandOptions& options) {
     } else if (summary.triangles == 0) {
         warn("all " + std::to_string(summary.distinct) + " distinct points lie on one line; the mesh is empty");
     }
+    judge_left_out_points(options, summary);
 
     if (options.output) {
         OutputOptions output;
@@ -150,6 +195,15 @@ int run(const CommandOptions& options) {
     } else {
         print_summary(stdout, summary);
     }
+    // A summary that did not reach its reader is a failure like any other.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        throw_output_error("standard output", "cannot write", errno != 0 ? errno : EIO);
+    }
+    // The trace comes into place last, only after a run that succeeded.
+    if (trace_file) {
+        trace_file->put_in_place();
+    }
     return 0;
 }
 
@@ -161,6 +215,19 @@ int main(int argc, char** argv) {
         return *status;
     }
     remove_temporary_files_on_signals();
+    // A closed standard output would hand its number to the first file
+    // opened, which would then receive the summary. /dev/null takes the
+    // place, and the summary's write then fails as it should.
+    if (::fcntl(STDOUT_FILENO, F_GETFD) < 0 && errno == EBADF) {
+        int placeholder = ::open("/dev/null", O_WRONLY);
+        if (placeholder >= 0 && placeholder != STDOUT_FILENO) {
+            ::close(placeholder);
+        }
+        if (!std::get<CommandOptions>(parsed).output) {
+            std::fprintf(stderr, "delaunay2d: standard output: cannot write: it is closed\n");
+            return 1;
+        }
+    }
     try {
         return run(std::get<CommandOptions>(parsed));
     } catch (const std::bad_alloc&) {

@@ -5,16 +5,20 @@
 
 #include <string>
 
+#include "mesh_files/atomic_file.hpp"
 #include "mesh_files/indexed_mesh.hpp"
 #include "mesh_files/point_set.hpp"
 
 namespace d2dcli {
 
 // Triangulates points with create_mesh_2d, its standard output sent to
-// trace_path, and returns the mesh as indices. The entry point ends the
-// process when given fewer than three points, so such input is not handed
-// to it: the mesh is then empty and the trace file too. Throws OutputError
-// when the trace file cannot be opened.
-IndexedMesh triangulate_traced(const PointSet& points, const std::string& trace_path);
+// trace (a file not yet in place: the caller puts it there once the whole
+// run has succeeded), and returns the mesh as indices. The entry point ends
+// the process when given fewer than three points, so such input is not
+// handed to it: the mesh is then empty and the trace file too. When it ends
+// the process for want of memory, the reason is said on standard error and
+// no file is left behind. Throws OutputError when the trace cannot be
+// written whole.
+IndexedMesh triangulate_traced(const PointSet& points, AtomicFile& trace);
 
 }  // namespace d2dcli

@@ -248,13 +248,17 @@ TEST(Program, UsageErrorsExitWithStatusTwo) {
         {"--generate", "spiral"},
         {"--n", "100"},
         {"--generate", "grid", "--n", "2"},
+        // above the library's limit: refused before 2 GB are generated
+        {"--generate", "grid", "--n", "134217665"},
         {"points.txt", "--input-format", "xml"},
     };
     for (const auto& args : cases) {
         ProcessResult result = run(args);
         EXPECT_EQ(result.exit_status, 2) << args[0] << " " << args.back();
         EXPECT_EQ(result.out, "");
-        EXPECT_NE(result.err.find("Run with --help"), std::string::npos) << result.err;
+        // One line: what is wrong and the hint.
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_NE(result.err.find("(see delaunay2d --help)\n"), std::string::npos) << result.err;
     }
     ProcessResult help = run({"--help"});
     EXPECT_EQ(help.exit_status, 0);
@@ -272,7 +276,8 @@ TEST(Program, TooFewOrCollinearPointsWarnAndWriteAnEmptyMesh) {
     EXPECT_EQ(few.exit_status, 0);
     EXPECT_EQ(few.err,
               "delaunay2d: warning: only 2 distinct points with finite coordinates: a triangle needs three; "
-              "the mesh is empty\n");
+              "the mesh is empty\n"
+              "delaunay2d: warning: " + input + ": 2 points left out (1 repeated, 1 not finite)\n");
     EXPECT_EQ(read_text(folder.file("few.ele")), "0 3 0\n");
     EXPECT_EQ(read_text(folder.file("few.node")), "2 2 0 1\n1 0 0 1\n2 1 1 1\n");
 

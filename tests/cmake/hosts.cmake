@@ -25,3 +25,22 @@ target_link_libraries(delaunay2d_quiet_host PRIVATE delaunay2d)
 add_test(NAME quiet_host_readme_example COMMAND delaunay2d_quiet_host)
 set_tests_properties(quiet_host_readme_example PROPERTIES
   PASS_REGULAR_EXPRESSION "triangle 1: points [0-3] [0-3] [0-3].*hull: [0-3] [0-3] [0-3] [0-3]\npoint 4 is point 3")
+
+# Both front ends on a host thread with a 16 KiB stack, from the smallest
+# input to one deep enough for every stage of the recursion and of the exact
+# predicates. A stack overflow ends the host by SIGSEGV, which fails the test.
+add_executable(delaunay2d_small_stack_host ${CMAKE_CURRENT_SOURCE_DIR}/hosts/small_stack_host.c)
+set_target_properties(delaunay2d_small_stack_host PROPERTIES
+  C_STANDARD 11
+  C_STANDARD_REQUIRED ON
+  C_EXTENSIONS OFF)
+target_compile_options(delaunay2d_small_stack_host PRIVATE -Wall -Wextra -Wpedantic -Werror)
+target_link_libraries(delaunay2d_small_stack_host PRIVATE delaunay2d Threads::Threads)
+# The bound holds for optimised builds; sanitizers and -O0 make every frame
+# several times larger.
+if(NOT DELAUNAY2D_SANITIZE AND NOT DELAUNAY2D_SANITIZE_THREAD AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  foreach(points 3 100 20000)
+    add_test(NAME small_stack_host_${points}_points COMMAND delaunay2d_small_stack_host 16384 ${points})
+    set_tests_properties(small_stack_host_${points}_points PROPERTIES PASS_REGULAR_EXPRESSION "^ok\n$")
+  endforeach()
+endif()

@@ -132,12 +132,24 @@ class TestInputs:
     @pytest.mark.parametrize("bad", [
         np.zeros(6), np.zeros((5, 3)), np.zeros((5, 2, 1)), np.zeros((2, 5)), "points",
         [[0.0, 1.0], [2.0]], [["a", "b"], ["c", "d"], ["e", "f"]], np.zeros((4, 2), dtype=complex), 3.0,
+        # a missing value, which numpy alone would turn into NaN
+        [[0.0, 0.0], [1.0, None], [0.0, 1.0]], np.array([[0, 0], [1, None], [0, 1]], dtype=object),
+        # an integer beyond the range of a double (OverflowError in numpy)
+        [[10**400, 0], [1, 0], [0, 1]],
     ])
     def test_other_shapes_and_non_numbers_raise_value_error(self, bad):
         with pytest.raises(ValueError):
             delaunay2d.triangulate(bad)
 
-    @pytest.mark.parametrize("threads", [-1, 2**32, 1.5, "2", None])
+    @pytest.mark.parametrize("rows", [134217665, 2**40])
+    def test_too_many_points_raise_value_error_before_any_copy(self, rows):
+        # A broadcast view takes no memory; a copy of it would take 2 GB
+        # (or, for 2**40 rows, more than any machine has: MemoryError).
+        view = np.broadcast_to(np.zeros(2), (rows, 2))
+        with pytest.raises(ValueError, match="too many points"):
+            delaunay2d.triangulate(view)
+
+    @pytest.mark.parametrize("threads", [-1, 2**32, 1.5, "2", None, True, False, np.bool_(True)])
     def test_bad_thread_counts_raise_value_error(self, threads):
         with pytest.raises(ValueError):
             delaunay2d.triangulate(uniform(10, seed=3), threads=threads)

@@ -1,6 +1,7 @@
 #include "atomic_file.hpp"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,12 +41,16 @@ void unregister_temporary(int slot) {
     }
 }
 
-extern "C" void remove_temporaries_and_reraise(int signal_number) {
+void unlink_registered_temporaries() noexcept {
     for (auto& entry : temporary_paths) {
         if (const char* path = entry.exchange(nullptr); path != nullptr) {
             ::unlink(path);
         }
     }
+}
+
+extern "C" void remove_temporaries_and_reraise(int signal_number) {
+    unlink_registered_temporaries();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
@@ -66,6 +71,49 @@ mode_t permissions_for_new_files() {
     return static_cast<mode_t>(0666 & ~mask);
 }
 
+// The file that a chain of symbolic links at path ends in, whether or not
+// that file exists yet (realpath gives up on a dangling link, which would
+// then be replaced by a regular file). A relative link target counts from
+// the link's own folder.
+std::string follow_links(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status {};
+        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return current;
+        }
+        std::vector<char> target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) + 1);
+        ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0) {
+            throw_output_error(path, "cannot read the symbolic link", errno);
+        }
+        std::string next(target.data(), static_cast<std::size_t>(length));
+        current = !next.empty() && next[0] == '/' ? next : folder_of(current) + next;
+    }
+    throw_output_error(path, "cannot follow the symbolic link", ELOOP);
+}
+
+// Blocks the signals that end the process for as long as it lives, so that
+// a group of renames is not cut in the middle; a signal that arrives waits
+// and takes effect when the block ends.
+class SignalsDeferred {
+public:
+    SignalsDeferred() {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+            sigaddset(&blocked, signal_number);
+        }
+        pthread_sigmask(SIG_BLOCK, &blocked, &previous_);
+    }
+    SignalsDeferred(const SignalsDeferred&) = delete;
+    SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+    ~SignalsDeferred() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+private:
+    sigset_t previous_;
+};
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
@@ -81,14 +129,8 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
         return;
     }
     // A symbolic link keeps pointing where it did: the file it names is
-    // the one replaced.
-    std::string target = path_;
-    if (struct stat link {}; ::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(path_.c_str(), nullptr); resolved != nullptr) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
+    // the one replaced (or made, when the link dangles).
+    const std::string target = follow_links(path_);
     // Same folder, so that the rename stays within one file system and is
     // atomic; a hidden name, so that nobody takes it for the result.
     std::string pattern = folder_of(target) + "." + name_of(target) + ".tmp-XXXXXX";
@@ -101,8 +143,11 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
     temporary_path_ = name.data();
     final_path_ = target;
     slot_ = register_temporary(temporary_path_.c_str());
-    // mkstemp makes the file private (0600); a mesh is an ordinary file.
-    ::fchmod(fd_, permissions_for_new_files());
+    // mkstemp makes the file private (0600). A file that is replaced keeps
+    // its permissions; a new one is an ordinary file.
+    struct stat old {};
+    const bool replaces = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    ::fchmod(fd_, replaces ? static_cast<mode_t>(old.st_mode & 07777) : permissions_for_new_files());
 }
 
 AtomicFile::~AtomicFile() { discard(); }
@@ -141,6 +186,74 @@ void AtomicFile::discard() noexcept {
         ::unlink(temporary_path_.c_str());
     }
 }
+
+void put_in_place_together(const std::vector<AtomicFile*>& files) {
+    for (AtomicFile* file : files) {
+        file->finish();
+    }
+    if (files.size() == 1) {
+        files[0]->put_in_place();
+        return;
+    }
+    SignalsDeferred deferred;
+    // Every old file first gets a second name (a hard link, no copy), so
+    // that the set can be put back when a rename fails half-way.
+    const std::size_t n = files.size();
+    std::vector<std::string> backups(n);
+    auto remove_backups = [&] {
+        for (const std::string& backup : backups) {
+            if (!backup.empty()) {
+                ::unlink(backup.c_str());
+            }
+        }
+    };
+    for (std::size_t k = 0; k < n; ++k) {
+        const AtomicFile& file = *files[k];
+        struct stat status {};
+        // Only a regular file can be replaced by a rename (over a folder it
+        // fails, and is undone below), so only a regular file is kept.
+        if (file.temporary_path_.empty() || ::lstat(file.final_path_.c_str(), &status) != 0 ||
+            !S_ISREG(status.st_mode)) {
+            continue;
+        }
+        std::string backup = file.temporary_path_ + ".old";
+        if (::link(file.final_path_.c_str(), backup.c_str()) != 0) {
+            int error = errno;
+            remove_backups();
+            throw_output_error(file.path_, "cannot keep the old file while the set is replaced", error);
+        }
+        backups[k] = std::move(backup);
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        AtomicFile& file = *files[k];
+        if (file.temporary_path_.empty()) {
+            continue;  // written straight through
+        }
+        if (::rename(file.temporary_path_.c_str(), file.final_path_.c_str()) != 0) {
+            int error = errno;
+            // Put back the files already replaced: the old one where there
+            // was one, none where there was none.
+            for (std::size_t j = 0; j < k; ++j) {
+                if (files[j]->temporary_path_.empty()) {
+                    continue;
+                }
+                if (!backups[j].empty()) {
+                    ::rename(backups[j].c_str(), files[j]->final_path_.c_str());
+                    backups[j].clear();
+                } else {
+                    ::unlink(files[j]->final_path_.c_str());
+                }
+            }
+            remove_backups();
+            throw_output_error(file.path_, "cannot put the file in place (no file of the set was changed)", error);
+        }
+        file.in_place_ = true;
+        unregister_temporary(std::exchange(file.slot_, -1));
+    }
+    remove_backups();
+}
+
+void remove_temporary_files_now() noexcept { unlink_registered_temporaries(); }
 
 void remove_temporary_files_on_signals() {
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {

@@ -56,7 +56,7 @@ InputFormat input_format_of_content(std::string_view start) {
             // A cut last line says nothing reliable unless it is all there is.
             end = start.size();
         }
-        std::string_view line = start.substr(0, end);
+        std::string_view line = without_byte_order_mark(start.substr(0, end));
         start.remove_prefix(end == start.size() ? end : end + 1);
         if (split_fields(line, fields) != nullptr) {
             return InputFormat::text;

@@ -166,10 +166,13 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
             std::rethrow_exception(failure);
         }
     }
-    // Only now, with every file complete, do the names change.
+    // Only now, with every file complete, do the names change, all of them
+    // or none: Triangle's three files are read together.
+    std::vector<AtomicFile*> set;
     for (auto& file : files) {
-        file->put_in_place();
+        set.push_back(file.get());
     }
+    put_in_place_together(set);
     return result;
 }
 

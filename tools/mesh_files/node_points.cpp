@@ -14,6 +14,9 @@ namespace {
 bool next_content_line(LineSource& source, ValueFields& fields) {
     std::string_view line;
     while (source.next_line(line)) {
+        if (source.line_number() == 1) {
+            line = without_byte_order_mark(line);
+        }
         if (const char* problem = split_fields(line, fields); problem != nullptr) {
             throw_input_error(source.name(), source.line_number(), problem);
         }
@@ -83,8 +86,16 @@ PointSet read_node_points(LineSource& source) {
         double x = 0.0;
         double y = 0.0;
         for (std::size_t k = 1; k < 3; ++k) {
-            if (!parse_double(fields.field[k], k == 1 ? x : y)) {
-                throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[k]));
+            switch (read_number(fields.field[k], k == 1 ? x : y)) {
+                case NumberRead::ok:
+                    break;
+                case NumberRead::out_of_range:
+                    throw_input_error(source.name(), source.line_number(),
+                                      "number out of range: " + quoted(fields.field[k]) +
+                                          " (beyond the largest double, about 1.8e308)");
+                case NumberRead::not_a_number:
+                    throw_input_error(source.name(), source.line_number(),
+                                      "not a number: " + quoted(fields.field[k]));
             }
         }
         points.xy.push_back(x);

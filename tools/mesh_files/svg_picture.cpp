@@ -16,15 +16,21 @@ constexpr double page_side = 1000.0;  // the longer side of the drawing area
 constexpr double margin = 12.0;
 constexpr double caption_height = 28.0;
 
+// Page coordinates are taken from halves of the differences, (x/2 -
+// min_x/2) * (2 scale): the difference of two doubles may exceed the
+// largest double (1e308 and -1e308), half of it never does.
 struct PageTransform {
     double min_x = 0.0;
     double max_y = 0.0;
-    double scale = 1.0;
+    double double_scale = 2.0;  // twice the scale from coordinates to pixels
+    double shift_x = 0.0;       // pixels that centre a flat set on its page
+    double shift_y = 0.0;
     double width = page_side;   // of the drawing area
     double height = page_side;
 
-    double page_x(double x) const { return margin + (x - min_x) * scale; }
-    double page_y(double y) const { return margin + (max_y - y) * scale; }  // y grows upward on paper
+    double page_x(double x) const { return margin + shift_x + (0.5 * x - 0.5 * min_x) * double_scale; }
+    // y grows upward on paper
+    double page_y(double y) const { return margin + shift_y + (0.5 * max_y - 0.5 * y) * double_scale; }
 };
 
 PageTransform fit_page(const MeshView& mesh, const WrittenPoints& written) {
@@ -46,22 +52,25 @@ PageTransform fit_page(const MeshView& mesh, const WrittenPoints& written) {
     if (!(min_x <= max_x)) {
         return page;  // nothing finite to draw
     }
-    // The extents are computed in long double steps so that coordinates near
-    // the top of the double range cannot overflow the span.
-    double span_x = static_cast<double>(static_cast<long double>(max_x) - min_x);
-    double span_y = static_cast<double>(static_cast<long double>(max_y) - min_y);
-    double span = std::max(span_x, span_y);
+    const double half_span_x = 0.5 * max_x - 0.5 * min_x;
+    const double half_span_y = 0.5 * max_y - 0.5 * min_y;
+    const double half_span = std::max(half_span_x, half_span_y);
     page.min_x = min_x;
     page.max_y = max_y;
-    page.scale = span > 0.0 && std::isfinite(page_side / span) ? page_side / span : 1.0;
+    // page_side / span, times two; a span too small to divide by draws at
+    // one pixel per unit.
+    const double double_scale = page_side / half_span;
+    page.double_scale = half_span > 0.0 && std::isfinite(double_scale) ? double_scale : 2.0;
+    page.width = half_span_x * page.double_scale;
+    page.height = half_span_y * page.double_scale;
     // A flat or single-point set still gets a page a hand's width high.
-    page.width = std::max(span_x * page.scale, 40.0);
-    page.height = std::max(span_y * page.scale, 40.0);
-    if (span_y == 0.0) {
-        page.max_y = max_y + 20.0 / page.scale;
+    if (page.width < 40.0) {
+        page.shift_x = (40.0 - page.width) / 2;
+        page.width = 40.0;
     }
-    if (span_x == 0.0) {
-        page.min_x = min_x - 20.0 / page.scale;
+    if (page.height < 40.0) {
+        page.shift_y = (40.0 - page.height) / 2;
+        page.height = 40.0;
     }
     return page;
 }

@@ -48,7 +48,7 @@ std::string TextColumns::describe() const {
 
 std::optional<TextColumns> columns_named_by(const ValueFields& header, std::string& problem) {
     TextColumns columns;
-    const std::size_t count = std::min(header.count, ValueFields::kept);
+    const std::size_t count = header.count;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string name = plain_name(header.field[i]);
         std::size_t* slot = is_one_of(name, x_names)   ? &columns.x

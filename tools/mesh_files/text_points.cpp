@@ -1,5 +1,6 @@
 #include "text_points.hpp"
 
+#include <cctype>
 #include <optional>
 #include <string>
 
@@ -11,23 +12,45 @@ namespace d2dcli {
 
 namespace {
 
-bool any_number(const ValueFields& fields) {
+// A header line holds names only: no field reads as a number, and each
+// starts as a word does (a letter, an underscore or a quote), which
+// "0\xc2\xa00" (a non-breaking space between two zeros) and binary data do
+// not.
+bool all_names(const ValueFields& fields) {
     double ignored = 0.0;
-    for (std::size_t i = 0; i < fields.count && i < ValueFields::kept; ++i) {
-        if (parse_double(fields.field[i], ignored)) {
-            return true;
+    for (std::size_t i = 0; i < fields.count; ++i) {
+        const std::string_view field = fields.field[i];
+        const auto first = static_cast<unsigned char>(field[0]);
+        const bool word_start = std::isalpha(first) != 0 || first == '_' || first == '"' || first == '\'';
+        if (!word_start || has_control_byte(field) || parse_double(field, ignored)) {
+            return false;
         }
     }
-    return false;
+    return true;
+}
+
+[[noreturn]] void refuse_binary(const LineSource& source) {
+    throw_input_error(source.name(), source.line_number(),
+                      "binary data (a NUL or control byte): not a text file of points");
 }
 
 // Reads the value in column i of a line; reports it when it is no number.
 double value_at(const LineSource& source, const ValueFields& fields, std::size_t i) {
     double value = 0.0;
-    if (!parse_double(fields.field[i], value)) {
-        throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[i]));
+    switch (read_number(fields.field[i], value)) {
+        case NumberRead::ok:
+            return value;
+        case NumberRead::out_of_range:
+            throw_input_error(source.name(), source.line_number(),
+                              "number out of range: " + quoted(fields.field[i]) +
+                                  " (beyond the largest double, about 1.8e308)");
+        case NumberRead::not_a_number:
+            break;
     }
-    return value;
+    if (has_control_byte(fields.field[i])) {
+        refuse_binary(source);
+    }
+    throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[i]));
 }
 
 void add_zw(PointSet& points, double z, double w) {
@@ -51,14 +74,20 @@ PointSet read_text_points(LineSource& source) {
     std::optional<TextColumns> columns;  // set when a header names them
     std::string_view line;
     while (source.next_line(line)) {
+        if (source.line_number() == 1) {
+            line = without_byte_order_mark(line);
+        }
         if (const char* problem = split_fields(line, fields); problem != nullptr) {
+            if (has_control_byte(line)) {
+                refuse_binary(source);
+            }
             throw_input_error(source.name(), source.line_number(), problem);
         }
         if (fields.count == 0) {
             continue;
         }
         // Column names ("x,y,z", "id easting northing") may head the data once.
-        if (first_content_line && !any_number(fields)) {
+        if (first_content_line && all_names(fields)) {
             first_content_line = false;
             std::string problem;
             columns = columns_named_by(fields, problem);
@@ -84,6 +113,7 @@ PointSet read_text_points(LineSource& source) {
             continue;
         }
         if (fields.count < 2) {
+            value_at(source, fields, 0);  // what is not a number is the first thing to say
             throw_input_error(source.name(), source.line_number(), "too few values: a point needs x and y");
         }
         if (fields.count > 4) {

@@ -16,6 +16,10 @@ import numpy as np
 from . import _library
 
 _MAX_THREADS = 2**32 - 1
+# The most points the library takes (it answers DELAUNAY2D_TOO_MANY_POINTS
+# beyond): checked before the points are converted, which for a large
+# broadcast view would copy gigabytes first.
+_MOST_POINTS = 134217664
 _DOUBLE = np.dtype(np.float64).itemsize
 _INT32 = np.dtype(np.int32).str  # the library's indices, in this machine's byte order
 
@@ -98,12 +102,20 @@ def _point_array(points):
     place; anything else is converted once."""
     if np.iscomplexobj(points):
         raise ValueError("points must be real numbers")
+    _refuse_too_many(points)
     try:
-        array = np.asarray(points, dtype=np.float64)
-    except (TypeError, ValueError) as error:
+        array = np.asarray(points)
+        # numpy turns None into NaN, which the library would leave out
+        # without a word: a missing value is an error, not a point.
+        if array.dtype == object and any(value is None for value in array.flat):
+            raise ValueError("None is not a number")
+        array = np.asarray(array, dtype=np.float64)
+    except (TypeError, ValueError, OverflowError) as error:
+        # OverflowError: an integer beyond the range of a double.
         raise ValueError("points must be numbers in an (n, 2) or (n, 4) array: {}".format(error)) from None
     if array.ndim != 2 or array.shape[1] not in (2, 4):
         raise ValueError("points must have shape (n, 2) or (n, 4), not {}".format(array.shape))
+    _refuse_too_many(array)
     if len(array) == 0:
         return array, array.shape[1]
     row, column = array.strides
@@ -112,6 +124,12 @@ def _point_array(points):
         array = np.ascontiguousarray(array)
         row = array.strides[0]
     return array, row // _DOUBLE
+
+
+def _refuse_too_many(points):
+    shape = getattr(points, "shape", None)
+    if shape and len(shape) == 2 and shape[0] > _MOST_POINTS:
+        raise ValueError("delaunay2d: too many points: {} (the most is {})".format(shape[0], _MOST_POINTS))
 
 
 def _check(lib, status):
@@ -148,9 +166,15 @@ def triangulate(points, threads=0):
     value. The GIL is released during the call.
 
     Returns a Triangulation. Raises ValueError for points of another shape
-    or that are not numbers, MemoryError when the library runs out of
-    memory. Prints nothing.
+    or that are not numbers (None and integers beyond the range of a double
+    included), for more points than the library takes (before anything is
+    copied) and for a thread count that is not a non-negative integer (a
+    boolean included); MemoryError when the library runs out of memory.
+    Prints nothing.
     """
+    # True and False are integers to Python, and True would mean one thread.
+    if isinstance(threads, (bool, np.bool_)):
+        raise ValueError("threads must be an integer, not a boolean")
     try:
         threads = operator.index(threads)
     except TypeError:

@@ -35,7 +35,9 @@ public:
     void flush() noexcept;
 
 private:
-    static constexpr std::size_t kCapacity = 8192;
+    // The buffer lives on the caller's stack, which may be a small host
+    // thread's: room for the longest line and a few dozen ordinary ones.
+    static constexpr std::size_t kCapacity = 4096;
     // Room that must be free before a line is formatted: the longest point
     // line (four values of at most 320 characters and the fixed text).
     static constexpr std::size_t kMaxLine = 1400;

@@ -29,55 +29,6 @@ double orient_expansion(double ax, double ay, double bx, double by, double cx, d
     return ex::estimate(det_n, det);
 }
 
-// Exact x1 * y2 - x2 * y1 of four 2-component expansions.
-int minor_expansion(int x1n, const double (&x1)[2], int y2n, const double (&y2)[2], int x2n, const double (&x2)[2],
-                    int y1n, const double (&y1)[2], double (&h)[16]) {
-    double first[8], second[8];
-    const int first_n = ex::product(x1n, x1, y2n, y2, first);
-    const int second_n = ex::product(x2n, x2, y1n, y1, second);
-    ex::negate(second_n, second);
-    return ex::sum(first_n, first, second_n, second, h);
-}
-
-// Exact x^2 + y^2 of two 2-component expansions.
-int lift_expansion(int xn, const double (&x)[2], int yn, const double (&y)[2], double (&h)[16]) {
-    double xx[8], yy[8];
-    const int xx_n = ex::product(xn, x, xn, x, xx);
-    const int yy_n = ex::product(yn, y, yn, y, yy);
-    return ex::sum(xx_n, xx, yy_n, yy, h);
-}
-
-// Exact in-circle determinant for coordinates inside the in-circle window.
-double incircle_expansion(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy) {
-    double adx[2], ady[2], bdx[2], bdy[2], cdx[2], cdy[2];
-    const int adx_n = ex::diff_expansion(ax, dx, adx);
-    const int ady_n = ex::diff_expansion(ay, dy, ady);
-    const int bdx_n = ex::diff_expansion(bx, dx, bdx);
-    const int bdy_n = ex::diff_expansion(by, dy, bdy);
-    const int cdx_n = ex::diff_expansion(cx, dx, cdx);
-    const int cdy_n = ex::diff_expansion(cy, dy, cdy);
-
-    double a_lift[16], b_lift[16], c_lift[16];
-    const int a_lift_n = lift_expansion(adx_n, adx, ady_n, ady, a_lift);
-    const int b_lift_n = lift_expansion(bdx_n, bdx, bdy_n, bdy, b_lift);
-    const int c_lift_n = lift_expansion(cdx_n, cdx, cdy_n, cdy, c_lift);
-
-    double bc[16], ca[16], ab[16];
-    const int bc_n = minor_expansion(bdx_n, bdx, cdy_n, cdy, cdx_n, cdx, bdy_n, bdy, bc);
-    const int ca_n = minor_expansion(cdx_n, cdx, ady_n, ady, adx_n, adx, cdy_n, cdy, ca);
-    const int ab_n = minor_expansion(adx_n, adx, bdy_n, bdy, bdx_n, bdx, ady_n, ady, ab);
-
-    double a_term[512], b_term[512], c_term[512];
-    const int a_term_n = ex::product(a_lift_n, a_lift, bc_n, bc, a_term);
-    const int b_term_n = ex::product(b_lift_n, b_lift, ca_n, ca, b_term);
-    const int c_term_n = ex::product(c_lift_n, c_lift, ab_n, ab, c_term);
-
-    double ab_sum[1024], det[1536];
-    const int ab_sum_n = ex::sum(a_term_n, a_term, b_term_n, b_term, ab_sum);
-    const int det_n = ex::sum(ab_sum_n, ab_sum, c_term_n, c_term, det);
-    return ex::estimate(det_n, det);
-}
-
 // Adaptive stages (after Shewchuk, "Adaptive Precision Floating-Point
 // Arithmetic and Fast Robust Geometric Predicates", 1997).
 //
@@ -291,7 +242,15 @@ double incircle_adaptive(double ax, double ay, double bx, double by, double cx, 
         const int c_n = ex::sum(b_n, b, 1, first_order_part, c);
         if (exceeds(c_n, c, kInCircleStageC * permanent, sign)) return with_sign(sign, ex::estimate(c_n, c));
     }
-    return incircle_expansion(ax, ay, bx, by, cx, cy, dx, dy);
+    // The last resort is the wide integer rather than the full expansion of
+    // the differences: that expansion needs fixed arrays of about 34 KiB
+    // (terms of up to 512 components), more than a small host-thread stack
+    // holds, while the wide integer takes about 2 KiB. Calls get here only
+    // when the differences round and even stage C cannot decide, which is
+    // rare enough that its extra cost does not show.
+    const double c[8] = {ax, ay, bx, by, cx, cy, dx, dy};
+    const double approximation = ex::estimate(b_n, b) + first_order;
+    return with_sign(incircle_wide_sign(c), approximation);
 }
 
 }  // namespace d2d::exact_detail

@@ -5,9 +5,11 @@
 //  1. Coordinates whose set bits all lie in a window of binary exponents where
 //     no product of the expansion arithmetic can overflow or fall below the
 //     smallest subnormal: the sign is found in adaptive stages (see
-//     adaptive_stages.cpp), the last of which computes the determinant as an exact
-//     expansion (error-free sums and products of the exactly represented
-//     coordinate differences) whose largest component gives the sign.
+//     adaptive_stages.cpp), the last of which computes the determinant
+//     exactly: for the orientation as an expansion (error-free sums and
+//     products of the exactly represented coordinate differences) whose
+//     largest component gives the sign, for the in-circle test as a wide
+//     integer (as in 3), which needs far less stack than its expansion.
 //  2. Coordinates that fit such a window after scaling all of them by one
 //     power of two (exact, and it scales the determinant by a positive power
 //     of two, which keeps its sign): scaled, then as in 1.

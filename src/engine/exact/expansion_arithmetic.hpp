@@ -177,13 +177,13 @@ inline double estimate(int elen, const double* e) {
     return s;
 }
 
-// The largest number of components a product below may produce, and the
-// largest elen * flen it accepts.
-inline constexpr int kMaxProductTerms = 256;
-
-// h = e * f, with elen * flen <= kMaxProductTerms. h must have room for
-// 2 * elen * flen components and must not alias e or f. Returns the length.
-inline int product_into(int elen, const double* e, int flen, const double* f, double* h) {
+// h = e * f, with elen * flen <= Terms. h must have room for 2 * elen * flen
+// components and must not alias e or f. Returns the length. The scratch is
+// sized by the caller's largest product, not by a fixed worst case: these
+// arrays live on the stack of whatever thread runs the predicate, which may
+// be a small host thread's.
+template <int Terms>
+int product_into(int elen, const double* e, int flen, const double* f, double* h) {
     if (elen == 0 || flen == 0) return 0;
     if (elen < flen) {  // fewer, longer partial products
         const int tn = elen;
@@ -193,8 +193,8 @@ inline int product_into(int elen, const double* e, int flen, const double* f, do
         e = f;
         f = tp;
     }
-    double partial[2 * kMaxProductTerms];
-    double accumulated[2 * kMaxProductTerms];
+    double partial[2 * Terms];
+    double accumulated[2 * Terms];
     int n = scale(elen, e, f[0], h);
     for (int j = 1; j < flen; ++j) {
         const int pn = scale(elen, e, f[j], partial);
@@ -216,9 +216,8 @@ int sum(int elen, const double (&e)[E], int flen, const double (&f)[F], double (
 // e or f. Returns the length of h.
 template <std::size_t E, std::size_t F, std::size_t H>
 int product(int elen, const double (&e)[E], int flen, const double (&f)[F], double (&h)[H]) {
-    static_assert(E * F <= kMaxProductTerms, "product_into holds partial products of this many terms");
     static_assert(H >= 2 * E * F, "a product of E and F components has up to 2 E F");
-    return product_into(elen, e, flen, f, h);
+    return product_into<static_cast<int>(E * F)>(elen, e, flen, f, h);
 }
 
 }  // namespace d2d::expansion

@@ -2,6 +2,7 @@
 // that each build one half of the top merge.
 #include "traced/4_triangulate/triangulate.hpp"
 
+#include <memory>
 #include <new>
 
 #include "engine/system/parallel_pair.hpp"
@@ -25,8 +26,11 @@ bool triangulate_on_two_threads(const double* xy, uint32_t count, ThreadCount th
     SharedWork shared{xy, &records};
     Triangulator left(xy, &records, 0, left_slots, kLeftOwner);
     Triangulator right(xy, &records, left_slots, static_cast<uint32_t>(records.size()), kRightOwner);
-    WorkOffers left_offers;
-    WorkOffers right_offers;
+    // The offers (16 slots a side, some 5 KiB) live on the heap: this frame
+    // is on the host's stack, which may be small.
+    const auto offers = std::make_unique<WorkOffers[]>(2);
+    WorkOffers& left_offers = offers[0];
+    WorkOffers& right_offers = offers[1];
     HullEnds left_ends{};
     HullEnds right_ends{};
     // A thread that fails lets the other stop waiting for it.
