@@ -51,7 +51,8 @@ std::string outcome(const std::string& text, const std::string& name = "p.txt") 
     }
     std::string xy;
     for (double v : reading.points.xy) {
-        xy += (xy.empty() ? "" : " ") + std::to_string(static_cast<long long>(v));
+        if (!xy.empty()) xy.push_back(' ');
+        xy.append(std::to_string(static_cast<long long>(v)));
     }
     return xy;
 }
@@ -97,7 +98,7 @@ TEST(OddInput, AHeaderNamesColumnsBeyondTheSixteenth) {
     std::string header;
     std::string row;
     for (int i = 1; i <= 20; ++i) {
-        header += "c" + std::to_string(i) + ",";
+        header.append("c").append(std::to_string(i)).append(",");
         row += std::to_string(i) + ",";
     }
     EXPECT_EQ(outcome(header + "x,y\n" + row + "5,6\n", "p.csv"), "5 6");
