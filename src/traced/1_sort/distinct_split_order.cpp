@@ -5,8 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <vector>
+#include <utility>
 
 #include "engine/sort/radix_sort.hpp"
 #include "engine/system/parallel_pair.hpp"
