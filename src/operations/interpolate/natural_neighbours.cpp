@@ -158,9 +158,8 @@ class SibsonWeights {
     std::vector<double> weights_;
 };
 
-void linear_in(const InterpolationInput& in, uint32_t q, size_t t) {
+void linear_in(const InterpolationInput& in, uint32_t q, double qx, double qy, size_t t) {
     const MeshInput& m = in.mesh;
-    const double qx = in.queries[2 * size_t{q}], qy = in.queries[2 * size_t{q} + 1];
     const uint32_t a = m.vertex(t, 0), b = m.vertex(t, 1), c = m.vertex(t, 2);
     const double bx = m.x(b) - m.x(a), by = m.y(b) - m.y(a);
     const double cx = m.x(c) - m.x(a), cy = m.y(c) - m.y(a);
@@ -192,7 +191,7 @@ void interpolate_natural(const InterpolationInput& in) {
                 continue;
             }
             const size_t t = static_cast<size_t>(located);
-            const double qx = in.queries[2 * size_t{q}], qy = in.queries[2 * size_t{q} + 1];
+            const double qx = it->x, qy = it->y;
             double* out = in.out_of(q);
             bool done = false;
             for (int c = 0; c < 3 && !done; ++c) {
@@ -205,7 +204,7 @@ void interpolate_natural(const InterpolationInput& in) {
             }
             if (done) continue;
             if (!sibson.compute(qx, qy, t)) {
-                linear_in(in, q, t);
+                linear_in(in, q, qx, qy, t);
                 continue;
             }
             for (size_t j = 0; j < in.value_count; ++j) out[j] = 0.0;

@@ -71,15 +71,16 @@ void interpolate_nearest(const InterpolationInput& in) {
         return;
     }
     const VertexFans fans(m);
-    const std::vector<uint32_t> order = queries_in_curve_order(in.queries, in.query_count);
-    for_each_query_chunk(order, in.threads, [&](const uint32_t* first, const uint32_t* last) {
+    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
+    for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
         std::vector<uint32_t> around, ties;
         uint32_t previous = m.hull[0];
-        for (const uint32_t* it = first; it != last; ++it) {
-            const double qx = in.queries[2 * size_t{*it}];
-            const double qy = in.queries[2 * size_t{*it} + 1];
+        for (size_t i = first; i < last; ++i) {
+            const uint32_t query = order.index[i];
+            const double qx = order.xy[2 * i];
+            const double qy = order.xy[2 * i + 1];
             if (!std::isfinite(qx) || !std::isfinite(qy)) {
-                in.fill(*it);
+                in.fill(query);
                 continue;
             }
             uint32_t best = previous;
@@ -102,7 +103,7 @@ void interpolate_nearest(const InterpolationInput& in) {
             }
             previous = best;
             const double* v = in.values_of(best);
-            double* out = in.out_of(*it);
+            double* out = in.out_of(query);
             for (size_t j = 0; j < in.value_count; ++j) out[j] = v[j];
         }
     });
