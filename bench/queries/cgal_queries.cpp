@@ -47,9 +47,13 @@ double cgal_natural(const std::vector<double>& points, const std::vector<double>
     CGAL::spatial_sort(q.begin(), q.end());
     std::vector<std::pair<P, double>> coords;
     double sum = 0.0;
+    DT::Face_handle hint;
     for (const P& x : q) {
         coords.clear();
-        const auto r = CGAL::natural_neighbor_coordinates_2(dt, x, std::back_inserter(coords));
+        // The previous query's face as the start, as our walk starts from
+        // the previous answer (without one CGAL walks from an arbitrary face).
+        hint = dt.locate(x, hint);
+        const auto r = CGAL::natural_neighbor_coordinates_2(dt, x, std::back_inserter(coords), hint);
         if (!r.third) continue;
         // The coordinates alone are timed (the target counts them); a
         // value per point would add a lookup by point in CGAL's API.
