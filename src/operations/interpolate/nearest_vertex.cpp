@@ -66,15 +66,16 @@ uint32_t lowest_among_ties(const MeshInput& m, const VertexFans& fans, uint32_t 
 
 void interpolate_nearest(const InterpolationInput& in) {
     const MeshInput& m = in.mesh;
-    if (m.hull_count == 0) {
+    if (m.triangle_count == 0 && m.hull_count == 0) {
         for (size_t q = 0; q < in.query_count; ++q) in.fill(static_cast<uint32_t>(q));
         return;
     }
+    const uint32_t start = m.triangle_count > 0 ? m.vertex(0, 0) : m.hull[0];
     const VertexFans fans(m);
     const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
     for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
         std::vector<uint32_t> around, ties;
-        uint32_t previous = m.hull[0];
+        uint32_t previous = start;
         for (size_t i = first; i < last; ++i) {
             const uint32_t query = order.index[i];
             const double qx = order.xy[2 * i];
