@@ -289,6 +289,33 @@ TEST(Voronoi, DiagramIsTheDualOfTheTriangulation) {
     EXPECT_EQ(v.struct_size, sizeof v);
 }
 
+// All points on one line: no vertex, a ridge between neighbours along the
+// line open at both ends, each cell {-1}; a repeat has no cell.
+TEST(Voronoi, CollinearPointsGiveStrips) {
+    Points p;
+    for (int i = 0; i < 6; ++i) p.push_back(d2dtest::point(3.0 - 0.5 * i, 1.0 + 0.25 * i));
+    p.push_back(p[1]);
+    const Mesh m(p);
+    delaunay2d_voronoi v{};
+    v.struct_size = sizeof v;
+    ASSERT_EQ(delaunay2d_voronoi_build(m.coords(), 4, &m.result, &v), DELAUNAY2D_OK);
+    EXPECT_EQ(v.vertex_count, 0u);
+    ASSERT_EQ(v.ridge_count, 5u);
+    for (size_t r = 0; r < 5; ++r) {
+        EXPECT_EQ(v.ridge_vertices[2 * r], -1);
+        EXPECT_EQ(v.ridge_vertices[2 * r + 1], -1);
+        const Point3D& a = p[v.ridge_points[2 * r]];
+        const Point3D& b = p[v.ridge_points[2 * r + 1]];
+        EXPECT_DOUBLE_EQ(std::hypot(a.x - b.x, a.y - b.y), std::hypot(0.5, 0.25));  // neighbours along the line
+    }
+    for (size_t i = 0; i < 6; ++i) {
+        ASSERT_EQ(v.region_offsets[i + 1] - v.region_offsets[i], 1u);
+        EXPECT_EQ(v.regions[v.region_offsets[i]], -1);
+    }
+    EXPECT_EQ(v.region_offsets[7], v.region_offsets[6]);
+    delaunay2d_voronoi_free(&v);
+}
+
 double area(const double* xy, size_t n) {
     double twice = 0;
     for (size_t i = 0; i < n; ++i) twice += xy[2 * i] * xy[2 * ((i + 1) % n) + 1] - xy[2 * ((i + 1) % n)] * xy[2 * i + 1];
