@@ -51,7 +51,6 @@ extern "C" delaunay2d_status delaunay2d_interpolate(const double* coords, size_t
     in.out = out;
     if (query_count == 0) return DELAUNAY2D_OK;
     try {
-        // Nearest keeps the caller's numbering: its ties go to the lower index.
         if (method == DELAUNAY2D_LINEAR) run_over_copy(in, d2d::operations::interpolate_linear);
         if (method == DELAUNAY2D_NEAREST) d2d::operations::interpolate_nearest(in);
         if (method == DELAUNAY2D_NATURAL) run_over_copy(in, d2d::operations::interpolate_natural);
