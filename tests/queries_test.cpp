@@ -356,6 +356,37 @@ TEST(Voronoi, CellsTileTheBox) {
     }
 }
 
+// Enough queries for several chunks and points for two halves of cells:
+// the two-thread paths give the same bits as one thread.
+TEST(Operations, SameAnswersOnOneAndTwoThreads) {
+    const Mesh m(d2dtest::clusters(3000, 91));
+    std::vector<double> values;
+    for (const Point3D& x : m.points) values.push_back(std::sin(x.x) + std::cos(x.y));
+    std::vector<double> q;
+    std::mt19937_64 rng(92);
+    std::uniform_real_distribution<double> u(0.0, 100.0);
+    for (int i = 0; i < 20000; ++i) q.insert(q.end(), {u(rng), u(rng)});
+    std::vector<int32_t> one(q.size() / 2), two(q.size() / 2);
+    ASSERT_EQ(delaunay2d_locate(m.coords(), 4, &m.result, q.data(), q.size() / 2, 1, one.data()), DELAUNAY2D_OK);
+    ASSERT_EQ(delaunay2d_locate(m.coords(), 4, &m.result, q.data(), q.size() / 2, 2, two.data()), DELAUNAY2D_OK);
+    EXPECT_EQ(one, two);
+    for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
+        const std::vector<double> a = interpolate(m, values, 1, method, q, 1);
+        const std::vector<double> b = interpolate(m, values, 1, method, q, 2);
+        EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(double))) << method;
+    }
+    const double box[4] = {-10, -10, 110, 110};
+    delaunay2d_cells c1{}, c2{};
+    c1.struct_size = c2.struct_size = sizeof c1;
+    ASSERT_EQ(delaunay2d_voronoi_cells(m.coords(), 4, &m.result, box, 1, &c1), DELAUNAY2D_OK);
+    ASSERT_EQ(delaunay2d_voronoi_cells(m.coords(), 4, &m.result, box, 2, &c2), DELAUNAY2D_OK);
+    ASSERT_EQ(c1.offsets[3000], c2.offsets[3000]);
+    EXPECT_EQ(0, std::memcmp(c1.offsets, c2.offsets, 3001 * sizeof(size_t)));
+    EXPECT_EQ(0, std::memcmp(c1.vertices, c2.vertices, 2 * c1.offsets[3000] * sizeof(double)));
+    delaunay2d_cells_free(&c1);
+    delaunay2d_cells_free(&c2);
+}
+
 // Each of the records' allocations made to fail in turn: the call says so
 // and leaves a zeroed record (the sanitizer build checks for leaks).
 TEST(Operations, RunningOutOfMemoryLeavesNothing) {
