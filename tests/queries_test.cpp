@@ -123,7 +123,32 @@ TEST(Locate, MeshWithHolesIsAnsweredExactly) {
     holed.triangle_count = tri.size() / 3;
     holed.triangles = tri.data();
     holed.neighbours = nb.data();
-    expect_located(m, holed, queries_for(m, 11));
+    const std::vector<double> q = queries_for(m, 11);
+    expect_located(m, holed, q);
+    // Interpolation over the holes: linear reproduces a linear function,
+    // natural and nearest stay within the data's range (convex weights).
+    std::vector<double> values;
+    for (const Point3D& x : m.points) values.push_back(0.01 * x.x + 0.02 * x.y);
+    std::vector<int32_t> where(q.size() / 2);
+    delaunay2d_locate(m.coords(), 4, &holed, q.data(), q.size() / 2, 1, where.data());
+    for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
+        std::vector<double> out(q.size() / 2);
+        ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &holed, values.data(), 1, method, q.data(), out.size(), NAN,
+                                         2, out.data()),
+                  DELAUNAY2D_OK);
+        for (size_t k = 0; k < out.size(); ++k) {
+            if (method != DELAUNAY2D_NEAREST && where[k] < 0) {
+                EXPECT_TRUE(std::isnan(out[k]));
+                continue;
+            }
+            if (!std::isfinite(q[2 * k]) || !std::isfinite(q[2 * k + 1])) continue;
+            EXPECT_GE(out[k], -1e-12);
+            EXPECT_LE(out[k], 0.57 + 1e-12);
+            if (method == DELAUNAY2D_LINEAR) {
+                EXPECT_NEAR(out[k], 0.01 * q[2 * k] + 0.02 * q[2 * k + 1], 1e-14);
+            }
+        }
+    }
 }
 
 std::vector<double> interpolate(const Mesh& m, const std::vector<double>& values, size_t width, int method,
