@@ -13,7 +13,7 @@ import operator
 
 import numpy as np
 
-from . import _library
+from . import _library, queries
 
 _MAX_THREADS = 2**32 - 1
 # The most points the library takes (it answers DELAUNAY2D_TOO_MANY_POINTS
@@ -30,7 +30,7 @@ class Triangulation:
     Attributes (numpy arrays of int32 unless said otherwise):
 
     ``points``
-        The float64 array of the points, (n, 2) or (n, 4), exactly as the
+        The float64 array of the points, (n, 2), (n, 3) or (n, 4), exactly as the
         library read it (the caller's own array when it needed no
         conversion).
     ``simplices``
@@ -63,6 +63,38 @@ class Triangulation:
             self.convex_hull = np.column_stack((hull, np.roll(hull, -1)))
         else:
             self.convex_hull = np.empty((0, 2), dtype=np.int32)
+
+    # scipy.spatial.Delaunay's queries (in queries.py).
+    def find_simplex(self, xi, bruteforce=False, tol=None):
+        """The triangle holding each point of xi (..., 2), or -1 (exact)."""
+        return queries.find_simplex(self, xi)
+
+    @property
+    def vertex_neighbor_vertices(self):
+        return queries.vertex_neighbor_vertices(self)
+
+    @property
+    def vertex_to_simplex(self):
+        return queries.vertex_to_simplex(self)
+
+    @property
+    def transform(self):
+        return queries.transform(self)
+
+    @property
+    def coplanar(self):
+        return queries.coplanar(self)
+
+    @property
+    def npoints(self):
+        return len(self.points)
+
+    @property
+    def nsimplex(self):
+        return len(self.simplices)
+
+    def __len__(self):
+        return len(self.simplices)
 
     def __repr__(self):
         return "<delaunay2d.Triangulation: {} points, {} triangles, {} hull vertices>".format(
@@ -97,7 +129,7 @@ class _BlockView:
 
 
 def _point_array(points):
-    """The points as a float64 (n, 2) or (n, 4) array, and its row stride in
+    """The points as a float64 (n, 2), (n, 3) or (n, 4) array, and its row stride in
     doubles. An array whose rows are spaced by whole doubles is read in
     place; anything else is converted once."""
     if np.iscomplexobj(points):
@@ -112,9 +144,9 @@ def _point_array(points):
         array = np.asarray(array, dtype=np.float64)
     except (TypeError, ValueError, OverflowError) as error:
         # OverflowError: an integer beyond the range of a double.
-        raise ValueError("points must be numbers in an (n, 2) or (n, 4) array: {}".format(error)) from None
-    if array.ndim != 2 or array.shape[1] not in (2, 4):
-        raise ValueError("points must have shape (n, 2) or (n, 4), not {}".format(array.shape))
+        raise ValueError("points must be numbers in an (n, 2), (n, 3) or (n, 4) array: {}".format(error)) from None
+    if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
+        raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
     _refuse_too_many(array)
     if len(array) == 0:
         return array, array.shape[1]
@@ -157,8 +189,8 @@ def _number_by_opposite_vertex(flat):
 
 
 def triangulate(points, threads=0):
-    """Triangulates points given as an (n, 2) or (n, 4) array of float64
-    (x, y, or x, y, z, w: only x and y count), or anything numpy turns
+    """Triangulates points given as an (n, 2), (n, 3) or (n, 4) array of
+    float64 (x, y, then a value or z, w: only x and y count), or anything numpy turns
     into one. An array that already is contiguous float64 is not copied.
 
     threads: 0 lets the library choose, 1 keeps the work on the calling
