@@ -12,11 +12,12 @@
 #include "delaunay2d.h"
 #include "engine/system/allocation_faults.hpp"
 #include "support/exact_rational.hpp"
-#include "support/point_families.hpp"
+#include "common/point_families.hpp"
+#include "support/predicate_inputs.hpp"
 
 namespace {
 
-using d2dtest::Points;
+using d2dcommon::Points;
 
 int orient(double ax, double ay, double bx, double by, double cx, double cy) {
     const int quick = d2dtest::orient_sign_quick(ax, ay, bx, by, cx, cy);
@@ -85,8 +86,8 @@ void expect_located(const Mesh& m, const delaunay2d_result& r, const std::vector
 }
 
 TEST(Locate, EveryAnswerCheckedAgainstEveryTriangle) {
-    for (const Points& p : {d2dtest::uniform(300, 3), d2dtest::grid(14, 4), d2dtest::lattice_circle_points(),
-                            d2dtest::clusters(600, 5)}) {
+    for (const Points& p : {d2dcommon::uniform(300, 3), d2dcommon::grid(196, 4), d2dtest::lattice_circle_points(),
+                            d2dcommon::clusters(600, 5)}) {
         const Mesh m(p);
         const std::vector<double> q = queries_for(m, 7);
         expect_located(m, m.result, q);
@@ -99,7 +100,7 @@ TEST(Locate, EveryAnswerCheckedAgainstEveryTriangle) {
 // A mesh with holes and a notch: the triangles near two discs and one
 // corner are taken out, leaving -1 neighbours inside the hull.
 TEST(Locate, MeshWithHolesIsAnsweredExactly) {
-    const Mesh m(d2dtest::grid(20, 9));
+    const Mesh m(d2dcommon::grid(400, 9));
     const delaunay2d_result& full = m.result;
     std::vector<int32_t> keep_as(full.triangle_count, -1);
     std::vector<uint32_t> tri;
@@ -163,7 +164,7 @@ std::vector<double> interpolate(const Mesh& m, const std::vector<double>& values
 // On the integer grid (squared distances exact in doubles) with queries on
 // half-integers: many exact ties, which go to the lower index.
 TEST(Interpolate, NearestIsTheNearestPointWithTiesToTheLowerIndex) {
-    Points p = d2dtest::grid(12, 2);
+    Points p = d2dcommon::grid(144, 2);
     p.push_back(p[5]);  // a repeat takes its first's value
     const Mesh m(p);
     std::vector<double> values(p.size());
@@ -187,7 +188,7 @@ TEST(Interpolate, NearestIsTheNearestPointWithTiesToTheLowerIndex) {
 // Linear and natural interpolation reproduce linear functions (two at
 // once), equal the data at the points, and fill outside the hull.
 TEST(Interpolate, LinearAndNaturalReproduceLinearFunctions) {
-    for (const Points& p : {d2dtest::uniform(400, 21), d2dtest::grid(15, 22)}) {
+    for (const Points& p : {d2dcommon::uniform(400, 21), d2dcommon::grid(225, 22)}) {
         const Mesh m(p);
         std::vector<double> values;
         for (const Point3D& x : p) values.insert(values.end(), {3 * x.x - 2 * x.y + 1, x.x + 5 * x.y});
@@ -220,7 +221,7 @@ TEST(Interpolate, LinearAndNaturalReproduceLinearFunctions) {
 // (2,2)'s, so the weights are 9/16, 3/16, 1/16, 3/16 and the value
 // 9/16 + 6/16 + 3/16 + 12/16 = 1.875 (linear on either diagonal: 1.75 or 2).
 TEST(Interpolate, NaturalNeighbourWorkedExample) {
-    const Mesh m({d2dtest::point(0, 0), d2dtest::point(2, 0), d2dtest::point(2, 2), d2dtest::point(0, 2)});
+    const Mesh m({d2dcommon::point(0, 0), d2dcommon::point(2, 0), d2dcommon::point(2, 2), d2dcommon::point(0, 2)});
     const std::vector<double> out = interpolate(m, {1, 2, 3, 4}, 1, DELAUNAY2D_NATURAL, {0.5, 0.5, 1, 1, 1, 0});
     EXPECT_NEAR(out[0], 1.875, 1e-15);
     EXPECT_NEAR(out[1], 2.5, 1e-15);
@@ -232,7 +233,7 @@ TEST(Interpolate, NaturalNeighbourWorkedExample) {
 // reach far-away circumcentres of thin triangles, and the rounding of
 // their areas grows: a looser bound there.
 TEST(Interpolate, NaturalNeighbourIsContinuousAcrossEdges) {
-    const Mesh m(d2dtest::uniform(200, 31));
+    const Mesh m(d2dcommon::uniform(200, 31));
     std::vector<double> values;
     for (const Point3D& x : m.points) values.push_back(std::sin(7 * x.x) * std::cos(5 * x.y));
     std::vector<double> q, bound;
@@ -276,7 +277,7 @@ void exact_centre(const Point3D& a, const Point3D& b, const Point3D& c, double& 
 }
 
 TEST(Voronoi, DiagramIsTheDualOfTheTriangulation) {
-    Points p = d2dtest::transformed(d2dtest::uniform(300, 41), 1000.0, 5e5);
+    Points p = d2dcommon::transformed(d2dcommon::uniform(300, 41), 1000.0, 5e5);
     p.push_back(p[3]);
     const Mesh m(p);
     delaunay2d_voronoi v{};
@@ -322,7 +323,7 @@ TEST(Voronoi, DiagramIsTheDualOfTheTriangulation) {
 // line open at both ends, each cell {-1}; a repeat has no cell.
 TEST(Voronoi, CollinearPointsGiveStrips) {
     Points p;
-    for (int i = 0; i < 6; ++i) p.push_back(d2dtest::point(3.0 - 0.5 * i, 1.0 + 0.25 * i));
+    for (int i = 0; i < 6; ++i) p.push_back(d2dcommon::point(3.0 - 0.5 * i, 1.0 + 0.25 * i));
     p.push_back(p[1]);
     const Mesh m(p);
     delaunay2d_voronoi v{};
@@ -354,12 +355,12 @@ double area(const double* xy, size_t n) {
 // Cells are counter-clockwise, cover the box (areas add up) and every
 // vertex of a cell is no farther from its point than from any other.
 TEST(Voronoi, CellsTileTheBox) {
-    Points repeated = d2dtest::uniform(150, 51);
+    Points repeated = d2dcommon::uniform(150, 51);
     repeated.push_back(repeated[7]);
     Points collinear;
-    for (int i = 0; i < 9; ++i) collinear.push_back(d2dtest::point(0.1 * i, 0.05 * i));
+    for (int i = 0; i < 9; ++i) collinear.push_back(d2dcommon::point(0.1 * i, 0.05 * i));
     collinear.push_back(collinear[2]);
-    for (const Points& p : {repeated, collinear, d2dtest::grid(9, 52)}) {
+    for (const Points& p : {repeated, collinear, d2dcommon::grid(81, 52)}) {
         const Mesh m(p);
         const double box[4] = {-1.5, -2.0, 10.5, 9.0};
         delaunay2d_cells c{};
@@ -388,7 +389,7 @@ TEST(Voronoi, CellsTileTheBox) {
 // Enough queries for several chunks and points for two halves of cells:
 // the two-thread paths give the same bits as one thread.
 TEST(Operations, SameAnswersOnOneAndTwoThreads) {
-    const Mesh m(d2dtest::clusters(3000, 91));
+    const Mesh m(d2dcommon::clusters(3000, 91));
     std::vector<double> values;
     for (const Point3D& x : m.points) values.push_back(std::sin(x.x) + std::cos(x.y));
     std::vector<double> q;
@@ -419,7 +420,7 @@ TEST(Operations, SameAnswersOnOneAndTwoThreads) {
 // Each of the records' allocations made to fail in turn: the call says so
 // and leaves a zeroed record (the sanitizer build checks for leaks).
 TEST(Operations, RunningOutOfMemoryLeavesNothing) {
-    const Mesh m(d2dtest::uniform(200, 71));
+    const Mesh m(d2dcommon::uniform(200, 71));
     const double box[4] = {0, 0, 1, 1};
     for (int which = 0; which < 2; ++which) {
         bool finished = false;
@@ -447,7 +448,7 @@ TEST(Operations, RunningOutOfMemoryLeavesNothing) {
 // A record built by the host, without hull or vertex_of_point: the
 // operations read only what they need.
 TEST(Operations, HostBuiltMeshWithoutHull) {
-    const Mesh m(d2dtest::uniform(100, 81));
+    const Mesh m(d2dcommon::uniform(100, 81));
     delaunay2d_result bare = m.result;
     bare.hull = nullptr;
     bare.hull_count = 0;
@@ -471,7 +472,7 @@ TEST(Operations, HostBuiltMeshWithoutHull) {
 }
 
 TEST(Operations, RefuseBadArguments) {
-    const Mesh m(d2dtest::uniform(10, 61));
+    const Mesh m(d2dcommon::uniform(10, 61));
     const double q[2] = {0.5, 0.5};
     int32_t t = 0;
     double out = 0, values[10] = {};

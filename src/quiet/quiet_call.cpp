@@ -100,10 +100,8 @@ extern "C" delaunay2d_status delaunay2d_triangulate(const double* coords, size_t
     *result = delaunay2d_result{};
     if ((coords == nullptr && count > 0) || stride < 2) return DELAUNAY2D_INVALID_ARGUMENT;
     if (count > d2d::kMostPoints) return DELAUNAY2D_TOO_MANY_POINTS;
-    // The call's threads, chosen here once: as many as asked, and no more
-    // than the cores the process may use.
-    const unsigned usable = d2d::thread_support::usable_cores();
-    const d2d::ThreadCount chosen(threads == 0 || threads > usable ? usable : threads);
+    // The call's threads, chosen here once.
+    const d2d::ThreadCount chosen = d2d::thread_support::requested_call_threads(threads);
     try {
         d2d::quiet::triangulate(coords, count, stride, chosen, *result);
         return DELAUNAY2D_OK;

@@ -21,6 +21,11 @@ ThreadCount traced_call_threads() noexcept {
     return ThreadCount(!host_wants_one && usable_cores() > 1 ? 2 : 1);
 }
 
+ThreadCount requested_call_threads(unsigned requested) noexcept {
+    const unsigned usable = usable_cores();
+    return ThreadCount(requested == 0 || requested > usable ? usable : requested);
+}
+
 unsigned thread_limit(const char* setting) noexcept {
     if (setting == nullptr) return 0;
     const char* c = setting;

@@ -34,6 +34,11 @@ namespace thread_support {
 // splits in two at most; the quiet call takes its count as an argument.)
 ThreadCount traced_call_threads() noexcept;
 
+// The threads of one quiet call or operation on a finished triangulation,
+// from its `threads` argument: as many as asked, 0 standing for the cores the
+// process may run on, and never more than those.
+ThreadCount requested_call_threads(unsigned requested) noexcept;
+
 // The most threads a value of DELAUNAY2D_THREADS allows a call, 0 standing
 // for the library's choice. The value is a decimal number, spaces around it
 // allowed: 1 keeps every call on the calling thread, 0 leaves the choice to

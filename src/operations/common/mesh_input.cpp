@@ -5,7 +5,7 @@
 #include <new>
 
 #include "engine/system/allocation_faults.hpp"
-#include "engine/system/parallel_pair.hpp"
+#include "engine/system/thread_count.hpp"
 
 namespace d2d::operations {
 
@@ -26,11 +26,6 @@ bool read_mesh_input(const double* coords, size_t stride, const delaunay2d_resul
     input.hull = mesh->hull;
     input.vertex_of_point = mesh->vertex_of_point;
     return true;
-}
-
-unsigned thread_limit_for(unsigned threads) {
-    const unsigned usable = thread_support::usable_cores();
-    return threads == 0 || threads > usable ? usable : threads;
 }
 
 void* host_block(size_t count, size_t size) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "delaunay2d.h"
+#include "engine/system/thread_count.hpp"
 
 namespace d2d::operations {
 
@@ -37,9 +38,6 @@ struct MeshInput {
 // points or triangles than 32-bit indices reach).
 bool read_mesh_input(const double* coords, size_t stride, const delaunay2d_result* mesh, MeshInput& input);
 
-// The number of threads a call may use for its `threads` argument, as the
-// quiet call counts them.
-unsigned thread_limit_for(unsigned threads);
 
 // An array for the host, from malloc (the host releases it with free, or
 // through the record's free function); throws std::bad_alloc.

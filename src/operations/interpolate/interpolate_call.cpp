@@ -51,7 +51,7 @@ extern "C" delaunay2d_status delaunay2d_interpolate(const double* coords, size_t
     in.queries = queries;
     in.query_count = query_count;
     in.fill_value = fill_value;
-    in.threads = d2d::operations::thread_limit_for(threads);
+    in.threads = d2d::thread_support::requested_call_threads(threads);
     in.out = out;
     if (query_count == 0) return DELAUNAY2D_OK;
     try {

@@ -15,7 +15,7 @@ struct InterpolationInput {
     const double* queries = nullptr;
     size_t query_count = 0;
     double fill_value = 0.0;
-    unsigned threads = 1;
+    ThreadCount threads{1};
     double* out = nullptr;  // value_count per query
 
     const double* values_of(uint32_t point) const { return values + size_t{point} * value_count; }

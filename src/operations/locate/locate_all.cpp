@@ -9,7 +9,7 @@
 
 namespace d2d::operations {
 
-void for_each_located_chunk(const PointLocator& locator, const double* queries, size_t count, unsigned threads,
+void for_each_located_chunk(const PointLocator& locator, const double* queries, size_t count, ThreadCount threads,
                             const std::function<void(const LocatedQuery*, const LocatedQuery*)>& work) {
     const CurveOrder order = queries_in_curve_order(queries, count);
     for_each_query_chunk(order, threads, [&](size_t first, size_t last) {
@@ -26,7 +26,7 @@ void for_each_located_chunk(const PointLocator& locator, const double* queries, 
     });
 }
 
-void locate_all(const MeshInput& mesh, const double* queries, size_t count, unsigned threads,
+void locate_all(const MeshInput& mesh, const double* queries, size_t count, ThreadCount threads,
                 int32_t* triangle_of_query) {
     if (count == 0) return;
     std::unique_ptr<CoherentCopy> copy;

@@ -22,11 +22,11 @@ struct LocatedQuery {
 // to work(first, last), from up to `threads` threads at once (each chunk to
 // one of them). The triangles do not depend on `threads`. Throws
 // std::bad_alloc.
-void for_each_located_chunk(const PointLocator& locator, const double* queries, size_t count, unsigned threads,
+void for_each_located_chunk(const PointLocator& locator, const double* queries, size_t count, ThreadCount threads,
                             const std::function<void(const LocatedQuery*, const LocatedQuery*)>& work);
 
 // Writes the triangle of every query into triangle_of_query.
-void locate_all(const MeshInput& mesh, const double* queries, size_t count, unsigned threads,
+void locate_all(const MeshInput& mesh, const double* queries, size_t count, ThreadCount threads,
                 int32_t* triangle_of_query);
 
 }  // namespace d2d::operations

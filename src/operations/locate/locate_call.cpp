@@ -14,7 +14,7 @@ extern "C" delaunay2d_status delaunay2d_locate(const double* coords, size_t stri
     if (query_count > 0 && (queries == nullptr || triangle_of_query == nullptr)) return DELAUNAY2D_INVALID_ARGUMENT;
     if (query_count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return DELAUNAY2D_INVALID_ARGUMENT;
     try {
-        d2d::operations::locate_all(input, queries, query_count, d2d::operations::thread_limit_for(threads),
+        d2d::operations::locate_all(input, queries, query_count, d2d::thread_support::requested_call_threads(threads),
                                     triangle_of_query);
         return DELAUNAY2D_OK;
     } catch (...) {

@@ -94,7 +94,7 @@ CurveOrder queries_in_curve_order(const double* queries, size_t count) {
     return order;
 }
 
-void for_each_query_chunk(const CurveOrder& order, unsigned threads, const std::function<void(size_t, size_t)>& work) {
+void for_each_query_chunk(const CurveOrder& order, ThreadCount threads, const std::function<void(size_t, size_t)>& work) {
     const size_t chunks = (order.size() + kQueryChunk - 1) / kQueryChunk;
     const auto run = [&](size_t first_chunk, size_t last_chunk) {
         for (size_t c = first_chunk; c < last_chunk; ++c) {
@@ -102,7 +102,7 @@ void for_each_query_chunk(const CurveOrder& order, unsigned threads, const std::
             work(first, std::min(order.size(), first + kQueryChunk));
         }
     };
-    run_halves_if(threads > 1 && chunks > 1, chunks, [&](int, size_t first, size_t last) { run(first, last); });
+    run_halves(threads.when(chunks > 1), chunks, [&](int, size_t first, size_t last) { run(first, last); });
 }
 
 }  // namespace d2d::operations

@@ -14,6 +14,8 @@
 #include <functional>
 #include <vector>
 
+#include "engine/system/thread_count.hpp"
+
 namespace d2d::operations {
 
 inline constexpr size_t kQueryChunk = 4096;
@@ -32,7 +34,7 @@ CurveOrder queries_in_curve_order(const double* queries, size_t count);
 
 // Calls work(first, last) for each chunk [first, last) of places in the
 // order, on up to `threads` threads (the library uses two at most).
-void for_each_query_chunk(const CurveOrder& order, unsigned threads,
+void for_each_query_chunk(const CurveOrder& order, ThreadCount threads,
                           const std::function<void(size_t, size_t)>& work);
 
 }  // namespace d2d::operations

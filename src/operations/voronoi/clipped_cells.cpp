@@ -68,7 +68,7 @@ void tidy(std::vector<Vec2>& polygon) {
 
 }  // namespace
 
-void build_cells(const MeshInput& m, const double box[4], unsigned threads, delaunay2d_cells& out) {
+void build_cells(const MeshInput& m, const double box[4], ThreadCount threads, delaunay2d_cells& out) {
     const size_t n = m.point_count;
     std::vector<size_t> line_position;  // without triangles: each point's place along the line
     if (m.triangle_count == 0) {
@@ -81,7 +81,7 @@ void build_cells(const MeshInput& m, const double box[4], unsigned threads, dela
         std::vector<size_t> counts;
         std::vector<Vec2> vertices;
     } halves[2];
-    run_halves_if(threads > 1 && n >= 1024, n, [&](int h, size_t first, size_t last) {
+    run_halves(threads.when(n >= 1024), n, [&](int h, size_t first, size_t last) {
         Half& half = halves[h];
         std::vector<Vec2> polygon, scratch;
         std::vector<uint32_t> around;

@@ -71,7 +71,7 @@ extern "C" delaunay2d_status delaunay2d_voronoi_cells(const double* coords, size
     }
     if (!(bbox[0] < bbox[2] && bbox[1] < bbox[3])) return DELAUNAY2D_INVALID_ARGUMENT;
     try {
-        d2d::operations::build_cells(input, bbox, d2d::operations::thread_limit_for(threads), *out);
+        d2d::operations::build_cells(input, bbox, d2d::thread_support::requested_call_threads(threads), *out);
         return DELAUNAY2D_OK;
     } catch (...) {
         release(*out);

@@ -13,7 +13,7 @@ void build_voronoi(const MeshInput& mesh, delaunay2d_voronoi& out);
 
 // Each point's cell clipped to the box, into out; throws std::bad_alloc
 // like build_voronoi.
-void build_cells(const MeshInput& mesh, const double box[4], unsigned threads, delaunay2d_cells& out);
+void build_cells(const MeshInput& mesh, const double box[4], ThreadCount threads, delaunay2d_cells& out);
 
 }  // namespace d2d::operations
 
