@@ -1,0 +1,134 @@
+// The picture as a bitmap: the SVG the program draws, rendered by librsvg
+// (the renderer GNOME and rsvg-convert use) onto a cairo surface and
+// written as PNG. One drawing for both formats, so they never disagree.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <string>
+
+#include "output_error.hpp"
+#include "picture_files.hpp"
+
+#ifdef DELAUNAY2D_HAVE_RSVG
+#include <cairo.h>
+#include <librsvg/rsvg.h>
+#endif
+
+namespace d2dcli {
+
+#ifdef DELAUNAY2D_HAVE_RSVG
+
+namespace {
+
+struct PngTarget {
+    int fd;
+    int error = 0;
+};
+
+cairo_status_t write_png_bytes(void* closure, const unsigned char* data, unsigned int length) {
+    auto* target = static_cast<PngTarget*>(closure);
+    while (length > 0) {
+        ssize_t written = ::write(target->fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            target->error = errno;
+            return CAIRO_STATUS_WRITE_ERROR;
+        }
+        data += written;
+        length -= static_cast<unsigned int>(written);
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Owns what librsvg and cairo hand out.
+struct Rendering {
+    RsvgHandle* handle = nullptr;
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cairo = nullptr;
+    GError* error = nullptr;
+    ~Rendering() {
+        if (cairo != nullptr) {
+            cairo_destroy(cairo);
+        }
+        if (surface != nullptr) {
+            cairo_surface_destroy(surface);
+        }
+        if (handle != nullptr) {
+            g_object_unref(handle);
+        }
+        if (error != nullptr) {
+            g_error_free(error);
+        }
+    }
+};
+
+}  // namespace
+
+bool png_supported() { return true; }
+
+void write_png(const std::string& name, int fd, std::string_view svg) {
+    Rendering r;
+    r.handle = rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.data()), svg.size(), &r.error);
+    if (r.handle == nullptr) {
+        throw OutputError(name + ": cannot render the picture: " + (r.error ? r.error->message : "librsvg failed"));
+    }
+    gdouble width = 0.0;
+    gdouble height = 0.0;
+    if (!rsvg_handle_get_intrinsic_size_in_pixels(r.handle, &width, &height) || width < 1.0 || height < 1.0) {
+        throw OutputError(name + ": cannot render the picture: it has no size");
+    }
+    r.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(width)),
+                                           static_cast<int>(std::ceil(height)));
+    r.cairo = cairo_create(r.surface);
+    const RsvgRectangle viewport = {0.0, 0.0, width, height};
+    if (!rsvg_handle_render_document(r.handle, r.cairo, &viewport, &r.error)) {
+        throw OutputError(name + ": cannot render the picture: " + (r.error ? r.error->message : "librsvg failed"));
+    }
+    cairo_surface_flush(r.surface);
+    PngTarget target{fd};
+    if (cairo_surface_write_to_png_stream(r.surface, write_png_bytes, &target) != CAIRO_STATUS_SUCCESS) {
+        if (target.error != 0) {
+            throw_output_error(name, "cannot write", target.error);
+        }
+        throw OutputError(name + ": cannot write the PNG");
+    }
+}
+
+#else
+
+bool png_supported() { return false; }
+
+void write_png(const std::string& name, int, std::string_view) {
+    throw OutputError(name + ": not built with PNG support (librsvg was missing when the program was built)");
+}
+
+#endif
+
+std::string draw_svg_in_memory(const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
+                               SvgPicture& picture) {
+    // An anonymous file in memory: the SVG writer writes to a descriptor.
+    int fd = ::memfd_create("delaunay2d-picture", MFD_CLOEXEC);
+    if (fd < 0) {
+        throw_output_error("picture", "cannot make room in memory", errno);
+    }
+    struct Close {
+        int fd;
+        ~Close() { ::close(fd); }
+    } closer{fd};
+    {
+        TextSink sink(fd, "picture");
+        picture = write_svg(sink, mesh, written, limits, {});
+        sink.flush();
+    }
+    std::string svg(static_cast<std::size_t>(::lseek(fd, 0, SEEK_END)), '\0');
+    if (::pread(fd, svg.data(), svg.size(), 0) != static_cast<ssize_t>(svg.size())) {
+        throw_output_error("picture", "cannot read back", errno);
+    }
+    return svg;
+}
+
+}  // namespace d2dcli
