@@ -4,7 +4,9 @@
 #include <delaunay2d.h>
 
 #include <cstdio>
+#include <array>
 #include <iostream>
+#include <vector>
 
 namespace d2dcli {
 
@@ -18,13 +20,19 @@ const char* const description =
     "(CSV), with '#' comments and one optional header line; or Triangle's .node\n"
     "files. Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
-    ".neigh beside it) or .svg (a picture).\n"
+    ".neigh beside it), .ply, .geojson (triangles, or with --voronoi Thiessen\n"
+    "polygons), .svg or .png (a picture), or a surface raster of z: .tif\n"
+    "(GeoTIFF) or .asc (ESRI ASCII grid) with --cell. '-o -' with --format\n"
+    "writes to standard output. z is kept wherever the format has room for it.\n"
     "\n"
     "Examples:\n"
     "  delaunay2d points.csv\n"
     "  delaunay2d points.txt -o mesh.ele\n"
     "  cat points.xyz | delaunay2d -o mesh.json\n"
-    "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n";
+    "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n"
+    "  delaunay2d survey.csv -o dem.tif --cell 1 --crs EPSG:32633\n"
+    "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
+    "  delaunay2d survey.csv -o - --format ply | meshlab-or-other-tool\n";
 
 int usage_error(const std::string& message) {
     std::fprintf(stderr, "delaunay2d: %s\nRun with --help for more information.\n", message.c_str());
@@ -46,7 +54,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         ->type_name("PATH");
     app.add_option("-f,--format", format, "Output format, when PATH's extension does not say")
         ->type_name("FORMAT")
-        ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg"}));
+        ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png"}));
     app.add_option("--input-format", input_format, "Input format (default: from the extension or the content)")
         ->type_name("FORMAT")
         ->check(CLI::IsMember({"auto", "text", "node"}));
@@ -69,6 +77,25 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     app.add_option("--seed", options.seed, "Seed of the generated sample (default 1)")
         ->needs(generate)
         ->type_name("S");
+
+    std::vector<double> bounds;
+    std::string method = "linear";
+    app.add_option("--id-column", options.id_column, "Carry the header's column NAME as each point's id")
+        ->type_name("NAME");
+    app.add_flag("--ascii", options.terrain.ascii, "PLY: write text instead of binary");
+    app.add_option("--cell", options.terrain.cell, "Raster (.tif, .asc): the cell size in map units")
+        ->type_name("SIZE");
+    app.add_option("--bounds", bounds, "Raster or Thiessen polygons: the extent (default: the points')")
+        ->expected(4)
+        ->type_name("XMIN YMIN XMAX YMAX");
+    app.add_option("--method", method, "Raster: interpolation, linear (default) or natural (neighbour)")
+        ->check(CLI::IsMember({"linear", "natural"}))
+        ->type_name("METHOD");
+    app.add_option("--crs", options.terrain.crs, "Record this coordinate system (EPSG:code) in .tif and .geojson")
+        ->type_name("EPSG:CODE");
+    app.add_flag("--voronoi", options.terrain.voronoi, "GeoJSON: each point's Thiessen (Voronoi) polygon");
+    app.add_flag("--png", options.also_png, "With an .svg output, also render it to a .png beside it");
+    app.add_option("--title", options.svg_title, "The picture's title")->type_name("TEXT");
 
     try {
         app.parse(argc, argv);
@@ -100,8 +127,32 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         }
         options.format = *from_path;
     }
-    if (options.output && *options.output == "-") {
-        return usage_error("-o needs a file name (a mesh is written to a file, never to standard output)");
+    if (options.output && *options.output == "-" && format.empty()) {
+        return usage_error("-o - (standard output) needs --format");
+    }
+    if (options.output && *options.output == "-" && options.format == OutputFormat::ele) {
+        return usage_error("-o - writes one file; Triangle's format is three (give a file name)");
+    }
+    if (!bounds.empty()) {
+        if (!(bounds[0] < bounds[2] && bounds[1] < bounds[3])) {
+            return usage_error("--bounds needs XMIN < XMAX and YMIN < YMAX");
+        }
+        options.terrain.bounds = std::array<double, 4>{bounds[0], bounds[1], bounds[2], bounds[3]};
+    }
+    options.terrain.method = method == "natural" ? SurfaceMethod::natural : SurfaceMethod::linear;
+    options.terrain.threads = options.threads;
+    if (!options.terrain.crs.empty() && !epsg_code(options.terrain.crs)) {
+        return usage_error("--crs takes EPSG:code, e.g. EPSG:32633");
+    }
+    const bool raster = options.format == OutputFormat::tif || options.format == OutputFormat::asc;
+    if (options.output && raster && !(options.terrain.cell > 0.0)) {
+        return usage_error("a raster (.tif, .asc) needs --cell SIZE, the cell's side in map units");
+    }
+    if (options.terrain.voronoi && (!options.output || options.format != OutputFormat::geojson)) {
+        return usage_error("--voronoi writes GeoJSON: give -o PATH.geojson");
+    }
+    if (options.also_png && (!options.output || options.format != OutputFormat::svg || *options.output == "-")) {
+        return usage_error("--png renders an SVG: give -o PATH.svg");
     }
     return options;
 }

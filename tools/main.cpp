@@ -84,7 +84,7 @@ PointSet read_input(const CommandOptions& options, std::string& name) {
     if (format == InputFormat::automatic && !from_stdin) {
         format = input_format_of_path(options.input);
     }
-    return read_points(source, format);
+    return read_points(source, format, options.id_column);
 }
 
 int run(const CommandOptions& options) {
@@ -117,6 +117,9 @@ int run(const CommandOptions& options) {
     }
     summary.triangulate_seconds = seconds_since(start);
     count_mesh(mesh, summary);
+    mesh.zw = points.zw;
+    mesh.extra_columns = points.extra_columns;
+    mesh.ids = &points.ids;
 
     if (summary.distinct < 3) {
         warn("only " + std::to_string(summary.distinct) +
@@ -130,6 +133,10 @@ int run(const CommandOptions& options) {
         output.format = options.format;
         output.keep_all_points = options.keep_all_points;
         output.first_number = options.zero_based ? 0 : 1;
+        output.terrain = options.terrain;
+        output.also_png = options.also_png;
+        output.svg.title = options.svg_title;
+        output.svg.threads = options.threads;
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
         const std::string stage = "writing " + *options.output;
@@ -140,9 +147,7 @@ int run(const CommandOptions& options) {
         summary.write_seconds = seconds_since(start);
         summary.written = files.paths;
         if (files.picture.sampled) {
-            warn(*options.output + ": " + std::to_string(summary.triangles) +
-                 " triangles are too many to draw; the picture shows the hull and " +
-                 std::to_string(files.picture.points_drawn) + " of the points");
+            warn(*options.output + ": " + files.picture.note);
         }
         if (options.verbose) {
             print_summary(stderr, summary);
