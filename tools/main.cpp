@@ -136,6 +136,13 @@ int run(const CommandOptions& options) {
         output.terrain = options.terrain;
         output.also_png = options.also_png;
         output.svg.title = options.svg_title;
+        if (output.svg.title.empty()) {
+            // The picture is named after what it shows: the input's file
+            // name, or the generated sample.
+            output.svg.title = options.generate ? "generated " + *options.generate + " sample"
+                               : options.input == "-" ? std::string("standard input")
+                                                      : options.input.substr(options.input.find_last_of('/') + 1);
+        }
         output.svg.threads = options.threads;
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
