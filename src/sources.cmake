@@ -77,4 +77,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/nearest_vertex.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/natural_neighbours.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/interpolate_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_diagram.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/clipped_cells.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_call.cpp
 )

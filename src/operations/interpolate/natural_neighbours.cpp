@@ -25,29 +25,14 @@
 #include <vector>
 
 #include "engine/exact/exact_predicates.hpp"
+#include "operations/common/circumcentre.hpp"
 #include "operations/interpolate/interpolation_input.hpp"
 #include "operations/locate/locate_all.hpp"
 
 namespace d2d::operations {
 namespace {
 
-struct Vec {
-    double x, y;
-};
-
-// Circumcentre of (0, a, b).
-Vec centre_from_origin(Vec a, Vec b) {
-    const double d = 2.0 * (a.x * b.y - a.y * b.x);
-    const double la = a.x * a.x + a.y * a.y;
-    const double lb = b.x * b.x + b.y * b.y;
-    return Vec{(b.y * la - a.y * lb) / d, (a.x * lb - b.x * la) / d};
-}
-
-// Circumcentre of (a, b, c), relative to a, then shifted back.
-Vec centre(Vec a, Vec b, Vec c) {
-    const Vec r = centre_from_origin(Vec{b.x - a.x, b.y - a.y}, Vec{c.x - a.x, c.y - a.y});
-    return Vec{a.x + r.x, a.y + r.y};
-}
+using Vec = Vec2;
 
 struct BoundaryEdge {
     uint32_t from, to;
@@ -69,7 +54,7 @@ class SibsonWeights {
         if (!collect_boundary()) return false;
         const size_t k = loop_.size();
         centres_.resize(k);
-        for (size_t j = 0; j < k; ++j) centres_[j] = centre_from_origin(rel(loop_[j].from), rel(loop_[j].to));
+        for (size_t j = 0; j < k; ++j) centres_[j] = circumcentre_from_origin(rel(loop_[j].from), rel(loop_[j].to));
         neighbours_.resize(k);
         weights_.resize(k);
         double total = 0.0;
@@ -108,7 +93,7 @@ class SibsonWeights {
  private:
     Vec rel(uint32_t v) const { return Vec{m_.x(v) - qx_, m_.y(v) - qy_}; }
     int corner(size_t t, uint32_t v) const { return m_.vertex(t, 0) == v ? 0 : (m_.vertex(t, 1) == v ? 1 : 2); }
-    Vec old_centre(size_t t) const { return centre(rel(m_.vertex(t, 0)), rel(m_.vertex(t, 1)), rel(m_.vertex(t, 2))); }
+    Vec old_centre(size_t t) const { return circumcentre(rel(m_.vertex(t, 0)), rel(m_.vertex(t, 1)), rel(m_.vertex(t, 2))); }
 
     bool in_cavity(size_t t) const {
         for (const size_t c : cavity_) {
