@@ -485,9 +485,9 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     if (triangle_count > 0) {
         const double edge_width = std::clamp(
             0.12 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(picture.edge_count / edge_stride, 1))),
-            0.1, 1.0);
+            0.25, 1.0);
         std::string opening = shaded ? "<path fill=\"none\" stroke=\"#1b1b1b\" stroke-opacity=\"0.35\""
-                                     : "<path fill=\"none\" stroke=\"#8fa9c9\"";
+                                     : "<path fill=\"none\" stroke=\"#5d7fb0\"";
         opening += " stroke-linecap=\"round\" stroke-width=\"" + std::to_string(edge_width).substr(0, 4) + "\"";
         picture.edges_drawn = put_edges(sink, page, mesh, opening, edge_stride, steps);
     }
