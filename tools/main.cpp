@@ -144,6 +144,9 @@ int run(const CommandOptions& options) {
                                                       : options.input.substr(options.input.find_last_of('/') + 1);
         }
         output.svg.threads = options.threads;
+        if (!points.z_name.empty()) {
+            output.svg.z_label = points.z_name;
+        }
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
         const std::string stage = "writing " + *options.output;

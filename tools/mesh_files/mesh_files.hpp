@@ -50,6 +50,7 @@ struct SvgLimits {
     // stroke over the mesh.
     std::span<const std::uint32_t> segments;
     std::string title;  // default: the counts
+    std::string z_label = "z";  // the legend's heading
     unsigned threads = 0;
 };
 

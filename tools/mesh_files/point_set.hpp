@@ -36,6 +36,7 @@ struct PointSet {
     // for a file of "x y z" lines is not a column of the input.
     int extra_columns = 0;
     PointIds ids;            // empty unless an id column was asked for
+    std::string z_name;      // z's column name in the header ("elevation"), or empty
     std::size_t size() const { return xy.size() / 2; }
 };
 

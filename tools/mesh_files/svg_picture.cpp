@@ -333,12 +333,13 @@ void put_text(TextSink& sink, double x, double y, int size, const char* anchor, 
     sink.put("\" fill=\"#222222\">");
 }
 
-void put_legend(TextSink& sink, const Page& page, const ZRange& range) {
+void put_legend(TextSink& sink, const Page& page, const ZRange& range, const std::string& label) {
     const double x = page.left + page.width + 24.0;
     const double bar_height = std::min(page.height, 360.0);
     const double top = page.top + 22.0;
     put_text(sink, x, page.top + 10.0, 13, "start", "bold");
-    sink.put("z</text>\n");
+    put_xml_text(sink, label);
+    sink.put("</text>\n");
     for (int b = 0; b < bands; ++b) {
         // Highest band on top, as on a map's legend.
         sink.put("<rect x=\"");
@@ -536,7 +537,7 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         }
     }
     if (shaded) {
-        put_legend(sink, page, range);
+        put_legend(sink, page, range, limits.z_label.empty() ? std::string("z") : limits.z_label);
     }
     put_scale_and_range(sink, page);
 

@@ -90,6 +90,9 @@ PointSet read_text_points(LineSource& source, const std::string& id_column) {
                 }
                 points.ids.name = id_column;
             }
+            if (columns && columns->z != TextColumns::absent) {
+                points.z_name = std::string(fields.field[columns->z]);
+            }
             if (columns) {
                 points.extra_columns = columns->w != TextColumns::absent ? 2 : columns->z != TextColumns::absent;
             }
