@@ -32,7 +32,7 @@ const char* const description =
     "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n"
     "  delaunay2d survey.csv -o dem.tif --cell 1 --crs EPSG:32633\n"
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
-    "  delaunay2d survey.csv -o - --format ply | meshlab-or-other-tool\n";
+    "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
 int usage_error(const std::string& message) {
     std::fprintf(stderr, "delaunay2d: %s\nRun with --help for more information.\n", message.c_str());
@@ -50,7 +50,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     std::string input_format = "auto";
     std::string format;
     app.add_option("INPUT", options.input, "Point file; '-' or nothing reads standard input")->type_name("FILE");
-    app.add_option("-o,--output", options.output, "Write the mesh to PATH (standard output stays empty)")
+    app.add_option("-o,--output", options.output, "Write the mesh to PATH; '-' with --format: to standard output")
         ->type_name("PATH");
     app.add_option("-f,--format", format, "Output format, when PATH's extension does not say")
         ->type_name("FORMAT")
