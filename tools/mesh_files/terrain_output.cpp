@@ -1,5 +1,7 @@
 // The terrain formats, one switch: PLY and GeoJSON through the sink, the
 // rasters over a grid fitted to the mesh, PNG through the picture.
+#include <unistd.h>
+
 #include "geojson_files.hpp"
 #include "mesh_output.hpp"
 #include "output_error.hpp"
@@ -26,13 +28,18 @@ void write_terrain_file(TextSink& sink, int fd, const MeshView& mesh, const Writ
         case OutputFormat::ply:
             write_ply(sink, mesh, written, terrain.ascii, progress);
             break;
-        case OutputFormat::geojson:
+        case OutputFormat::geojson: {
+            // The layer's name in a GIS: the file's, or what it holds.
+            const std::string name = fd == STDOUT_FILENO && sink.name() == "standard output"
+                                         ? (terrain.voronoi ? "thiessen_polygons" : "triangles")
+                                         : layer_name(sink.name());
             if (terrain.voronoi) {
-                write_geojson_cells(sink, mesh, layer_name(sink.name()), terrain, progress);
+                write_geojson_cells(sink, mesh, name, terrain, progress);
             } else {
-                write_geojson_triangles(sink, mesh, layer_name(sink.name()), terrain.crs, progress);
+                write_geojson_triangles(sink, mesh, name, terrain.crs, progress);
             }
             break;
+        }
         case OutputFormat::asc:
         case OutputFormat::tif: {
             require_z(sink, mesh);
