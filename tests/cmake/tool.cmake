@@ -28,7 +28,8 @@ endif()
 add_test(NAME cli_picture_renders
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/render_picture.sh
                  $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_picture ${picture_python})
-set_tests_properties(cli_picture_renders PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+set_tests_properties(cli_picture_renders PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300
+  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/cli/font_caches.supp")
 
 # PLY, GeoTIFF, ASCII grid, GeoJSON (triangles and Thiessen polygons), z
 # and ids in the other formats, standard output.
