@@ -109,6 +109,8 @@ TEST(MeshWriters, FormatAndFileNamesComeFromThePath) {
     EXPECT_EQ(d2dcli::output_paths("m.neigh", OutputFormat::ele), (Paths{"m.ele", "m.node", "m.neigh"}));
     EXPECT_EQ(d2dcli::output_paths("m.txt", OutputFormat::ele), (Paths{"m.txt.ele", "m.txt.node", "m.txt.neigh"}));
     EXPECT_EQ(d2dcli::output_paths("m.txt", OutputFormat::json), (Paths{"m.txt"}));
+    EXPECT_EQ(d2dcli::output_paths("a.b/m.svg", OutputFormat::svg, true), (Paths{"a.b/m.svg", "a.b/m.png"}));
+    EXPECT_EQ(d2dcli::output_paths("-", OutputFormat::ele), (Paths{"-"}));
 }
 
 // Coordinates of every kind written to a .node file read back bit for bit.

@@ -109,7 +109,13 @@ std::optional<OutputFormat> output_format_of_path(std::string_view path) {
     return output_format_named(extension);
 }
 
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format) {
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png) {
+    if (also_png && format == OutputFormat::svg && path != "-") {
+        const std::size_t dot = path.find_last_of('.');
+        const std::size_t slash = path.find_last_of('/');
+        const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+        return {path, (has_extension ? path.substr(0, dot) : path) + ".png"};
+    }
     if (format != OutputFormat::ele || path == "-") {
         return {path};
     }
@@ -120,13 +126,7 @@ std::vector<std::string> output_paths(const std::string& path, OutputFormat form
 WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
                               const Progress& progress) {
     WrittenFiles result;
-    result.paths = output_paths(path, options.format);
-    if (options.also_png && options.format == OutputFormat::svg && path != "-") {
-        const std::size_t dot = path.find_last_of('.');
-        const std::size_t slash = path.find_last_of('/');
-        const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-        result.paths.push_back((has_extension ? path.substr(0, dot) : path) + ".png");
-    }
+    result.paths = output_paths(path, options.format, options.also_png);
     const WrittenPoints written = choose_written_points(mesh.vertex_of_point, options.keep_all_points);
 
     const bool to_stdout = path == "-";

@@ -49,14 +49,21 @@ constexpr std::size_t dot_bytes = 15;
 constexpr std::size_t square_bytes = 26;
 constexpr std::size_t fixed_bytes = 24000;  // header, legend, texts
 
+// Page coordinates are taken from halves of the differences, (x/2 -
+// min_x/2) * (2 scale): the difference of two doubles may exceed the
+// largest double (1e308 and -1e308), half of it never does.
 struct Page {
     double min_x = 0.0, max_x = 0.0, min_y = 0.0, max_y = 0.0;
-    double scale = 1.0;
+    double double_scale = 2.0;  // twice the scale from coordinates to pixels
+    double shift_x = 0.0;       // pixels that centre a flat set on its drawing
+    double shift_y = 0.0;
     double width = drawing_side, height = drawing_side;  // of the drawing
     double left = margin, top = header_height;
 
-    double x(double map_x) const { return left + (map_x - min_x) * scale; }
-    double y(double map_y) const { return top + (max_y - map_y) * scale; }  // y grows upward on a map
+    double x(double map_x) const { return left + shift_x + (0.5 * map_x - 0.5 * min_x) * double_scale; }
+    // y grows upward on a map
+    double y(double map_y) const { return top + shift_y + (0.5 * max_y - 0.5 * map_y) * double_scale; }
+    double scale() const { return 0.5 * double_scale; }
 };
 
 Page fit_page(const MeshView& mesh, const WrittenPoints& written) {
@@ -73,24 +80,27 @@ Page fit_page(const MeshView& mesh, const WrittenPoints& written) {
     if (!(min_x <= max_x)) {
         return page;  // nothing finite to draw
     }
-    // In long double, so that coordinates near the top of the double range
-    // cannot overflow the span.
-    const double span_x = static_cast<double>(static_cast<long double>(max_x) - min_x);
-    const double span_y = static_cast<double>(static_cast<long double>(max_y) - min_y);
-    const double span = std::max(span_x, span_y);
+    const double half_span_x = 0.5 * max_x - 0.5 * min_x;
+    const double half_span_y = 0.5 * max_y - 0.5 * min_y;
+    const double half_span = std::max(half_span_x, half_span_y);
     page.min_x = min_x;
     page.max_x = max_x;
     page.min_y = min_y;
     page.max_y = max_y;
-    page.scale = span > 0.0 && std::isfinite(drawing_side / span) ? drawing_side / span : 1.0;
+    // drawing_side / span, times two; a span too small to divide by draws
+    // at one pixel per unit.
+    const double double_scale = drawing_side / half_span;
+    page.double_scale = half_span > 0.0 && std::isfinite(double_scale) ? double_scale : 2.0;
+    page.width = half_span_x * page.double_scale;
+    page.height = half_span_y * page.double_scale;
     // A flat or single-point set still gets a drawing a hand's width high.
-    page.width = std::max(span_x * page.scale, 40.0);
-    page.height = std::max(span_y * page.scale, 40.0);
-    if (span_y == 0.0) {
-        page.max_y = max_y + 20.0 / page.scale;
+    if (page.width < 40.0) {
+        page.shift_x = (40.0 - page.width) / 2;
+        page.width = 40.0;
     }
-    if (span_x == 0.0) {
-        page.min_x = min_x - 20.0 / page.scale;
+    if (page.height < 40.0) {
+        page.shift_y = (40.0 - page.height) / 2;
+        page.height = 40.0;
     }
     return page;
 }
@@ -112,6 +122,10 @@ void put_count(TextSink& sink, std::size_t count) { sink.put_integer(static_cast
 // A label for a map value, with as many decimals as step needs to tell
 // neighbouring labels apart.
 void put_label(TextSink& sink, double value, double step) {
+    if (!(std::fabs(value) < 1e15)) {
+        sink.put_shortest(value);  // fixed notation would run to hundreds of digits
+        return;
+    }
     int digits = step > 0.0 && std::isfinite(step) ? static_cast<int>(std::ceil(-std::log10(step))) : 0;
     sink.put_fixed(value, std::clamp(digits, 0, 6));
 }
@@ -241,9 +255,10 @@ void put_triangle_fills(TextSink& sink, const Page& page, const MeshView& mesh, 
 // rectangle.
 void put_grid_fills(TextSink& sink, const Page& page, const MeshView& mesh, const ZRange& range, unsigned threads) {
     RasterGrid grid;
-    grid.west = page.min_x;
-    grid.north = page.max_y;
-    grid.cell = grid_pixels / page.scale;
+    // The squares cover the drawing from its north-west corner.
+    grid.west = page.min_x - page.shift_x / page.scale();
+    grid.north = page.max_y + page.shift_y / page.scale();
+    grid.cell = grid_pixels / page.scale();
     grid.columns = static_cast<std::size_t>(std::ceil(page.width / grid_pixels));
     grid.rows = static_cast<std::size_t>(std::ceil(page.height / grid_pixels));
     grid.nodata = std::numeric_limits<double>::quiet_NaN();
@@ -385,8 +400,10 @@ void put_legend(TextSink& sink, const Page& page, const ZRange& range, const std
 
 void put_scale_and_range(TextSink& sink, const Page& page) {
     const double y = page.top + page.height + 24.0;
-    const double length = nice_step(page.width / 5.0 / page.scale);
-    const double pixels = length * page.scale;
+    // A bar of a round length, about a fifth of the drawing wide; half
+    // spans again, so that the widest coordinates do not overflow.
+    const double half_length = nice_step(page.width / 5.0 / page.double_scale);
+    const double pixels = half_length * page.double_scale;
     sink.put("<path fill=\"none\" stroke=\"#222222\" stroke-width=\"1.5\" d=\"M");
     sink.put_fixed(page.left, 1);
     sink.put(' ');
@@ -395,11 +412,16 @@ void put_scale_and_range(TextSink& sink, const Page& page) {
     sink.put_fixed(pixels, 1);
     sink.put("v-5\"/>\n");
     put_text(sink, page.left + pixels / 2.0, y - 9.0, 11, "middle");
-    put_label(sink, length, length);
+    if (std::isfinite(2.0 * half_length)) {
+        put_label(sink, 2.0 * half_length, 2.0 * half_length);
+    } else {
+        sink.put_shortest(half_length);
+        sink.put(" x 2");
+    }
     sink.put("</text>\n");
     put_text(sink, page.left + pixels + 16.0, y, 11, "start");
     sink.put("x ");
-    const double step = std::max(page.max_x - page.min_x, page.max_y - page.min_y) / 1000.0;
+    const double step = std::max(0.5 * page.max_x - 0.5 * page.min_x, 0.5 * page.max_y - 0.5 * page.min_y) / 500.0;
     put_label(sink, page.min_x, step);
     sink.put(" to ");
     put_label(sink, page.max_x, step);
