@@ -42,7 +42,7 @@ void add_zw(PointSet& points, double z, double w) {
 // The column of the header that bears name (compared as written, without
 // quotes), or absent.
 std::size_t column_named(const ValueFields& header, const std::string& name) {
-    for (std::size_t i = 0; i < header.count && i < ValueFields::kept; ++i) {
+    for (std::size_t i = 0; i < header.count && i < std::size(header.field); ++i) {
         std::string_view field = header.field[i];
         if (field.size() >= 2 && (field.front() == '"' || field.front() == '\'') && field.back() == field.front()) {
             field = field.substr(1, field.size() - 2);
