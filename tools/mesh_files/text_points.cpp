@@ -1,6 +1,7 @@
 #include "text_points.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 
