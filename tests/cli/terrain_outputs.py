@@ -131,6 +131,17 @@ for name in ("dem.tif", "dem.asc"):
     grids[name] = band.ReadAsArray()
 srs = osr.SpatialReference(wkt=gdal.Open(path("dem.tif")).GetProjection())
 assert srs.GetAuthorityCode(None) == "32633", "the GeoTIFF lost its CRS"
+# GDAL's own command-line reader agrees, and a GeoTIFF sent to standard
+# output is the same raster.
+info = json.loads(subprocess.run(["gdalinfo", "-json", path("dem.tif")], check=True,
+                                 stdout=subprocess.PIPE).stdout)
+assert info["driverShortName"] == "GTiff" and info["size"] == [columns, rows], info["size"]
+assert info["geoTransform"] == [west, cell, 0.0, north, 0.0, -cell], info["geoTransform"]
+assert "32633" in info["coordinateSystem"]["wkt"].split("ID[")[-1]
+with open(path("piped.tif"), "wb") as f:
+    f.write(run(path("survey.csv"), "-o", "-", "--format", "tif", "--cell", str(cell), stdout=subprocess.PIPE))
+piped = gdal.Open(path("piped.tif"))  # a band lives only as long as its dataset
+assert (piped.GetRasterBand(1).ReadAsArray() == grids["dem.asc"]).all(), "the piped GeoTIFF differs"
 assert (grids["dem.tif"] == grids["dem.asc"]).all(), "the two rasters differ"
 grid = grids["dem.tif"]
 assert grid[0][0] == -9999.0 and grid[rows - 1][columns - 1] == -9999.0, "corners outside the disc hold data"
