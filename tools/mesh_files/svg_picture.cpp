@@ -32,6 +32,7 @@ constexpr std::size_t edge_bytes = 26;
 constexpr std::size_t dot_bytes = 15;
 constexpr std::size_t square_bytes = 26;
 constexpr std::size_t fixed_bytes = 24000;  // header, legend, texts
+constexpr std::size_t most_outline = 20000;  // hull vertices, and constraint segments
 
 void put_count(TextSink& sink, std::size_t count) { sink.put_integer(static_cast<std::int64_t>(count)); }
 
@@ -233,6 +234,13 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         {static_cast<std::size_t>(area / (shaded ? 60.0 : 20.0)), budget / 5 / dot_bytes});
     const std::size_t dot_stride = std::max<std::size_t>(1, (point_count + most_dots - 1) / std::max<std::size_t>(most_dots, 1));
     budget -= std::min(budget, point_count / dot_stride * dot_bytes);
+    // The hull and the constraint segments are outlines: a few thousand
+    // vertices trace one as well as a million on a page this size (points
+    // on a circle make a hull of all of them).
+    const std::size_t hull_stride = std::max<std::size_t>(1, (mesh.hull.size() + most_outline - 1) / most_outline);
+    const std::size_t segment_count = limits.segments.size() / 2;
+    const std::size_t segment_stride = std::max<std::size_t>(1, (segment_count + most_outline - 1) / most_outline);
+    budget -= std::min(budget, (mesh.hull.size() / hull_stride + segment_count / segment_stride) * edge_bytes);
     const std::size_t most_edges =
         std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(area / 6.0), budget / edge_bytes));
     const std::size_t edge_stride = std::max<std::size_t>(1, (picture.edge_count + most_edges - 1) / most_edges);
@@ -288,10 +296,10 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         PathPieces hull(sink, "<path fill=\"none\" stroke=\"#1d3557\" stroke-linejoin=\"round\" stroke-width=\"1.5\"",
                         std::numeric_limits<std::size_t>::max());
         char command = 'M';
-        for (std::uint32_t v : mesh.hull) {
+        for (std::size_t k = 0; k < mesh.hull.size(); k += hull_stride) {
             TextSink& out = hull.next();
             out.put(command);
-            put_vertex(out, page, mesh, v);
+            put_vertex(out, page, mesh, mesh.hull[k]);
             command = 'L';
         }
         if (mesh.hull.size() > 2) {
@@ -300,7 +308,7 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     }
     if (!limits.segments.empty()) {
         PathPieces segments(sink, "<path fill=\"none\" stroke=\"#e63946\" stroke-linecap=\"round\" stroke-width=\"2\"");
-        for (std::size_t s = 0; s + 1 < limits.segments.size(); s += 2) {
+        for (std::size_t s = 0; s + 1 < limits.segments.size(); s += 2 * segment_stride) {
             TextSink& out = segments.next();
             out.put('M');
             put_vertex(out, page, mesh, limits.segments[s]);
@@ -333,11 +341,17 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     }
     put_scale_and_range(sink, page);
 
-    picture.sampled = edge_stride > 1 || dot_stride > 1;
+    picture.sampled = edge_stride > 1 || dot_stride > 1 || hull_stride > 1 || segment_stride > 1;
     if (picture.sampled) {
         picture.note = "sampled to stay readable: " + std::to_string(picture.edges_drawn) + " of " +
                        std::to_string(picture.edge_count) + " edges and " + std::to_string(picture.points_drawn) +
                        " of " + std::to_string(point_count) + " points drawn";
+        if (hull_stride > 1) {
+            picture.note += "; the hull through 1 in " + std::to_string(hull_stride) + " of its vertices";
+        }
+        if (segment_stride > 1) {
+            picture.note += "; 1 in " + std::to_string(segment_stride) + " constraint segments";
+        }
         put_text(sink, margin, page.top + page.height + 48.0, 11, "start");
         sink.put(picture.note);
         sink.put("</text>\n");
