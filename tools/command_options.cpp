@@ -144,6 +144,11 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     if (!options.terrain.crs.empty() && !epsg_code(options.terrain.crs)) {
         return usage_error("--crs takes EPSG:code, e.g. EPSG:32633");
     }
+    if (!options.terrain.crs.empty() &&
+        (!options.output || (options.format != OutputFormat::tif && options.format != OutputFormat::geojson))) {
+        return usage_error("--crs is recorded in .tif and .geojson outputs only (an ESRI ASCII grid has no "
+                           "place for it: write .tif)");
+    }
     const bool raster = options.format == OutputFormat::tif || options.format == OutputFormat::asc;
     if (options.output && raster && !(options.terrain.cell > 0.0)) {
         return usage_error("a raster (.tif, .asc) needs --cell SIZE, the cell's side in map units");

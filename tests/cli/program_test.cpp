@@ -248,6 +248,7 @@ TEST(Program, UsageErrorsExitWithStatusTwo) {
         {"points.txt", "-o", "-", "--format", "ele"},           // three files cannot share it
         {"points.txt", "-o", "mesh.json", "--voronoi"},
         {"points.txt", "-o", "dem.asc", "--cell", "1", "--crs", "UTM33"},
+        {"points.txt", "-o", "dem.asc", "--cell", "1", "--crs", "EPSG:32633"},  // no place for it
         {"points.txt", "--format", "off"},
         {"points.txt", "--generate", "uniform"},
         {"--generate", "spiral"},
