@@ -20,7 +20,6 @@ struct TerrainOptions {
     bool voronoi = false;                           // GeoJSON: Thiessen polygons instead of triangles
     bool ascii = false;                             // PLY: text instead of binary
     unsigned threads = 0;
-    std::string title;                              // the picture's title; default: from the counts
 };
 
 // The numeric code of "EPSG:code" (any case), or nothing for another text.
