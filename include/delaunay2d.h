@@ -489,7 +489,9 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  * counter-clockwise with neighbours[3t + i] the triangle across edge
  * (v[i], v[i+1]) or -1. The triangles need not cover the convex hull: a
  * mesh with holes or a non-convex outline (-1 neighbours inside the hull)
- * is answered exactly too. Like the quiet call these operations print
+ * is answered exactly too. A host may build the record itself: hull and
+ * vertex_of_point may then be null (every point standing for itself).
+ * Like the quiet call these operations print
  * nothing, keep no state, and give the same answers for any `threads`
  * (1 = calling thread only, 0 = the library's choice, k = at most k).
  * Queries are (x, y) pairs: queries[2q], queries[2q + 1].

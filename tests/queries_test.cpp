@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "engine/system/allocation_faults.hpp"
 #include "support/exact_rational.hpp"
 #include "support/point_families.hpp"
 
@@ -288,6 +289,33 @@ TEST(Voronoi, DiagramIsTheDualOfTheTriangulation) {
     EXPECT_EQ(v.struct_size, sizeof v);
 }
 
+// All points on one line: no vertex, a ridge between neighbours along the
+// line open at both ends, each cell {-1}; a repeat has no cell.
+TEST(Voronoi, CollinearPointsGiveStrips) {
+    Points p;
+    for (int i = 0; i < 6; ++i) p.push_back(d2dtest::point(3.0 - 0.5 * i, 1.0 + 0.25 * i));
+    p.push_back(p[1]);
+    const Mesh m(p);
+    delaunay2d_voronoi v{};
+    v.struct_size = sizeof v;
+    ASSERT_EQ(delaunay2d_voronoi_build(m.coords(), 4, &m.result, &v), DELAUNAY2D_OK);
+    EXPECT_EQ(v.vertex_count, 0u);
+    ASSERT_EQ(v.ridge_count, 5u);
+    for (size_t r = 0; r < 5; ++r) {
+        EXPECT_EQ(v.ridge_vertices[2 * r], -1);
+        EXPECT_EQ(v.ridge_vertices[2 * r + 1], -1);
+        const Point3D& a = p[v.ridge_points[2 * r]];
+        const Point3D& b = p[v.ridge_points[2 * r + 1]];
+        EXPECT_DOUBLE_EQ(std::hypot(a.x - b.x, a.y - b.y), std::hypot(0.5, 0.25));  // neighbours along the line
+    }
+    for (size_t i = 0; i < 6; ++i) {
+        ASSERT_EQ(v.region_offsets[i + 1] - v.region_offsets[i], 1u);
+        EXPECT_EQ(v.regions[v.region_offsets[i]], -1);
+    }
+    EXPECT_EQ(v.region_offsets[7], v.region_offsets[6]);
+    delaunay2d_voronoi_free(&v);
+}
+
 double area(const double* xy, size_t n) {
     double twice = 0;
     for (size_t i = 0; i < n; ++i) twice += xy[2 * i] * xy[2 * ((i + 1) % n) + 1] - xy[2 * ((i + 1) % n)] * xy[2 * i + 1];
@@ -326,6 +354,60 @@ TEST(Voronoi, CellsTileTheBox) {
         EXPECT_NEAR(total, 12.0 * 11.0, 1e-9);
         delaunay2d_cells_free(&c);
     }
+}
+
+// Each of the records' allocations made to fail in turn: the call says so
+// and leaves a zeroed record (the sanitizer build checks for leaks).
+TEST(Operations, RunningOutOfMemoryLeavesNothing) {
+    const Mesh m(d2dtest::uniform(200, 71));
+    const double box[4] = {0, 0, 1, 1};
+    for (int which = 0; which < 2; ++which) {
+        bool finished = false;
+        for (long successes = 0; successes < 20 && !finished; ++successes) {
+            delaunay2d_voronoi v{};
+            v.struct_size = sizeof v;
+            delaunay2d_cells c{};
+            c.struct_size = sizeof c;
+            d2d::allocation_faults::fail_after(successes);
+            const delaunay2d_status status = which == 0 ? delaunay2d_voronoi_build(m.coords(), 4, &m.result, &v)
+                                                        : delaunay2d_voronoi_cells(m.coords(), 4, &m.result, box, 1, &c);
+            d2d::allocation_faults::fail_after(-1);
+            finished = status == DELAUNAY2D_OK;
+            if (!finished) {
+                ASSERT_EQ(status, DELAUNAY2D_OUT_OF_MEMORY);
+                EXPECT_TRUE(v.vertices == nullptr && v.regions == nullptr && c.offsets == nullptr);
+            }
+            delaunay2d_voronoi_free(&v);
+            delaunay2d_cells_free(&c);
+        }
+        EXPECT_TRUE(finished);
+    }
+}
+
+// A record built by the host, without hull or vertex_of_point: the
+// operations read only what they need.
+TEST(Operations, HostBuiltMeshWithoutHull) {
+    const Mesh m(d2dtest::uniform(100, 81));
+    delaunay2d_result bare = m.result;
+    bare.hull = nullptr;
+    bare.hull_count = 0;
+    bare.vertex_of_point = nullptr;
+    const std::vector<double> q = {0.5, 0.5, 0.25, 0.75, 3, 3};
+    std::vector<double> values(100), full(3), host(3);
+    for (size_t i = 0; i < 100; ++i) values[i] = static_cast<double>(i);
+    for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
+        ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &m.result, values.data(), 1, method, q.data(), 3, -1, 1,
+                                         full.data()), DELAUNAY2D_OK);
+        ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &bare, values.data(), 1, method, q.data(), 3, -1, 1,
+                                         host.data()), DELAUNAY2D_OK);
+        EXPECT_EQ(full, host);
+    }
+    delaunay2d_cells c{};
+    c.struct_size = sizeof c;
+    const double box[4] = {0, 0, 1, 1};
+    ASSERT_EQ(delaunay2d_voronoi_cells(m.coords(), 4, &bare, box, 1, &c), DELAUNAY2D_OK);
+    EXPECT_EQ(c.point_count, 100u);
+    delaunay2d_cells_free(&c);
 }
 
 TEST(Operations, RefuseBadArguments) {

@@ -31,7 +31,7 @@ double cgal_locate(const std::vector<double>& points, const std::vector<double>&
     DT::Face_handle hint;
     size_t inside = 0;
     for (const P& x : q) {
-        if (hinted) hint = dt.locate(x, hint);
+        hint = dt.locate(x, hint);
         inside += !dt.is_infinite(hint);
     }
     const double s = std::chrono::duration<double>(Clock::now() - start).count();
