@@ -501,9 +501,9 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  * an edge or a vertex), decided with exact orientation tests, or -1 when no
  * triangle does (outside the mesh, or a NaN or infinite coordinate).
  * Returns DELAUNAY2D_INVALID_ARGUMENT for a null mesh, null coords or
- * queries or triangle_of_query where they are needed, stride < 2, or a mesh
- * whose arrays are null while counts are not; DELAUNAY2D_OUT_OF_MEMORY when
- * memory runs out. */
+ * queries or triangle_of_query where they are needed, stride < 2, a mesh
+ * whose arrays are null while counts are not, or more than 2^31 - 1
+ * queries; DELAUNAY2D_OUT_OF_MEMORY when memory runs out. */
 DELAUNAY2D_API delaunay2d_status delaunay2d_locate(const double* coords, size_t stride, const delaunay2d_result* mesh,
                                                    const double* queries, size_t query_count, unsigned threads,
                                                    int32_t* triangle_of_query);

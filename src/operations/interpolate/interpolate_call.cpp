@@ -1,4 +1,5 @@
 // delaunay2d_interpolate: values at query points, in the quiet call's style.
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -33,12 +34,15 @@ extern "C" delaunay2d_status delaunay2d_interpolate(const double* coords, size_t
                                                     double* out) {
     d2d::operations::InterpolationInput in;
     if (!d2d::operations::read_mesh_input(coords, stride, mesh, in.mesh)) return DELAUNAY2D_INVALID_ARGUMENT;
-    if (value_count == 0 || value_count > std::numeric_limits<size_t>::max() / 8 / (query_count + 1)) {
-        return DELAUNAY2D_INVALID_ARGUMENT;
-    }
+
     if (in.mesh.point_count > 0 && values == nullptr) return DELAUNAY2D_INVALID_ARGUMENT;
     if (query_count > 0 && (queries == nullptr || out == nullptr)) return DELAUNAY2D_INVALID_ARGUMENT;
     if (query_count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return DELAUNAY2D_INVALID_ARGUMENT;
+    // The output (and a copy of the values) must be addressable.
+    const size_t rows = std::max(query_count, in.mesh.point_count) + 1;
+    if (value_count == 0 || value_count > std::numeric_limits<size_t>::max() / sizeof(double) / rows) {
+        return DELAUNAY2D_INVALID_ARGUMENT;
+    }
     if (method != DELAUNAY2D_LINEAR && method != DELAUNAY2D_NEAREST && method != DELAUNAY2D_NATURAL) {
         return DELAUNAY2D_INVALID_ARGUMENT;
     }

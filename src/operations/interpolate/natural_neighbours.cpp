@@ -38,7 +38,6 @@ using Vec = Vec2;
 struct BoundaryEdge {
     uint32_t from, to;
     size_t triangle;  // the cavity triangle on its inner side
-    int edge;         // its index there
 };
 
 class SibsonWeights {
@@ -146,7 +145,7 @@ class SibsonWeights {
                 if (n >= 0 && in_cavity(static_cast<size_t>(n))) continue;
                 const uint32_t a = m_.vertex(t, e), b = m_.vertex(t, (e + 1) % 3);
                 if (!(orient2d_exact(m_.x(a), m_.y(a), m_.x(b), m_.y(b), qx_, qy_) > 0.0)) return false;
-                edges_.push_back(BoundaryEdge{a, b, t, e});
+                edges_.push_back(BoundaryEdge{a, b, t});
             }
         }
         loop_.clear();
