@@ -1,4 +1,5 @@
-// The GeoTIFF writer, through GDAL: the georeferencing (geotransform, CRS
+// The GeoTIFF writer, through GDAL (built into the format module only, see
+// format_module.hpp): the georeferencing (geotransform, CRS
 // from an EPSG code) is GDAL's own, so any GIS reads it the way GDAL does.
 //
 // The file is built in GDAL's in-memory file system and then copied to the
@@ -15,10 +16,10 @@
 
 #include <unistd.h>
 
+#include "format_module_parts.hpp"
 #include "output_error.hpp"
-#include "raster_files.hpp"
+#include "terrain_options.hpp"
 
-#ifdef DELAUNAY2D_HAVE_GDAL
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_string.h>
@@ -26,11 +27,8 @@
 #include <gdal.h>
 #include <gdal_frmts.h>
 #include <ogr_srs_api.h>
-#endif
 
 namespace d2dcli {
-
-#ifdef DELAUNAY2D_HAVE_GDAL
 
 namespace {
 
@@ -76,9 +74,7 @@ void write_all(int fd, const GByte* data, vsi_l_offset size, const std::string& 
 
 }  // namespace
 
-bool geotiff_supported() { return true; }
-
-void write_geotiff(const std::string& name, int fd, const RasterGrid& grid, const GridRows& rows,
+void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid, const GridRows& rows,
                    const std::string& crs, const Progress& progress) {
     GDALRegister_GTiff();
     GDALDriverH driver = GDALGetDriverByName("GTiff");
@@ -150,16 +146,5 @@ void write_geotiff(const std::string& name, int fd, const RasterGrid& grid, cons
     }
     write_all(fd, bytes, size, name);
 }
-
-#else
-
-bool geotiff_supported() { return false; }
-
-void write_geotiff(const std::string& name, int, const RasterGrid&, const GridRows&, const std::string&,
-                   const Progress&) {
-    throw OutputError(name + ": not built with GeoTIFF support (GDAL was missing when the program was built)");
-}
-
-#endif
 
 }  // namespace d2dcli

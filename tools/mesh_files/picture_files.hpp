@@ -15,6 +15,5 @@ std::string draw_svg_in_memory(const MeshView& mesh, const WrittenPoints& writte
 // Renders svg at its own size and writes the PNG to fd. Throws OutputError
 // (naming name), also when the program was built without librsvg.
 void write_png(const std::string& name, int fd, std::string_view svg);
-bool png_supported();
 
 }  // namespace d2dcli

@@ -1,24 +1,20 @@
-// The picture as a bitmap: the SVG the program draws, rendered by librsvg
+// The picture as a bitmap (built into the format module only, see
+// format_module.hpp): the SVG the program draws, rendered by librsvg
 // (the renderer GNOME and rsvg-convert use) onto a cairo surface and
 // written as PNG. One drawing for both formats, so they never disagree.
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <string>
 
-#include "output_error.hpp"
-#include "picture_files.hpp"
-
-#ifdef DELAUNAY2D_HAVE_RSVG
 #include <cairo.h>
 #include <librsvg/rsvg.h>
-#endif
+
+#include "format_module_parts.hpp"
+#include "output_error.hpp"
 
 namespace d2dcli {
-
-#ifdef DELAUNAY2D_HAVE_RSVG
 
 namespace {
 
@@ -68,9 +64,7 @@ struct Rendering {
 
 }  // namespace
 
-bool png_supported() { return true; }
-
-void write_png(const std::string& name, int fd, std::string_view svg) {
+void rsvg_write_png(const std::string& name, int fd, std::string_view svg) {
     Rendering r;
     r.handle = rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.data()), svg.size(), &r.error);
     if (r.handle == nullptr) {
@@ -96,39 +90,6 @@ void write_png(const std::string& name, int fd, std::string_view svg) {
         }
         throw OutputError(name + ": cannot write the PNG");
     }
-}
-
-#else
-
-bool png_supported() { return false; }
-
-void write_png(const std::string& name, int, std::string_view) {
-    throw OutputError(name + ": not built with PNG support (librsvg was missing when the program was built)");
-}
-
-#endif
-
-std::string draw_svg_in_memory(const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
-                               SvgPicture& picture) {
-    // An anonymous file in memory: the SVG writer writes to a descriptor.
-    int fd = ::memfd_create("delaunay2d-picture", MFD_CLOEXEC);
-    if (fd < 0) {
-        throw_output_error("picture", "cannot make room in memory", errno);
-    }
-    struct Close {
-        int fd;
-        ~Close() { ::close(fd); }
-    } closer{fd};
-    {
-        TextSink sink(fd, "picture");
-        picture = write_svg(sink, mesh, written, limits, {});
-        sink.flush();
-    }
-    std::string svg(static_cast<std::size_t>(::lseek(fd, 0, SEEK_END)), '\0');
-    if (::pread(fd, svg.data(), svg.size(), 0) != static_cast<ssize_t>(svg.size())) {
-        throw_output_error("picture", "cannot read back", errno);
-    }
-    return svg;
 }
 
 }  // namespace d2dcli

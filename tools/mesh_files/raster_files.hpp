@@ -20,7 +20,6 @@ void write_ascii_grid(TextSink& sink, const RasterGrid& grid, const GridRows& ro
 // program was built without GDAL.
 void write_geotiff(const std::string& name, int fd, const RasterGrid& grid, const GridRows& rows,
                    const std::string& crs, const Progress& progress);
-bool geotiff_supported();
 
 // The rows of z interpolated over the mesh (linear on the triangles or
 // natural-neighbour, through the library), NODATA outside it. The mesh
