@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <array>
 #include <iostream>
+#include <vector>
 
 namespace d2dcli {
 
@@ -19,13 +21,19 @@ const char* const description =
     "(CSV), with '#' comments and one optional header line; or Triangle's .node\n"
     "files. Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
-    ".neigh beside it) or .svg (a picture).\n"
+    ".neigh beside it), .ply, .geojson (triangles, or with --voronoi Thiessen\n"
+    "polygons), .svg or .png (a picture), or a surface raster of z: .tif\n"
+    "(GeoTIFF) or .asc (ESRI ASCII grid) with --cell. '-o -' with --format\n"
+    "writes to standard output. z is kept wherever the format has room for it.\n"
     "\n"
     "Examples:\n"
     "  delaunay2d points.csv\n"
     "  delaunay2d points.txt -o mesh.ele\n"
     "  cat points.xyz | delaunay2d -o mesh.json\n"
-    "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n";
+    "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n"
+    "  delaunay2d survey.csv -o dem.tif --cell 1 --crs EPSG:32633\n"
+    "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
+    "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
 // The most points the library triangulates (delaunay2d_triangulate answers
 // DELAUNAY2D_TOO_MANY_POINTS beyond): a larger sample is refused before
@@ -50,11 +58,11 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     std::string input_format = "auto";
     std::string format;
     app.add_option("INPUT", options.input, "Point file; '-' or nothing reads standard input")->type_name("FILE");
-    app.add_option("-o,--output", options.output, "Write the mesh to PATH (standard output stays empty)")
+    app.add_option("-o,--output", options.output, "Write the mesh to PATH; '-' with --format: to standard output")
         ->type_name("PATH");
     app.add_option("-f,--format", format, "Output format, when PATH's extension does not say")
         ->type_name("FORMAT")
-        ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg"}));
+        ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png"}));
     app.add_option("--input-format", input_format, "Input format (default: from the extension or the content)")
         ->type_name("FORMAT")
         ->check(CLI::IsMember({"auto", "text", "node"}));
@@ -79,6 +87,25 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     app.add_option("--seed", options.seed, "Seed of the generated sample (default 1)")
         ->needs(generate)
         ->type_name("S");
+
+    std::vector<double> bounds;
+    std::string method = "linear";
+    app.add_option("--id-column", options.id_column, "Carry the header's column NAME as each point's id")
+        ->type_name("NAME");
+    app.add_flag("--ascii", options.terrain.ascii, "PLY: write text instead of binary");
+    app.add_option("--cell", options.terrain.cell, "Raster (.tif, .asc): the cell size in map units")
+        ->type_name("SIZE");
+    app.add_option("--bounds", bounds, "Raster or Thiessen polygons: the extent (default: the points')")
+        ->expected(4)
+        ->type_name("XMIN YMIN XMAX YMAX");
+    app.add_option("--method", method, "Raster: interpolation, linear (default) or natural (neighbour)")
+        ->check(CLI::IsMember({"linear", "natural"}))
+        ->type_name("METHOD");
+    app.add_option("--crs", options.terrain.crs, "Record this coordinate system (EPSG:code) in .tif and .geojson")
+        ->type_name("EPSG:CODE");
+    app.add_flag("--voronoi", options.terrain.voronoi, "GeoJSON: each point's Thiessen (Voronoi) polygon");
+    app.add_flag("--png", options.also_png, "With an .svg output, also render it to a .png beside it");
+    app.add_option("--title", options.svg_title, "The picture's title")->type_name("TEXT");
 
     try {
         app.parse(argc, argv);
@@ -111,8 +138,37 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         }
         options.format = *from_path;
     }
-    if (options.output && *options.output == "-") {
-        return usage_error("-o needs a file name (a mesh is written to a file, never to standard output)");
+    if (options.output && *options.output == "-" && format.empty()) {
+        return usage_error("-o - (standard output) needs --format");
+    }
+    if (options.output && *options.output == "-" && options.format == OutputFormat::ele) {
+        return usage_error("-o - writes one file; Triangle's format is three (give a file name)");
+    }
+    if (!bounds.empty()) {
+        if (!(bounds[0] < bounds[2] && bounds[1] < bounds[3])) {
+            return usage_error("--bounds needs XMIN < XMAX and YMIN < YMAX");
+        }
+        options.terrain.bounds = std::array<double, 4>{bounds[0], bounds[1], bounds[2], bounds[3]};
+    }
+    options.terrain.method = method == "natural" ? SurfaceMethod::natural : SurfaceMethod::linear;
+    options.terrain.threads = options.threads;
+    if (!options.terrain.crs.empty() && !epsg_code(options.terrain.crs)) {
+        return usage_error("--crs takes EPSG:code, e.g. EPSG:32633");
+    }
+    if (!options.terrain.crs.empty() &&
+        (!options.output || (options.format != OutputFormat::tif && options.format != OutputFormat::geojson))) {
+        return usage_error("--crs is recorded in .tif and .geojson outputs only (an ESRI ASCII grid has no "
+                           "place for it: write .tif)");
+    }
+    const bool raster = options.format == OutputFormat::tif || options.format == OutputFormat::asc;
+    if (options.output && raster && !(options.terrain.cell > 0.0)) {
+        return usage_error("a raster (.tif, .asc) needs --cell SIZE, the cell's side in map units");
+    }
+    if (options.terrain.voronoi && (!options.output || options.format != OutputFormat::geojson)) {
+        return usage_error("--voronoi writes GeoJSON: give -o PATH.geojson");
+    }
+    if (options.also_png && (!options.output || options.format != OutputFormat::svg || *options.output == "-")) {
+        return usage_error("--png renders an SVG: give -o PATH.svg");
     }
     return options;
 }

@@ -26,6 +26,10 @@ struct CommandOptions {
     std::optional<std::string> generate;  // a sample kind instead of an input
     std::size_t sample_size = 100000;
     std::uint64_t seed = 1;
+    std::string id_column;  // empty: none
+    TerrainOptions terrain;
+    bool also_png = false;  // with an SVG, its PNG beside it
+    std::string svg_title;
 };
 
 // Parses the command line. Returns the options, or the exit status when the

@@ -88,7 +88,7 @@ PointSet read_input(const CommandOptions& options, std::string& name) {
     if (format == InputFormat::automatic && !from_stdin) {
         format = input_format_of_path(options.input);
     }
-    return read_points(source, format);
+    return read_points(source, format, options.id_column);
 }
 
 // Every file the run writes, so that none of them is the input.
@@ -96,9 +96,12 @@ void refuse_to_overwrite_the_input(const CommandOptions& options) {
     std::vector<std::string> outputs;
     std::string how;
     if (options.output) {
-        outputs = output_paths(*options.output, options.format);
+        outputs = output_paths(*options.output, options.format, options.also_png);
         if (outputs.size() > 1) {
-            how = "-o " + *options.output + " writes " + outputs[0] + ", " + outputs[1] + " and " + outputs[2];
+            how = "-o " + *options.output + " writes ";
+            for (std::size_t i = 0; i < outputs.size(); ++i) {
+                how += (i == 0 ? "" : i + 1 == outputs.size() ? " and " : ", ") + outputs[i];
+            }
         }
     }
     if (options.trace) {
@@ -161,6 +164,9 @@ int run(const CommandOptions& options) {
     }
     summary.triangulate_seconds = seconds_since(start);
     count_mesh(mesh, summary);
+    mesh.zw = points.zw;
+    mesh.extra_columns = points.extra_columns;
+    mesh.ids = &points.ids;
 
     if (summary.distinct < 3) {
         warn("only " + std::to_string(summary.distinct) +
@@ -175,6 +181,20 @@ int run(const CommandOptions& options) {
         output.format = options.format;
         output.keep_all_points = options.keep_all_points;
         output.first_number = options.zero_based ? 0 : 1;
+        output.terrain = options.terrain;
+        output.also_png = options.also_png;
+        output.svg.title = options.svg_title;
+        if (output.svg.title.empty()) {
+            // The picture is named after what it shows: the input's file
+            // name, or the generated sample.
+            output.svg.title = options.generate ? "generated " + *options.generate + " sample"
+                               : options.input == "-" ? std::string("standard input")
+                                                      : options.input.substr(options.input.find_last_of('/') + 1);
+        }
+        output.svg.threads = options.threads;
+        if (!points.z_name.empty()) {
+            output.svg.z_label = points.z_name;
+        }
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
         const std::string stage = "writing " + *options.output;
@@ -185,9 +205,7 @@ int run(const CommandOptions& options) {
         summary.write_seconds = seconds_since(start);
         summary.written = files.paths;
         if (files.picture.sampled) {
-            warn(*options.output + ": " + std::to_string(summary.triangles) +
-                 " triangles are too many to draw; the picture shows the hull and " +
-                 std::to_string(files.picture.points_drawn) + " of the points");
+            warn(*options.output + ": " + files.picture.note);
         }
         if (options.verbose) {
             print_summary(stderr, summary);

@@ -101,13 +101,16 @@ TEST(MeshWriters, FormatAndFileNamesComeFromThePath) {
     EXPECT_EQ(d2dcli::output_format_of_path("a/mesh.OFF"), OutputFormat::off);
     EXPECT_EQ(d2dcli::output_format_of_path("mesh.node"), OutputFormat::ele);
     EXPECT_EQ(d2dcli::output_format_of_path("mesh.svg"), OutputFormat::svg);
-    EXPECT_FALSE(d2dcli::output_format_of_path("mesh.png"));
+    EXPECT_EQ(d2dcli::output_format_of_path("dem.TIFF"), OutputFormat::tif);
+    EXPECT_FALSE(d2dcli::output_format_of_path("mesh.xyz"));
     EXPECT_FALSE(d2dcli::output_format_of_path("dir.json/mesh"));
     using Paths = std::vector<std::string>;
     EXPECT_EQ(d2dcli::output_paths("out/m.ele", OutputFormat::ele), (Paths{"out/m.ele", "out/m.node", "out/m.neigh"}));
     EXPECT_EQ(d2dcli::output_paths("m.neigh", OutputFormat::ele), (Paths{"m.ele", "m.node", "m.neigh"}));
     EXPECT_EQ(d2dcli::output_paths("m.txt", OutputFormat::ele), (Paths{"m.txt.ele", "m.txt.node", "m.txt.neigh"}));
     EXPECT_EQ(d2dcli::output_paths("m.txt", OutputFormat::json), (Paths{"m.txt"}));
+    EXPECT_EQ(d2dcli::output_paths("a.b/m.svg", OutputFormat::svg, true), (Paths{"a.b/m.svg", "a.b/m.png"}));
+    EXPECT_EQ(d2dcli::output_paths("-", OutputFormat::ele), (Paths{"-"}));
 }
 
 // Coordinates of every kind written to a .node file read back bit for bit.
@@ -152,23 +155,22 @@ TEST(MeshWriters, PictureDrawsEdgesHullAndDotsOrASampleOfALargeMesh) {
     EXPECT_TRUE(svg.starts_with("<?xml"));
     EXPECT_TRUE(svg.ends_with("</svg>\n"));
     // Five edges, each drawn once; the hull closed; the 0.1 by 2.5 box fits
-    // 1000 px high with a 12 px margin, y upward.
-    std::size_t edges_at = svg.find("d=\"", svg.find("#8fa9c9"));
+    // 1000 px high below the 52 px header, 16 px from the left, y upward.
+    std::size_t edges_at = svg.find("d=\"", svg.find("#5d7fb0"));
     std::string edges = svg.substr(edges_at, svg.find('"', edges_at + 3) - edges_at);
     std::size_t moves = static_cast<std::size_t>(std::count(edges.begin(), edges.end(), 'M'));
     EXPECT_EQ(moves, 5u);
-    EXPECT_NE(svg.find("M12.0 1012.0L52.0 1012.0L52.0 12.0L12.0 12.0Z"), std::string::npos) << svg;
-    EXPECT_EQ(svg.find("<text"), std::string::npos);
+    EXPECT_NE(svg.find("M16.0 1052.0L56.0 1052.0L56.0 52.0L16.0 52.0Z"), std::string::npos) << svg;
+    EXPECT_EQ(svg.find("sampled"), std::string::npos);
 
-    options.svg.most_triangles = 1;
-    options.svg.sample_points = 2;
+    // A budget that holds nothing: every third point and the first edge.
+    options.svg.max_bytes = 1;
     d2dcli::WrittenFiles sampled = d2dcli::write_mesh_files(folder.file("sampled.svg"), SmallMesh().view(), options, {});
     svg = read_text(folder.file("sampled.svg"));
     EXPECT_TRUE(sampled.picture.sampled);
     EXPECT_EQ(sampled.picture.points_drawn, 2u);
-    EXPECT_EQ(svg.find("#8fa9c9"), std::string::npos);
-    EXPECT_NE(svg.find("2 triangles are too many to draw: the hull and 2 of the 4 points are shown"),
-              std::string::npos);
+    EXPECT_EQ(sampled.picture.edges_drawn, 1u);
+    EXPECT_NE(svg.find("sampled to stay readable: 1 of 5 edges and 2 of 4 points drawn"), std::string::npos);
 }
 
 }  // namespace

@@ -242,7 +242,13 @@ TEST(Program, BadInputIsOneLineAndExitStatusOneAndNothingIsWritten) {
 TEST(Program, UsageErrorsExitWithStatusTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {"--no-such-option"},
-        {"points.txt", "-o", "mesh.png"},
+        {"points.txt", "-o", "mesh.xyz"},
+        {"points.txt", "-o", "dem.tif"},                        // a raster needs --cell
+        {"points.txt", "-o", "-"},                              // standard output needs --format
+        {"points.txt", "-o", "-", "--format", "ele"},           // three files cannot share it
+        {"points.txt", "-o", "mesh.json", "--voronoi"},
+        {"points.txt", "-o", "dem.asc", "--cell", "1", "--crs", "UTM33"},
+        {"points.txt", "-o", "dem.asc", "--cell", "1", "--crs", "EPSG:32633"},  // no place for it
         {"points.txt", "--format", "off"},
         {"points.txt", "--generate", "uniform"},
         {"--generate", "spiral"},

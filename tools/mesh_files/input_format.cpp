@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "input_error.hpp"
 #include "node_points.hpp"
 #include "text_points.hpp"
 #include "value_fields.hpp"
@@ -89,14 +90,17 @@ InputFormat input_format_of_content(std::string_view start) {
     return content_lines == 2 ? InputFormat::node : InputFormat::text;
 }
 
-PointSet read_points(LineSource& source, InputFormat format) {
+PointSet read_points(LineSource& source, InputFormat format, const std::string& id_column) {
     if (format == InputFormat::automatic) {
         format = input_format_of_path(source.name());
     }
     if (format == InputFormat::automatic) {
         format = input_format_of_content(source.peek());
     }
-    return format == InputFormat::node ? read_node_points(source) : read_text_points(source);
+    if (format == InputFormat::node && !id_column.empty()) {
+        throw InputError(source.name() + ": --id-column reads a text file with a header; a .node file has none");
+    }
+    return format == InputFormat::node ? read_node_points(source) : read_text_points(source, id_column);
 }
 
 }  // namespace d2dcli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "line_source.hpp"
@@ -26,6 +27,7 @@ InputFormat input_format_of_content(std::string_view start);
 
 // Reads every point of source in the given format, finding it out from the
 // source's name and content when it is automatic. Throws InputError.
-PointSet read_points(LineSource& source, InputFormat format);
+// id_column as for read_text_points.
+PointSet read_points(LineSource& source, InputFormat format, const std::string& id_column = {});
 
 }  // namespace d2dcli

@@ -17,6 +17,24 @@ void put_coordinate(TextSink& sink, double value) {
 
 }  // namespace
 
+void put_json_string(TextSink& sink, std::string_view text) {
+    static const char hex[] = "0123456789abcdef";
+    sink.put('"');
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            sink.put('\\');
+            sink.put(c);
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            sink.put("\\u00");
+            sink.put(hex[(c >> 4) & 0xf]);
+            sink.put(hex[c & 0xf]);
+        } else {
+            sink.put(c);
+        }
+    }
+    sink.put('"');
+}
+
 void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress) {
     const std::size_t triangle_count = mesh.triangle_count();
     ProgressSteps steps(progress, written.input_index.size() + 2 * triangle_count);
@@ -29,6 +47,10 @@ void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
         put_coordinate(sink, mesh.x(i));
         sink.put(", ");
         put_coordinate(sink, mesh.y(i));
+        if (mesh.has_z()) {
+            sink.put(", ");
+            put_coordinate(sink, mesh.z(i));
+        }
         sink.put(']');
         separator = ",\n";
         steps.advance();
@@ -64,7 +86,19 @@ void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
         sink.put_integer(written.number_of(v));
         separator = ", ";
     }
-    sink.put("]}\n");
+    sink.put(']');
+    if (mesh.has_ids()) {
+        // Beside the points, in their order: the ids as the input wrote them.
+        sink.put(",\n\"ids\": [");
+        separator = "\n";
+        for (std::uint32_t i : written.input_index) {
+            sink.put(separator);
+            put_json_string(sink, mesh.ids->at(i));
+            separator = ",\n";
+        }
+        sink.put(']');
+    }
+    sink.put("}\n");
 }
 
 }  // namespace d2dcli

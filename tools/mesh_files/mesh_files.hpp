@@ -7,6 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
 
 #include "mesh_view.hpp"
 #include "text_sink.hpp"
@@ -15,20 +18,24 @@
 
 namespace d2dcli {
 
-// OFF: "OFF", counts, "x y 0" per point, "3 a b c" per triangle (0-based).
+// OFF: "OFF", counts, "x y z" per point (z 0 without z), "3 a b c" per triangle (0-based).
 void write_off(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress);
 
-// Wavefront OBJ: "v x y 0" per point, "f a b c" per triangle (1-based).
+// Wavefront OBJ: "v x y z" per point, "f a b c" per triangle (1-based).
 void write_obj(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress);
 
-// JSON: {"points": [[x, y], ...], "triangles": [[a, b, c], ...],
-// "neighbours": [[n0, n1, n2], ...], "hull": [...]}, all 0-based; a
+// JSON: {"points": [[x, y], ...] ([x, y, z] with z), "triangles": [[a, b, c], ...],
+// "neighbours": [[n0, n1, n2], ...], "hull": [...]} and with ids "ids":
+// ["...", ...] in the points' order, all 0-based; a
 // coordinate that is not finite (only with every point kept) is null.
 void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress);
+// A JSON string literal of text.
+void put_json_string(TextSink& sink, std::string_view text);
 
 // Triangle's files, numbered from first_number (1 as Triangle writes them,
-// or 0): .node "<number> x y <marker>" with marker 1 for a point on the
-// hull; .ele "<number> a b c"; .neigh "<number> n0 n1 n2".
+// or 0): .node "<number> x y [z [w]] [id] <marker>" with marker 1 for a
+// point on the hull, z and w (as far as the input gave them) and the id as
+// attributes; .ele "<number> a b c"; .neigh "<number> n0 n1 n2".
 void write_node(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, int first_number,
                 const Progress& progress);
 void write_ele(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, int first_number,
@@ -36,20 +43,34 @@ void write_ele(TextSink& sink, const MeshView& mesh, const WrittenPoints& writte
 void write_neigh(TextSink& sink, const MeshView& mesh, int first_number, const Progress& progress);
 
 struct SvgLimits {
-    // Above this many triangles the picture shows the hull and a sample of
-    // the points instead: a page cannot show more edges than it has pixels.
-    std::size_t most_triangles = 500000;
-    std::size_t sample_points = 50000;
+    // The file stays under this many bytes: above about 10 MB common
+    // renderers (librsvg, hence rsvg-convert and many viewers) refuse it.
+    std::size_t max_bytes = 7500000;
+    // Constraint segments, as pairs of input indices, drawn in their own
+    // stroke over the mesh.
+    std::span<const std::uint32_t> segments;
+    std::string title;  // default: the counts
+    std::string z_label = "z";  // the legend's heading
+    unsigned threads = 0;
 };
 
 struct SvgPicture {
-    bool sampled = false;        // true when only the hull and a sample are drawn
+    bool sampled = false;  // only every k-th edge or point is drawn; note says how many
+    std::string note;
+    std::size_t edge_count = 0;
+    std::size_t edges_drawn = 0;
     std::size_t points_drawn = 0;
 };
 
-// A picture scaled to fit a page of at most 1000 px a side: the edges thin
-// and light, the hull dark, the points as dots.
+// A picture with the drawing 1000 px on its longer side: triangles shaded by
+// z when the input has z (with a legend), every edge once, the hull, the
+// points, a title, a scale bar and the coordinate range.
 SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
                      const Progress& progress);
+
+// PLY with x, y, z (0 without z) per point as doubles and the triangles as
+// faces: binary little-endian, or ASCII.
+void write_ply(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, bool ascii,
+               const Progress& progress);
 
 }  // namespace d2dcli

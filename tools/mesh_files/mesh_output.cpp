@@ -7,7 +7,10 @@
 #include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 #include "atomic_file.hpp"
+#include "output_error.hpp"
 #include "text_sink.hpp"
 #include "written_points.hpp"
 
@@ -80,6 +83,21 @@ std::optional<OutputFormat> output_format_named(std::string_view name) {
     if (name == "svg") {
         return OutputFormat::svg;
     }
+    if (name == "ply") {
+        return OutputFormat::ply;
+    }
+    if (name == "geojson") {
+        return OutputFormat::geojson;
+    }
+    if (name == "asc") {
+        return OutputFormat::asc;
+    }
+    if (name == "tif" || name == "tiff") {
+        return OutputFormat::tif;
+    }
+    if (name == "png") {
+        return OutputFormat::png;
+    }
     return std::nullopt;
 }
 
@@ -91,8 +109,14 @@ std::optional<OutputFormat> output_format_of_path(std::string_view path) {
     return output_format_named(extension);
 }
 
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format) {
-    if (format != OutputFormat::ele) {
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png) {
+    if (also_png && format == OutputFormat::svg && path != "-") {
+        const std::size_t dot = path.find_last_of('.');
+        const std::size_t slash = path.find_last_of('/');
+        const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+        return {path, (has_extension ? path.substr(0, dot) : path) + ".png"};
+    }
+    if (format != OutputFormat::ele || path == "-") {
         return {path};
     }
     std::string stem = stem_of(path);
@@ -102,17 +126,24 @@ std::vector<std::string> output_paths(const std::string& path, OutputFormat form
 WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
                               const Progress& progress) {
     WrittenFiles result;
-    result.paths = output_paths(path, options.format);
+    result.paths = output_paths(path, options.format, options.also_png);
     const WrittenPoints written = choose_written_points(mesh.vertex_of_point, options.keep_all_points);
 
+    const bool to_stdout = path == "-";
+    if (to_stdout && options.format == OutputFormat::ele) {
+        throw OutputError("standard output: Triangle's format is three files; give a file name");
+    }
     std::vector<std::unique_ptr<AtomicFile>> files;
     for (const std::string& file_path : result.paths) {
-        files.push_back(std::make_unique<AtomicFile>(file_path));
+        if (!to_stdout) {
+            files.push_back(std::make_unique<AtomicFile>(file_path));
+        }
     }
-    const std::size_t count = files.size();
+    const std::size_t count = result.paths.size();
     SharedProgress shared(progress, count);
     auto write_file = [&](std::size_t k) {
-        TextSink sink(files[k]->fd(), files[k]->path());
+        const int fd = to_stdout ? STDOUT_FILENO : files[k]->fd();
+        TextSink sink(fd, to_stdout ? std::string("standard output") : files[k]->path());
         Progress part = shared.part(k);
         switch (options.format) {
             case OutputFormat::off:
@@ -125,7 +156,14 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
                 write_json(sink, mesh, written, part);
                 break;
             case OutputFormat::svg:
-                result.picture = write_svg(sink, mesh, written, options.svg, part);
+                if (k == 0) {
+                    result.picture = write_svg(sink, mesh, written, options.svg, part);
+                } else {
+                    OutputOptions png = options;
+                    png.format = OutputFormat::png;
+                    WrittenFiles ignored;
+                    write_terrain_file(sink, fd, mesh, written, png, part, ignored);
+                }
                 break;
             case OutputFormat::ele:
                 if (k == 0) {
@@ -136,9 +174,14 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
                     write_neigh(sink, mesh, options.first_number, part);
                 }
                 break;
+            default:
+                write_terrain_file(sink, fd, mesh, written, options, part, result);
+                break;
         }
         sink.flush();
-        files[k]->finish();
+        if (!to_stdout) {
+            files[k]->finish();
+        }
     };
     // Triangle's three files are formatted at once, one thread each: the
     // mesh is only read, and formatting numbers is what takes the time.

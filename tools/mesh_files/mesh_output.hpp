@@ -10,17 +10,20 @@
 #include <vector>
 
 #include "mesh_files.hpp"
+#include "text_sink.hpp"
+#include "written_points.hpp"
 #include "mesh_view.hpp"
+#include "terrain_options.hpp"
 #include "write_progress.hpp"
 
 namespace d2dcli {
 
-enum class OutputFormat { off, obj, json, ele, svg };
+enum class OutputFormat { off, obj, json, ele, svg, ply, geojson, asc, tif, png };
 
-// "off", "obj", "json", "ele" or "svg".
+// "off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif" or "png".
 std::optional<OutputFormat> output_format_named(std::string_view name);
 // The format of a path's extension (also ".node" and ".neigh" for Triangle's
-// files); nothing when the extension names none.
+// files, ".tiff"); nothing when the extension names none.
 std::optional<OutputFormat> output_format_of_path(std::string_view path);
 
 struct OutputOptions {
@@ -28,19 +31,28 @@ struct OutputOptions {
     bool keep_all_points = false;
     int first_number = 1;  // Triangle's files only
     SvgLimits svg;
+    TerrainOptions terrain;  // rasters, GeoJSON, PLY
+    bool also_png = false;   // with SVG: a PNG of it beside it (PATH's stem + .png)
 };
 
 struct WrittenFiles {
     std::vector<std::string> paths;
-    SvgPicture picture;  // for an SVG file
+    SvgPicture picture;  // for an SVG or PNG file
 };
+
+// Writes the formats that terrain work adds (PLY, GeoJSON, the rasters,
+// PNG) to fd, through sink where the format is text.
+void write_terrain_file(TextSink& sink, int fd, const MeshView& mesh, const WrittenPoints& written,
+                        const OutputOptions& options, const Progress& progress, WrittenFiles& result);
 
 // The paths that writing to path in the given format creates: the path
 // itself, or for Triangle's format STEM.ele, STEM.node and STEM.neigh,
-// where STEM is path without its extension.
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format);
+// where STEM is path without its extension; with also_png, an SVG and the
+// PNG beside it (path with .png for its extension).
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png = false);
 
-// Writes the mesh; throws OutputError, after which no file was changed.
+// Writes the mesh; throws OutputError, after which no file was changed. A
+// path of "-" writes the one file of the format to standard output.
 WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
                               const Progress& progress);
 

@@ -13,7 +13,9 @@ void put_points(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
         sink.put_shortest(mesh.x(i));
         sink.put(' ');
         sink.put_shortest(mesh.y(i));
-        sink.put(" 0\n");
+        sink.put(' ');
+        sink.put_shortest(mesh.z(i));  // 0 when the input had no z
+        sink.put('\n');
         steps.advance();
     }
 }

@@ -1,6 +1,8 @@
 #include "text_points.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -61,9 +63,24 @@ void add_zw(PointSet& points, double z, double w) {
     points.zw.push_back(w);
 }
 
+// The column of the header that bears name (compared as written, without
+// quotes), or absent.
+std::size_t column_named(const ValueFields& header, const std::string& name) {
+    for (std::size_t i = 0; i < header.count && i < std::size(header.field); ++i) {
+        std::string_view field = header.field[i];
+        if (field.size() >= 2 && (field.front() == '"' || field.front() == '\'') && field.back() == field.front()) {
+            field = field.substr(1, field.size() - 2);
+        }
+        if (field == name) {
+            return i;
+        }
+    }
+    return TextColumns::absent;
+}
+
 }  // namespace
 
-PointSet read_text_points(LineSource& source) {
+PointSet read_text_points(LineSource& source, const std::string& id_column) {
     PointSet points;
     // Room for the points that a file of this size likely holds (a line of
     // a survey or of full-precision doubles takes 20 to 40 bytes), so that
@@ -72,6 +89,7 @@ PointSet read_text_points(LineSource& source) {
     ValueFields fields;
     bool first_content_line = true;
     std::optional<TextColumns> columns;  // set when a header names them
+    std::size_t id_at = TextColumns::absent;
     std::string_view line;
     while (source.next_line(line)) {
         if (source.line_number() == 1) {
@@ -94,9 +112,35 @@ PointSet read_text_points(LineSource& source) {
             if (!problem.empty()) {
                 throw_input_error(source.name(), source.line_number(), problem);
             }
+            if (!id_column.empty()) {
+                id_at = column_named(fields, id_column);
+                if (id_at == TextColumns::absent) {
+                    throw_input_error(source.name(), source.line_number(),
+                                      "the header has no column " + quoted(id_column) + " (--id-column)");
+                }
+                points.ids.name = id_column;
+            }
+            if (columns && columns->z != TextColumns::absent) {
+                points.z_name = std::string(fields.field[columns->z]);
+            }
+            if (columns) {
+                points.extra_columns = columns->w != TextColumns::absent ? 2 : columns->z != TextColumns::absent;
+            }
             continue;
         }
+        if (first_content_line && !id_column.empty()) {
+            throw_input_error(source.name(), source.line_number(),
+                              "--id-column " + quoted(id_column) + " needs a header line that names the columns");
+        }
         first_content_line = false;
+        if (id_at != TextColumns::absent) {
+            if (fields.count <= id_at) {
+                throw_input_error(source.name(), source.line_number(),
+                                  "too few values: no " + quoted(id_column) + " (column " +
+                                      std::to_string(id_at + 1) + ")");
+            }
+            points.ids.add(fields.field[id_at]);
+        }
 
         if (columns) {
             if (fields.count < columns->needed()) {
@@ -129,6 +173,7 @@ PointSet read_text_points(LineSource& source) {
         points.xy.push_back(value[1]);
         if (fields.count > 2 || !points.zw.empty()) {
             add_zw(points, value[2], value[3]);
+            points.extra_columns = std::max(points.extra_columns, static_cast<int>(fields.count) - 2);
         }
     }
     return points;

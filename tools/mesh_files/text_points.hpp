@@ -6,12 +6,16 @@
 // the point is kept, and the triangulation leaves it out.
 #pragma once
 
+#include <string>
+
 #include "line_source.hpp"
 #include "point_set.hpp"
 
 namespace d2dcli {
 
-// Throws InputError naming the line and what is wrong with it.
-PointSet read_text_points(LineSource& source);
+// With id_column, the header must name that column, whose values are kept
+// as the points' ids. Throws InputError naming the line and what is wrong
+// with it.
+PointSet read_text_points(LineSource& source, const std::string& id_column = {});
 
 }  // namespace d2dcli

@@ -1,8 +1,12 @@
 // Triangle's .node, .ele and .neigh files, which its own tools and many
 // others read.
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "mesh_files.hpp"
+#include "output_error.hpp"
+#include "value_fields.hpp"
 
 namespace d2dcli {
 
@@ -31,8 +35,13 @@ void write_node(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
                 const Progress& progress) {
     ProgressSteps steps(progress, written.input_index.size());
     const std::vector<bool> on_boundary = boundary_points(mesh);
+    // Attributes, in this order: z and w as far as the input gave them,
+    // then the id (Triangle carries attributes through as numbers).
+    const int extra = mesh.has_z() ? std::max(mesh.extra_columns, 1) : 0;
     sink.put_integer(static_cast<std::int64_t>(written.input_index.size()));
-    sink.put(" 2 0 1\n");
+    sink.put(" 2 ");
+    sink.put_integer(extra + (mesh.has_ids() ? 1 : 0));
+    sink.put(" 1\n");
     std::int64_t number = first_number;
     for (std::uint32_t i : written.input_index) {
         sink.put_integer(number++);
@@ -40,6 +49,20 @@ void write_node(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
         sink.put_shortest(mesh.x(i));
         sink.put(' ');
         sink.put_shortest(mesh.y(i));
+        for (int k = 0; k < extra; ++k) {
+            sink.put(' ');
+            sink.put_shortest(k == 0 ? mesh.z(i) : mesh.w(i));
+        }
+        if (mesh.has_ids()) {
+            std::string_view id = mesh.ids->at(i);
+            double value = 0.0;
+            if (!parse_double(id, value)) {
+                throw OutputError(sink.name() + ": the id " + quoted(id) + " of point " + std::to_string(i + 1) +
+                                  " is not a number, and .node attributes are numbers");
+            }
+            sink.put(' ');
+            sink.put(id);
+        }
         sink.put(on_boundary[i] ? " 1\n" : " 0\n");
         steps.advance();
     }
