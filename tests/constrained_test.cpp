@@ -164,6 +164,7 @@ TEST(ConstrainedWorked, ManyCrossingsAndThreadsGiveOneResult) {
         in.segments.insert(in.segments.end(), {i, i + 1});
     }
     for (int k = 0; k < 2000; ++k) in.xy.insert(in.xy.end(), {u(rng), u(rng)});
+    in.crossings = true;
     Call one(in, 1);
     Call four(in, 4);
     ASSERT_EQ(one.status, DELAUNAY2D_OK);
@@ -258,6 +259,7 @@ TEST(ConstrainedProperty, RandomSegmentSets) {
         }
         std::uniform_int_distribution<uint32_t> pick(0, static_cast<uint32_t>(points - 1));
         const bool planar = seed % 3 != 0;
+        in.crossings = !planar;
         for (int k = 0; k < points / 2; ++k) {
             const uint32_t a = pick(rng), b = pick(rng);
             bool crosses = false;
@@ -295,7 +297,12 @@ TEST(ConstrainedEdges, CollinearInputAndRepeatedPoints) {
     Call again(repeated);
     ASSERT_EQ(again.status, DELAUNAY2D_OK);
     EXPECT_EQ(d2dtest::check_constrained(repeated, again.result), "");
-    EXPECT_TRUE(again.has_edge(1, 0));
+    // Segment 4 - 0 is segment 1 - 0; it crosses 2 - 3 at (2, 0).
+    ASSERT_EQ(again.result.added_count, 1u);
+    EXPECT_EQ(again.result.points[10], 2.0);
+    EXPECT_EQ(again.result.points[11], 0.0);
+    EXPECT_TRUE(again.has_edge(1, 5));
+    EXPECT_TRUE(again.has_edge(5, 0));
 }
 
 TEST(ConstrainedEdges, BadArgumentsAreRefusedAndLeaveNothing) {

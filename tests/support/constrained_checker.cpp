@@ -126,7 +126,7 @@ std::string check_constrained(const ConstrainedInput& input, const delaunay2d_co
         const uint32_t a = static_cast<uint32_t>(ra), b = static_cast<uint32_t>(rb);
         if (a == b) continue;
         auto passable = [&](uint32_t v) {
-            if (v >= count) return true;
+            if (v >= count || input.crossings) return true;
             if (orient(p, a, b, v) != 0) return false;
             const double lo_x = std::min(p[2 * a], p[2 * b]), hi_x = std::max(p[2 * a], p[2 * b]);
             const double lo_y = std::min(p[2 * a + 1], p[2 * b + 1]), hi_y = std::max(p[2 * a + 1], p[2 * b + 1]);

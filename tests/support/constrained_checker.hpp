@@ -17,6 +17,10 @@ struct ConstrainedInput {
     std::vector<uint32_t> segments;   // pairs of input point indices
     std::vector<double> holes;
     int region = DELAUNAY2D_REGION_HULL;
+    // Segments cross: where rounding puts a crossing outside the thin
+    // quadrilateral of the two pieces, the library bends the piece through
+    // the quadrilateral's corner, so a covering path may pass any vertex.
+    bool crossings = false;
 };
 
 // Checks, and returns the first failure ("" when all hold):

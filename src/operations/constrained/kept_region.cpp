@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <limits>
 #include <vector>
 
@@ -21,36 +20,51 @@ std::vector<uint8_t> inside_rings(const ConstrainedMesh& mesh) {
     const size_t count = mesh.triangle_count();
     constexpr uint32_t kUnseen = std::numeric_limits<uint32_t>::max();
     std::vector<uint32_t> crossings(count, kUnseen);
-    std::deque<int32_t> queue;
+    // Layer by layer: `layer` holds the triangles reached with `cost`
+    // crossings, spread to all that can be reached from them without
+    // crossing a segment; triangles across a segment edge start the next.
+    std::vector<int32_t> layer;
+    std::vector<int32_t> next;
     // Each triangle on the hull is reached from outside across its hull
     // edges; a hull edge on a segment costs one.
     for (size_t t = 0; t < count; ++t) {
         for (int i = 0; i < 3; ++i) {
             if (mesh.nbr[3 * t + static_cast<size_t>(i)] >= 0) continue;
-            const uint32_t cost = mesh.con[3 * t + static_cast<size_t>(i)] != 0 ? 1u : 0u;
-            if (cost < crossings[t]) crossings[t] = cost;
+            const bool on_segment = mesh.con[3 * t + static_cast<size_t>(i)] != 0;
+            if (!on_segment && crossings[t] != 0) {
+                crossings[t] = 0;
+                layer.push_back(static_cast<int32_t>(t));
+            } else if (on_segment) {
+                next.push_back(static_cast<int32_t>(t));
+            }
         }
     }
-    for (size_t t = 0; t < count; ++t) {
-        if (crossings[t] == 0) queue.push_front(static_cast<int32_t>(t));
-        if (crossings[t] == 1) queue.push_back(static_cast<int32_t>(t));
-    }
-    // 0-1 breadth-first search: a triangle taken from the front has its
-    // final count.
-    while (!queue.empty()) {
-        const int32_t t = queue.front();
-        queue.pop_front();
-        const uint32_t here = crossings[static_cast<size_t>(t)];
-        for (int i = 0; i < 3; ++i) {
-            const int32_t n = mesh.across(t, i);
-            if (n < 0) continue;
-            const uint32_t cost = here + (mesh.fixed(t, i) ? 1u : 0u);
-            if (cost >= crossings[static_cast<size_t>(n)]) continue;
-            crossings[static_cast<size_t>(n)] = cost;
-            if (cost == here) {
-                queue.push_front(n);
-            } else {
-                queue.push_back(n);
+    std::vector<int32_t> across_segments;
+    for (uint32_t cost = 0; !layer.empty() || !next.empty(); ++cost) {
+        // From the second layer on: the triangles across segment edges from
+        // the layer before that it has not reached.
+        across_segments.swap(next);
+        next.clear();
+        for (const int32_t t : across_segments) {
+            if (cost > 0 && crossings[static_cast<size_t>(t)] == kUnseen) {
+                crossings[static_cast<size_t>(t)] = cost;
+                layer.push_back(t);
+            } else if (cost == 0) {
+                next.push_back(t);
+            }
+        }
+        while (!layer.empty()) {
+            const int32_t t = layer.back();
+            layer.pop_back();
+            for (int i = 0; i < 3; ++i) {
+                const int32_t n = mesh.across(t, i);
+                if (n < 0 || crossings[static_cast<size_t>(n)] != kUnseen) continue;
+                if (mesh.fixed(t, i)) {
+                    next.push_back(n);
+                } else {
+                    crossings[static_cast<size_t>(n)] = cost;
+                    layer.push_back(n);
+                }
             }
         }
     }

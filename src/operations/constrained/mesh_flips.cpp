@@ -7,9 +7,6 @@
 #include <vector>
 
 #include "operations/constrained/constrained_mesh.hpp"
-#ifdef D2D_DEBUG_CHECK
-#include "check.hpp"
-#endif
 
 namespace d2d::constrained {
 
@@ -112,13 +109,6 @@ void make_delaunay(ConstrainedMesh& mesh, std::vector<std::pair<uint32_t, uint32
         // t is not locally Delaunay; its quadrilateral is then strictly
         // convex, so the flip is valid. Cocircular quadrilaterals stay.
         if (mesh.incircle(a, b, r, s) <= 0.0) continue;
-#ifdef D2D_DEBUG_CHECK
-        static long flips_done = 0;
-        if (++flips_done > 2000000 && flips_done < 2000010) {
-            fprintf(stderr, "flip %u %u r %u s %u in %g\n", a, b, r, s, mesh.incircle(a, b, r, s));
-            debug_check(mesh, "flip");
-        }
-#endif
         flip(mesh, t, i);
         edges.emplace_back(r, a);
         edges.emplace_back(a, s);

@@ -9,9 +9,6 @@
 
 #include "engine/merge/limits.hpp"
 #include "operations/constrained/constrained_mesh.hpp"
-#ifdef D2D_DEBUG_CHECK
-#include "check.hpp"
-#endif
 
 namespace d2d::constrained {
 namespace {
@@ -225,9 +222,6 @@ uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near) {
             extend_hull(mesh, at.t, at.i, v, flips);
             break;
     }
-#ifdef D2D_DEBUG_FULL
-    debug_check(mesh, at.where == Where::inside ? "split triangle" : at.where == Where::on_edge ? "split edge" : "extend");
-#endif
     make_delaunay(mesh, flips);
     return v;
 }

@@ -20,9 +20,6 @@
 
 #include "operations/constrained/crossing_point.hpp"
 #include "operations/constrained/segment_cavity.hpp"
-#ifdef D2D_DEBUG_CHECK
-#include "check.hpp"
-#endif
 
 namespace d2d::constrained {
 namespace {
@@ -35,8 +32,9 @@ bool ahead(const ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t c) {
     return (mesh.xy[2 * b + 1] > ay) == (mesh.xy[2 * c + 1] > ay) && mesh.xy[2 * c + 1] != ay;
 }
 
-// How the piece a -> b leaves a: along an edge (t, i) from a to a vertex
-// on the piece, or through the far edge of triangle t, whose corner i is a.
+// How the piece a -> b leaves a: along the edge i of t, which joins a to a
+// vertex on the piece, or through the far edge of triangle t, whose corner
+// i is a.
 struct Departure {
     int32_t t;
     int i;
@@ -56,6 +54,8 @@ Departure depart(const ConstrainedMesh& mesh, uint32_t a, uint32_t b) {
             if (ou == 0.0 && ahead(mesh, a, b, u)) return {t, i, true};
             const double ow = mesh.orient(a, b, w);
             if (ou < 0.0 && ow > 0.0) return {t, i, false};
+            // The edge w -> a: seen here only, when it lies on the hull.
+            if (w == b || (ow == 0.0 && ahead(mesh, a, b, w))) return {t, prev3(i), true};
             const int32_t n = direction == 0 ? mesh.across(t, prev3(i)) : mesh.across(t, i);
             if (n < 0 || n == start / 3) break;
             t = n;
@@ -92,9 +92,6 @@ class SegmentInserter {
             pieces_.pop_back();
             owner_ = piece.owner;
             if (piece.a != piece.b) insert_piece(piece.a, piece.b);
-#ifdef D2D_DEBUG_FULL
-            debug_check(mesh_, "piece");
-#endif
         }
     }
 
@@ -103,7 +100,7 @@ class SegmentInserter {
         const Departure d = depart(mesh_, a, b);
         if (d.along_edge) {
             mark(mesh_, d.t, d.i, owner_);
-            const uint32_t reached = mesh_.vertex(d.t, next3(d.i));
+            const uint32_t reached = mesh_.vertex(d.t, d.i) == a ? mesh_.vertex(d.t, next3(d.i)) : mesh_.vertex(d.t, d.i);
             if (reached != b) pieces_.push_back({reached, b, owner_});
             return;
         }
@@ -247,10 +244,6 @@ class SegmentInserter {
         if (!found) point = {mesh_.xy[2 * r], mesh_.xy[2 * r + 1]};
         const auto [x, y] = point;
         const uint32_t v = insert_point(mesh_, x, y, t);
-#ifdef D2D_DEBUG_CHECK
-        static int events = 0;
-        if (++events < 40) fprintf(stderr, "piece %u-%u (%u) edge %u-%u (%u) inputs_cross %d -> v %u\n", a, b, owner_, r, l, other, inputs_cross, v);
-#endif
         pieces_.push_back({v, b, owner_});
         pieces_.push_back({a, v, owner_});
         if (v == r || v == l) return;
