@@ -53,9 +53,17 @@ int32_t triangulate_polygon(ConstrainedMesh& mesh, const std::vector<uint32_t>& 
             mesh.join(task.parent, task.edge, rim[task.i].outside, rim[task.i].owner);
             continue;
         }
+        // The base stays the same for the whole search: the paired tests
+        // share its part of every in-circle determinant.
+        const PivotPair base(mesh.xy[2 * a], mesh.xy[2 * a + 1], mesh.xy[2 * b], mesh.xy[2 * b + 1]);
         uint32_t k = task.i + 1;
+        PivotPoint apex = base.point(mesh.xy[2 * chain[k]], mesh.xy[2 * chain[k] + 1]);
         for (uint32_t m = task.i + 2; m < task.j; ++m) {
-            if (mesh.incircle(a, b, chain[k], chain[m]) > 0.0) k = m;
+            const PivotPoint other = base.point(mesh.xy[2 * chain[m]], mesh.xy[2 * chain[m] + 1]);
+            if (base.incircle(apex, other) > 0.0) {
+                k = m;
+                apex = other;
+            }
         }
         const int32_t t = slots.back();
         slots.pop_back();
