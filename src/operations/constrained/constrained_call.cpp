@@ -70,14 +70,20 @@ bool vertex_segments(const delaunay2d_constraint_options& options, const int32_t
     }
     // A repeated segment (either direction) counts once: the first stays,
     // in input order.
-    std::vector<std::pair<std::pair<uint32_t, uint32_t>, size_t>> sorted(out.size());
+    struct Key {
+        uint32_t low, high;
+        size_t at;
+    };
+    std::vector<Key> sorted(out.size());
     for (size_t s = 0; s < out.size(); ++s) {
-        sorted[s] = {{std::min(out[s].first, out[s].second), std::max(out[s].first, out[s].second)}, s};
+        sorted[s] = {std::min(out[s].first, out[s].second), std::max(out[s].first, out[s].second), s};
     }
-    std::sort(sorted.begin(), sorted.end());
+    std::sort(sorted.begin(), sorted.end(), [](const Key& a, const Key& b) {
+        return a.low != b.low ? a.low < b.low : (a.high != b.high ? a.high < b.high : a.at < b.at);
+    });
     std::vector<uint8_t> repeat(out.size(), 0);
     for (size_t k = 1; k < sorted.size(); ++k) {
-        if (sorted[k].first == sorted[k - 1].first) repeat[sorted[k].second] = 1;
+        if (sorted[k].low == sorted[k - 1].low && sorted[k].high == sorted[k - 1].high) repeat[sorted[k].at] = 1;
     }
     size_t kept = 0;
     for (size_t s = 0; s < out.size(); ++s) {
