@@ -156,7 +156,10 @@ void split_edge(ConstrainedMesh& mesh, int32_t t, int i, uint32_t v, std::vector
 
 // A point outside the hull, seen from the hull edge i of t: one new
 // triangle on each hull edge that has the point strictly on its outer side,
-// walking the hull both ways from that edge.
+// walking the hull both ways from that edge. Crossing points are only taken
+// strictly inside the quadrilateral of two pieces, whose corners are
+// vertices, so they never land outside the hull; this keeps insert_point
+// whole for any point all the same.
 void extend_hull(ConstrainedMesh& mesh, int32_t t, int i, uint32_t v, std::vector<std::pair<uint32_t, uint32_t>>& flips) {
     mesh.hull_changed = true;
     std::vector<std::pair<int32_t, int>> visible{{t, i}};
