@@ -10,6 +10,7 @@
 
 #include "delaunay2d.h"
 #include "engine/system/allocation_faults.hpp"
+#include "operations/constrained/constrained_mesh.hpp"
 #include "support/constrained_checker.hpp"
 #include "support/exact_rational.hpp"
 
@@ -375,6 +376,49 @@ TEST(ConstrainedEdges, RunningOutOfMemoryLeavesNothing) {
         EXPECT_EQ(call.result.mesh.triangles, nullptr);
         EXPECT_EQ(call.result.segments, nullptr);
         ASSERT_LT(successes, 100);
+    }
+}
+
+// Points inserted outside the hull and on hull edges (which crossings never
+// produce, but insert_point takes): the mesh stays a Delaunay triangulation
+// with mutual links.
+TEST(ConstrainedEdges, PointsOutsideAndOnTheHullKeepTheMeshWhole) {
+    const std::vector<double> xy = {0, 0, 4, 0, 4, 4, 0, 4, 1, 2, 3, 1};
+    delaunay2d_result base{};
+    ASSERT_EQ(delaunay2d_triangulate(xy.data(), 6, 2, 1, &base), DELAUNAY2D_OK);
+    d2d::constrained::ConstrainedMesh mesh;
+    mesh.xy = xy;
+    mesh.tri.adopt(base.triangles, 3 * base.triangle_count);
+    mesh.nbr.adopt(base.neighbours, 3 * base.triangle_count);
+    base.triangles = nullptr;
+    base.neighbours = nullptr;
+    delaunay2d_result_free(&base);
+    mesh.con.assign(mesh.tri.size(), 0);
+    mesh.corner.assign(6, -1);
+    for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
+    for (const auto& [x, y] : std::vector<std::pair<double, double>>{{2, -1}, {2, 0}, {6, 2}, {-3, 7}, {4, 2}}) {
+        d2d::constrained::insert_point(mesh, x, y, 0);
+    }
+    EXPECT_EQ(mesh.vertex_count(), 11u);
+    EXPECT_TRUE(mesh.hull_changed);
+    const double* p = mesh.xy.data();
+    for (size_t t = 0; t < mesh.triangle_count(); ++t) {
+        const auto T = static_cast<int32_t>(t);
+        EXPECT_EQ(d2dtest::orient_sign_rational(p[2 * mesh.vertex(T, 0)], p[2 * mesh.vertex(T, 0) + 1], p[2 * mesh.vertex(T, 1)],
+                                                p[2 * mesh.vertex(T, 1) + 1], p[2 * mesh.vertex(T, 2)], p[2 * mesh.vertex(T, 2) + 1]),
+                  1);
+        for (int i = 0; i < 3; ++i) {
+            const int32_t n = mesh.across(T, i);
+            if (n < 0) continue;
+            const int j = mesh.edge_index(n, mesh.vertex(T, (i + 1) % 3), mesh.vertex(T, i));
+            ASSERT_GE(j, 0);
+            EXPECT_EQ(mesh.across(n, j), T);
+            const uint32_t apex = mesh.vertex(n, (j + 2) % 3);
+            EXPECT_LE(d2dtest::incircle_sign_rational(p[2 * mesh.vertex(T, 0)], p[2 * mesh.vertex(T, 0) + 1], p[2 * mesh.vertex(T, 1)],
+                                                      p[2 * mesh.vertex(T, 1) + 1], p[2 * mesh.vertex(T, 2)],
+                                                      p[2 * mesh.vertex(T, 2) + 1], p[2 * apex], p[2 * apex + 1]),
+                      0);
+        }
     }
 }
 
