@@ -30,6 +30,9 @@ struct CommandOptions {
     TerrainOptions terrain;
     bool also_png = false;  // with an SVG, its PNG beside it
     std::string svg_title;
+    // "inside" or "hull"; unset: inside for .poly and GeoJSON input, hull
+    // for point files.
+    std::optional<std::string> region;
 };
 
 // Parses the command line. Returns the options, or the exit status when the

@@ -22,7 +22,9 @@
 
 #include "command_options.hpp"
 #include "companion_mesh.hpp"
+#include "constrained_run.hpp"
 #include "mesh_files/atomic_file.hpp"
+#include "mesh_files/constrained_input.hpp"
 #include "mesh_files/input_error.hpp"
 #include "mesh_files/input_format.hpp"
 #include "mesh_files/line_source.hpp"
@@ -49,7 +51,9 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 
 void warn(const std::string& message) { std::fprintf(stderr, "delaunay2d: warning: %s\n", message.c_str()); }
 
-PointSet read_input(const CommandOptions& options, std::string& name) {
+// Reads the input file: points for a point file; for a .poly or GeoJSON
+// file also its segments and holes into `constrained`.
+PointSet read_input(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
     const bool from_stdin = options.input == "-";
     name = from_stdin ? "standard input" : options.input;
     int fd = STDIN_FILENO;
@@ -84,6 +88,10 @@ PointSet read_input(const CommandOptions& options, std::string& name) {
             progress.show("reading " + name + ": " + std::to_string(bytes >> 20) + " MB");
         }
     });
+    if (!from_stdin && (is_poly_path(options.input) || is_geojson_path(options.input))) {
+        constrained = is_poly_path(options.input) ? read_poly(source) : read_geojson(source);
+        return constrained->points;
+    }
     InputFormat format = options.input_format;
     if (format == InputFormat::automatic && !from_stdin) {
         format = input_format_of_path(options.input);
@@ -96,7 +104,9 @@ void refuse_to_overwrite_the_input(const CommandOptions& options) {
     std::vector<std::string> outputs;
     std::string how;
     if (options.output) {
-        outputs = output_paths(*options.output, options.format, options.also_png);
+        // Segments are known only once the input is read: count the .poly
+        // that a mesh with segments writes beside Triangle's files.
+        outputs = output_paths(*options.output, options.format, options.also_png, true);
         if (outputs.size() > 1) {
             how = "-o " + *options.output + " writes ";
             for (std::size_t i = 0; i < outputs.size(); ++i) {
@@ -136,16 +146,19 @@ int run(const CommandOptions& options) {
     RunSummary summary;
     auto start = std::chrono::steady_clock::now();
     PointSet points;
+    std::optional<ConstrainedInput> constrained;
     if (options.generate) {
         points = generate_sample(*options.generate, options.sample_size, options.seed);
         summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
     } else {
-        points = read_input(options, summary.source);
+        points = read_input(options, summary.source, constrained);
     }
     summary.read_seconds = seconds_since(start);
 
     const bool large = points.size() >= large_input;
     std::optional<CompanionMesh> companion;
+    std::optional<ConstrainedRun> with_segments;
+    const bool inside = options.region ? *options.region == "inside" : constrained.has_value();
     IndexedMesh traced;
     std::optional<AtomicFile> trace_file;
     MeshView mesh;
@@ -153,7 +166,14 @@ int run(const CommandOptions& options) {
     {
         ProgressMeter progress(large);
         progress.show("triangulating " + std::to_string(points.size()) + " points");
-        if (options.trace) {
+        if (constrained || inside) {
+            if (!constrained) {
+                constrained.emplace();
+                constrained->points = points;
+            }
+            with_segments.emplace(*constrained, inside, options.threads);
+            mesh = with_segments->view();
+        } else if (options.trace) {
             trace_file.emplace(*options.trace);
             traced = triangulate_traced(points, *trace_file);
             mesh = traced.view(points.xy);
@@ -164,13 +184,23 @@ int run(const CommandOptions& options) {
     }
     summary.triangulate_seconds = seconds_since(start);
     count_mesh(mesh, summary);
-    mesh.zw = points.zw;
+    std::vector<double> constrained_zw;
+    if (with_segments) {
+        constrained_zw = with_segments->zw_with_added_points(points.zw);
+        mesh.zw = constrained_zw;
+    } else {
+        mesh.zw = points.zw;
+    }
     mesh.extra_columns = points.extra_columns;
-    mesh.ids = &points.ids;
+    // Ids belong to input rows; a crossing point added to a constrained
+    // mesh has none, so a mesh with added points is written without them.
+    mesh.ids = mesh.point_count() > points.size() ? nullptr : &points.ids;
 
     if (summary.distinct < 3) {
         warn("only " + std::to_string(summary.distinct) +
              " distinct points with finite coordinates: a triangle needs three; the mesh is empty");
+    } else if (summary.triangles == 0 && with_segments && inside) {
+        warn("no triangle lies inside a ring of segments (--region inside); the mesh is empty");
     } else if (summary.triangles == 0) {
         warn("all " + std::to_string(summary.distinct) + " distinct points lie on one line; the mesh is empty");
     }

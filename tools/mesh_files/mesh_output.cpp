@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "atomic_file.hpp"
+#include "constrained_input.hpp"
 #include "output_error.hpp"
 #include "text_sink.hpp"
 #include "written_points.hpp"
@@ -109,7 +110,8 @@ std::optional<OutputFormat> output_format_of_path(std::string_view path) {
     return output_format_named(extension);
 }
 
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png) {
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png,
+                                      bool with_segments) {
     if (also_png && format == OutputFormat::svg && path != "-") {
         const std::size_t dot = path.find_last_of('.');
         const std::size_t slash = path.find_last_of('/');
@@ -120,13 +122,16 @@ std::vector<std::string> output_paths(const std::string& path, OutputFormat form
         return {path};
     }
     std::string stem = stem_of(path);
+    if (with_segments) {
+        return {stem + ".ele", stem + ".node", stem + ".neigh", stem + ".poly"};
+    }
     return {stem + ".ele", stem + ".node", stem + ".neigh"};
 }
 
 WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
                               const Progress& progress) {
     WrittenFiles result;
-    result.paths = output_paths(path, options.format, options.also_png);
+    result.paths = output_paths(path, options.format, options.also_png, !mesh.segments.empty());
     const WrittenPoints written = choose_written_points(mesh.vertex_of_point, options.keep_all_points);
 
     const bool to_stdout = path == "-";
@@ -170,8 +175,10 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
                     write_ele(sink, mesh, written, options.first_number, part);
                 } else if (k == 1) {
                     write_node(sink, mesh, written, options.first_number, part);
-                } else {
+                } else if (k == 2) {
                     write_neigh(sink, mesh, options.first_number, part);
+                } else {
+                    write_poly(sink, mesh, written, options.first_number);
                 }
                 break;
             default:

@@ -47,9 +47,11 @@ void write_terrain_file(TextSink& sink, int fd, const MeshView& mesh, const Writ
 
 // The paths that writing to path in the given format creates: the path
 // itself, or for Triangle's format STEM.ele, STEM.node and STEM.neigh,
-// where STEM is path without its extension; with also_png, an SVG and the
-// PNG beside it (path with .png for its extension).
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png = false);
+// where STEM is path without its extension, and STEM.poly for a mesh with
+// segments; with also_png, an SVG and the PNG beside it (path with .png for
+// its extension).
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool also_png = false,
+                                      bool with_segments = false);
 
 // Writes the mesh; throws OutputError, after which no file was changed. A
 // path of "-" writes the one file of the format to standard output.

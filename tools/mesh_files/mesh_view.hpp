@@ -23,6 +23,7 @@ struct MeshView {
     std::span<const double> zw{};
     int extra_columns = 0;
     const PointIds* ids = nullptr;
+    std::span<const std::uint32_t> segments = {};  // pairs of points: the segments as split (constrained meshes)
 
     std::size_t point_count() const { return xy.size() / 2; }
     std::size_t triangle_count() const { return triangles.size() / 3; }

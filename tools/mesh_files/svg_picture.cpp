@@ -206,8 +206,13 @@ std::size_t count_edges(const MeshView& mesh) {
 
 }  // namespace
 
-SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
+SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& given,
                      const Progress& progress) {
+    // A constrained mesh's segments are drawn unless the caller names others.
+    SvgLimits limits = given;
+    if (limits.segments.empty()) {
+        limits.segments = mesh.segments;
+    }
     const std::size_t triangle_count = mesh.triangle_count();
     const std::size_t point_count = written.input_index.size();
     SvgPicture picture;
