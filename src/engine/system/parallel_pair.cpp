@@ -4,7 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(_WIN32)
+// A WebAssembly build (the JavaScript package) has no threads to start: it
+// counts one core, every start fails, and each pair of pieces runs one after
+// the other on the calling thread.
+#if defined(__wasm__)
+#define D2D_NO_THREADS 1
+#endif
+
+#if defined(D2D_NO_THREADS)
+#elif defined(_WIN32)
 #include <windows.h>
 #else
 #include <pthread.h>
@@ -22,6 +30,7 @@ bool host_wants_one_thread() noexcept { return thread_limit(std::getenv("DELAUNA
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
+#if !defined(D2D_NO_THREADS)
 // What a new thread runs; allocated by start and freed by the thread.
 struct Start {
     void (*body)(void*);
@@ -39,8 +48,11 @@ Start* new_start(void (*body)(void*), void* arg) noexcept {
     if (s != nullptr) *s = Start{body, arg};
     return s;
 }
+#endif
 
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+using NativeThread = int;
+#elif defined(_WIN32)
 DWORD WINAPI thread_main(LPVOID start) {
     run_start(start);
     return 0;
@@ -72,7 +84,9 @@ unsigned thread_limit(const char* setting) noexcept {
 }
 
 unsigned usable_cores() noexcept {
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+    return 1;
+#elif defined(_WIN32)
     DWORD_PTR process_mask = 0;
     DWORD_PTR system_mask = 0;
     if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) return 1;
@@ -96,6 +110,12 @@ void refuse_starts(bool refuse) noexcept { starts_refused.store(refuse); }
 
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
     if (starts_refused.load()) return false;
+#if defined(D2D_NO_THREADS)
+    (void)body;
+    (void)arg;
+    (void)handle;
+    return false;
+#else
     Start* s = new_start(body, arg);
     if (s == nullptr) return false;
     NativeThread thread;
@@ -123,12 +143,15 @@ bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
     }
     std::memcpy(handle.bytes, &thread, sizeof(thread));
     return true;
+#endif
 }
 
 void join(ThreadHandle& handle) noexcept {
     NativeThread thread;
     std::memcpy(&thread, handle.bytes, sizeof(thread));
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+    (void)thread;
+#elif defined(_WIN32)
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
 #else
@@ -141,14 +164,16 @@ void relax(unsigned& rounds) noexcept {
     constexpr unsigned kYieldingRounds = 2000;
     if (rounds < kYieldingRounds) {
         ++rounds;
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+#elif defined(_WIN32)
         SwitchToThread();
 #else
         sched_yield();
 #endif
         return;
     }
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+#elif defined(_WIN32)
     Sleep(1);
 #else
     const timespec pause{0, 50000};  // 50 microseconds
