@@ -481,6 +481,132 @@ DELAUNAY2D_API const char* delaunay2d_status_message(delaunay2d_status status);
 /* The library's version, "major.minor.patch". */
 DELAUNAY2D_API const char* delaunay2d_version(void);
 
+/* --------------------------------------- point location and interpolation
+ *
+ * A mesh passed to these operations is "coordinates + delaunay2d_result":
+ * the caller's points (read as delaunay2d_triangulate reads them: x at
+ * coords[i * stride], y just after) and a result whose triangles are
+ * counter-clockwise with neighbours[3t + i] the triangle across edge
+ * (v[i], v[i+1]) or -1. The triangles need not cover the convex hull: a
+ * mesh with holes or a non-convex outline (-1 neighbours inside the hull)
+ * is answered exactly too. Like the quiet call these operations print
+ * nothing, keep no state, and give the same answers for any `threads`
+ * (1 = calling thread only, 0 = the library's choice, k = at most k).
+ * Queries are (x, y) pairs: queries[2q], queries[2q + 1].
+ */
+
+/* For each query: a triangle that contains it (one of them when it lies on
+ * an edge or a vertex), decided with exact orientation tests, or -1 when no
+ * triangle does (outside the mesh, or a NaN or infinite coordinate).
+ * Returns DELAUNAY2D_INVALID_ARGUMENT for a null mesh, null coords or
+ * queries or triangle_of_query where they are needed, stride < 2, or a mesh
+ * whose arrays are null while counts are not; DELAUNAY2D_OUT_OF_MEMORY when
+ * memory runs out. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_locate(const double* coords, size_t stride, const delaunay2d_result* mesh,
+                                                   const double* queries, size_t query_count, unsigned threads,
+                                                   int32_t* triangle_of_query);
+
+typedef enum delaunay2d_method {
+    DELAUNAY2D_LINEAR = 0,  /* barycentric on the containing triangle */
+    DELAUNAY2D_NEAREST = 1, /* value of the nearest input point, exact ties to the lower index; defined everywhere */
+    DELAUNAY2D_NATURAL = 2  /* Sibson's natural-neighbour interpolation */
+} delaunay2d_method;
+
+/* Interpolates values given at the points at each query.
+ *
+ * values: value_count doubles per input point (values[i * value_count + j]);
+ * out: value_count doubles per query (out[q * value_count + j]).
+ * A repeated point takes the value of the point that stands for it
+ * (vertex_of_point), since only that one is a vertex of the mesh.
+ *
+ * LINEAR: barycentric interpolation on the triangle delaunay2d_locate
+ * finds; fill_value where it finds none. NEAREST: the value of the nearest
+ * mesh vertex by exact comparison of squared distances, the lower index on a
+ * tie; found by descent along the mesh's edges, so exact when the mesh is a
+ * Delaunay triangulation (the quiet call's result; with no triangles the
+ * points along their line), and fill_value for a query with a NaN or
+ * infinite coordinate or a mesh without points. NATURAL: Sibson's
+ * coordinates (the share of the query's would-be Voronoi cell taken from
+ * each neighbour's cell, the cells found with exact in-circle tests): equal
+ * to the data at the points, linear functions reproduced up to rounding,
+ * continuous; on the mesh's boundary, where the would-be cell is unbounded,
+ * it is the linear interpolation along the boundary edge; fill_value
+ * outside the mesh.
+ *
+ * Returns DELAUNAY2D_INVALID_ARGUMENT for the cases of delaunay2d_locate,
+ * null values or out where they are needed, value_count 0, or an unknown
+ * method; DELAUNAY2D_OUT_OF_MEMORY when memory runs out. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_interpolate(const double* coords, size_t stride,
+                                                        const delaunay2d_result* mesh, const double* values,
+                                                        size_t value_count, int method, const double* queries,
+                                                        size_t query_count, double fill_value, unsigned threads,
+                                                        double* out);
+
+/* ------------------------------------------------------- Voronoi diagram
+ *
+ * The Voronoi diagram is read off the mesh: each triangle's circumcentre is
+ * a Voronoi vertex and each edge a ridge. It is the Voronoi diagram of the
+ * points when the mesh is their Delaunay triangulation (the quiet call's
+ * result). Cocircular points give several vertices at one place joined by
+ * ridges of length zero; vertices are never merged, so that vertex t stays
+ * the circumcentre of triangle t.
+ */
+typedef struct delaunay2d_voronoi {
+    size_t struct_size;      /* set by the host before the call: sizeof as it knows it */
+    size_t vertex_count;     /* mesh->triangle_count */
+    double* vertices;        /* 2 * vertex_count: circumcentres; vertex t is the circumcentre of triangle t */
+    size_t ridge_count;      /* one per edge of the mesh */
+    uint32_t* ridge_points;  /* 2 * ridge_count: the two points each ridge separates */
+    int32_t* ridge_vertices; /* 2 * ridge_count: the ridge's ends, -1 at infinity (then first) */
+    size_t* region_offsets;  /* mesh->point_count + 1 */
+    int32_t* regions;        /* each point's cell as vertex indices counter-clockwise, -1 marks infinity (scipy's
+                                habit); empty for a repeated point or one with a NaN or infinite coordinate */
+} delaunay2d_voronoi;
+
+/* Builds the Voronoi diagram of the mesh into *out. Point i's cell is
+ * regions[region_offsets[i] .. region_offsets[i + 1]). With no triangles
+ * (all points on one line) there are no vertices, a ridge joins each pair
+ * of consecutive points along the line, with both ends at infinity, and
+ * each cell is the single entry -1. Returns DELAUNAY2D_INVALID_ARGUMENT for
+ * a null out, an out->struct_size below the size of this record's first
+ * release, or the mesh cases of delaunay2d_locate; DELAUNAY2D_OUT_OF_MEMORY
+ * when memory runs out. On failure *out is zeroed (its struct_size kept)
+ * and nothing is left allocated. Release with delaunay2d_voronoi_free. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_voronoi_build(const double* coords, size_t stride,
+                                                          const delaunay2d_result* mesh, delaunay2d_voronoi* out);
+
+/* Frees the arrays of a diagram and zeroes it (struct_size kept); accepts a
+ * zeroed record and a null pointer. */
+DELAUNAY2D_API void delaunay2d_voronoi_free(delaunay2d_voronoi* v);
+
+/* Each input point's cell clipped to the box (xmin, ymin, xmax, ymax), as a
+ * closed polygon counter-clockwise (first vertex not repeated); a cell that
+ * does not meet the box's interior, and the cell of a repeated point or of
+ * one with a NaN or infinite coordinate, has no vertices (a repeated point's
+ * area belongs to the point that stands for it, so the cells' areas add up
+ * to the box's). Right also when all points are collinear (the cells are
+ * strips between perpendicular bisectors). The cells are the mesh
+ * vertices' Voronoi cells when the mesh is their Delaunay triangulation.
+ * Returns DELAUNAY2D_INVALID_ARGUMENT for a null out or bbox, an
+ * out->struct_size below this record's first release, a box that is not
+ * finite with xmin < xmax and ymin < ymax, or the mesh cases of
+ * delaunay2d_locate; DELAUNAY2D_OUT_OF_MEMORY when memory runs out. On
+ * failure *out is zeroed (struct_size kept). Release with
+ * delaunay2d_cells_free. */
+typedef struct delaunay2d_cells {
+    size_t struct_size; /* set by the host before the call: sizeof as it knows it */
+    size_t point_count;
+    size_t* offsets;  /* point_count + 1: cell i is vertices[2*offsets[i] .. 2*offsets[i+1]) */
+    double* vertices; /* x, y pairs */
+} delaunay2d_cells;
+DELAUNAY2D_API delaunay2d_status delaunay2d_voronoi_cells(const double* coords, size_t stride,
+                                                          const delaunay2d_result* mesh, const double bbox[4],
+                                                          unsigned threads, delaunay2d_cells* out);
+
+/* Frees the arrays of a cell list and zeroes it (struct_size kept); accepts
+ * a zeroed record and a null pointer. */
+DELAUNAY2D_API void delaunay2d_cells_free(delaunay2d_cells* cells);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

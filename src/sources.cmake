@@ -64,4 +64,20 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/quiet/quiet_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quiet/tree_order.cpp
   # operations on a finished triangulation
+  ${CMAKE_CURRENT_LIST_DIR}/operations/common/mesh_input.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/common/vertex_fans.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/locate/boundary_shape.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/locate/triangle_grid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/locate/point_locator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/locate/query_order.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/locate/locate_all.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/locate/locate_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/distance_order.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/linear_interpolation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/nearest_vertex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/natural_neighbours.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/interpolate_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_diagram.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/clipped_cells.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_call.cpp
 )

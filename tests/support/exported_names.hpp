@@ -7,7 +7,7 @@
 #ifndef DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 #define DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 
-#define DELAUNAY2D_EXPORTED_COUNT 47
+#define DELAUNAY2D_EXPORTED_COUNT 54
 
 #if defined(__GNUC__)
 #define DELAUNAY2D_MAYBE_UNUSED __attribute__((unused))
@@ -73,6 +73,14 @@ static const char* const delaunay2d_exported_names[DELAUNAY2D_EXPORTED_COUNT] DE
     "delaunay2d_result_free",
     "delaunay2d_status_message",
     "delaunay2d_version",
+    /* point location and interpolation */
+    "delaunay2d_locate",
+    "delaunay2d_interpolate",
+    /* Voronoi diagram */
+    "delaunay2d_voronoi_build",
+    "delaunay2d_voronoi_free",
+    "delaunay2d_voronoi_cells",
+    "delaunay2d_cells_free",
 };
 
 #endif /* DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP */

@@ -12,12 +12,20 @@ scipy.spatial.Delaunay's conventions. The records and entry points that the
 library also exports (``create_mesh_2d`` and friends, which print a trace on
 standard output) are in ``delaunay2d.records``, with ``Library`` to call
 them.
+
+Beyond the triangulation, in scipy's names: ``tri.find_simplex(xi)`` and
+the other scipy.spatial.Delaunay attributes on the result,
+``LinearNDInterpolator``, ``NearestNDInterpolator``,
+``NaturalNeighborInterpolator``, ``griddata`` and ``Voronoi`` (with
+``cell_polygons(bbox)``).
 """
 
 from . import _library
 from ._library import library_path
 from .records import Library, Mesh, Mesh2D, Point3D, Point3DList, Triangle, mesh_triangles
 from .triangulation import Triangulation, triangulate
+from .interpolate import LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata
+from .voronoi import Voronoi
 
 __version__ = "1.0.0"
 
@@ -30,4 +38,5 @@ def version():
 __all__ = [
     "Library", "Mesh", "Mesh2D", "Point3D", "Point3DList", "Triangle", "Triangulation",
     "library_path", "mesh_triangles", "triangulate", "version",
+    "LinearNDInterpolator", "NaturalNeighborInterpolator", "NearestNDInterpolator", "Voronoi", "griddata",
 ]

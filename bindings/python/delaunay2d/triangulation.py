@@ -13,7 +13,7 @@ import operator
 
 import numpy as np
 
-from . import _library
+from . import _library, queries
 
 _MAX_THREADS = 2**32 - 1
 _DOUBLE = np.dtype(np.float64).itemsize
@@ -60,6 +60,38 @@ class Triangulation:
         else:
             self.convex_hull = np.empty((0, 2), dtype=np.int32)
 
+    # scipy.spatial.Delaunay's queries (in queries.py).
+    def find_simplex(self, xi, bruteforce=False, tol=None):
+        """The triangle holding each point of xi (..., 2), or -1 (exact)."""
+        return queries.find_simplex(self, xi)
+
+    @property
+    def vertex_neighbor_vertices(self):
+        return queries.vertex_neighbor_vertices(self)
+
+    @property
+    def vertex_to_simplex(self):
+        return queries.vertex_to_simplex(self)
+
+    @property
+    def transform(self):
+        return queries.transform(self)
+
+    @property
+    def coplanar(self):
+        return queries.coplanar(self)
+
+    @property
+    def npoints(self):
+        return len(self.points)
+
+    @property
+    def nsimplex(self):
+        return len(self.simplices)
+
+    def __len__(self):
+        return len(self.simplices)
+
     def __repr__(self):
         return "<delaunay2d.Triangulation: {} points, {} triangles, {} hull vertices>".format(
             len(self.points), len(self.simplices), len(self.hull))
@@ -102,8 +134,8 @@ def _point_array(points):
         array = np.asarray(points, dtype=np.float64)
     except (TypeError, ValueError) as error:
         raise ValueError("points must be numbers in an (n, 2) or (n, 4) array: {}".format(error)) from None
-    if array.ndim != 2 or array.shape[1] not in (2, 4):
-        raise ValueError("points must have shape (n, 2) or (n, 4), not {}".format(array.shape))
+    if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
+        raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
     if len(array) == 0:
         return array, array.shape[1]
     row, column = array.strides

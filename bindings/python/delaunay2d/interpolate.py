@@ -1,0 +1,131 @@
+"""Interpolation in scipy.interpolate's names: ``LinearNDInterpolator``,
+``NearestNDInterpolator``, ``NaturalNeighborInterpolator`` and
+``griddata``, over the library's exact triangulation.
+
+``points`` may be an (n, 2) array, an (n, 3) or (n, 4) one (only the
+first two columns count), a tuple (x, y) of 1-D arrays, or (for the linear
+and natural interpolators) a Triangulation from ``triangulate``. A float64
+array whose rows are spaced by whole doubles is read in place, not copied:
+change it and the interpolator changes too (copy it first if you mean to
+change it). Values of one point may be a scalar or any array (the output
+then has that shape after the query shape); complex values are
+interpolated as their real and imaginary parts.
+"""
+
+import numpy as np
+
+from . import _operations
+from .triangulation import Triangulation, triangulate
+
+
+def _points_of(points):
+    if isinstance(points, tuple):
+        points = np.column_stack([np.asarray(c, dtype=np.float64).ravel() for c in points])
+    array = np.asarray(points, dtype=np.float64) if not isinstance(points, np.ndarray) else points
+    if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
+        raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
+    return array
+
+
+def _triangulation_of(points_or_triangulation):
+    if isinstance(points_or_triangulation, Triangulation):
+        return points_or_triangulation
+    return triangulate(_points_of(points_or_triangulation))
+
+
+def _query_points(args):
+    """scipy's call forms: f(xi) with xi of shape (..., 2) or a tuple
+    (x, y); f(x, y) with arrays that broadcast together."""
+    if len(args) == 1:
+        xi = args[0]
+        if isinstance(xi, tuple):
+            args = xi
+        else:
+            return np.asarray(xi, dtype=np.float64)
+    if len(args) != 2:
+        raise ValueError("give the query points as one (..., 2) array or as x and y")
+    x, y = np.broadcast_arrays(np.asarray(args[0], dtype=np.float64), np.asarray(args[1], dtype=np.float64))
+    return np.stack([x, y], axis=-1)
+
+
+class _Interpolator:
+    _method = None
+
+    def __init__(self, points, values, fill_value=np.nan, rescale=False, threads=0):
+        if rescale:
+            # The library is exact on any finite doubles: rescaling changes
+            # nothing it decides, so it is accepted and ignored.
+            pass
+        self.tri = _triangulation_of(points)
+        self.points = self.tri.points
+        values = np.asarray(values)
+        if values.shape[:1] != (len(self.points),):
+            raise ValueError("values must have one entry per point: {} points, values of shape {}".format(
+                len(self.points), values.shape))
+        self._value_shape = values.shape[1:]
+        self._complex = np.iscomplexobj(values)
+        flat = values.reshape(len(self.points), -1)
+        if self._complex:
+            flat = np.ascontiguousarray(flat, dtype=np.complex128).view(np.float64)
+        self.values = np.ascontiguousarray(flat, dtype=np.float64)
+        self.fill_value = fill_value
+        self.threads = threads
+
+    def __call__(self, *args):
+        xi = _query_points(args)
+        queries, shape = _operations.query_array(xi)
+        lib = _operations.load()
+        record = _operations.record_of(self.tri)
+        width = self.values.shape[1]
+        out = np.empty((len(queries), width))
+        fill = np.nan if self._complex else float(self.fill_value)
+        if len(queries) and width:
+            status = lib.delaunay2d_interpolate(
+                record.coords, record.stride, record.ref(), self.values.ctypes.data, width, self._method,
+                queries.ctypes.data, len(queries), fill, self.threads, out.ctypes.data)
+            _operations.check(lib, status)
+        if self._complex:
+            out = out.view(np.complex128)
+            out[np.isnan(out.real) & np.isnan(out.imag)] = self.fill_value
+        return out.reshape(shape + self._value_shape)
+
+
+class LinearNDInterpolator(_Interpolator):
+    """Piecewise-linear interpolation on the Delaunay triangulation (scipy's
+    name and call forms). fill_value outside the convex hull."""
+    _method = _operations.LINEAR
+
+
+class NaturalNeighborInterpolator(_Interpolator):
+    """Sibson's natural-neighbour interpolation: equals the values at the
+    points, reproduces linear functions, continuous, smooth away from the
+    points. fill_value outside the convex hull."""
+    _method = _operations.NATURAL
+
+
+class NearestNDInterpolator(_Interpolator):
+    """The value of the nearest point (exact distances; on a tie the point
+    of lower index; repeated points take the first one's value). Defined
+    everywhere (NaN for a NaN query)."""
+    _method = _operations.NEAREST
+
+    def __init__(self, x, y, rescale=False, tree_options=None, threads=0):
+        super().__init__(x, y, fill_value=np.nan, rescale=rescale, threads=threads)
+
+
+_METHODS = {"linear": LinearNDInterpolator, "nearest": NearestNDInterpolator,
+            "natural": NaturalNeighborInterpolator}
+
+
+def griddata(points, values, xi, method="linear", fill_value=np.nan, rescale=False):
+    """Interpolates unstructured data at xi, as scipy.interpolate.griddata:
+    points (n, 2) or a tuple (x, y); xi (..., 2) or a tuple of arrays that
+    broadcast (e.g. from np.meshgrid). method "linear", "nearest" or
+    "natural"; fill_value outside the hull (not used by "nearest")."""
+    if method not in _METHODS:
+        raise ValueError("unknown interpolation method {!r}: use linear, nearest or natural".format(method))
+    if method == "nearest":
+        interpolator = NearestNDInterpolator(points, values, rescale=rescale)
+    else:
+        interpolator = _METHODS[method](points, values, fill_value=fill_value, rescale=rescale)
+    return interpolator(xi)

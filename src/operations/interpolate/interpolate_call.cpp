@@ -1,0 +1,39 @@
+// delaunay2d_interpolate: values at query points, in the quiet call's style.
+#include <limits>
+
+#include "delaunay2d.h"
+#include "operations/interpolate/interpolation_input.hpp"
+
+extern "C" delaunay2d_status delaunay2d_interpolate(const double* coords, size_t stride,
+                                                    const delaunay2d_result* mesh, const double* values,
+                                                    size_t value_count, int method, const double* queries,
+                                                    size_t query_count, double fill_value, unsigned threads,
+                                                    double* out) {
+    d2d::operations::InterpolationInput in;
+    if (!d2d::operations::read_mesh_input(coords, stride, mesh, in.mesh)) return DELAUNAY2D_INVALID_ARGUMENT;
+    if (value_count == 0 || value_count > std::numeric_limits<size_t>::max() / 8 / (query_count + 1)) {
+        return DELAUNAY2D_INVALID_ARGUMENT;
+    }
+    if (in.mesh.point_count > 0 && values == nullptr) return DELAUNAY2D_INVALID_ARGUMENT;
+    if (query_count > 0 && (queries == nullptr || out == nullptr)) return DELAUNAY2D_INVALID_ARGUMENT;
+    if (query_count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return DELAUNAY2D_INVALID_ARGUMENT;
+    if (method != DELAUNAY2D_LINEAR && method != DELAUNAY2D_NEAREST && method != DELAUNAY2D_NATURAL) {
+        return DELAUNAY2D_INVALID_ARGUMENT;
+    }
+    in.values = values;
+    in.value_count = value_count;
+    in.queries = queries;
+    in.query_count = query_count;
+    in.fill_value = fill_value;
+    in.threads = d2d::operations::thread_limit_for(threads);
+    in.out = out;
+    if (query_count == 0) return DELAUNAY2D_OK;
+    try {
+        if (method == DELAUNAY2D_LINEAR) d2d::operations::interpolate_linear(in);
+        if (method == DELAUNAY2D_NEAREST) d2d::operations::interpolate_nearest(in);
+        if (method == DELAUNAY2D_NATURAL) d2d::operations::interpolate_natural(in);
+        return DELAUNAY2D_OK;
+    } catch (...) {
+        return DELAUNAY2D_OUT_OF_MEMORY;
+    }
+}

@@ -1,0 +1,34 @@
+// Queries taken in the order of a space-filling curve, in chunks.
+//
+// Consecutive queries along a Morton (Z-order) curve lie close together,
+// so a walk that starts from the previous answer is short, and the
+// triangles it reads are still in cache. The queries are cut into chunks
+// of a fixed size; each chunk starts afresh, so that the chunks can run on
+// any number of threads and every answer (also the choice among the
+// triangles sharing an edge) is the same for every number of threads.
+#ifndef DELAUNAY2D_OPERATIONS_LOCATE_QUERY_ORDER_HPP
+#define DELAUNAY2D_OPERATIONS_LOCATE_QUERY_ORDER_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace d2d::operations {
+
+inline constexpr size_t kQueryChunk = 4096;
+
+// The indices 0 .. count-1 of the queries (x at queries[2q], y at
+// queries[2q + 1]) sorted by their Morton key over the queries' bounding
+// box; queries with a NaN or infinite coordinate come last. Ties keep index
+// order, so the order depends on the queries alone.
+std::vector<uint32_t> queries_in_curve_order(const double* queries, size_t count);
+
+// Calls work(first, last) for each chunk [first, last) of the order, on up
+// to `threads` threads (the library uses two at most).
+void for_each_query_chunk(const std::vector<uint32_t>& order, unsigned threads,
+                          const std::function<void(const uint32_t*, const uint32_t*)>& work);
+
+}  // namespace d2d::operations
+
+#endif
