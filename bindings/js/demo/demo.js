@@ -54,42 +54,63 @@ function recompute() {
   draw();
 }
 
+// Separate line segments, stroked a few thousand at a time: one path of
+// hundreds of thousands of pieces is far slower to stroke than many small
+// ones, above all without a GPU.
+function strokes(colour, width) {
+  let pieces = 0;
+  context.strokeStyle = colour;
+  context.lineWidth = width;
+  context.beginPath();
+  return {
+    add(x0, y0, x1, y1) {
+      context.moveTo(x0, y0);
+      context.lineTo(x1, y1);
+      if (++pieces % 4096 === 0) {
+        context.stroke();
+        context.beginPath();
+      }
+    },
+    done() {
+      context.stroke();
+    },
+  };
+}
+
 function draw() {
   const start = performance.now();
   context.fillStyle = COLOURS.background;
   context.fillRect(0, 0, W, H);
   const xy = mesh ? mesh.coords : Float64Array.from(points);
   if (cells) {
-    context.strokeStyle = COLOURS.voronoi;
-    context.lineWidth = 1;
-    context.beginPath();
+    const { offsets, vertices } = cells;
     let count = 0;
-    for (let i = 0; i + 1 < cells.offsets.length; i++) {
-      const first = cells.offsets[i];
-      const last = cells.offsets[i + 1];
+    const lines = strokes(COLOURS.voronoi, 1);
+    for (let i = 0; i + 1 < offsets.length; i++) {
+      const first = offsets[i];
+      const last = offsets[i + 1];
       if (first === last) continue;
       count++;
-      context.moveTo(cells.vertices[2 * first], cells.vertices[2 * first + 1]);
-      for (let k = first + 1; k < last; k++) context.lineTo(cells.vertices[2 * k], cells.vertices[2 * k + 1]);
-      context.closePath();
+      for (let k = first; k < last; k++) {
+        const next = k + 1 < last ? k + 1 : first;
+        lines.add(vertices[2 * k], vertices[2 * k + 1], vertices[2 * next], vertices[2 * next + 1]);
+      }
     }
-    context.stroke();
+    lines.done();
     state.cellCount = count;
   } else {
     state.cellCount = 0;
   }
   if (mesh && $('show-triangles').checked) {
     const { triangles, halfedges } = mesh;
-    context.strokeStyle = COLOURS.triangles;
-    context.lineWidth = 1;
-    context.beginPath();
+    const lines = strokes(COLOURS.triangles, 1);
     for (let e = 0; e < triangles.length; e++) {
       if (halfedges[e] > e) continue;  // each edge once
-      const next = e % 3 === 2 ? e - 2 : e + 1;
-      context.moveTo(xy[2 * triangles[e]], xy[2 * triangles[e] + 1]);
-      context.lineTo(xy[2 * triangles[next]], xy[2 * triangles[next] + 1]);
+      const a = triangles[e];
+      const b = triangles[e % 3 === 2 ? e - 2 : e + 1];
+      lines.add(xy[2 * a], xy[2 * a + 1], xy[2 * b], xy[2 * b + 1]);
     }
-    context.stroke();
+    lines.done();
   }
   if ($('show-constraints').checked && segments.length > 0) {
     context.strokeStyle = COLOURS.constraints;
