@@ -58,6 +58,8 @@ export const u8 = () => new Uint8Array(wasm.memory.buffer);
 
 /** malloc that throws instead of returning 0; the address as an unsigned number. */
 export function allocate(bytes) {
+  // The module's sizes are 32-bit: a larger request would wrap.
+  if (!(bytes <= 0xffffffff)) throw new RangeError(`delaunay2d: out of WebAssembly memory (asked for ${bytes} bytes)`);
   const p = wasm.malloc(Math.max(bytes, 1)) >>> 0;
   if (p === 0) throw new RangeError(`delaunay2d: out of WebAssembly memory (asked for ${bytes} bytes)`);
   return p;
