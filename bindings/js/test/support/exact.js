@@ -82,8 +82,10 @@ export function inCircle(ax, ay, bx, by, cx, cy, dx, dy) {
  * half-edge links are broken, and distinct points are in no triangle.
  *   orientation   +1 for counter-clockwise rows with y up, -1 for clockwise
  *   vertexOfPoint optional: checked against the first point at each place
+ *   constrained   optional: 1 for half-edges on a constraint, which need
+ *                 not be locally Delaunay (a constrained Delaunay mesh)
  */
-export function checkMesh({ coords, triangles, halfedges, hull, vertexOfPoint }, orientation = 1) {
+export function checkMesh({ coords, triangles, halfedges, hull, vertexOfPoint, constrained }, orientation = 1) {
   const n = coords.length / 2;
   const problems = [];
   const counts = { wrongTurns: 0, nonDelaunayEdges: 0, brokenLinks: 0, missingPoints: 0, badHull: 0 };
@@ -149,6 +151,7 @@ export function checkMesh({ coords, triangles, halfedges, hull, vertexOfPoint },
       continue;
     }
     if (o < e) continue;
+    if (constrained && (constrained[e] || constrained[o])) continue;
     const k = Math.floor(e / 3);
     const far = triangles[3 * Math.floor(o / 3) + ((o % 3) + 2) % 3];
     let [a, b, c] = [triangles[3 * k], triangles[3 * k + 1], triangles[3 * k + 2]];
