@@ -130,7 +130,7 @@ class TestInputs:
             assert links(tri.simplices, tri.neighbors) == expected, name
 
     @pytest.mark.parametrize("bad", [
-        np.zeros(6), np.zeros((5, 3)), np.zeros((5, 2, 1)), np.zeros((2, 5)), "points",
+        np.zeros(6), np.zeros((5, 5)), np.zeros((5, 2, 1)), np.zeros((2, 5)), "points",
         [[0.0, 1.0], [2.0]], [["a", "b"], ["c", "d"], ["e", "f"]], np.zeros((4, 2), dtype=complex), 3.0,
     ])
     def test_other_shapes_and_non_numbers_raise_value_error(self, bad):

@@ -26,7 +26,7 @@ class Triangulation:
     Attributes (numpy arrays of int32 unless said otherwise):
 
     ``points``
-        The float64 array of the points, (n, 2) or (n, 4), exactly as the
+        The float64 array of the points, (n, 2), (n, 3) or (n, 4), exactly as the
         library read it (the caller's own array when it needed no
         conversion).
     ``simplices``
@@ -125,7 +125,7 @@ class _BlockView:
 
 
 def _point_array(points):
-    """The points as a float64 (n, 2) or (n, 4) array, and its row stride in
+    """The points as a float64 (n, 2), (n, 3) or (n, 4) array, and its row stride in
     doubles. An array whose rows are spaced by whole doubles is read in
     place; anything else is converted once."""
     if np.iscomplexobj(points):
@@ -133,7 +133,7 @@ def _point_array(points):
     try:
         array = np.asarray(points, dtype=np.float64)
     except (TypeError, ValueError) as error:
-        raise ValueError("points must be numbers in an (n, 2) or (n, 4) array: {}".format(error)) from None
+        raise ValueError("points must be numbers in an (n, 2), (n, 3) or (n, 4) array: {}".format(error)) from None
     if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
         raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
     if len(array) == 0:
@@ -171,8 +171,8 @@ def _number_by_opposite_vertex(flat):
 
 
 def triangulate(points, threads=0):
-    """Triangulates points given as an (n, 2) or (n, 4) array of float64
-    (x, y, or x, y, z, w: only x and y count), or anything numpy turns
+    """Triangulates points given as an (n, 2), (n, 3) or (n, 4) array of
+    float64 (x, y, then a value or z, w: only x and y count), or anything numpy turns
     into one. An array that already is contiguous float64 is not copied.
 
     threads: 0 lets the library choose, 1 keeps the work on the calling

@@ -17,8 +17,8 @@ void interpolate_linear(const InterpolationInput& in) {
             in.fill(q);
             continue;
         }
-        const double qx = in.queries[2 * size_t{q}];
-        const double qy = in.queries[2 * size_t{q} + 1];
+        const double qx = it->x;
+        const double qy = it->y;
         const uint32_t a = m.vertex(static_cast<size_t>(t), 0);
         const uint32_t b = m.vertex(static_cast<size_t>(t), 1);
         const uint32_t c = m.vertex(static_cast<size_t>(t), 2);

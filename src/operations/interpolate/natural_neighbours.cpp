@@ -53,6 +53,8 @@ class SibsonWeights {
         grow_cavity(t);
         if (!collect_boundary()) return false;
         const size_t k = loop_.size();
+        old_centres_.resize(cavity_.size());
+        for (size_t i = 0; i < cavity_.size(); ++i) old_centres_[i] = old_centre(cavity_[i]);
         centres_.resize(k);
         for (size_t j = 0; j < k; ++j) centres_[j] = circumcentre_from_origin(rel(loop_[j].from), rel(loop_[j].to));
         neighbours_.resize(k);
@@ -65,11 +67,17 @@ class SibsonWeights {
             polygon_.push_back(centres_[j]);
             size_t tri = loop_[j].triangle;
             const size_t last = loop_[j == 0 ? k - 1 : j - 1].triangle;
-            for (size_t steps = 0; steps <= cavity_.size(); ++steps) {
-                polygon_.push_back(old_centre(tri));
+            // Around vj from T_out to T_in, every triangle in the cavity
+            // (a cavity that is not star-shaped from q, which only a mesh
+            // that is not Delaunay can give, is left to the caller).
+            for (size_t steps = 0;; ++steps) {
+                const size_t at = cavity_index(tri);
+                if (at == cavity_.size() || steps == cavity_.size()) return false;
+                polygon_.push_back(old_centres_[at]);
                 if (tri == last) break;
-                const int c = corner(tri, v);
-                tri = static_cast<size_t>(m_.neighbour(tri, (c + 2) % 3));
+                const int32_t next = m_.neighbour(tri, (corner(tri, v) + 2) % 3);
+                if (next < 0) return false;
+                tri = static_cast<size_t>(next);
             }
             polygon_.push_back(centres_[j == 0 ? k - 1 : j - 1]);
             double twice = 0.0;
@@ -100,6 +108,13 @@ class SibsonWeights {
             if (c == t) return true;
         }
         return false;
+    }
+
+    // t's place in the cavity, or the cavity's size when it is not there.
+    size_t cavity_index(size_t t) const {
+        size_t i = 0;
+        while (i < cavity_.size() && cavity_[i] != t) ++i;
+        return i;
     }
 
     bool circle_holds_query(size_t t) const {
@@ -153,14 +168,13 @@ class SibsonWeights {
     double qx_ = 0.0, qy_ = 0.0;
     std::vector<size_t> cavity_;
     std::vector<BoundaryEdge> edges_, loop_;
-    std::vector<Vec> centres_, polygon_;
+    std::vector<Vec> centres_, old_centres_, polygon_;
     std::vector<uint32_t> neighbours_;
     std::vector<double> weights_;
 };
 
-void linear_in(const InterpolationInput& in, uint32_t q, size_t t) {
+void linear_in(const InterpolationInput& in, uint32_t q, double qx, double qy, size_t t) {
     const MeshInput& m = in.mesh;
-    const double qx = in.queries[2 * size_t{q}], qy = in.queries[2 * size_t{q} + 1];
     const uint32_t a = m.vertex(t, 0), b = m.vertex(t, 1), c = m.vertex(t, 2);
     const double bx = m.x(b) - m.x(a), by = m.y(b) - m.y(a);
     const double cx = m.x(c) - m.x(a), cy = m.y(c) - m.y(a);
@@ -192,7 +206,7 @@ void interpolate_natural(const InterpolationInput& in) {
                 continue;
             }
             const size_t t = static_cast<size_t>(located);
-            const double qx = in.queries[2 * size_t{q}], qy = in.queries[2 * size_t{q} + 1];
+            const double qx = it->x, qy = it->y;
             double* out = in.out_of(q);
             bool done = false;
             for (int c = 0; c < 3 && !done; ++c) {
@@ -205,7 +219,7 @@ void interpolate_natural(const InterpolationInput& in) {
             }
             if (done) continue;
             if (!sibson.compute(qx, qy, t)) {
-                linear_in(in, q, t);
+                linear_in(in, q, qx, qy, t);
                 continue;
             }
             for (size_t j = 0; j < in.value_count; ++j) out[j] = 0.0;

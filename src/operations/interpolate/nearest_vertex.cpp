@@ -9,6 +9,7 @@
 // by hull edges of their polygon, so the descent ends at the nearest vertex
 // of lowest index. Without triangles the points lie on one line in hull
 // order, where the distance falls and then rises: a binary search.
+#include <algorithm>
 #include <vector>
 
 #include "operations/common/vertex_fans.hpp"
@@ -40,6 +41,27 @@ uint32_t nearest_on_line(const MeshInput& m, double qx, double qy) {
     return best;
 }
 
+// The nearest vertices at one distance lie on an empty circle about the
+// query; the hull edges of their polygon are mesh edges, so they are all
+// reached from any one of them through neighbours at that distance. The
+// descent may stop at any of them (a lower index need not be a neighbour):
+// gather them and take the lowest.
+uint32_t lowest_among_ties(const MeshInput& m, const VertexFans& fans, uint32_t found, double qx, double qy,
+                           std::vector<uint32_t>& around, std::vector<uint32_t>& ties) {
+    ties.assign(1, found);
+    uint32_t lowest = found;
+    for (size_t i = 0; i < ties.size(); ++i) {
+        fans.neighbours(m, ties[i], around);
+        for (const uint32_t u : around) {
+            if (compare_squared_distances(m.x(u), m.y(u), m.x(found), m.y(found), qx, qy) != 0) continue;
+            if (std::find(ties.begin(), ties.end(), u) != ties.end()) continue;
+            ties.push_back(u);
+            lowest = std::min(lowest, u);
+        }
+    }
+    return lowest;
+}
+
 }  // namespace
 
 void interpolate_nearest(const InterpolationInput& in) {
@@ -49,15 +71,16 @@ void interpolate_nearest(const InterpolationInput& in) {
         return;
     }
     const VertexFans fans(m);
-    const std::vector<uint32_t> order = queries_in_curve_order(in.queries, in.query_count);
-    for_each_query_chunk(order, in.threads, [&](const uint32_t* first, const uint32_t* last) {
-        std::vector<uint32_t> around;
+    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
+    for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
+        std::vector<uint32_t> around, ties;
         uint32_t previous = m.hull[0];
-        for (const uint32_t* it = first; it != last; ++it) {
-            const double qx = in.queries[2 * size_t{*it}];
-            const double qy = in.queries[2 * size_t{*it} + 1];
+        for (size_t i = first; i < last; ++i) {
+            const uint32_t query = order.index[i];
+            const double qx = order.xy[2 * i];
+            const double qy = order.xy[2 * i + 1];
             if (!std::isfinite(qx) || !std::isfinite(qy)) {
-                in.fill(*it);
+                in.fill(query);
                 continue;
             }
             uint32_t best = previous;
@@ -76,10 +99,11 @@ void interpolate_nearest(const InterpolationInput& in) {
                         moved = true;
                     }
                 }
+                best = lowest_among_ties(m, fans, best, qx, qy, around, ties);
             }
             previous = best;
             const double* v = in.values_of(best);
-            double* out = in.out_of(*it);
+            double* out = in.out_of(query);
             for (size_t j = 0; j < in.value_count; ++j) out[j] = v[j];
         }
     });

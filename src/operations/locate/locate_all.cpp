@@ -9,18 +9,16 @@ namespace d2d::operations {
 
 void for_each_located_chunk(const PointLocator& locator, const double* queries, size_t count, unsigned threads,
                             const std::function<void(const LocatedQuery*, const LocatedQuery*)>& work) {
-    const std::vector<uint32_t> order = queries_in_curve_order(queries, count);
-    for_each_query_chunk(order, threads, [&](const uint32_t* first, const uint32_t* last) {
-        std::vector<LocatedQuery> located(static_cast<size_t>(last - first));
+    const CurveOrder order = queries_in_curve_order(queries, count);
+    for_each_query_chunk(order, threads, [&](size_t first, size_t last) {
+        std::vector<LocatedQuery> located(last - first);
         int32_t previous = -1;
-        for (const uint32_t* it = first; it != last; ++it) {
-            const double x = queries[2 * size_t{*it}];
-            const double y = queries[2 * size_t{*it} + 1];
+        for (size_t i = first; i < last; ++i) {
+            const double x = order.xy[2 * i];
+            const double y = order.xy[2 * i + 1];
             int32_t t = -1;
-            if (std::isfinite(x) && std::isfinite(y)) {
-                t = locator.locate(x, y, previous);
-            }
-            located[static_cast<size_t>(it - first)] = LocatedQuery{*it, t};
+            if (std::isfinite(x) && std::isfinite(y)) t = locator.locate(x, y, previous);
+            located[i - first] = LocatedQuery{order.index[i], x, y, t};
         }
         work(located.data(), located.data() + located.size());
     });

@@ -14,6 +14,7 @@ namespace d2d::operations {
 
 struct LocatedQuery {
     uint32_t query;
+    double x, y;
     int32_t triangle;  // -1 for none, and for a NaN or infinite coordinate
 };
 

@@ -33,9 +33,29 @@ struct CellScale {
     }
 };
 
+// A stable radix sort of 32-bit keys, 16 bits per pass: keys and indices
+// move together.
+void radix_sort(std::vector<uint32_t>& keys, std::vector<uint32_t>& index) {
+    const size_t n = keys.size();
+    std::vector<uint32_t> other_keys(n), other_index(n);
+    std::vector<size_t> count(65537);
+    for (int shift = 0; shift < 32; shift += 16) {
+        std::fill(count.begin(), count.end(), 0);
+        for (size_t i = 0; i < n; ++i) ++count[((keys[i] >> shift) & 0xffffu) + 1];
+        for (size_t b = 1; b < count.size(); ++b) count[b] += count[b - 1];
+        for (size_t i = 0; i < n; ++i) {
+            const size_t at = count[(keys[i] >> shift) & 0xffffu]++;
+            other_keys[at] = keys[i];
+            other_index[at] = index[i];
+        }
+        keys.swap(other_keys);
+        index.swap(other_index);
+    }
+}
+
 }  // namespace
 
-std::vector<uint32_t> queries_in_curve_order(const double* queries, size_t count) {
+CurveOrder queries_in_curve_order(const double* queries, size_t count) {
     double low_x = INFINITY, high_x = -INFINITY, low_y = INFINITY, high_y = -INFINITY;
     for (size_t q = 0; q < count; ++q) {
         const double x = queries[2 * q];
@@ -48,30 +68,38 @@ std::vector<uint32_t> queries_in_curve_order(const double* queries, size_t count
     }
     const CellScale xs(low_x, high_x);
     const CellScale ys(low_y, high_y);
-    // Key above, index below: one integer sort orders by key, then index.
-    std::vector<uint64_t> keyed(count);
+    std::vector<uint32_t> keys, index;
+    keys.reserve(count);
+    index.reserve(count);
+    std::vector<uint32_t> not_finite;
     for (size_t q = 0; q < count; ++q) {
         const double x = queries[2 * q];
         const double y = queries[2 * q + 1];
-        const uint64_t key = std::isfinite(x) && std::isfinite(y)
-                                 ? (spread(xs.cell(x)) << 1 | spread(ys.cell(y)))
-                                 : uint64_t{0xffffffffu} + 1;
-        keyed[q] = key << 31 | q;
+        if (std::isfinite(x) && std::isfinite(y)) {
+            keys.push_back(static_cast<uint32_t>(spread(xs.cell(x)) << 1 | spread(ys.cell(y))));
+            index.push_back(static_cast<uint32_t>(q));
+        } else {
+            not_finite.push_back(static_cast<uint32_t>(q));
+        }
     }
-    std::sort(keyed.begin(), keyed.end());
-    std::vector<uint32_t> order(count);
-    for (size_t i = 0; i < count; ++i) order[i] = static_cast<uint32_t>(keyed[i] & 0x7fffffffu);
+    radix_sort(keys, index);
+    CurveOrder order;
+    order.index = std::move(index);
+    order.index.insert(order.index.end(), not_finite.begin(), not_finite.end());
+    order.xy.resize(2 * count);
+    for (size_t i = 0; i < count; ++i) {
+        order.xy[2 * i] = queries[2 * size_t{order.index[i]}];
+        order.xy[2 * i + 1] = queries[2 * size_t{order.index[i]} + 1];
+    }
     return order;
 }
 
-void for_each_query_chunk(const std::vector<uint32_t>& order, unsigned threads,
-                          const std::function<void(const uint32_t*, const uint32_t*)>& work) {
+void for_each_query_chunk(const CurveOrder& order, unsigned threads, const std::function<void(size_t, size_t)>& work) {
     const size_t chunks = (order.size() + kQueryChunk - 1) / kQueryChunk;
     const auto run = [&](size_t first_chunk, size_t last_chunk) {
         for (size_t c = first_chunk; c < last_chunk; ++c) {
             const size_t first = c * kQueryChunk;
-            const size_t last = std::min(order.size(), first + kQueryChunk);
-            work(order.data() + first, order.data() + last);
+            work(first, std::min(order.size(), first + kQueryChunk));
         }
     };
     run_halves_if(threads > 1 && chunks > 1, chunks, [&](int, size_t first, size_t last) { run(first, last); });

@@ -18,16 +18,22 @@ namespace d2d::operations {
 
 inline constexpr size_t kQueryChunk = 4096;
 
-// The indices 0 .. count-1 of the queries (x at queries[2q], y at
-// queries[2q + 1]) sorted by their Morton key over the queries' bounding
-// box; queries with a NaN or infinite coordinate come last. Ties keep index
-// order, so the order depends on the queries alone.
-std::vector<uint32_t> queries_in_curve_order(const double* queries, size_t count);
+// The queries (x at queries[2q], y at queries[2q + 1]) sorted by their
+// Morton key over the queries' bounding box, with their coordinates
+// gathered in that order (read one after the other, not all over the
+// caller's array); queries with a NaN or infinite coordinate come last.
+// Ties keep index order, so the order depends on the queries alone.
+struct CurveOrder {
+    std::vector<uint32_t> index;  // the query at each place
+    std::vector<double> xy;       // its coordinates
+    size_t size() const { return index.size(); }
+};
+CurveOrder queries_in_curve_order(const double* queries, size_t count);
 
-// Calls work(first, last) for each chunk [first, last) of the order, on up
-// to `threads` threads (the library uses two at most).
-void for_each_query_chunk(const std::vector<uint32_t>& order, unsigned threads,
-                          const std::function<void(const uint32_t*, const uint32_t*)>& work);
+// Calls work(first, last) for each chunk [first, last) of places in the
+// order, on up to `threads` threads (the library uses two at most).
+void for_each_query_chunk(const CurveOrder& order, unsigned threads,
+                          const std::function<void(size_t, size_t)>& work);
 
 }  // namespace d2d::operations
 
