@@ -99,7 +99,8 @@ def main():
 
     for kind in kinds:
         if args.native:
-            for case in ["locate", "cgal-locate", "linear", "nearest", "natural", "cgal-natural", "voronoi", "cells"]:
+            for case in ["locate", "cgal-locate", "linear", "nearest", "natural", "cgal-natural",
+                         "cgal-natural-unhinted", "voronoi", "cells"]:
                 try:
                     row("native " + case, args.n, kind, run_native(args.native, case, args.n, kind, args.threads))
                 except subprocess.CalledProcessError as error:

@@ -489,7 +489,9 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  * counter-clockwise with neighbours[3t + i] the triangle across edge
  * (v[i], v[i+1]) or -1. The triangles need not cover the convex hull: a
  * mesh with holes or a non-convex outline (-1 neighbours inside the hull)
- * is answered exactly too. Like the quiet call these operations print
+ * is answered exactly too. A host may build the record itself: hull and
+ * vertex_of_point may then be null (every point standing for itself).
+ * Like the quiet call these operations print
  * nothing, keep no state, and give the same answers for any `threads`
  * (1 = calling thread only, 0 = the library's choice, k = at most k).
  * Queries are (x, y) pairs: queries[2q], queries[2q + 1].
@@ -499,9 +501,9 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  * an edge or a vertex), decided with exact orientation tests, or -1 when no
  * triangle does (outside the mesh, or a NaN or infinite coordinate).
  * Returns DELAUNAY2D_INVALID_ARGUMENT for a null mesh, null coords or
- * queries or triangle_of_query where they are needed, stride < 2, or a mesh
- * whose arrays are null while counts are not; DELAUNAY2D_OUT_OF_MEMORY when
- * memory runs out. */
+ * queries or triangle_of_query where they are needed, stride < 2, a mesh
+ * whose arrays are null while counts are not, or more than 2^31 - 1
+ * queries; DELAUNAY2D_OUT_OF_MEMORY when memory runs out. */
 DELAUNAY2D_API delaunay2d_status delaunay2d_locate(const double* coords, size_t stride, const delaunay2d_result* mesh,
                                                    const double* queries, size_t query_count, unsigned threads,
                                                    int32_t* triangle_of_query);

@@ -64,6 +64,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/quiet/quiet_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quiet/tree_order.cpp
   # operations on a finished triangulation
+  ${CMAKE_CURRENT_LIST_DIR}/operations/common/coherent_copy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/mesh_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/vertex_fans.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/locate/boundary_shape.cpp

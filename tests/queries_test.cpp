@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "engine/system/allocation_faults.hpp"
 #include "support/exact_rational.hpp"
 #include "support/point_families.hpp"
 
@@ -87,7 +88,11 @@ TEST(Locate, EveryAnswerCheckedAgainstEveryTriangle) {
     for (const Points& p : {d2dtest::uniform(300, 3), d2dtest::grid(14, 4), d2dtest::lattice_circle_points(),
                             d2dtest::clusters(600, 5)}) {
         const Mesh m(p);
-        expect_located(m, m.result, queries_for(m, 7));
+        const std::vector<double> q = queries_for(m, 7);
+        expect_located(m, m.result, q);
+        // A few queries are answered on the caller's numbering, without
+        // the coherent copy.
+        expect_located(m, m.result, std::vector<double>(q.end() - 24, q.end()));
     }
 }
 
@@ -118,7 +123,32 @@ TEST(Locate, MeshWithHolesIsAnsweredExactly) {
     holed.triangle_count = tri.size() / 3;
     holed.triangles = tri.data();
     holed.neighbours = nb.data();
-    expect_located(m, holed, queries_for(m, 11));
+    const std::vector<double> q = queries_for(m, 11);
+    expect_located(m, holed, q);
+    // Interpolation over the holes: linear reproduces a linear function,
+    // natural and nearest stay within the data's range (convex weights).
+    std::vector<double> values;
+    for (const Point3D& x : m.points) values.push_back(0.01 * x.x + 0.02 * x.y);
+    std::vector<int32_t> where(q.size() / 2);
+    delaunay2d_locate(m.coords(), 4, &holed, q.data(), q.size() / 2, 1, where.data());
+    for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
+        std::vector<double> out(q.size() / 2);
+        ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &holed, values.data(), 1, method, q.data(), out.size(), NAN,
+                                         2, out.data()),
+                  DELAUNAY2D_OK);
+        for (size_t k = 0; k < out.size(); ++k) {
+            if (method != DELAUNAY2D_NEAREST && where[k] < 0) {
+                EXPECT_TRUE(std::isnan(out[k]));
+                continue;
+            }
+            if (!std::isfinite(q[2 * k]) || !std::isfinite(q[2 * k + 1])) continue;
+            EXPECT_GE(out[k], -1e-12);
+            EXPECT_LE(out[k], 0.57 + 1e-12);
+            if (method == DELAUNAY2D_LINEAR) {
+                EXPECT_NEAR(out[k], 0.01 * q[2 * k] + 0.02 * q[2 * k + 1], 1e-14);
+            }
+        }
+    }
 }
 
 std::vector<double> interpolate(const Mesh& m, const std::vector<double>& values, size_t width, int method,
@@ -288,6 +318,33 @@ TEST(Voronoi, DiagramIsTheDualOfTheTriangulation) {
     EXPECT_EQ(v.struct_size, sizeof v);
 }
 
+// All points on one line: no vertex, a ridge between neighbours along the
+// line open at both ends, each cell {-1}; a repeat has no cell.
+TEST(Voronoi, CollinearPointsGiveStrips) {
+    Points p;
+    for (int i = 0; i < 6; ++i) p.push_back(d2dtest::point(3.0 - 0.5 * i, 1.0 + 0.25 * i));
+    p.push_back(p[1]);
+    const Mesh m(p);
+    delaunay2d_voronoi v{};
+    v.struct_size = sizeof v;
+    ASSERT_EQ(delaunay2d_voronoi_build(m.coords(), 4, &m.result, &v), DELAUNAY2D_OK);
+    EXPECT_EQ(v.vertex_count, 0u);
+    ASSERT_EQ(v.ridge_count, 5u);
+    for (size_t r = 0; r < 5; ++r) {
+        EXPECT_EQ(v.ridge_vertices[2 * r], -1);
+        EXPECT_EQ(v.ridge_vertices[2 * r + 1], -1);
+        const Point3D& a = p[v.ridge_points[2 * r]];
+        const Point3D& b = p[v.ridge_points[2 * r + 1]];
+        EXPECT_DOUBLE_EQ(std::hypot(a.x - b.x, a.y - b.y), std::hypot(0.5, 0.25));  // neighbours along the line
+    }
+    for (size_t i = 0; i < 6; ++i) {
+        ASSERT_EQ(v.region_offsets[i + 1] - v.region_offsets[i], 1u);
+        EXPECT_EQ(v.regions[v.region_offsets[i]], -1);
+    }
+    EXPECT_EQ(v.region_offsets[7], v.region_offsets[6]);
+    delaunay2d_voronoi_free(&v);
+}
+
 double area(const double* xy, size_t n) {
     double twice = 0;
     for (size_t i = 0; i < n; ++i) twice += xy[2 * i] * xy[2 * ((i + 1) % n) + 1] - xy[2 * ((i + 1) % n)] * xy[2 * i + 1];
@@ -326,6 +383,91 @@ TEST(Voronoi, CellsTileTheBox) {
         EXPECT_NEAR(total, 12.0 * 11.0, 1e-9);
         delaunay2d_cells_free(&c);
     }
+}
+
+// Enough queries for several chunks and points for two halves of cells:
+// the two-thread paths give the same bits as one thread.
+TEST(Operations, SameAnswersOnOneAndTwoThreads) {
+    const Mesh m(d2dtest::clusters(3000, 91));
+    std::vector<double> values;
+    for (const Point3D& x : m.points) values.push_back(std::sin(x.x) + std::cos(x.y));
+    std::vector<double> q;
+    std::mt19937_64 rng(92);
+    std::uniform_real_distribution<double> u(0.0, 100.0);
+    for (int i = 0; i < 20000; ++i) q.insert(q.end(), {u(rng), u(rng)});
+    std::vector<int32_t> one(q.size() / 2), two(q.size() / 2);
+    ASSERT_EQ(delaunay2d_locate(m.coords(), 4, &m.result, q.data(), q.size() / 2, 1, one.data()), DELAUNAY2D_OK);
+    ASSERT_EQ(delaunay2d_locate(m.coords(), 4, &m.result, q.data(), q.size() / 2, 2, two.data()), DELAUNAY2D_OK);
+    EXPECT_EQ(one, two);
+    for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
+        const std::vector<double> a = interpolate(m, values, 1, method, q, 1);
+        const std::vector<double> b = interpolate(m, values, 1, method, q, 2);
+        EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(double))) << method;
+    }
+    const double box[4] = {-10, -10, 110, 110};
+    delaunay2d_cells c1{}, c2{};
+    c1.struct_size = c2.struct_size = sizeof c1;
+    ASSERT_EQ(delaunay2d_voronoi_cells(m.coords(), 4, &m.result, box, 1, &c1), DELAUNAY2D_OK);
+    ASSERT_EQ(delaunay2d_voronoi_cells(m.coords(), 4, &m.result, box, 2, &c2), DELAUNAY2D_OK);
+    ASSERT_EQ(c1.offsets[3000], c2.offsets[3000]);
+    EXPECT_EQ(0, std::memcmp(c1.offsets, c2.offsets, 3001 * sizeof(size_t)));
+    EXPECT_EQ(0, std::memcmp(c1.vertices, c2.vertices, 2 * c1.offsets[3000] * sizeof(double)));
+    delaunay2d_cells_free(&c1);
+    delaunay2d_cells_free(&c2);
+}
+
+// Each of the records' allocations made to fail in turn: the call says so
+// and leaves a zeroed record (the sanitizer build checks for leaks).
+TEST(Operations, RunningOutOfMemoryLeavesNothing) {
+    const Mesh m(d2dtest::uniform(200, 71));
+    const double box[4] = {0, 0, 1, 1};
+    for (int which = 0; which < 2; ++which) {
+        bool finished = false;
+        for (long successes = 0; successes < 20 && !finished; ++successes) {
+            delaunay2d_voronoi v{};
+            v.struct_size = sizeof v;
+            delaunay2d_cells c{};
+            c.struct_size = sizeof c;
+            d2d::allocation_faults::fail_after(successes);
+            const delaunay2d_status status = which == 0 ? delaunay2d_voronoi_build(m.coords(), 4, &m.result, &v)
+                                                        : delaunay2d_voronoi_cells(m.coords(), 4, &m.result, box, 1, &c);
+            d2d::allocation_faults::fail_after(-1);
+            finished = status == DELAUNAY2D_OK;
+            if (!finished) {
+                ASSERT_EQ(status, DELAUNAY2D_OUT_OF_MEMORY);
+                EXPECT_TRUE(v.vertices == nullptr && v.regions == nullptr && c.offsets == nullptr);
+            }
+            delaunay2d_voronoi_free(&v);
+            delaunay2d_cells_free(&c);
+        }
+        EXPECT_TRUE(finished);
+    }
+}
+
+// A record built by the host, without hull or vertex_of_point: the
+// operations read only what they need.
+TEST(Operations, HostBuiltMeshWithoutHull) {
+    const Mesh m(d2dtest::uniform(100, 81));
+    delaunay2d_result bare = m.result;
+    bare.hull = nullptr;
+    bare.hull_count = 0;
+    bare.vertex_of_point = nullptr;
+    const std::vector<double> q = {0.5, 0.5, 0.25, 0.75, 3, 3};
+    std::vector<double> values(100), full(3), host(3);
+    for (size_t i = 0; i < 100; ++i) values[i] = static_cast<double>(i);
+    for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
+        ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &m.result, values.data(), 1, method, q.data(), 3, -1, 1,
+                                         full.data()), DELAUNAY2D_OK);
+        ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &bare, values.data(), 1, method, q.data(), 3, -1, 1,
+                                         host.data()), DELAUNAY2D_OK);
+        EXPECT_EQ(full, host);
+    }
+    delaunay2d_cells c{};
+    c.struct_size = sizeof c;
+    const double box[4] = {0, 0, 1, 1};
+    ASSERT_EQ(delaunay2d_voronoi_cells(m.coords(), 4, &bare, box, 1, &c), DELAUNAY2D_OK);
+    EXPECT_EQ(c.point_count, 100u);
+    delaunay2d_cells_free(&c);
 }
 
 TEST(Operations, RefuseBadArguments) {

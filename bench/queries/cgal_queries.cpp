@@ -39,7 +39,7 @@ double cgal_locate(const std::vector<double>& points, const std::vector<double>&
 }
 
 double cgal_natural(const std::vector<double>& points, const std::vector<double>& values,
-                    const std::vector<double>& queries, double* checksum) {
+                    const std::vector<double>& queries, bool hinted, double* checksum) {
     std::vector<P> p = to_points(points), q = to_points(queries);
     DT dt(p.begin(), p.end());
     (void)values;
@@ -52,7 +52,7 @@ double cgal_natural(const std::vector<double>& points, const std::vector<double>
         coords.clear();
         // The previous query's face as the start, as our walk starts from
         // the previous answer (without one CGAL walks from an arbitrary face).
-        hint = dt.locate(x, hint);
+        if (hinted) hint = dt.locate(x, hint);
         const auto r = CGAL::natural_neighbor_coordinates_2(dt, x, std::back_inserter(coords), hint);
         if (!r.third) continue;
         // The coordinates alone are timed (the target counts them); a

@@ -5,8 +5,11 @@
 // CASE: locate, linear (triangulation included), nearest, natural,
 // voronoi, cells, and where CGAL is built in cgal-locate (Delaunay
 // triangulation_2::locate with the previous face as hint, queries in the
-// same curve order as ours) and cgal-natural (natural_neighbor_coordinates_2
-// over CGAL's own triangulation, then the weighted sum). N uniform points
+// same curve order as ours), cgal-natural (natural_neighbor_coordinates_2
+// over CGAL's own triangulation, given the previous query's face as its
+// start) and cgal-natural-unhinted (the same without a start face, as the
+// function is usually called: each query is then located from an
+// arbitrary face). N uniform points
 // in the unit square (seed 1); QUERIES "random" (N uniform queries, seed 2)
 // or "grid" (a 1000 x 1000 grid over the square). Prints one line:
 // CASE N QUERIES THREADS seconds (the operation alone, without generating
@@ -25,7 +28,7 @@
 #ifdef DELAUNAY2D_QUERIES_BENCH_CGAL
 double cgal_locate(const std::vector<double>& points, const std::vector<double>& queries);
 double cgal_natural(const std::vector<double>& points, const std::vector<double>& values,
-                    const std::vector<double>& queries, double* checksum);
+                    const std::vector<double>& queries, bool hinted, double* checksum);
 #endif
 
 namespace {
@@ -109,8 +112,8 @@ int main(int argc, char** argv) {
 #ifdef DELAUNAY2D_QUERIES_BENCH_CGAL
     } else if (name == "cgal-locate") {
         seconds = cgal_locate(points, queries);
-    } else if (name == "cgal-natural") {
-        seconds = cgal_natural(points, values, queries, &checksum);
+    } else if (name == "cgal-natural" || name == "cgal-natural-unhinted") {
+        seconds = cgal_natural(points, values, queries, name == "cgal-natural", &checksum);
 #endif
     } else {
         std::fprintf(stderr, "unknown case %s\n", name.c_str());

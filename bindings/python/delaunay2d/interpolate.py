@@ -64,7 +64,7 @@ class _Interpolator:
                 len(self.points), values.shape))
         self._value_shape = values.shape[1:]
         self._complex = np.iscomplexobj(values)
-        flat = values.reshape(len(self.points), -1)
+        flat = values.reshape(len(self.points), int(np.prod(self._value_shape, dtype=np.int64)))
         if self._complex:
             flat = np.ascontiguousarray(flat, dtype=np.complex128).view(np.float64)
         self.values = np.ascontiguousarray(flat, dtype=np.float64)

@@ -58,10 +58,26 @@ class Voronoi:
             regions = _array(v.regions, int(offsets[-1]), ctypes.c_int32, np.int32)
         finally:
             lib.delaunay2d_voronoi_free(ctypes.byref(v))
-        self.ridge_vertices = ridge_vertices.tolist()
-        flat = regions.tolist()
-        self.regions = [flat[offsets[i]:offsets[i + 1]] for i in range(len(self.points))]
+        # scipy's lists are built on first use: at 10^6 points they take
+        # longer than the diagram itself.
+        self._ridge_vertices = ridge_vertices
+        self._region_offsets = offsets
+        self._regions = regions
+        self._lists = {}
         self.point_region = np.arange(len(self.points), dtype=np.intp)
+
+    @property
+    def ridge_vertices(self):
+        if "ridge_vertices" not in self._lists:
+            self._lists["ridge_vertices"] = self._ridge_vertices.tolist()
+        return self._lists["ridge_vertices"]
+
+    @property
+    def regions(self):
+        if "regions" not in self._lists:
+            flat, bounds = self._regions.tolist(), self._region_offsets.tolist()
+            self._lists["regions"] = [flat[bounds[i]:bounds[i + 1]] for i in range(len(self.points))]
+        return self._lists["regions"]
 
     @property
     def npoints(self):
@@ -87,4 +103,5 @@ class Voronoi:
             vertices = _array(cells.vertices, 2 * int(offsets[-1]), ctypes.c_double, np.float64).reshape(-1, 2)
         finally:
             lib.delaunay2d_cells_free(ctypes.byref(cells))
-        return [vertices[offsets[i]:offsets[i + 1]] for i in range(n)]
+        bounds = offsets.tolist()
+        return [vertices[bounds[i]:bounds[i + 1]] for i in range(n)]

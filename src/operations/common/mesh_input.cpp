@@ -13,7 +13,7 @@ bool read_mesh_input(const double* coords, size_t stride, const delaunay2d_resul
     if (mesh == nullptr || stride < 2) return false;
     if (mesh->point_count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
     if (mesh->triangle_count > static_cast<size_t>(std::numeric_limits<int32_t>::max()) / 3) return false;
-    if (mesh->point_count > 0 && (coords == nullptr || mesh->vertex_of_point == nullptr)) return false;
+    if (mesh->point_count > 0 && coords == nullptr) return false;
     if (mesh->triangle_count > 0 && (mesh->triangles == nullptr || mesh->neighbours == nullptr)) return false;
     if (mesh->hull_count > 0 && mesh->hull == nullptr) return false;
     input.coords = coords;

@@ -19,7 +19,12 @@ struct MeshInput {
     const int32_t* neighbours = nullptr;  // across edge (v[i], v[i+1]), or -1
     size_t hull_count = 0;
     const uint32_t* hull = nullptr;
-    const int32_t* vertex_of_point = nullptr;
+    const int32_t* vertex_of_point = nullptr;  // may be null: then every point stands for itself
+
+    // Whether point i stands for itself (not a repeat, finite).
+    bool represents(size_t i) const {
+        return vertex_of_point == nullptr || vertex_of_point[i] == static_cast<int32_t>(i);
+    }
 
     double x(uint32_t point) const { return coords[point * stride]; }
     double y(uint32_t point) const { return coords[point * stride + 1]; }

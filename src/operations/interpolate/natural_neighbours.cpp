@@ -26,6 +26,7 @@
 
 #include "engine/exact/exact_predicates.hpp"
 #include "operations/common/circumcentre.hpp"
+#include "operations/interpolate/barycentric.hpp"
 #include "operations/interpolate/interpolation_input.hpp"
 #include "operations/locate/locate_all.hpp"
 
@@ -37,7 +38,6 @@ using Vec = Vec2;
 struct BoundaryEdge {
     uint32_t from, to;
     size_t triangle;  // the cavity triangle on its inner side
-    int edge;         // its index there
 };
 
 class SibsonWeights {
@@ -145,7 +145,7 @@ class SibsonWeights {
                 if (n >= 0 && in_cavity(static_cast<size_t>(n))) continue;
                 const uint32_t a = m_.vertex(t, e), b = m_.vertex(t, (e + 1) % 3);
                 if (!(orient2d_exact(m_.x(a), m_.y(a), m_.x(b), m_.y(b), qx_, qy_) > 0.0)) return false;
-                edges_.push_back(BoundaryEdge{a, b, t, e});
+                edges_.push_back(BoundaryEdge{a, b, t});
             }
         }
         loop_.clear();
@@ -172,22 +172,6 @@ class SibsonWeights {
     std::vector<uint32_t> neighbours_;
     std::vector<double> weights_;
 };
-
-void linear_in(const InterpolationInput& in, uint32_t q, double qx, double qy, size_t t) {
-    const MeshInput& m = in.mesh;
-    const uint32_t a = m.vertex(t, 0), b = m.vertex(t, 1), c = m.vertex(t, 2);
-    const double bx = m.x(b) - m.x(a), by = m.y(b) - m.y(a);
-    const double cx = m.x(c) - m.x(a), cy = m.y(c) - m.y(a);
-    const double px = qx - m.x(a), py = qy - m.y(a);
-    const double area = bx * cy - by * cx;
-    const double wb = (px * cy - py * cx) / area;
-    const double wc = (bx * py - by * px) / area;
-    const double wa = 1.0 - wb - wc;
-    double* out = in.out_of(q);
-    for (size_t j = 0; j < in.value_count; ++j) {
-        out[j] = wa * in.values_of(a)[j] + wb * in.values_of(b)[j] + wc * in.values_of(c)[j];
-    }
-}
 
 }  // namespace
 
@@ -219,7 +203,7 @@ void interpolate_natural(const InterpolationInput& in) {
             }
             if (done) continue;
             if (!sibson.compute(qx, qy, t)) {
-                linear_in(in, q, qx, qy, t);
+                interpolate_in_triangle(in, t, qx, qy, out);
                 continue;
             }
             for (size_t j = 0; j < in.value_count; ++j) out[j] = 0.0;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "operations/common/coherent_copy.hpp"
 #include "operations/common/vertex_fans.hpp"
 #include "operations/interpolate/distance_order.hpp"
 #include "operations/interpolate/interpolation_input.hpp"
@@ -46,8 +47,10 @@ uint32_t nearest_on_line(const MeshInput& m, double qx, double qy) {
 // reached from any one of them through neighbours at that distance. The
 // descent may stop at any of them (a lower index need not be a neighbour):
 // gather them and take the lowest.
-uint32_t lowest_among_ties(const MeshInput& m, const VertexFans& fans, uint32_t found, double qx, double qy,
-                           std::vector<uint32_t>& around, std::vector<uint32_t>& ties) {
+// `original` gives the caller's index of a vertex (null: the same).
+uint32_t lowest_among_ties(const MeshInput& m, const VertexFans& fans, const uint32_t* original, uint32_t found,
+                           double qx, double qy, std::vector<uint32_t>& around, std::vector<uint32_t>& ties) {
+    const auto index = [original](uint32_t v) { return original != nullptr ? original[v] : v; };
     ties.assign(1, found);
     uint32_t lowest = found;
     for (size_t i = 0; i < ties.size(); ++i) {
@@ -56,7 +59,7 @@ uint32_t lowest_among_ties(const MeshInput& m, const VertexFans& fans, uint32_t 
             if (compare_squared_distances(m.x(u), m.y(u), m.x(found), m.y(found), qx, qy) != 0) continue;
             if (std::find(ties.begin(), ties.end(), u) != ties.end()) continue;
             ties.push_back(u);
-            lowest = std::min(lowest, u);
+            if (index(u) < index(lowest)) lowest = u;
         }
     }
     return lowest;
@@ -64,17 +67,22 @@ uint32_t lowest_among_ties(const MeshInput& m, const VertexFans& fans, uint32_t 
 
 }  // namespace
 
-void interpolate_nearest(const InterpolationInput& in) {
+namespace {
+
+// Over a coherent copy (`original` its numbering, values in its order), or
+// over the caller's mesh (`original` null).
+void nearest_over(const InterpolationInput& in, const uint32_t* original) {
     const MeshInput& m = in.mesh;
-    if (m.hull_count == 0) {
+    if (m.triangle_count == 0 && m.hull_count == 0) {
         for (size_t q = 0; q < in.query_count; ++q) in.fill(static_cast<uint32_t>(q));
         return;
     }
+    const uint32_t start = m.triangle_count > 0 ? m.vertex(0, 0) : m.hull[0];
     const VertexFans fans(m);
     const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
     for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
         std::vector<uint32_t> around, ties;
-        uint32_t previous = m.hull[0];
+        uint32_t previous = start;
         for (size_t i = first; i < last; ++i) {
             const uint32_t query = order.index[i];
             const double qx = order.xy[2 * i];
@@ -99,7 +107,7 @@ void interpolate_nearest(const InterpolationInput& in) {
                         moved = true;
                     }
                 }
-                best = lowest_among_ties(m, fans, best, qx, qy, around, ties);
+                best = lowest_among_ties(m, fans, original, best, qx, qy, around, ties);
             }
             previous = best;
             const double* v = in.values_of(best);
@@ -107,6 +115,21 @@ void interpolate_nearest(const InterpolationInput& in) {
             for (size_t j = 0; j < in.value_count; ++j) out[j] = v[j];
         }
     });
+}
+
+}  // namespace
+
+void interpolate_nearest(const InterpolationInput& in) {
+    if (!coherent_copy_pays(in.mesh, in.query_count)) {
+        nearest_over(in, nullptr);
+        return;
+    }
+    const CoherentCopy copy(in.mesh);
+    const std::vector<double> values = copy.values_in_order(in.values, in.value_count);
+    InterpolationInput local = in;
+    local.mesh = copy.mesh();
+    local.values = values.data();
+    nearest_over(local, copy.originals());
 }
 
 }  // namespace d2d::operations

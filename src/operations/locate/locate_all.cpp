@@ -1,8 +1,10 @@
 #include "operations/locate/locate_all.hpp"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
+#include "operations/common/coherent_copy.hpp"
 #include "operations/locate/query_order.hpp"
 
 namespace d2d::operations {
@@ -27,7 +29,9 @@ void for_each_located_chunk(const PointLocator& locator, const double* queries, 
 void locate_all(const MeshInput& mesh, const double* queries, size_t count, unsigned threads,
                 int32_t* triangle_of_query) {
     if (count == 0) return;
-    const PointLocator locator(mesh);
+    std::unique_ptr<CoherentCopy> copy;
+    if (coherent_copy_pays(mesh, count)) copy = std::make_unique<CoherentCopy>(mesh);
+    const PointLocator locator(copy ? copy->mesh() : mesh);
     for_each_located_chunk(locator, queries, count, threads, [&](const LocatedQuery* first, const LocatedQuery* last) {
         for (const LocatedQuery* it = first; it != last; ++it) triangle_of_query[it->query] = it->triangle;
     });

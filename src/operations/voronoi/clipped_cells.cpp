@@ -87,8 +87,9 @@ void build_cells(const MeshInput& m, const double box[4], unsigned threads, dela
         std::vector<uint32_t> around;
         for (size_t i = first; i < last; ++i) {
             polygon.clear();
-            const bool in_mesh = m.triangle_count == 0 || fans.first(static_cast<uint32_t>(i)) >= 0;
-            if (m.vertex_of_point[i] == static_cast<int32_t>(i) && in_mesh) {
+            const bool in_mesh = m.triangle_count == 0 ? line_position[i] != SIZE_MAX
+                                                       : fans.first(static_cast<uint32_t>(i)) >= 0;
+            if (m.represents(i) && in_mesh) {
                 polygon = {Vec2{box[0], box[1]}, Vec2{box[2], box[1]}, Vec2{box[2], box[3]}, Vec2{box[0], box[3]}};
                 around.clear();
                 if (m.triangle_count == 0) {

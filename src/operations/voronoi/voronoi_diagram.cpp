@@ -20,7 +20,7 @@ namespace {
 
 // A point whose cell is empty: a repeat or a point with a NaN or infinite
 // coordinate, or (in a mesh that leaves points out) no vertex at all.
-bool stands_for_itself(const MeshInput& m, size_t i) { return m.vertex_of_point[i] == static_cast<int32_t>(i); }
+bool stands_for_itself(const MeshInput& m, size_t i) { return m.represents(i); }
 
 void build_line_diagram(const MeshInput& m, delaunay2d_voronoi& out) {
     // All points on one line: no vertex, a ridge between each pair of
@@ -37,12 +37,14 @@ void build_line_diagram(const MeshInput& m, delaunay2d_voronoi& out) {
         out.ridge_vertices[2 * r] = -1;
         out.ridge_vertices[2 * r + 1] = -1;
     }
+    std::vector<bool> on_line(m.point_count, false);
+    for (size_t k = 0; k < m.hull_count; ++k) on_line[m.hull[k]] = true;
     out.region_offsets = host_array<size_t>(m.point_count + 1);
     out.regions = host_array<int32_t>(m.hull_count);
     size_t at = 0;
     for (size_t i = 0; i < m.point_count; ++i) {
         out.region_offsets[i] = at;
-        if (stands_for_itself(m, i)) out.regions[at++] = -1;
+        if (on_line[i] && stands_for_itself(m, i) && at < m.hull_count) out.regions[at++] = -1;
     }
     out.region_offsets[m.point_count] = at;
 }
