@@ -481,6 +481,108 @@ DELAUNAY2D_API const char* delaunay2d_status_message(delaunay2d_status status);
 /* The library's version, "major.minor.patch". */
 DELAUNAY2D_API const char* delaunay2d_version(void);
 
+/* ----------------------------------------------- constrained triangulation
+ *
+ * delaunay2d_triangulate_constrained keeps segments of the caller's as
+ * edges: rivers and roads of a terrain, the rings of a polygon and its
+ * holes. It is a quiet call like delaunay2d_triangulate (no output, no exit,
+ * no rand(), no state, status codes) and deterministic for any number of
+ * threads.
+ *
+ * The result is the constrained Delaunay triangulation: every segment is a
+ * chain of edges of the mesh, and every other edge is locally Delaunay (no
+ * vertex of the two triangles beside it lies strictly inside the other's
+ * circumcircle), every decision an exact predicate on the doubles given.
+ *
+ * Segments. A segment through another input point is split there. Two
+ * segments that cross at a point inside both are split at their crossing;
+ * each coordinate of the exact crossing is rounded to the nearest double
+ * (ties to even) and the point is added after the input points. The rounded
+ * point may lie a little off both segments: the segments as split are then
+ * the pieces from the added point to the four ends, which become edges like
+ * any segment (and may in turn be split by what they meet). Segments along
+ * one line overlap where they do, and are split at each other's ends.
+ * Repeated segments count once; a segment from a point to itself, or
+ * between two points with the same x and y, is ignored.
+ *
+ * Regions. DELAUNAY2D_REGION_HULL keeps the triangles of the whole convex
+ * hull; DELAUNAY2D_REGION_INSIDE keeps those that an odd number of closed
+ * rings of segments enclose (a triangle is ranked by the fewest segment
+ * edges a path from outside the hull crosses to reach it, and kept when
+ * that count is odd), so a polygon with holes needs no hole points. In
+ * either region each hole point removes the triangles that can be reached
+ * from the one holding it without crossing a segment (Triangle's
+ * convention); a hole point outside the hull or in a removed part does
+ * nothing. A neighbour across a removed part is -1.
+ */
+typedef enum delaunay2d_region {
+    DELAUNAY2D_REGION_HULL = 0,     /* the whole convex hull */
+    DELAUNAY2D_REGION_INSIDE = 1    /* what closed rings of segments enclose, even-odd nesting, minus hole points' regions */
+} delaunay2d_region;
+
+typedef struct delaunay2d_constraint_options {
+    size_t struct_size;          /* sizeof(delaunay2d_constraint_options) as the host knows it */
+    const uint32_t* segments;    /* 2 * segment_count point indices */
+    size_t segment_count;
+    const double* holes;         /* 2 * hole_count: x, y of a point inside each hole */
+    size_t hole_count;
+    int region;                  /* delaunay2d_region */
+    unsigned threads;
+} delaunay2d_constraint_options;
+
+typedef struct delaunay2d_constrained_result {
+    size_t struct_size;          /* set by the host before the call: sizeof as it knows it */
+    delaunay2d_result mesh;      /* over mesh.point_count = count + added_count points */
+    double* points;              /* 2 * mesh.point_count: the input points (x, y) then the added crossing points */
+    size_t added_count;          /* crossing points added after the input points */
+    uint8_t* constrained;        /* 3 * mesh.triangle_count: 1 where edge (v[i], v[i+1]) lies on a segment */
+    size_t segment_count;
+    uint32_t* segments;          /* 2 * segment_count: the segments as split, as point indices */
+} delaunay2d_constrained_result;
+
+/* Triangulates count points (read as delaunay2d_triangulate reads them)
+ * with the segments and hole points of *options.
+ *
+ * The mesh is over the input points followed by the added crossing points:
+ * mesh.point_count is count + added_count, `points` holds all of their
+ * coordinates (x, y) and every index refers to it. mesh.vertex_of_point
+ * has an entry for each of them (an added point stands for itself);
+ * mesh.hull is the convex hull of all of them whatever the region;
+ * mesh.neighbours[3t + i] is the triangle across edge (v[i], v[i+1]) or -1
+ * (hull, or a removed part), and constrained[3t + i] says whether that edge
+ * lies on a segment. `segments` lists each mesh edge on a segment once, also
+ * those bordering removed parts. With fewer than three distinct points or
+ * all of them on one line there are no triangles, and the segments as
+ * split are the pieces between consecutive points along the line.
+ *
+ * Records. options->struct_size and result->struct_size are set by the host
+ * to the sizes it was compiled with; the library reads and writes no byte
+ * past them (fields it does not know stay zero, fields the host does not
+ * know take their defaults), so hosts compiled today keep working when the
+ * records grow.
+ *
+ * threads: as for delaunay2d_triangulate; it is used by the unconstrained
+ * triangulation the segments are inserted into, which they are one by one.
+ *
+ * Returns DELAUNAY2D_OK, or: DELAUNAY2D_INVALID_ARGUMENT for a null result
+ * or options, a struct_size below that of this first version, null coords
+ * with count > 0, stride < 2, null segments or holes with a nonzero count,
+ * a region outside delaunay2d_region, a segment naming a point at or past
+ * count or a point with a NaN or infinite coordinate, or a hole point with
+ * such a coordinate; DELAUNAY2D_TOO_MANY_POINTS when the points, with the
+ * crossings, exceed what delaunay2d_triangulate takes;
+ * DELAUNAY2D_OUT_OF_MEMORY when memory runs out. On any failure *result is
+ * zeroed (but for struct_size) and nothing is left allocated; with a
+ * struct_size too small nothing is written. Release a result with
+ * delaunay2d_constrained_result_free. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_triangulate_constrained(
+    const double* coords, size_t count, size_t stride,
+    const delaunay2d_constraint_options* options, delaunay2d_constrained_result* result);
+
+/* Frees the arrays of a constrained result and zeroes it (but for
+ * struct_size); accepts a zeroed result and a null pointer. */
+DELAUNAY2D_API void delaunay2d_constrained_result_free(delaunay2d_constrained_result* result);
+
 /* --------------------------------------- point location and interpolation
  *
  * A mesh passed to these operations is "coordinates + delaunay2d_result":

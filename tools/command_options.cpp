@@ -58,6 +58,10 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     app.add_option("--trace", options.trace,
                    "Run create_mesh_2d instead, with its trace lines written to FILE")
         ->type_name("FILE");
+    app.add_option("--region", options.region,
+                   "inside: keep what the segments enclose (default for .poly and .geojson input); "
+                   "hull: the whole convex hull (default for point files)")
+        ->check(CLI::IsMember({"inside", "hull"}));
     app.add_flag("-v,--verbose", options.verbose, "With -o, print the summary on standard error");
     auto* generate = app.add_option("--generate", options.generate,
                                     "Triangulate a generated sample instead of reading points")

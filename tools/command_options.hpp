@@ -25,6 +25,9 @@ struct CommandOptions {
     std::optional<std::string> generate;  // a sample kind instead of an input
     std::size_t sample_size = 100000;
     std::uint64_t seed = 1;
+    // "inside" or "hull"; unset: inside for .poly and GeoJSON input, hull
+    // for point files.
+    std::optional<std::string> region;
 };
 
 // Parses the command line. Returns the options, or the exit status when the

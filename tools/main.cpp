@@ -19,7 +19,9 @@
 
 #include "command_options.hpp"
 #include "companion_mesh.hpp"
+#include "constrained_run.hpp"
 #include "mesh_files/atomic_file.hpp"
+#include "mesh_files/constrained_input.hpp"
 #include "mesh_files/input_error.hpp"
 #include "mesh_files/input_format.hpp"
 #include "mesh_files/line_source.hpp"
@@ -45,7 +47,9 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 
 void warn(const std::string& message) { std::fprintf(stderr, "delaunay2d: warning: %s\n", message.c_str()); }
 
-PointSet read_input(const CommandOptions& options, std::string& name) {
+// Reads the input file: points for a point file; for a .poly or GeoJSON
+// file also its segments and holes into `constrained`.
+PointSet read_input(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
     const bool from_stdin = options.input == "-";
     name = from_stdin ? "standard input" : options.input;
     int fd = STDIN_FILENO;
@@ -80,6 +84,10 @@ PointSet read_input(const CommandOptions& options, std::string& name) {
             progress.show("reading " + name + ": " + std::to_string(bytes >> 20) + " MB");
         }
     });
+    if (!from_stdin && (is_poly_path(options.input) || is_geojson_path(options.input))) {
+        constrained = is_poly_path(options.input) ? read_poly(source) : read_geojson(source);
+        return constrained->points;
+    }
     InputFormat format = options.input_format;
     if (format == InputFormat::automatic && !from_stdin) {
         format = input_format_of_path(options.input);
@@ -91,23 +99,33 @@ int run(const CommandOptions& options) {
     RunSummary summary;
     auto start = std::chrono::steady_clock::now();
     PointSet points;
+    std::optional<ConstrainedInput> constrained;
     if (options.generate) {
         points = generate_sample(*options.generate, options.sample_size, options.seed);
         summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
     } else {
-        points = read_input(options, summary.source);
+        points = read_input(options, summary.source, constrained);
     }
     summary.read_seconds = seconds_since(start);
 
     const bool large = points.size() >= large_input;
     std::optional<CompanionMesh> companion;
+    std::optional<ConstrainedRun> with_segments;
+    const bool inside = options.region ? *options.region == "inside" : constrained.has_value();
     IndexedMesh traced;
     MeshView mesh;
     start = std::chrono::steady_clock::now();
     {
         ProgressMeter progress(large);
         progress.show("triangulating " + std::to_string(points.size()) + " points");
-        if (options.trace) {
+        if (constrained || inside) {
+            if (!constrained) {
+                constrained.emplace();
+                constrained->points = points;
+            }
+            with_segments.emplace(*constrained, inside, options.threads);
+            mesh = with_segments->view();
+        } else if (options.trace) {
             traced = triangulate_traced(points, *options.trace);
             mesh = traced.view(points.xy);
         } else {

@@ -7,7 +7,7 @@
 #ifndef DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 #define DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 
-#define DELAUNAY2D_EXPORTED_COUNT 53
+#define DELAUNAY2D_EXPORTED_COUNT 55
 
 #if defined(__GNUC__)
 #define DELAUNAY2D_MAYBE_UNUSED __attribute__((unused))
@@ -73,6 +73,9 @@ static const char* const delaunay2d_exported_names[DELAUNAY2D_EXPORTED_COUNT] DE
     "delaunay2d_result_free",
     "delaunay2d_status_message",
     "delaunay2d_version",
+    /* constrained triangulation */
+    "delaunay2d_triangulate_constrained",
+    "delaunay2d_constrained_result_free",
     /* point location and interpolation */
     "delaunay2d_locate",
     "delaunay2d_interpolate",

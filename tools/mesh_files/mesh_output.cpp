@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "atomic_file.hpp"
+#include "constrained_input.hpp"
 #include "text_sink.hpp"
 #include "written_points.hpp"
 
@@ -91,18 +92,21 @@ std::optional<OutputFormat> output_format_of_path(std::string_view path) {
     return output_format_named(extension);
 }
 
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format) {
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool with_segments) {
     if (format != OutputFormat::ele) {
         return {path};
     }
     std::string stem = stem_of(path);
+    if (with_segments) {
+        return {stem + ".ele", stem + ".node", stem + ".neigh", stem + ".poly"};
+    }
     return {stem + ".ele", stem + ".node", stem + ".neigh"};
 }
 
 WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
                               const Progress& progress) {
     WrittenFiles result;
-    result.paths = output_paths(path, options.format);
+    result.paths = output_paths(path, options.format, !mesh.segments.empty());
     const WrittenPoints written = choose_written_points(mesh.vertex_of_point, options.keep_all_points);
 
     std::vector<std::unique_ptr<AtomicFile>> files;
@@ -132,8 +136,10 @@ WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, con
                     write_ele(sink, mesh, written, options.first_number, part);
                 } else if (k == 1) {
                     write_node(sink, mesh, written, options.first_number, part);
-                } else {
+                } else if (k == 2) {
                     write_neigh(sink, mesh, options.first_number, part);
+                } else {
+                    write_poly(sink, mesh, written, options.first_number);
                 }
                 break;
         }

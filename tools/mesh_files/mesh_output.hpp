@@ -37,8 +37,9 @@ struct WrittenFiles {
 
 // The paths that writing to path in the given format creates: the path
 // itself, or for Triangle's format STEM.ele, STEM.node and STEM.neigh,
-// where STEM is path without its extension.
-std::vector<std::string> output_paths(const std::string& path, OutputFormat format);
+// where STEM is path without its extension, and STEM.poly for a mesh with
+// segments.
+std::vector<std::string> output_paths(const std::string& path, OutputFormat format, bool with_segments = false);
 
 // Writes the mesh; throws OutputError, after which no file was changed.
 WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,

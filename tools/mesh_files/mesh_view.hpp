@@ -15,6 +15,7 @@ struct MeshView {
     std::span<const std::int32_t> neighbours;    // 3 per triangle: across edge (v[i], v[(i+1)%3]), or -1
     std::span<const std::uint32_t> hull;         // hull vertices, counter-clockwise
     std::span<const std::int32_t> vertex_of_point;  // per input point: its vertex, or -1 when not finite
+    std::span<const std::uint32_t> segments = {};  // pairs of points: the segments as split (constrained meshes)
 
     std::size_t point_count() const { return xy.size() / 2; }
     std::size_t triangle_count() const { return triangles.size() / 3; }

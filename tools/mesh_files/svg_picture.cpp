@@ -132,6 +132,20 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         sink.put("\"/>\n");
     }
 
+    if (!mesh.segments.empty()) {
+        // Segments in a stroke of their own, over the edges.
+        sink.put("<path fill=\"none\" stroke=\"#e07a1f\" stroke-linecap=\"round\" stroke-width=\"");
+        sink.put_fixed(2.0 * edge_width, 2);
+        sink.put("\" d=\"");
+        for (std::size_t s = 0; s + 1 < mesh.segments.size(); s += 2) {
+            sink.put('M');
+            put_point(sink, page, mesh, mesh.segments[s]);
+            sink.put('L');
+            put_point(sink, page, mesh, mesh.segments[s + 1]);
+        }
+        sink.put("\"/>\n");
+    }
+
     if (!mesh.hull.empty()) {
         sink.put("<path fill=\"none\" stroke=\"#1d3557\" stroke-linejoin=\"round\" stroke-width=\"1.5\" d=\"");
         char command = 'M';

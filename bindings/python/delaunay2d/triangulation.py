@@ -47,14 +47,26 @@ class Triangulation:
         (n,): the point that stands for point i in the mesh: i itself, the
         first earlier point with the same x and y, or -1 for a point with
         a NaN or infinite coordinate.
+    ``constrained``
+        (m, 3) bool: whether the edge opposite vertex k (the edge of
+        ``neighbors[t, k]``) lies on a segment; all False without segments.
+    ``segments``
+        (s, 2): the segments as split at points on them and at crossings,
+        each mesh edge on a segment once; empty without segments.
+
+    With segments, holes or region "inside", ``points`` is (n + a, 2): the
+    input points, then the a crossing points added; -1 neighbours also
+    border removed regions.
     """
 
-    def __init__(self, points, simplices, neighbors, hull, vertex_of_point):
+    def __init__(self, points, simplices, neighbors, hull, vertex_of_point, constrained=None, segments=None):
         self.points = points
         self.simplices = simplices
         self.neighbors = neighbors
         self.hull = hull
         self.vertex_of_point = vertex_of_point
+        self.constrained = np.zeros(simplices.shape, dtype=bool) if constrained is None else constrained
+        self.segments = np.empty((0, 2), dtype=np.int32) if segments is None else segments
         if len(simplices):
             self.convex_hull = np.column_stack((hull, np.roll(hull, -1)))
         else:
@@ -170,10 +182,18 @@ def _number_by_opposite_vertex(flat):
         flat[2::3] = first
 
 
-def triangulate(points, threads=0):
+def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
     """Triangulates points given as an (n, 2), (n, 3) or (n, 4) array of
     float64 (x, y, then a value or z, w: only x and y count), or anything numpy turns
     into one. An array that already is contiguous float64 is not copied.
+
+    segments: a (k, 2) integer array of point indices kept as edges (the
+    constrained Delaunay triangulation; crossing segments are split at
+    their crossing, rounded to doubles, added after the input points).
+    holes: an (h, 2) array of points inside holes, whose regions bounded by
+    segments are removed. region: "hull" keeps the convex hull, "inside"
+    what closed rings of segments enclose (even-odd nesting). See
+    Triangulation for the added arrays.
 
     threads: 0 lets the library choose, 1 keeps the work on the calling
     thread, k uses at most k threads. The result is the same for every
@@ -191,6 +211,11 @@ def triangulate(points, threads=0):
         raise ValueError("threads must be 0 (the library's choice) or a positive count")
     array, stride = _point_array(points)
     count = len(array)
+    if segments is not None or holes is not None or region != "hull":
+        from .constrained import triangulate_constrained
+        arrays = triangulate_constrained(array, stride, segments, holes, region, threads, _check,
+                                         _number_by_opposite_vertex)
+        return Triangulation(**arrays)
 
     lib = _library.load()
     blocks = _ResultBlocks(lib)

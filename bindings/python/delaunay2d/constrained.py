@@ -1,0 +1,142 @@
+"""Constrained triangulation for ``triangulate``: segments kept as edges,
+regions cut out, through ``delaunay2d_triangulate_constrained``.
+
+The result's arrays are copied out of the library's blocks, which are freed
+before returning (the constrained record is not the quiet call's, so the
+in-place views of ``triangulation.py`` do not apply).
+"""
+
+import ctypes
+
+import numpy as np
+
+from . import _library
+
+REGIONS = {"hull": 0, "inside": 1}
+
+
+class ConstraintOptions(ctypes.Structure):
+    """delaunay2d_constraint_options, field for field."""
+    _fields_ = [
+        ("struct_size", ctypes.c_size_t),
+        ("segments", ctypes.POINTER(ctypes.c_uint32)),
+        ("segment_count", ctypes.c_size_t),
+        ("holes", ctypes.POINTER(ctypes.c_double)),
+        ("hole_count", ctypes.c_size_t),
+        ("region", ctypes.c_int),
+        ("threads", ctypes.c_uint),
+    ]
+
+
+class ConstrainedResult(ctypes.Structure):
+    """delaunay2d_constrained_result, field for field."""
+    _fields_ = [
+        ("struct_size", ctypes.c_size_t),
+        ("mesh", _library.Result),
+        ("points", ctypes.POINTER(ctypes.c_double)),
+        ("added_count", ctypes.c_size_t),
+        ("constrained", ctypes.POINTER(ctypes.c_uint8)),
+        ("segment_count", ctypes.c_size_t),
+        ("segments", ctypes.POINTER(ctypes.c_uint32)),
+    ]
+
+
+def _declare(lib):
+    if getattr(lib, "_constrained_declared", False):
+        return lib
+    lib.delaunay2d_triangulate_constrained.argtypes = [
+        ctypes.c_void_p, ctypes.c_size_t, ctypes.c_size_t,
+        ctypes.POINTER(ConstraintOptions), ctypes.POINTER(ConstrainedResult)]
+    lib.delaunay2d_triangulate_constrained.restype = ctypes.c_int
+    lib.delaunay2d_constrained_result_free.argtypes = [ctypes.POINTER(ConstrainedResult)]
+    lib.delaunay2d_constrained_result_free.restype = None
+    lib._constrained_declared = True
+    return lib
+
+
+def segment_array(segments, points):
+    """The segments as a contiguous (k, 2) uint32 array; ValueError naming
+    the first segment that is not a pair of indices of finite points."""
+    if segments is None:
+        return np.empty((0, 2), dtype=np.uint32)
+    array = np.asarray(segments)
+    if array.size == 0:
+        return np.empty((0, 2), dtype=np.uint32)
+    if array.ndim != 2 or array.shape[1] != 2:
+        raise ValueError("segments must have shape (k, 2), not {}".format(array.shape))
+    if array.dtype.kind not in "iu":
+        raise ValueError("segments must be integer point indices, not {}".format(array.dtype))
+    count = len(points)
+    finite = np.isfinite(points[:, :2]).all(axis=1)
+    for k, (a, b) in enumerate(array.tolist()):
+        for end in (a, b):
+            if not 0 <= end < count:
+                raise ValueError("segment {} names point {}, outside the {} points".format(k, end, count))
+            if not finite[end]:
+                raise ValueError("segment {} names point {}, which has a NaN or infinite coordinate".format(k, end))
+    return np.ascontiguousarray(array, dtype=np.uint32)
+
+
+def hole_array(holes):
+    if holes is None:
+        return np.empty((0, 2), dtype=np.float64)
+    try:
+        array = np.asarray(holes, dtype=np.float64)
+    except (TypeError, ValueError) as error:
+        raise ValueError("holes must be numbers in an (h, 2) array: {}".format(error)) from None
+    if array.size == 0:
+        return np.empty((0, 2), dtype=np.float64)
+    if array.ndim != 2 or array.shape[1] != 2:
+        raise ValueError("holes must have shape (h, 2), not {}".format(array.shape))
+    bad = np.flatnonzero(~np.isfinite(array).all(axis=1))
+    if len(bad):
+        raise ValueError("hole {} has a NaN or infinite coordinate".format(bad[0]))
+    return np.ascontiguousarray(array)
+
+
+def _copy(pointer, count, dtype):
+    if count == 0:
+        return np.empty(0, dtype=dtype)
+    return np.ctypeslib.as_array(pointer, shape=(count,)).astype(dtype, copy=True)
+
+
+def triangulate_constrained(array, stride, segments, holes, region, threads, check, opposite_vertex_order):
+    """Runs the constrained call; returns the arrays of a Triangulation as a
+    dict (neighbours and flags already in scipy's order)."""
+    if region not in REGIONS:
+        raise ValueError('region must be "hull" or "inside", not {!r}'.format(region))
+    seg = segment_array(segments, array)
+    hol = hole_array(holes)
+    lib = _declare(_library.load())
+    options = ConstraintOptions()
+    options.struct_size = ctypes.sizeof(ConstraintOptions)
+    options.segments = seg.ctypes.data_as(ctypes.POINTER(ctypes.c_uint32))
+    options.segment_count = len(seg)
+    options.holes = hol.ctypes.data_as(ctypes.POINTER(ctypes.c_double))
+    options.hole_count = len(hol)
+    options.region = REGIONS[region]
+    options.threads = threads
+    result = ConstrainedResult()
+    result.struct_size = ctypes.sizeof(ConstrainedResult)
+    status = lib.delaunay2d_triangulate_constrained(
+        array.ctypes.data if len(array) else None, len(array), stride, ctypes.byref(options), ctypes.byref(result))
+    check(lib, status)
+    try:
+        mesh = result.mesh
+        m = mesh.triangle_count
+        n = mesh.point_count
+        neighbors = _copy(mesh.neighbours, 3 * m, np.int32)
+        flags = _copy(result.constrained, 3 * m, np.uint8).astype(bool)
+        opposite_vertex_order(neighbors)
+        opposite_vertex_order(flags)
+        return {
+            "points": _copy(result.points, 2 * n, np.float64).reshape(n, 2),
+            "simplices": _copy(mesh.triangles, 3 * m, np.int32).reshape(m, 3),
+            "neighbors": neighbors.reshape(m, 3),
+            "constrained": flags.reshape(m, 3),
+            "hull": _copy(mesh.hull, mesh.hull_count, np.int32),
+            "vertex_of_point": _copy(mesh.vertex_of_point, n, np.int32),
+            "segments": _copy(result.segments, 2 * result.segment_count, np.int32).reshape(-1, 2),
+        }
+    finally:
+        lib.delaunay2d_constrained_result_free(ctypes.byref(result))

@@ -1,0 +1,23 @@
+// The region a constrained call keeps: the whole hull, or what closed rings
+// of segments enclose; minus the parts around hole points.
+#ifndef DELAUNAY2D_OPERATIONS_CONSTRAINED_KEPT_REGION_HPP
+#define DELAUNAY2D_OPERATIONS_CONSTRAINED_KEPT_REGION_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "operations/constrained/constrained_mesh.hpp"
+
+namespace d2d::constrained {
+
+// 1 for each triangle kept, 0 for each removed. `inside`: keep only the
+// triangles inside an odd number of rings of segment edges; else all. Then
+// each hole point (x, y pairs) removes the triangles connected to the one
+// holding it without crossing a segment edge (nothing when it lies outside
+// the hull or in a part already removed).
+std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count);
+
+}  // namespace d2d::constrained
+
+#endif

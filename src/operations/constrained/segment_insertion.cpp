@@ -1,0 +1,294 @@
+// Inserting one segment into the constrained mesh. The segment is cut into
+// pieces that are handled one at a time from a stack: a piece ends at the
+// first vertex on it (that vertex splits the segment) or is given up at the
+// first earlier segment it crosses, where the crossing point is added and
+// the four pieces from it go on the stack.
+//
+// From the piece's start a, the walk finds the triangle around a whose
+// corner the piece leaves through, then crosses triangles along the piece:
+//
+//        left[1]   left[2]
+//    a ____/\_______/\_______ e       every crossed edge runs from a
+//      \  / \  \   /  \    /          vertex right of a -> e to one
+//       \/   \  \ /    \  /           left of it; the crossed triangles
+//     right[1] right[2]  \/           are replaced by the triangulations
+//                                     of the polygons above and below.
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "operations/constrained/crossing_point.hpp"
+#include "operations/constrained/segment_cavity.hpp"
+
+namespace d2d::constrained {
+namespace {
+
+// Whether c, known to lie on the line through a and b, lies on the side of
+// a towards b.
+bool ahead(const ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t c) {
+    const double ax = mesh.xy[2 * a], ay = mesh.xy[2 * a + 1];
+    if (mesh.xy[2 * b] != ax) return (mesh.xy[2 * b] > ax) == (mesh.xy[2 * c] > ax) && mesh.xy[2 * c] != ax;
+    return (mesh.xy[2 * b + 1] > ay) == (mesh.xy[2 * c + 1] > ay) && mesh.xy[2 * c + 1] != ay;
+}
+
+// How the piece a -> b leaves a: along the edge i of t, which joins a to a
+// vertex on the piece, or through the far edge of triangle t, whose corner
+// i is a.
+struct Departure {
+    int32_t t;
+    int i;
+    bool along_edge;
+};
+
+Departure depart(const ConstrainedMesh& mesh, uint32_t a, uint32_t b) {
+    const int32_t start = mesh.corner[a];
+    for (int direction = 0; direction < 2; ++direction) {
+        int32_t t = start / 3;
+        int i = start % 3;
+        for (;;) {
+            const uint32_t u = mesh.vertex(t, next3(i));
+            const uint32_t w = mesh.vertex(t, prev3(i));
+            if (u == b) return {t, i, true};
+            const double ou = mesh.orient(a, b, u);
+            if (ou == 0.0 && ahead(mesh, a, b, u)) return {t, i, true};
+            const double ow = mesh.orient(a, b, w);
+            if (ou < 0.0 && ow > 0.0) return {t, i, false};
+            // The edge w -> a: seen here only, when it lies on the hull.
+            if (w == b || (ow == 0.0 && ahead(mesh, a, b, w))) return {t, prev3(i), true};
+            const int32_t n = direction == 0 ? mesh.across(t, prev3(i)) : mesh.across(t, i);
+            if (n < 0 || n == start / 3) break;
+            t = n;
+            i = mesh.vertex(t, 0) == a ? 0 : (mesh.vertex(t, 1) == a ? 1 : 2);
+        }
+    }
+    // Not reached for a valid mesh: b lies in the hull, so some corner at a
+    // opens towards it.
+    return {start / 3, start % 3, true};
+}
+
+// Flags edge i of t as lying on segment `owner` (1 + its index); an edge
+// already on a segment keeps the first.
+void mark(ConstrainedMesh& mesh, int32_t t, int i, uint32_t owner) {
+    if (!mesh.fixed(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
+}
+
+struct Piece {
+    uint32_t a;
+    uint32_t b;
+    uint32_t owner;
+};
+
+class SegmentInserter {
+ public:
+    SegmentInserter(ConstrainedMesh& mesh, const std::vector<std::pair<uint32_t, uint32_t>>& segments)
+        : mesh_(mesh), segments_(segments) {}
+
+    void insert(uint32_t owner) {
+        pieces_.clear();
+        pieces_.push_back({segments_[owner - 1].first, segments_[owner - 1].second, owner});
+        while (!pieces_.empty()) {
+            const Piece piece = pieces_.back();
+            pieces_.pop_back();
+            owner_ = piece.owner;
+            if (piece.a != piece.b) insert_piece(piece.a, piece.b);
+        }
+    }
+
+ private:
+    void insert_piece(uint32_t a, uint32_t b) {
+        const Departure d = depart(mesh_, a, b);
+        if (d.along_edge) {
+            mark(mesh_, d.t, d.i, owner_);
+            const uint32_t reached = mesh_.vertex(d.t, d.i) == a ? mesh_.vertex(d.t, next3(d.i)) : mesh_.vertex(d.t, d.i);
+            if (reached != b) pieces_.push_back({reached, b, owner_});
+            return;
+        }
+        cavity_.clear();
+        int32_t t = d.t;
+        uint32_t r = mesh_.vertex(t, next3(d.i));  // right of a -> b
+        uint32_t l = mesh_.vertex(t, prev3(d.i));  // left of a -> b
+        int crossed = next3(d.i);                 // t's edge r -> l
+        cavity_.left = {a, l};
+        cavity_.right = {a, r};
+        cavity_.left_rim.push_back({mesh_.across(t, prev3(d.i)), (mesh_.owner(t, prev3(d.i)))});
+        cavity_.right_rim.push_back({mesh_.across(t, d.i), (mesh_.owner(t, d.i))});
+        cavity_.slots.push_back(t);
+        crossed_edges_.clear();
+        uint32_t end;
+        for (;;) {
+            if (mesh_.fixed(t, crossed)) {
+                add_crossing(a, b, r, l, t);
+                return;
+            }
+            crossed_edges_.emplace_back(r, l);
+            const int32_t n = mesh_.across(t, crossed);
+            const int j = mesh_.edge_index(n, l, r);
+            const uint32_t p = mesh_.vertex(n, prev3(j));
+            cavity_.slots.push_back(n);
+            const double o = p == b ? 0.0 : mesh_.orient(a, b, p);
+            if (o == 0.0) {
+                // n = (l, r, p) with p on the piece: its edges r -> p and
+                // p -> l close the two rims.
+                end = p;
+                cavity_.right_rim.push_back({mesh_.across(n, next3(j)), (mesh_.owner(n, next3(j)))});
+                cavity_.left_rim.push_back({mesh_.across(n, prev3(j)), (mesh_.owner(n, prev3(j)))});
+                break;
+            }
+            if (o > 0.0) {  // p is left: the rim takes p -> l, the walk goes on across r -> p
+                cavity_.left_rim.push_back({mesh_.across(n, prev3(j)), (mesh_.owner(n, prev3(j)))});
+                cavity_.left.push_back(p);
+                l = p;
+                crossed = next3(j);
+            } else {  // p is right: the rim takes r -> p, the walk goes on across p -> l
+                cavity_.right_rim.push_back({mesh_.across(n, next3(j)), (mesh_.owner(n, next3(j)))});
+                cavity_.right.push_back(p);
+                r = p;
+                crossed = prev3(j);
+            }
+            t = n;
+        }
+        cavity_.left.push_back(end);
+        cavity_.right.push_back(end);
+        if (pinched()) {
+            flip_into_place(a, end);
+        } else {
+            cavity_.owner = owner_;
+            retriangulate(mesh_, cavity_);
+        }
+        if (end != b) pieces_.push_back({end, b, owner_});
+    }
+
+    /* Whether a rim edge has crossed triangles on both sides. It happens
+     * when the piece crosses every triangle around a vertex but one edge's
+     * worth: that vertex and the edge hang into the polygon, which is then
+     * no simple polygon.
+     *
+     *            z
+     *           /|\
+     *       ---/-v-\---  the piece crosses z-x, v-x, v-y and y-z;
+     *         /  |  \    the edge v-z has crossed triangles on both sides
+     *        x---+---y
+     */
+    bool pinched() {
+        ++stamp_;
+        if (seen_.size() < mesh_.triangle_count()) seen_.resize(mesh_.triangle_count(), 0);
+        for (const int32_t s : cavity_.slots) seen_[static_cast<size_t>(s)] = stamp_;
+        for (const auto* rim : {&cavity_.left_rim, &cavity_.right_rim}) {
+            for (const RimEdge& e : *rim) {
+                if (e.outside >= 0 && seen_[static_cast<size_t>(e.outside)] == stamp_) return true;
+            }
+        }
+        return false;
+    }
+
+    // The rare pinched cavity: flip the crossed edges away one at a time
+    // (an edge whose quadrilateral is not convex waits for its neighbours to
+    // go first, which always lets some edge flip), then restore the Delaunay
+    // property around the edges the flips made.
+    void flip_into_place(uint32_t a, uint32_t e) {
+        std::vector<std::pair<uint32_t, uint32_t>> made;
+        for (size_t k = 0; k < crossed_edges_.size(); ++k) {
+            const auto [r, l] = crossed_edges_[k];
+            const auto [t, i] = mesh_.find_edge(r, l);
+            const int32_t n = mesh_.across(t, i);
+            const uint32_t p = mesh_.vertex(t, prev3(i));
+            const uint32_t q = mesh_.vertex(n, prev3(mesh_.edge_index(n, l, r)));
+            if (mesh_.orient(p, q, r) * mesh_.orient(p, q, l) >= 0.0) {
+                crossed_edges_.emplace_back(r, l);
+                continue;
+            }
+            flip(mesh_, t, i);
+            const double op = mesh_.orient(a, e, p), oq = mesh_.orient(a, e, q);
+            if ((op > 0.0 && oq < 0.0) || (op < 0.0 && oq > 0.0)) {
+                crossed_edges_.emplace_back(p, q);
+            } else {
+                made.emplace_back(p, q);
+            }
+        }
+        const auto [t, i] = mesh_.find_edge(a, e);
+        mark(mesh_, t, i, owner_);
+        make_delaunay(mesh_, made);
+    }
+
+    // The piece a -> b crosses the segment edge r -> l of triangle t. The
+    // crossing of the two input segments they lie on, rounded, becomes
+    // vertex v (of the pieces themselves when rounding has bent them so far
+    // that the input segments do not cross). Taking the input segments
+    // gives each pair of segments at most one crossing point however often
+    // their pieces meet again, which keeps the number of points added
+    // bounded. The segment edge is replaced by r - v and v - l and the piece
+    // by a - v and v - b. When v is off the edge, r - l stops being a
+    // segment edge (and is flipped away if no longer Delaunay) and r - v and
+    // v - l are inserted like any other piece.
+    void add_crossing(uint32_t a, uint32_t b, uint32_t r, uint32_t l, int32_t t) {
+        const uint32_t other = mesh_.owner(t, mesh_.edge_index(t, r, l));
+        const auto [s0, s1] = segments_[owner_ - 1];
+        const auto [t0, t1] = segments_[other - 1];
+        const bool inputs_cross = proper_crossing(s0, s1, t0, t1);
+        // The point must lie strictly inside the quadrilateral a, r, b, l
+        // that the two pieces are the diagonals of: else the new pieces
+        // would fold back over old ones. Rounding can put even the pieces'
+        // own crossing outside a very thin quadrilateral; the corner r then
+        // takes its place (the pieces become a - r - b, along the rim).
+        std::pair<double, double> point{0.0, 0.0};
+        bool found = false;
+        if (inputs_cross) {
+            point = crossing_point(&mesh_.xy[2 * s0], &mesh_.xy[2 * s1], &mesh_.xy[2 * t0], &mesh_.xy[2 * t1]);
+            found = inside_quadrilateral(a, r, b, l, point);
+        }
+        if (!found) {
+            point = crossing_point(&mesh_.xy[2 * a], &mesh_.xy[2 * b], &mesh_.xy[2 * r], &mesh_.xy[2 * l]);
+            found = inside_quadrilateral(a, r, b, l, point);
+        }
+        if (!found) point = {mesh_.xy[2 * r], mesh_.xy[2 * r + 1]};
+        const auto [x, y] = point;
+        const uint32_t v = insert_point(mesh_, x, y, t);
+        pieces_.push_back({v, b, owner_});
+        pieces_.push_back({a, v, owner_});
+        if (v == r || v == l) return;
+        const auto [s, i] = mesh_.find_edge(r, l);
+        if (s >= 0) {
+            mesh_.join(s, i, mesh_.across(s, i), 0);
+            std::vector<std::pair<uint32_t, uint32_t>> edges{{r, l}};
+            make_delaunay(mesh_, edges);
+        }
+        pieces_.push_back({v, l, other});
+        pieces_.push_back({r, v, other});
+    }
+
+    bool inside_quadrilateral(uint32_t a, uint32_t r, uint32_t b, uint32_t l, std::pair<double, double> p) const {
+        const uint32_t corners[4] = {a, r, b, l};
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t u = corners[k], w = corners[(k + 1) % 4];
+            if (orient2d_exact(mesh_.xy[2 * u], mesh_.xy[2 * u + 1], mesh_.xy[2 * w], mesh_.xy[2 * w + 1], p.first, p.second) <= 0.0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool proper_crossing(uint32_t p, uint32_t q, uint32_t u, uint32_t w) const {
+        const double a = mesh_.orient(p, q, u), b = mesh_.orient(p, q, w);
+        const double c = mesh_.orient(u, w, p), d = mesh_.orient(u, w, q);
+        return ((a > 0.0 && b < 0.0) || (a < 0.0 && b > 0.0)) && ((c > 0.0 && d < 0.0) || (c < 0.0 && d > 0.0));
+    }
+
+    ConstrainedMesh& mesh_;
+    Cavity cavity_;
+    std::vector<std::pair<uint32_t, uint32_t>> crossed_edges_;
+    std::vector<uint32_t> seen_;
+    uint32_t stamp_ = 0;
+    const std::vector<std::pair<uint32_t, uint32_t>>& segments_;
+    std::vector<Piece> pieces_;
+    uint32_t owner_ = 0;
+};
+
+}  // namespace
+
+void insert_segments(ConstrainedMesh& mesh, const std::vector<std::pair<uint32_t, uint32_t>>& segments) {
+    SegmentInserter inserter(mesh, segments);
+    for (size_t s = 0; s < segments.size(); ++s) inserter.insert(static_cast<uint32_t>(s + 1));
+}
+
+}  // namespace d2d::constrained

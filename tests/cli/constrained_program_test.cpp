@@ -1,0 +1,173 @@
+// The program on inputs with segments: Triangle's .poly files and GeoJSON
+// polygons, read back through an independent reader of the files written.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/scratch_folder.hpp"
+#include "support/process_runner.hpp"
+
+namespace {
+
+using d2dtest::read_text;
+using d2dtest::ScratchFolder;
+using d2dtest::write_text;
+
+d2dtest::ProcessResult run(const std::vector<std::string>& args) { return d2dtest::run_process(DELAUNAY2D_CLI, args); }
+
+// Lines without comments and blank lines, as streams.
+std::vector<std::istringstream> value_lines(const std::string& text) {
+    std::vector<std::istringstream> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        line = line.substr(0, line.find('#'));
+        if (line.find_first_not_of(" \t\r") != std::string::npos) lines.emplace_back(line);
+    }
+    return lines;
+}
+
+struct WrittenMesh {
+    std::vector<std::pair<double, double>> nodes;  // by number from the first
+    std::vector<std::array<long, 3>> triangles;
+    std::vector<std::pair<long, long>> segments;
+    long first = 1;
+};
+
+WrittenMesh read_back(const ScratchFolder& folder) {
+    WrittenMesh m;
+    auto node = value_lines(read_text(folder.file("m.node")));
+    long count = 0;
+    node[0] >> count;
+    for (long k = 0; k < count; ++k) {
+        long number;
+        double x, y;
+        node[static_cast<size_t>(k) + 1] >> number >> x >> y;
+        if (k == 0) m.first = number;
+        m.nodes.emplace_back(x, y);
+    }
+    auto ele = value_lines(read_text(folder.file("m.ele")));
+    ele[0] >> count;
+    for (long k = 0; k < count; ++k) {
+        long number;
+        std::array<long, 3> v{};
+        ele[static_cast<size_t>(k) + 1] >> number >> v[0] >> v[1] >> v[2];
+        for (long& i : v) i -= m.first;
+        m.triangles.push_back(v);
+    }
+    auto poly = value_lines(read_text(folder.file("m.poly")));
+    long poly_nodes = 0;
+    poly[0] >> poly_nodes;
+    EXPECT_EQ(poly_nodes, static_cast<long>(m.nodes.size()));
+    for (long k = 0; k < poly_nodes; ++k) {
+        long number;
+        double x, y;
+        poly[static_cast<size_t>(k) + 1] >> number >> x >> y;
+        EXPECT_EQ(std::make_pair(x, y), m.nodes[static_cast<size_t>(k)]);
+    }
+    auto& header = poly[static_cast<size_t>(poly_nodes) + 1];
+    header >> count;
+    for (long k = 0; k < count; ++k) {
+        long number, a, b;
+        poly[static_cast<size_t>(poly_nodes + k) + 2] >> number >> a >> b;
+        m.segments.emplace_back(a - m.first, b - m.first);
+    }
+    return m;
+}
+
+// Twice the area of the written triangles (exact for these small integer
+// coordinates), after checking that every written segment is an edge but
+// `removed` of them (those with a removed part on both sides).
+double area2_with_segments_as_edges(const WrittenMesh& m, size_t removed = 0) {
+    std::set<std::pair<long, long>> edges;
+    double area2 = 0.0;
+    for (const auto& t : m.triangles) {
+        for (int k = 0; k < 3; ++k) edges.insert({t[static_cast<size_t>(k)], t[static_cast<size_t>((k + 1) % 3)]});
+        const auto& [ax, ay] = m.nodes[static_cast<size_t>(t[0])];
+        const auto& [bx, by] = m.nodes[static_cast<size_t>(t[1])];
+        const auto& [cx, cy] = m.nodes[static_cast<size_t>(t[2])];
+        const double twice = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+        EXPECT_GT(twice, 0.0);
+        area2 += twice;
+    }
+    size_t missing = 0;
+    for (const auto& [a, b] : m.segments) missing += edges.count({a, b}) + edges.count({b, a}) == 0 ? 1 : 0;
+    EXPECT_EQ(missing, removed);
+    return area2;
+}
+
+const char* const kBoxWithHole =
+    "# a square with a square hole, numbered from 1, attributes and markers\n"
+    "8 2 1 1\n"
+    "1 0 0 5.5 1\n2 10 0 5.5 1\n3 10 10 5.5 1\n4 0 10 5.5 1\n"
+    "5 3 3 0 2\n6 7 3 0 2\n7 7 7 0 2\n8 3 7 0 2\n"
+    "8 1\n1 1 2 1\n2 2 3 1\n3 3 4 1\n4 4 1 1\n5 5 6 2\n6 6 7 2\n7 7 8 2\n8 8 5 2\n"
+    "0\n";
+
+TEST(ConstrainedProgram, PolyFileKeepsTheInsideAndWritesTheSplitSegments) {
+    ScratchFolder folder;
+    write_text(folder.file("box.poly"), kBoxWithHole);
+    auto result = run({folder.file("box.poly"), "-o", folder.file("m.ele")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    WrittenMesh m = read_back(folder);
+    EXPECT_EQ(m.segments.size(), 8u);
+    EXPECT_EQ(area2_with_segments_as_edges(m), 2.0 * (100.0 - 16.0));
+    // The whole hull on request.
+    result = run({folder.file("box.poly"), "--region", "hull", "-o", folder.file("m.ele")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_EQ(area2_with_segments_as_edges(read_back(folder)), 200.0);
+}
+
+TEST(ConstrainedProgram, PolyFileFromZeroWithHolePointAndCrossing) {
+    ScratchFolder folder;
+    // A square from 0 with a diagonal pair of crossing segments and a hole
+    // point in the lower triangle they cut off with the edges.
+    write_text(folder.file("x.poly"),
+               "4 2 0 0\n0 0 0\n1 10 0\n2 10 10\n3 0 10\n"
+               "6 0\n0 0 1\n1 1 2\n2 2 3\n3 3 0\n4 0 2\n5 1 3\n"
+               "1\n0 5 1\n");
+    auto result = run({folder.file("x.poly"), "-o", folder.file("m.ele")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    WrittenMesh m = read_back(folder);
+    EXPECT_EQ(m.nodes.size(), 5u);  // the crossing (5, 5) is added
+    EXPECT_EQ(m.nodes.back(), std::make_pair(5.0, 5.0));
+    EXPECT_EQ(m.segments.size(), 8u);
+    EXPECT_EQ(area2_with_segments_as_edges(m, 1), 150.0);  // the bottom edge borders only the hole
+}
+
+TEST(ConstrainedProgram, GeoJsonPolygonsWithHoles) {
+    ScratchFolder folder;
+    write_text(folder.file("p.geojson"),
+               "{\"type\": \"FeatureCollection\", \"features\": [\n"
+               " {\"type\": \"Feature\", \"properties\": {\"name\": \"a \\\"b\\\"\"}, \"geometry\": {\"type\": \"MultiPolygon\",\n"
+               "  \"coordinates\": [[[[0,0],[10,0],[10,10],[0,10],[0,0]], [[3,3],[3,7],[7,7],[7,3],[3,3]]],\n"
+               "                   [[[20,0],[25,0],[22,4],[20,0]]]]}},\n"
+               " {\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": [1, 2]}}]}\n");
+    auto result = run({folder.file("p.geojson"), "-o", folder.file("m.ele")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    WrittenMesh m = read_back(folder);
+    EXPECT_EQ(m.segments.size(), 11u);
+    EXPECT_EQ(area2_with_segments_as_edges(m), 2.0 * (100.0 - 16.0 + 10.0));
+    result = run({folder.file("p.geojson"), "-o", folder.file("m.svg")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_NE(read_text(folder.file("m.svg")).find("#e07a1f"), std::string::npos);
+}
+
+TEST(ConstrainedProgram, BadInputsAreReportedWithTheirLine) {
+    ScratchFolder folder;
+    write_text(folder.file("bad.poly"), "3 2 0 0\n1 0 0\n2 1 0\n3 0 1\n1 0\n1 1 4\n");
+    auto result = run({folder.file("bad.poly")});
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_NE(result.err.find("bad.poly:6: segment endpoint 4 names no vertex"), std::string::npos) << result.err;
+    write_text(folder.file("bad.geojson"), "{\"type\": \"Polygon\", \"coordinates\": [[[0,0],[1,0]]]");
+    result = run({folder.file("bad.geojson")});
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_NE(result.err.find("bad.geojson"), std::string::npos) << result.err;
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+#include "support/constrained_checker.hpp"
+
+#include <gmpxx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "support/exact_rational.hpp"
+
+namespace d2dtest {
+namespace {
+
+int orient(const double* p, uint32_t a, uint32_t b, uint32_t c) {
+    const double ax = p[2 * a], ay = p[2 * a + 1], bx = p[2 * b], by = p[2 * b + 1], cx = p[2 * c], cy = p[2 * c + 1];
+    const int quick = orient_sign_quick(ax, ay, bx, by, cx, cy);
+    return quick != 0 ? quick : orient_sign_rational(ax, ay, bx, by, cx, cy);
+}
+
+int incircle(const double* p, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    const double ax = p[2 * a], ay = p[2 * a + 1], bx = p[2 * b], by = p[2 * b + 1];
+    const double cx = p[2 * c], cy = p[2 * c + 1], dx = p[2 * d], dy = p[2 * d + 1];
+    const int quick = incircle_sign_quick(ax, ay, bx, by, cx, cy, dx, dy);
+    return quick != 0 ? quick : incircle_sign_rational(ax, ay, bx, by, cx, cy, dx, dy);
+}
+
+// Twice the signed area of the polygon x0, y0, x1, y1, ..., exactly.
+mpq_class shoelace(const std::vector<double>& ring) {
+    mpq_class sum = 0;
+    const size_t n = ring.size() / 2;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        sum += mpq_class(ring[2 * i]) * mpq_class(ring[2 * j + 1]) - mpq_class(ring[2 * j]) * mpq_class(ring[2 * i + 1]);
+    }
+    return sum;
+}
+
+std::string name(const char* what, size_t at) { return std::string(what) + " " + std::to_string(at); }
+
+}  // namespace
+
+std::string check_constrained(const ConstrainedInput& input, const delaunay2d_constrained_result& r,
+                              const std::vector<std::vector<double>>* rings) {
+    const size_t count = input.xy.size() / 2;
+    const delaunay2d_result& m = r.mesh;
+    const size_t n = m.point_count;
+    if (n != count + r.added_count) return "point_count is not count + added_count";
+    const double* p = r.points;
+    for (size_t i = 0; i < 2 * count; ++i) {
+        const double in = input.xy[i];
+        if (!(p[i] == in || (std::isnan(p[i]) && std::isnan(in)))) return name("points differ from the input at", i);
+    }
+    for (size_t i = 2 * count; i < 2 * n; ++i) {
+        if (!std::isfinite(p[i])) return name("added point not finite:", i / 2);
+    }
+    const size_t t_count = m.triangle_count;
+    std::map<std::pair<uint32_t, uint32_t>, std::pair<size_t, int>> edges;  // directed edge -> triangle, index
+    for (size_t t = 0; t < t_count; ++t) {
+        const uint32_t* v = m.triangles + 3 * t;
+        for (int i = 0; i < 3; ++i) {
+            if (v[i] >= n) return name("vertex out of range in triangle", t);
+            if (m.vertex_of_point[v[i]] != static_cast<int32_t>(v[i])) return name("vertex is a repeat in triangle", t);
+        }
+        if (orient(p, v[0], v[1], v[2]) <= 0) return name("triangle not counter-clockwise:", t);
+        for (int i = 0; i < 3; ++i) {
+            if (!edges.emplace(std::make_pair(v[i], v[(i + 1) % 3]), std::make_pair(t, i)).second) {
+                return name("directed edge used twice, triangle", t);
+            }
+        }
+    }
+    for (size_t t = 0; t < t_count; ++t) {
+        const uint32_t* v = m.triangles + 3 * t;
+        for (int i = 0; i < 3; ++i) {
+            const int32_t nb = m.neighbours[3 * t + static_cast<size_t>(i)];
+            const auto back = edges.find({v[(i + 1) % 3], v[i]});
+            if (nb < 0) {
+                if (back != edges.end()) return name("-1 neighbour where a triangle is across, triangle", t);
+                continue;
+            }
+            if (back == edges.end() || back->second.first != static_cast<size_t>(nb)) {
+                return name("neighbour is not across the edge, triangle", t);
+            }
+            const size_t j = 3 * static_cast<size_t>(nb) + static_cast<size_t>(back->second.second);
+            if (m.neighbours[j] != static_cast<int32_t>(t)) return name("neighbours not mutual, triangle", t);
+            if (r.constrained[j] != r.constrained[3 * t + static_cast<size_t>(i)]) {
+                return name("segment flag differs across an edge of triangle", t);
+            }
+            // Locally Delaunay unless on a segment.
+            if (r.constrained[3 * t + static_cast<size_t>(i)] == 0) {
+                const uint32_t apex = m.triangles[3 * static_cast<size_t>(nb) + static_cast<size_t>((back->second.second + 2) % 3)];
+                if (incircle(p, v[0], v[1], v[2], apex) > 0) return name("edge not locally Delaunay in triangle", t);
+            }
+        }
+    }
+    // Listed segment edges against flagged edges.
+    std::set<std::pair<uint32_t, uint32_t>> pieces;
+    std::map<uint32_t, std::vector<uint32_t>> piece_graph;
+    for (size_t s = 0; s < r.segment_count; ++s) {
+        const uint32_t a = r.segments[2 * s], b = r.segments[2 * s + 1];
+        if (a >= n || b >= n || a == b) return name("bad segment piece", s);
+        if (!pieces.insert({std::min(a, b), std::max(a, b)}).second) return name("segment piece listed twice:", s);
+        piece_graph[a].push_back(b);
+        piece_graph[b].push_back(a);
+        const auto e1 = edges.find({a, b}), e2 = edges.find({b, a});
+        const bool flagged1 = e1 != edges.end() && r.constrained[3 * e1->second.first + static_cast<size_t>(e1->second.second)];
+        const bool flagged2 = e2 != edges.end() && r.constrained[3 * e2->second.first + static_cast<size_t>(e2->second.second)];
+        const bool removed_both_sides = e1 == edges.end() && e2 == edges.end();
+        if (!flagged1 && !flagged2 && !(removed_both_sides && (input.region == DELAUNAY2D_REGION_INSIDE || !input.holes.empty()))) {
+            return name("segment piece is not a flagged mesh edge:", s);
+        }
+    }
+    for (size_t t = 0; t < t_count; ++t) {
+        for (int i = 0; i < 3; ++i) {
+            if (r.constrained[3 * t + static_cast<size_t>(i)] == 0) continue;
+            const uint32_t a = m.triangles[3 * t + static_cast<size_t>(i)], b = m.triangles[3 * t + static_cast<size_t>((i + 1) % 3)];
+            if (pieces.count({std::min(a, b), std::max(a, b)}) == 0) return name("flagged edge not listed, triangle", t);
+        }
+    }
+    // Each input segment is a path of pieces through added points and
+    // input points exactly on it.
+    for (size_t s = 0; s < input.segments.size() / 2; ++s) {
+        const int32_t ra = m.vertex_of_point[input.segments[2 * s]], rb = m.vertex_of_point[input.segments[2 * s + 1]];
+        if (ra < 0 || rb < 0) return name("segment names a point that is no vertex:", s);
+        const uint32_t a = static_cast<uint32_t>(ra), b = static_cast<uint32_t>(rb);
+        if (a == b) continue;
+        auto passable = [&](uint32_t v) {
+            if (v >= count || input.crossings) return true;
+            if (orient(p, a, b, v) != 0) return false;
+            const double lo_x = std::min(p[2 * a], p[2 * b]), hi_x = std::max(p[2 * a], p[2 * b]);
+            const double lo_y = std::min(p[2 * a + 1], p[2 * b + 1]), hi_y = std::max(p[2 * a + 1], p[2 * b + 1]);
+            return p[2 * v] >= lo_x && p[2 * v] <= hi_x && p[2 * v + 1] >= lo_y && p[2 * v + 1] <= hi_y;
+        };
+        std::set<uint32_t> seen{a};
+        std::vector<uint32_t> stack{a};
+        bool reached = false;
+        while (!stack.empty() && !reached) {
+            const uint32_t v = stack.back();
+            stack.pop_back();
+            for (const uint32_t w : piece_graph[v]) {
+                if (w == b) reached = true;
+                if (seen.count(w) != 0 || !passable(w)) continue;
+                seen.insert(w);
+                stack.push_back(w);
+            }
+        }
+        if (!reached) return name("input segment not covered by pieces:", s);
+    }
+    // Tiling of the hull.
+    if (input.region == DELAUNAY2D_REGION_HULL && input.holes.empty() && t_count > 0) {
+        std::vector<double> hull;
+        for (size_t k = 0; k < m.hull_count; ++k) {
+            hull.push_back(p[2 * m.hull[k]]);
+            hull.push_back(p[2 * m.hull[k] + 1]);
+        }
+        mpq_class total = 0;
+        for (size_t t = 0; t < t_count; ++t) {
+            const uint32_t* v = m.triangles + 3 * t;
+            total += shoelace({p[2 * v[0]], p[2 * v[0] + 1], p[2 * v[1]], p[2 * v[1] + 1], p[2 * v[2]], p[2 * v[2] + 1]});
+        }
+        if (total != shoelace(hull)) return "triangles do not tile the hull";
+        size_t distinct = 0;
+        for (size_t i = 0; i < n; ++i) distinct += m.vertex_of_point[i] == static_cast<int32_t>(i) ? 1 : 0;
+        if (t_count != 2 * distinct - 2 - m.hull_count) return "triangle count is not 2n - 2 - h";
+    }
+    if (rings != nullptr) {
+        mpq_class expected = 0;
+        for (const auto& ring : *rings) expected += shoelace(ring);
+        mpq_class total = 0;
+        for (size_t t = 0; t < t_count; ++t) {
+            const uint32_t* v = m.triangles + 3 * t;
+            total += shoelace({p[2 * v[0]], p[2 * v[0] + 1], p[2 * v[1]], p[2 * v[1] + 1], p[2 * v[2]], p[2 * v[2] + 1]});
+        }
+        if (total != expected) return "kept area differs from the rings' area";
+    }
+    return "";
+}
+
+}  // namespace d2dtest

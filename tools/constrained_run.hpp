@@ -1,0 +1,30 @@
+// The constrained triangulation of a .poly or GeoJSON input through the
+// library's delaunay2d_triangulate_constrained.
+#pragma once
+
+#include <delaunay2d.h>
+
+#include <string>
+
+#include "mesh_files/constrained_input.hpp"
+#include "mesh_files/mesh_view.hpp"
+
+namespace d2dcli {
+
+class ConstrainedRun {
+public:
+    // Triangulates the input (which must outlive this object) keeping the
+    // region "inside" or "hull"; throws TriangulationError with the
+    // library's message when the call fails.
+    ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads);
+    ConstrainedRun(const ConstrainedRun&) = delete;
+    ConstrainedRun& operator=(const ConstrainedRun&) = delete;
+    ~ConstrainedRun();
+    // Over the input points and the crossing points added after them.
+    MeshView view() const;
+
+private:
+    delaunay2d_constrained_result result_{};
+};
+
+}  // namespace d2dcli
