@@ -45,7 +45,10 @@ function recompute() {
   if ($('show-voronoi').checked && points.length >= 2) {
     start = performance.now();
     try {
-      cells = mesh.voronoi([0, 0, W, H]);
+      // The cells of the points are those of their Delaunay triangulation,
+      // whatever the constraints.
+      const delaunay = useConstraints ? new Delaunator(coords) : mesh;
+      cells = delaunay.voronoi([0, 0, W, H]);
       state.times.voronoi = performance.now() - start;
     } catch (error) {
       state.error = `Voronoi: ${error.message}`;
