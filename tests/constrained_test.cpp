@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "engine/system/allocation_faults.hpp"
 #include "support/constrained_checker.hpp"
 #include "support/exact_rational.hpp"
 
@@ -355,6 +356,26 @@ TEST(ConstrainedEdges, BadArgumentsAreRefusedAndLeaveNothing) {
     EXPECT_EQ(larger.later, 0u);
     delaunay2d_constrained_result_free(&larger.known);
     EXPECT_EQ(larger.known.points, nullptr);
+}
+
+// Every allocation of the result failing in turn: out of memory, the
+// record zeroed, nothing left allocated (the sanitizer build sees leaks).
+TEST(ConstrainedEdges, RunningOutOfMemoryLeavesNothing) {
+    ConstrainedInput in;
+    in.xy = {0, 0, 1, 1, 0, 1, 1, 0, 0.5, 0.2};
+    in.segments = {0, 1, 2, 3};
+    in.region = DELAUNAY2D_REGION_INSIDE;
+    for (long successes = 0;; ++successes) {
+        d2d::allocation_faults::fail_after(successes);
+        Call call(in);
+        d2d::allocation_faults::fail_after(-1);
+        if (call.status == DELAUNAY2D_OK) break;
+        ASSERT_EQ(call.status, DELAUNAY2D_OUT_OF_MEMORY);
+        EXPECT_EQ(call.result.points, nullptr);
+        EXPECT_EQ(call.result.mesh.triangles, nullptr);
+        EXPECT_EQ(call.result.segments, nullptr);
+        ASSERT_LT(successes, 100);
+    }
 }
 
 }  // namespace

@@ -33,3 +33,17 @@ static_assert(offsetof(LREdge, left) == 0 && offsetof(LREdge, right) == 8);
 
 static_assert(sizeof(LREdgeList) == 8);
 static_assert(offsetof(LREdgeList, length) == 0 && offsetof(LREdgeList, edges) == 8);
+
+// The constrained call's records: hosts compiled against this first version
+// pass these sizes in struct_size, so the layout never changes; later
+// fields only ever go at the end.
+static_assert(sizeof(delaunay2d_constraint_options) == 48);
+static_assert(offsetof(delaunay2d_constraint_options, segments) == 8);
+static_assert(offsetof(delaunay2d_constraint_options, holes) == 24);
+static_assert(offsetof(delaunay2d_constraint_options, region) == 40);
+static_assert(offsetof(delaunay2d_constraint_options, threads) == 44);
+static_assert(sizeof(delaunay2d_constrained_result) == 104);
+static_assert(offsetof(delaunay2d_constrained_result, mesh) == 8);
+static_assert(offsetof(delaunay2d_constrained_result, points) == 64);
+static_assert(offsetof(delaunay2d_constrained_result, constrained) == 80);
+static_assert(offsetof(delaunay2d_constrained_result, segments) == 96);

@@ -70,14 +70,20 @@ bool vertex_segments(const delaunay2d_constraint_options& options, const int32_t
     }
     // A repeated segment (either direction) counts once: the first stays,
     // in input order.
-    std::vector<std::pair<std::pair<uint32_t, uint32_t>, size_t>> sorted(out.size());
+    struct Key {
+        uint32_t low, high;
+        size_t at;
+    };
+    std::vector<Key> sorted(out.size());
     for (size_t s = 0; s < out.size(); ++s) {
-        sorted[s] = {{std::min(out[s].first, out[s].second), std::max(out[s].first, out[s].second)}, s};
+        sorted[s] = {std::min(out[s].first, out[s].second), std::max(out[s].first, out[s].second), s};
     }
-    std::sort(sorted.begin(), sorted.end());
+    std::sort(sorted.begin(), sorted.end(), [](const Key& a, const Key& b) {
+        return a.low != b.low ? a.low < b.low : (a.high != b.high ? a.high < b.high : a.at < b.at);
+    });
     std::vector<uint8_t> repeat(out.size(), 0);
     for (size_t k = 1; k < sorted.size(); ++k) {
-        if (sorted[k].first == sorted[k - 1].first) repeat[sorted[k].second] = 1;
+        if (sorted[k].low == sorted[k - 1].low && sorted[k].high == sorted[k - 1].high) repeat[sorted[k].at] = 1;
     }
     size_t kept = 0;
     for (size_t s = 0; s < out.size(); ++s) {
@@ -161,25 +167,29 @@ void write_mesh(ConstrainedMesh& mesh, const delaunay2d_constraint_options& opti
     const std::vector<uint8_t> keep =
         kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes, options.hole_count);
     // Kept triangles keep their order; links into removed ones become -1.
+    // Compacted in place: a triangle only ever moves down.
     std::vector<int32_t> number(triangles, -1);
     size_t kept = 0;
     for (size_t t = 0; t < triangles; ++t) {
         if (keep[t] != 0) number[t] = static_cast<int32_t>(kept++);
     }
-    out.mesh.triangle_count = kept;
-    out.mesh.triangles = allocate_array<uint32_t>(3 * kept);
-    out.mesh.neighbours = allocate_array<int32_t>(3 * kept);
     out.constrained = allocate_array<uint8_t>(3 * kept);
     for (size_t t = 0; t < triangles; ++t) {
         if (number[t] < 0) continue;
         const size_t to = 3 * static_cast<size_t>(number[t]);
         for (size_t i = 0; i < 3; ++i) {
-            out.mesh.triangles[to + i] = mesh.tri[3 * t + i];
             const int32_t n = mesh.nbr[3 * t + i];
-            out.mesh.neighbours[to + i] = n < 0 ? -1 : number[static_cast<size_t>(n)];
             out.constrained[to + i] = mesh.con[3 * t + i] != 0 ? 1 : 0;
+            mesh.tri[to + i] = mesh.tri[3 * t + i];
+            mesh.nbr[to + i] = n < 0 ? -1 : number[static_cast<size_t>(n)];
         }
     }
+    if (allocation_faults::next_fails()) throw std::bad_alloc();
+    mesh.tri.resize(3 * kept);
+    mesh.nbr.resize(3 * kept);
+    out.mesh.triangle_count = kept;
+    out.mesh.triangles = mesh.tri.release();
+    out.mesh.neighbours = mesh.nbr.release();
 }
 
 void triangulate(const double* coords, size_t count, size_t stride, const delaunay2d_constraint_options& options,
@@ -209,11 +219,10 @@ void triangulate(const double* coords, size_t count, size_t stride, const delaun
         mesh.xy[2 * i + 1] = coords[i * stride + 1];
     }
     const size_t corners = 3 * base.triangle_count;
-    mesh.tri.assign(base.triangles, base.triangles + corners);
-    std::free(base.triangles);
+    // The quiet call's arrays are taken over, not copied.
+    mesh.tri.adopt(base.triangles, corners);
     base.triangles = nullptr;
-    mesh.nbr.assign(base.neighbours, base.neighbours + corners);
-    std::free(base.neighbours);
+    mesh.nbr.adopt(base.neighbours, corners);
     base.neighbours = nullptr;
     mesh.con.assign(corners, 0);
     mesh.corner.assign(count, -1);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/exact/exact_predicates.hpp"
+#include "operations/constrained/malloc_array.hpp"
 
 namespace d2d::constrained {
 
@@ -30,8 +31,8 @@ struct TooManyPoints {};
 
 struct ConstrainedMesh {
     std::vector<double> xy;         // x, y of each vertex: input points, then added crossings
-    std::vector<uint32_t> tri;      // 3 per triangle
-    std::vector<int32_t> nbr;       // 3 per triangle
+    MallocArray<uint32_t> tri;      // 3 per triangle
+    MallocArray<int32_t> nbr;       // 3 per triangle
     std::vector<uint32_t> con;      // 3 per triangle: 0, or 1 + the input segment the edge lies on
     std::vector<int32_t> corner;    // per vertex: 3t + i with tri[3t + i] == vertex, or -1
     bool hull_changed = false;      // a point was added on or outside the hull
