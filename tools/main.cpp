@@ -139,6 +139,8 @@ int run(const CommandOptions& options) {
     if (summary.distinct < 3) {
         warn("only " + std::to_string(summary.distinct) +
              " distinct points with finite coordinates: a triangle needs three; the mesh is empty");
+    } else if (summary.triangles == 0 && with_segments && inside) {
+        warn("no triangle lies inside a ring of segments (--region inside); the mesh is empty");
     } else if (summary.triangles == 0) {
         warn("all " + std::to_string(summary.distinct) + " distinct points lie on one line; the mesh is empty");
     }

@@ -120,16 +120,22 @@ void write_line_segments(const delaunay2d_result& base, const std::vector<std::p
 // The hull of the edited mesh, counter-clockwise from the same vertex as
 // the unconstrained one's: each hull edge a -> b has the mesh on its left.
 std::vector<uint32_t> mesh_hull(const ConstrainedMesh& mesh, uint32_t first) {
-    std::vector<uint32_t> next(mesh.vertex_count(), 0);
+    constexpr uint32_t kNone = 0xffffffffu;
+    std::vector<uint32_t> next(mesh.vertex_count(), kNone);
+    uint32_t any = kNone;
     for (size_t t = 0; t < mesh.triangle_count(); ++t) {
         for (int i = 0; i < 3; ++i) {
             if (mesh.nbr[3 * t + static_cast<size_t>(i)] < 0) {
-                next[mesh.tri[3 * t + static_cast<size_t>(i)]] = mesh.tri[3 * t + static_cast<size_t>(next3(i))];
+                const uint32_t a = mesh.tri[3 * t + static_cast<size_t>(i)];
+                next[a] = mesh.tri[3 * t + static_cast<size_t>(next3(i))];
+                if (any == kNone) any = a;
             }
         }
     }
+    // A point added outside may have taken the old first vertex off the hull.
+    if (next[first] == kNone) first = any;
     std::vector<uint32_t> hull{first};
-    for (uint32_t v = next[first]; v != first; v = next[v]) hull.push_back(v);
+    for (uint32_t v = next[first]; v != first && v != kNone; v = next[v]) hull.push_back(v);
     return hull;
 }
 
