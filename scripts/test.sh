@@ -4,7 +4,8 @@
 # (any report stops the test that raised it); then runs the tests of the
 # two-thread triangulation built with ThreadSanitizer. Between the two, it
 # tests the installed library, the packages and the bindings
-# (scripts/test_packaging.sh). Installs the packages it needs
+# (scripts/test_packaging.sh) and the JavaScript package in headless
+# Chromium (bindings/js/test.sh). Installs the packages it needs
 # with apt-get first when some are missing: about 2.5 GB on a bare Debian
 # machine, 1.5 GB of it MinGW-w64 and wine for the Windows DLL. Run as root,
 # or as a user with sudo rights when packages have to be installed. A whole
@@ -27,6 +28,12 @@ packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools 
            python3-numpy python3-scipy python3-pytest mono-mcs mono-runtime)
 # The Windows DLL is cross-built with MinGW-w64 and its host tests run under wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
+# The JavaScript package: emscripten builds the WebAssembly module, Node runs
+# its tests, npm installs the test tools (delaunator, playwright-core) from
+# the registry, and Chromium runs the page. A Node that brings its own npm
+# (not Debian's) needs no npm package.
+packages+=(emscripten nodejs chromium)
+if ! command -v npm >/dev/null 2>&1; then packages+=(npm); fi
 
 install_missing_packages() {
   local missing=()
@@ -66,6 +73,9 @@ BUILD_DIR=build/windows NATIVE_BUILD_DIR=build/windows-native JOBS="$jobs" \
 
 section "install, consumers, Debian package, Windows ZIP, Python and C# packages"
 BUILD_DIR=build/ci WINDOWS_BUILD_DIR=build/windows JOBS="$jobs" bash "$root/scripts/test_packaging.sh"
+
+section "JavaScript package: WebAssembly build, Node tests, headless Chromium, packed and installed offline"
+bash "$root/bindings/js/test.sh"
 
 section "sanitizer build (address, undefined), warnings as errors"
 sanitize="$root/build/ci-sanitize"

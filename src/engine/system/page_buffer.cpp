@@ -6,23 +6,37 @@
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/page_size.hpp"
 
-#if defined(_WIN32)
+// WebAssembly has one linear memory that only grows: there are no pages to
+// map or give back, so every block comes from the C heap, whose freed space
+// later calls reuse.
+#if defined(__wasm__)
+#define D2D_HEAP_ONLY 1
+#elif defined(_WIN32)
 #include <windows.h>
 #else
 #include <sys/mman.h>
 #endif
 
 namespace d2d::page_memory {
+namespace {
+#if defined(D2D_HEAP_ONLY)
+constexpr bool kHeapOnly = true;
+#else
+constexpr bool kHeapOnly = false;
+#endif
+}  // namespace
 
 void* allocate(size_t bytes) {
     if (bytes == 0) return nullptr;
     if (allocation_faults::next_fails()) throw std::bad_alloc();
-    if (bytes < kMappedFrom) {
+    if (bytes < kMappedFrom || kHeapOnly) {
         void* block = std::calloc(1, bytes);
         if (block == nullptr) throw std::bad_alloc();
         return block;
     }
-#if defined(_WIN32)
+#if defined(D2D_HEAP_ONLY)
+    void* block = nullptr;  // not reached: every block came from the heap above
+#elif defined(_WIN32)
     void* block = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (block == nullptr) throw std::bad_alloc();
 #else
@@ -34,11 +48,12 @@ void* allocate(size_t bytes) {
 
 void release(void* block, size_t bytes) noexcept {
     if (block == nullptr) return;
-    if (bytes < kMappedFrom) {
+    if (bytes < kMappedFrom || kHeapOnly) {
         std::free(block);
         return;
     }
-#if defined(_WIN32)
+#if defined(D2D_HEAP_ONLY)
+#elif defined(_WIN32)
     VirtualFree(block, 0, MEM_RELEASE);
 #else
     munmap(block, bytes);

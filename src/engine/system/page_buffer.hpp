@@ -69,6 +69,8 @@ class PageBuffer {
     // Room for `count` records; mapped pages cost memory only once written.
     void reserve(size_t count) {
         if (count <= capacity_) return;
+        // A 32-bit size (WebAssembly) wraps long before memory runs out.
+        if (count > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_alloc();
         T* grown = static_cast<T*>(page_memory::allocate(count * sizeof(T)));
         if (size_ != 0) std::memcpy(grown, data_, size_ * sizeof(T));
         page_memory::release(data_, capacity_ * sizeof(T));

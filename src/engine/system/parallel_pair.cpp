@@ -4,7 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(_WIN32)
+// A WebAssembly build (the JavaScript package) has no threads to start:
+// every start fails, and each pair of pieces runs one after the other on the
+// calling thread (thread_count.cpp counts one core there).
+#if defined(__wasm__)
+#define D2D_NO_THREADS 1
+#endif
+
+#if defined(D2D_NO_THREADS)
+#elif defined(_WIN32)
 #include <windows.h>
 #else
 #include <pthread.h>
@@ -17,6 +25,7 @@ namespace {
 
 std::atomic<bool> starts_refused{false};
 
+#if !defined(D2D_NO_THREADS)
 // What a new thread runs; allocated by start and freed by the thread.
 struct Start {
     void (*body)(void*);
@@ -34,8 +43,11 @@ Start* new_start(void (*body)(void*), void* arg) noexcept {
     if (s != nullptr) *s = Start{body, arg};
     return s;
 }
+#endif
 
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+using NativeThread = int;
+#elif defined(_WIN32)
 DWORD WINAPI thread_main(LPVOID start) {
     run_start(start);
     return 0;
@@ -56,6 +68,12 @@ void refuse_starts(bool refuse) noexcept { starts_refused.store(refuse); }
 
 bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
     if (starts_refused.load()) return false;
+#if defined(D2D_NO_THREADS)
+    (void)body;
+    (void)arg;
+    (void)handle;
+    return false;
+#else
     Start* s = new_start(body, arg);
     if (s == nullptr) return false;
     NativeThread thread;
@@ -83,12 +101,15 @@ bool start(void (*body)(void*), void* arg, ThreadHandle& handle) noexcept {
     }
     std::memcpy(handle.bytes, &thread, sizeof(thread));
     return true;
+#endif
 }
 
 void join(ThreadHandle& handle) noexcept {
     NativeThread thread;
     std::memcpy(&thread, handle.bytes, sizeof(thread));
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+    (void)thread;
+#elif defined(_WIN32)
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
 #else
@@ -101,14 +122,16 @@ void relax(unsigned& rounds) noexcept {
     constexpr unsigned kYieldingRounds = 2000;
     if (rounds < kYieldingRounds) {
         ++rounds;
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+#elif defined(_WIN32)
         SwitchToThread();
 #else
         sched_yield();
 #endif
         return;
     }
-#if defined(_WIN32)
+#if defined(D2D_NO_THREADS)
+#elif defined(_WIN32)
     Sleep(1);
 #else
     const timespec pause{0, 50000};  // 50 microseconds

@@ -1,13 +1,21 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "engine/system/allocation_faults.hpp"
 #include "engine/system/page_size.hpp"
 #include "engine/system/reserved_block.hpp"
 
-#if defined(_WIN32)
+// WebAssembly has no address space to set aside apart from memory: its one
+// linear memory grows, and the engine that runs it backs a page only when it
+// is first touched. A reservation there is a plain heap block, and making a
+// stretch ready clears just that stretch.
+#if defined(__wasm__)
+#define D2D_HEAP_ONLY 1
+#elif defined(_WIN32)
 #include <windows.h>
 #else
 #include <sys/mman.h>
@@ -31,7 +39,10 @@ size_t reserved_size(size_t bytes) { return round_up(std::max<size_t>(bytes, 1),
 // meets the same refusals as on a system with such pages.
 bool make_read_write(uintptr_t first, size_t length) {
     if (first % system_pages::page_size() != 0) return false;
-#if defined(_WIN32)
+#if defined(D2D_HEAP_ONLY)
+    (void)length;
+    return true;
+#elif defined(_WIN32)
     return VirtualAlloc(reinterpret_cast<void*>(first), length, MEM_COMMIT, PAGE_READWRITE) != nullptr;
 #else
     return mprotect(reinterpret_cast<void*>(first), length, PROT_READ | PROT_WRITE) == 0;
@@ -43,7 +54,11 @@ bool make_read_write(uintptr_t first, size_t length) {
 void* reserve(size_t bytes) {
     const size_t size = reserved_size(bytes);
     if (allocation_faults::next_fails()) throw std::bad_alloc();
-#if defined(_WIN32)
+#if defined(D2D_HEAP_ONLY)
+    void* block = std::malloc(size);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+#elif defined(_WIN32)
     // Reservations start on the allocation granularity, which no page size
     // exceeds.
     void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
@@ -71,6 +86,10 @@ void make_ready(void* start, size_t bytes) {
     if (allocation_faults::next_fails()) throw std::bad_alloc();
     const ReadyRefusal refuse = refusal.load(std::memory_order_relaxed);
     if (refuse != nullptr && refuse(start, bytes)) throw std::bad_alloc();
+#if defined(D2D_HEAP_ONLY)
+    std::memset(start, 0, bytes);
+    return;
+#endif
     const size_t page = system_pages::page_size();
     const auto first = round_down(reinterpret_cast<uintptr_t>(start), page);
     const auto last = round_up(reinterpret_cast<uintptr_t>(start) + bytes, page);
@@ -82,7 +101,8 @@ void discard(void* start, size_t bytes) noexcept {
     const uintptr_t first = round_up(reinterpret_cast<uintptr_t>(start), page);
     const uintptr_t last = round_down(reinterpret_cast<uintptr_t>(start) + bytes, page);
     if (last <= first) return;
-#if defined(_WIN32)
+#if defined(D2D_HEAP_ONLY)
+#elif defined(_WIN32)
     VirtualFree(reinterpret_cast<void*>(first), last - first, MEM_DECOMMIT);
 #else
     madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
@@ -91,7 +111,10 @@ void discard(void* start, size_t bytes) noexcept {
 
 void release(void* block, size_t bytes) noexcept {
     if (block == nullptr) return;
-#if defined(_WIN32)
+#if defined(D2D_HEAP_ONLY)
+    (void)bytes;
+    std::free(block);
+#elif defined(_WIN32)
     (void)bytes;
     VirtualFree(block, 0, MEM_RELEASE);
 #else

@@ -10,6 +10,7 @@
 #define DELAUNAY2D_ENGINE_SYSTEM_RESERVED_BLOCK_HPP
 
 #include <cstddef>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -39,14 +40,20 @@ class ReservedBlock {
     static_assert(std::is_trivially_copyable_v<T>, "records are plain bytes");
 
  public:
-    explicit ReservedBlock(size_t count)
-        : data_(static_cast<T*>(reserved_memory::reserve(count * sizeof(T)))), size_(count) {}
+    explicit ReservedBlock(size_t count) : data_(static_cast<T*>(reserved_memory::reserve(bytes(count)))), size_(count) {}
     ~ReservedBlock() { reserved_memory::release(data_, size_ * sizeof(T)); }
     ReservedBlock(const ReservedBlock&) = delete;
     ReservedBlock& operator=(const ReservedBlock&) = delete;
 
     T* data() { return data_; }
     size_t size() const { return size_; }
+
+    // The bytes of `count` records; a 32-bit size (WebAssembly) wraps long
+    // before memory runs out, which must fail rather than reserve too little.
+    static size_t bytes(size_t count) {
+        if (count > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_alloc();
+        return count * sizeof(T);
+    }
 
     // Makes records [first, last) usable.
     void make_ready(size_t first, size_t last) { reserved_memory::make_ready(data_ + first, (last - first) * sizeof(T)); }

@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 
-#if defined(_WIN32)
+#if defined(__wasm__)
+#elif defined(_WIN32)
 #include <windows.h>
 #else
 #include <sched.h>
@@ -41,7 +42,10 @@ unsigned thread_limit(const char* setting) noexcept {
 }
 
 unsigned usable_cores() noexcept {
-#if defined(_WIN32)
+#if defined(__wasm__)
+    // The WebAssembly build (the JavaScript package) starts no threads.
+    return 1;
+#elif defined(_WIN32)
     DWORD_PTR process_mask = 0;
     DWORD_PTR system_mask = 0;
     if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) return 1;
