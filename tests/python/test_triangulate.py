@@ -161,6 +161,10 @@ class TestInputs:
             other = delaunay2d.triangulate(points, threads=threads)
             for name in ("simplices", "neighbors", "hull", "vertex_of_point"):
                 np.testing.assert_array_equal(getattr(other, name), getattr(one, name))
+        # The count as the second positional argument, as before segments.
+        with pytest.warns(DeprecationWarning):
+            positional = delaunay2d.triangulate(points, 2)
+        np.testing.assert_array_equal(positional.simplices, one.simplices)
 
 
 class TestDegenerateInputs:

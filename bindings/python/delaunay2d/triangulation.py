@@ -10,6 +10,7 @@ scipy's order inside their block.
 
 import ctypes
 import operator
+import warnings
 
 import numpy as np
 
@@ -224,6 +225,12 @@ def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
     boolean included); MemoryError when the library runs out of memory.
     Prints nothing.
     """
+    # Before segments existed, threads was the second positional argument:
+    # triangulate(points, 2) keeps meaning two threads, with a warning.
+    if isinstance(segments, (int, np.integer)) and not isinstance(segments, (bool, np.bool_)):
+        warnings.warn("pass threads by name: triangulate(points, threads=k); the second "
+                      "positional argument is now segments", DeprecationWarning, stacklevel=2)
+        segments, threads = None, segments
     # True and False are integers to Python, and True would mean one thread.
     if isinstance(threads, (bool, np.bool_)):
         raise ValueError("threads must be an integer, not a boolean")
