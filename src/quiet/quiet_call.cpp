@@ -13,6 +13,7 @@
 #include "quiet/distinct_points.hpp"
 #include "delaunay2d.h"
 #include "engine/system/allocation_faults.hpp"
+#include "engine/system/host_array.hpp"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/thread_count.hpp"
 #include "engine/exact/exact_predicates.hpp"
@@ -20,18 +21,6 @@
 
 namespace d2d::quiet {
 namespace {
-
-// The host's arrays come from malloc, so that delaunay2d_result_free (and a
-// host that frees them one by one) can release them with free.
-template <class T>
-T* allocate_array(size_t count) {
-    if (count > std::numeric_limits<size_t>::max() / sizeof(T) || allocation_faults::next_fails()) {
-        throw std::bad_alloc();
-    }
-    void* block = std::malloc(count == 0 ? 1 : count * sizeof(T));
-    if (block == nullptr) throw std::bad_alloc();
-    return static_cast<T*>(block);
-}
 
 // Whether the distinct points form no triangle: fewer than three, or all on
 // one line.
@@ -50,16 +39,16 @@ void write_line_hull(const DistinctPoints& distinct, delaunay2d_result& result) 
     std::vector<IndexedPoint> points(distinct.size());
     for (size_t i = 0; i < points.size(); ++i) points[i] = distinct.point(i);
     std::sort(points.begin(), points.end(), before_in_order0);
-    result.hull = allocate_array<uint32_t>(points.size());
+    result.hull = allocate_host_array<uint32_t>(points.size());
     for (size_t i = 0; i < points.size(); ++i) result.hull[i] = points[i].index;
     result.hull_count = points.size();
-    result.triangles = allocate_array<uint32_t>(0);
-    result.neighbours = allocate_array<int32_t>(0);
+    result.triangles = allocate_host_array<uint32_t>(0);
+    result.neighbours = allocate_host_array<int32_t>(0);
 }
 
 void triangulate(const double* coords, size_t count, size_t stride, ThreadCount threads, delaunay2d_result& result) {
     result.point_count = count;
-    result.vertex_of_point = allocate_array<int32_t>(count);
+    result.vertex_of_point = allocate_host_array<int32_t>(count);
     DistinctPoints distinct = find_distinct_points(coords, count, stride, result.vertex_of_point, threads);
     const size_t n = distinct.size();
     if (all_collinear(distinct)) {
@@ -72,13 +61,13 @@ void triangulate(const double* coords, size_t count, size_t stride, ThreadCount 
     distinct.xy.release();
     PageBuffer<uint32_t> hull(n);
     const size_t hull_count = tree.write_hull(hull.data());
-    result.hull = allocate_array<uint32_t>(hull_count);
+    result.hull = allocate_host_array<uint32_t>(hull_count);
     std::memcpy(result.hull, hull.data(), hull_count * sizeof(uint32_t));
     result.hull_count = hull_count;
     hull.release();
     const size_t triangles = tree.number_triangles(threads);
-    result.triangles = allocate_array<uint32_t>(3 * triangles);
-    result.neighbours = allocate_array<int32_t>(3 * triangles);
+    result.triangles = allocate_host_array<uint32_t>(3 * triangles);
+    result.neighbours = allocate_host_array<int32_t>(3 * triangles);
     result.triangle_count = triangles;
     tree.write_triangles(result.triangles, result.neighbours, threads);
 }

@@ -1,10 +1,7 @@
 #include "operations/common/mesh_input.hpp"
 
-#include <cstdlib>
 #include <limits>
-#include <new>
 
-#include "engine/system/allocation_faults.hpp"
 #include "engine/system/thread_count.hpp"
 
 namespace d2d::operations {
@@ -28,11 +25,5 @@ bool read_mesh_input(const double* coords, size_t stride, const delaunay2d_resul
     return true;
 }
 
-void* host_block(size_t count, size_t size) {
-    if (count > std::numeric_limits<size_t>::max() / size || allocation_faults::next_fails()) throw std::bad_alloc();
-    void* block = std::malloc(count == 0 ? 1 : count * size);
-    if (block == nullptr) throw std::bad_alloc();
-    return block;
-}
 
 }  // namespace d2d::operations

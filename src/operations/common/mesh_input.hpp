@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "delaunay2d.h"
+#include "engine/system/host_array.hpp"
 #include "engine/system/thread_count.hpp"
 
 namespace d2d::operations {
@@ -39,13 +40,6 @@ struct MeshInput {
 bool read_mesh_input(const double* coords, size_t stride, const delaunay2d_result* mesh, MeshInput& input);
 
 
-// An array for the host, from malloc (the host releases it with free, or
-// through the record's free function); throws std::bad_alloc.
-void* host_block(size_t count, size_t size);
-template <class T>
-T* host_array(size_t count) {
-    return static_cast<T*>(host_block(count, sizeof(T)));
-}
 
 }  // namespace d2d::operations
 

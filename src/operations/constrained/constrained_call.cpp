@@ -16,6 +16,7 @@
 
 #include "delaunay2d.h"
 #include "engine/system/allocation_faults.hpp"
+#include "engine/system/host_array.hpp"
 #include "operations/constrained/constrained_mesh.hpp"
 #include "operations/constrained/kept_region.hpp"
 
@@ -27,21 +28,9 @@ namespace {
 constexpr size_t kFirstOptionsSize = offsetof(delaunay2d_constraint_options, threads) + sizeof(unsigned);
 constexpr size_t kFirstResultSize = offsetof(delaunay2d_constrained_result, segments) + sizeof(uint32_t*);
 
-// Result arrays come from malloc so that the free function (and a host
-// that frees them one by one) releases them with free.
-template <class T>
-T* allocate_array(size_t count) {
-    if (count > std::numeric_limits<size_t>::max() / sizeof(T) || allocation_faults::next_fails()) {
-        throw std::bad_alloc();
-    }
-    void* block = std::malloc(count == 0 ? 1 : count * sizeof(T));
-    if (block == nullptr) throw std::bad_alloc();
-    return static_cast<T*>(block);
-}
-
 template <class T>
 T* copy_array(const std::vector<T>& values) {
-    T* out = allocate_array<T>(values.size());
+    T* out = allocate_host_array<T>(values.size());
     if (!values.empty()) std::memcpy(out, values.data(), values.size() * sizeof(T));
     return out;
 }
@@ -114,7 +103,7 @@ void write_line_segments(const delaunay2d_result& base, const std::vector<std::p
     }
     out.segments = copy_array(pieces);
     out.segment_count = pieces.size() / 2;
-    out.constrained = allocate_array<uint8_t>(0);
+    out.constrained = allocate_host_array<uint8_t>(0);
 }
 
 // The hull of the edited mesh, counter-clockwise from the same vertex as
@@ -146,7 +135,7 @@ void write_mesh(ConstrainedMesh& mesh, const delaunay2d_constraint_options& opti
     out.added_count = vertices - count;
     out.mesh.point_count = vertices;
     out.points = copy_array(mesh.xy);
-    out.mesh.vertex_of_point = allocate_array<int32_t>(vertices);
+    out.mesh.vertex_of_point = allocate_host_array<int32_t>(vertices);
     std::memcpy(out.mesh.vertex_of_point, base.vertex_of_point, count * sizeof(int32_t));
     for (size_t v = count; v < vertices; ++v) out.mesh.vertex_of_point[v] = static_cast<int32_t>(v);
     if (mesh.hull_changed) {
@@ -179,7 +168,7 @@ void write_mesh(ConstrainedMesh& mesh, const delaunay2d_constraint_options& opti
     for (size_t t = 0; t < triangles; ++t) {
         if (keep[t] != 0) number[t] = static_cast<int32_t>(kept++);
     }
-    out.constrained = allocate_array<uint8_t>(3 * kept);
+    out.constrained = allocate_host_array<uint8_t>(3 * kept);
     for (size_t t = 0; t < triangles; ++t) {
         if (number[t] < 0) continue;
         const size_t to = 3 * static_cast<size_t>(number[t]);
@@ -204,7 +193,7 @@ void triangulate(const double* coords, size_t count, size_t stride, const delaun
     if (!vertex_segments(options, base.vertex_of_point, segments)) throw std::invalid_argument("segment");
     if (base.triangle_count == 0) {
         out.mesh.point_count = count;
-        out.points = allocate_array<double>(2 * count);
+        out.points = allocate_host_array<double>(2 * count);
         for (size_t i = 0; i < count; ++i) {
             out.points[2 * i] = coords[i * stride];
             out.points[2 * i + 1] = coords[i * stride + 1];

@@ -111,9 +111,9 @@ void build_cells(const MeshInput& m, const double box[4], ThreadCount threads, d
         }
     });
     out.point_count = n;
-    out.offsets = host_array<size_t>(n + 1);
+    out.offsets = allocate_host_array<size_t>(n + 1);
     const size_t total = halves[0].vertices.size() + halves[1].vertices.size();
-    out.vertices = host_array<double>(2 * total);
+    out.vertices = allocate_host_array<double>(2 * total);
     size_t at = 0, i = 0, v = 0;
     for (const Half& half : halves) {
         for (const size_t count : half.counts) {

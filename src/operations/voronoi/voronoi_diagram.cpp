@@ -27,10 +27,10 @@ void build_line_diagram(const MeshInput& m, delaunay2d_voronoi& out) {
     // neighbours along the line, each cell open at both ends.
     const size_t ridges = m.hull_count > 0 ? m.hull_count - 1 : 0;
     out.vertex_count = 0;
-    out.vertices = host_array<double>(0);
+    out.vertices = allocate_host_array<double>(0);
     out.ridge_count = ridges;
-    out.ridge_points = host_array<uint32_t>(2 * ridges);
-    out.ridge_vertices = host_array<int32_t>(2 * ridges);
+    out.ridge_points = allocate_host_array<uint32_t>(2 * ridges);
+    out.ridge_vertices = allocate_host_array<int32_t>(2 * ridges);
     for (size_t r = 0; r < ridges; ++r) {
         out.ridge_points[2 * r] = m.hull[r];
         out.ridge_points[2 * r + 1] = m.hull[r + 1];
@@ -39,8 +39,8 @@ void build_line_diagram(const MeshInput& m, delaunay2d_voronoi& out) {
     }
     std::vector<bool> on_line(m.point_count, false);
     for (size_t k = 0; k < m.hull_count; ++k) on_line[m.hull[k]] = true;
-    out.region_offsets = host_array<size_t>(m.point_count + 1);
-    out.regions = host_array<int32_t>(m.hull_count);
+    out.region_offsets = allocate_host_array<size_t>(m.point_count + 1);
+    out.regions = allocate_host_array<int32_t>(m.hull_count);
     size_t at = 0;
     for (size_t i = 0; i < m.point_count; ++i) {
         out.region_offsets[i] = at;
@@ -57,7 +57,7 @@ void build_voronoi(const MeshInput& m, delaunay2d_voronoi& out) {
         return;
     }
     out.vertex_count = m.triangle_count;
-    out.vertices = host_array<double>(2 * m.triangle_count);
+    out.vertices = allocate_host_array<double>(2 * m.triangle_count);
     size_t ridges = 0;
     for (size_t t = 0; t < m.triangle_count; ++t) {
         const Vec2 c = circumcentre(Vec2{m.x(m.vertex(t, 0)), m.y(m.vertex(t, 0))},
@@ -71,8 +71,8 @@ void build_voronoi(const MeshInput& m, delaunay2d_voronoi& out) {
         }
     }
     out.ridge_count = ridges;
-    out.ridge_points = host_array<uint32_t>(2 * ridges);
-    out.ridge_vertices = host_array<int32_t>(2 * ridges);
+    out.ridge_points = allocate_host_array<uint32_t>(2 * ridges);
+    out.ridge_vertices = allocate_host_array<int32_t>(2 * ridges);
     size_t r = 0;
     for (size_t t = 0; t < m.triangle_count; ++t) {
         for (int e = 0; e < 3; ++e) {
@@ -88,7 +88,7 @@ void build_voronoi(const MeshInput& m, delaunay2d_voronoi& out) {
 
     // Regions: count, then write, each turn the same both times.
     const VertexFans fans(m);
-    out.region_offsets = host_array<size_t>(m.point_count + 1);
+    out.region_offsets = allocate_host_array<size_t>(m.point_count + 1);
     std::vector<int32_t> cell;
     const auto region = [&](size_t i) {
         cell.clear();
@@ -104,7 +104,7 @@ void build_voronoi(const MeshInput& m, delaunay2d_voronoi& out) {
         total += cell.size();
     }
     out.region_offsets[m.point_count] = total;
-    out.regions = host_array<int32_t>(total);
+    out.regions = allocate_host_array<int32_t>(total);
     for (size_t i = 0; i < m.point_count; ++i) {
         region(i);
         for (size_t k = 0; k < cell.size(); ++k) out.regions[out.region_offsets[i] + k] = cell[k];
