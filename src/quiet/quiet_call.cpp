@@ -111,7 +111,7 @@ extern "C" const char* delaunay2d_status_message(delaunay2d_status status) {
         case DELAUNAY2D_OK:
             return "success";
         case DELAUNAY2D_INVALID_ARGUMENT:
-            return "invalid argument: null coordinates or result, or a stride below 2";
+            return "invalid argument: a null pointer, a stride below 2, an index out of range or a record of an unknown size";
         case DELAUNAY2D_OUT_OF_MEMORY:
             return "out of memory";
         case DELAUNAY2D_TOO_MANY_POINTS:
