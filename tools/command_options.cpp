@@ -9,6 +9,8 @@
 #include <iostream>
 #include <vector>
 
+#include "mesh_files/constrained_input.hpp"
+
 namespace d2dcli {
 
 namespace {
@@ -121,6 +123,19 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         return usage_error(e.what());
     }
 
+    // Inputs with segments (.poly, GeoJSON) and --region run the constrained
+    // call: the options of the other runs would be left unused without a word.
+    const bool segments_input = !options.generate && (is_poly_path(options.input) || is_geojson_path(options.input));
+    if (options.trace && (segments_input || options.region)) {
+        return usage_error("--trace runs create_mesh_2d, which keeps no segments: leave out --trace or --region");
+    }
+    if (!options.id_column.empty() && segments_input) {
+        return usage_error("--id-column reads a column of a text file; .poly and GeoJSON inputs have none");
+    }
+    if (options.region && *options.region == "inside" && !segments_input) {
+        return usage_error("--region inside keeps what rings of segments enclose; only .poly and GeoJSON "
+                           "inputs have segments");
+    }
     if (options.generate && app.count("INPUT") > 0) {
         return usage_error("give either INPUT or --generate, not both");
     }
@@ -138,7 +153,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         std::optional<OutputFormat> from_path = output_format_of_path(*options.output);
         if (!from_path) {
             return usage_error("cannot tell the format of '" + *options.output +
-                               "' from its extension (.off, .obj, .json, .ele, .svg); give --format");
+                               "' from its extension (.off, .obj, .json, .ele, .svg, .png, .ply, .geojson, .asc, .tif); give --format");
         }
         options.format = *from_path;
     }

@@ -4,9 +4,7 @@
 
 #include <delaunay2d.h>
 
-#include <span>
 #include <string>
-#include <vector>
 
 #include "mesh_files/constrained_input.hpp"
 #include "mesh_files/mesh_view.hpp"
@@ -24,10 +22,6 @@ public:
     ~ConstrainedRun();
     // Over the input points and the crossing points added after them.
     MeshView view() const;
-    // z and w (as a PointSet holds them) for every point of the mesh: the
-    // input's, then values for the added crossing points, carried along the
-    // segments from the points they join.
-    std::vector<double> zw_with_added_points(std::span<const double> zw) const;
 
 private:
     delaunay2d_constrained_result result_{};

@@ -184,17 +184,11 @@ int run(const CommandOptions& options) {
     }
     summary.triangulate_seconds = seconds_since(start);
     count_mesh(mesh, summary);
-    std::vector<double> constrained_zw;
-    if (with_segments) {
-        constrained_zw = with_segments->zw_with_added_points(points.zw);
-        mesh.zw = constrained_zw;
-    } else {
-        mesh.zw = points.zw;
-    }
+    // z, w and ids belong to input rows: the .poly and GeoJSON readers, the
+    // only inputs with segments and so with added crossing points, give none.
+    mesh.zw = points.zw;
     mesh.extra_columns = points.extra_columns;
-    // Ids belong to input rows; a crossing point added to a constrained
-    // mesh has none, so a mesh with added points is written without them.
-    mesh.ids = mesh.point_count() > points.size() ? nullptr : &points.ids;
+    mesh.ids = &points.ids;
 
     if (summary.distinct < 3) {
         warn("only " + std::to_string(summary.distinct) +
@@ -264,14 +258,15 @@ int main(int argc, char** argv) {
     }
     remove_temporary_files_on_signals();
     // A closed standard output would hand its number to the first file
-    // opened, which would then receive the summary. /dev/null takes the
-    // place, and the summary's write then fails as it should.
+    // opened, which would then receive the summary or the mesh. /dev/null
+    // takes the place, and a run that would write there is refused.
     if (::fcntl(STDOUT_FILENO, F_GETFD) < 0 && errno == EBADF) {
         int placeholder = ::open("/dev/null", O_WRONLY);
         if (placeholder >= 0 && placeholder != STDOUT_FILENO) {
             ::close(placeholder);
         }
-        if (!std::get<CommandOptions>(parsed).output) {
+        const std::optional<std::string>& output = std::get<CommandOptions>(parsed).output;
+        if (!output || *output == "-") {
             std::fprintf(stderr, "delaunay2d: standard output: cannot write: it is closed\n");
             return 1;
         }

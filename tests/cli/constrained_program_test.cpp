@@ -168,6 +168,17 @@ TEST(ConstrainedProgram, BadInputsAreReportedWithTheirLine) {
     result = run({folder.file("bad.geojson")});
     EXPECT_EQ(result.exit_status, 1);
     EXPECT_NE(result.err.find("bad.geojson"), std::string::npos) << result.err;
+    // Options the constrained run would leave unused are usage errors, not
+    // silently dropped: no trace of it, no id column, no ring in a point file.
+    write_text(folder.file("box.poly"), kBoxWithHole);
+    write_text(folder.file("p.txt"), "0 0\n1 0\n0 1\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{folder.file("box.poly"), "--trace", folder.file("t.txt")},
+          {folder.file("box.poly"), "--id-column", "id"},
+          {folder.file("p.txt"), "--region", "inside"}}) {
+        result = run(args);
+        EXPECT_EQ(result.exit_status, 2) << args[1];
+    }
 }
 
 }  // namespace

@@ -163,6 +163,18 @@ TEST(ProgramFiles, ASummaryThatCannotBeWrittenIsAFailure) {
                                                                   folder.file("mesh.off")});
     EXPECT_EQ(quiet.exit_status, 0) << quiet.err;
     EXPECT_EQ(read_text(folder.file("mesh.off")).substr(0, 4), "OFF\n");
+    // Unless the mesh itself goes there.
+    ProcessResult lost = run_in_shell("exec \"$0\" \"$@\" >&-", {"--generate", "grid", "--n", "16", "-o", "-",
+                                                                 "--format", "off"});
+    EXPECT_EQ(lost.exit_status, 1);
+    // Standard output as the mesh's place is no file that could be the
+    // input, even when standard input is read from a file.
+    const std::string points = folder.file("p.txt");
+    write_text(points, "0 0\n1 0\n0 1\n");
+    ProcessResult piped = run_in_shell("f=\"$1\"; shift; exec \"$0\" \"$@\" < \"$f\"",
+                                       {points, "-", "-o", "-", "--format", "off"});
+    EXPECT_EQ(piped.exit_status, 0) << piped.err;
+    EXPECT_EQ(piped.out.substr(0, 4), "OFF\n");
 }
 
 TEST(ProgramFiles, APictureOfCoordinatesSpanningMoreThanTheLargestDoubleIsDrawn) {

@@ -62,7 +62,9 @@ RasterGrid fit_grid(const std::string& path, const MeshView& mesh, double cell,
     }
     const double columns = std::max(1.0, std::ceil((xmax - xmin) / cell));
     const double rows = std::max(1.0, std::ceil((ymax - ymin) / cell));
-    if (columns * rows > most_cells) {
+    // GDAL counts a raster's sides in int.
+    constexpr double most_side = 2147483647.0;
+    if (columns * rows > most_cells || columns > most_side || rows > most_side) {
         throw OutputError(path + ": a grid of " + std::to_string(static_cast<long long>(columns)) + " x " +
                           std::to_string(static_cast<long long>(rows)) +
                           " cells is too large; give a larger --cell");

@@ -37,7 +37,8 @@ void refuse_outputs_that_are_inputs(const std::string& input, const std::vector<
     const std::optional<FileIdentity> read = identity_of(input);
     std::vector<std::pair<FileIdentity, const std::string*>> seen;
     for (const std::string& output : outputs) {
-        const std::optional<FileIdentity> written = identity_of(output);
+        // "-" among the outputs is standard output, which replaces no file.
+        const std::optional<FileIdentity> written = output == "-" ? std::nullopt : identity_of(output);
         if (!written) {
             continue;
         }

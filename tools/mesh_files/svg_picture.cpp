@@ -349,9 +349,20 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
 
     picture.sampled = edge_stride > 1 || dot_stride > 1 || hull_stride > 1 || segment_stride > 1;
     if (picture.sampled) {
-        picture.note = "sampled to stay readable: " + std::to_string(picture.edges_drawn) + " of " +
-                       std::to_string(picture.edge_count) + " edges and " + std::to_string(picture.points_drawn) +
-                       " of " + std::to_string(point_count) + " points drawn";
+        // Name only what was thinned: "59973 of 59973 edges" reads as if
+        // something were missing.
+        std::string drawn;
+        if (edge_stride > 1) {
+            drawn = std::to_string(picture.edges_drawn) + " of " + std::to_string(picture.edge_count) + " edges";
+        }
+        if (dot_stride > 1) {
+            drawn += (drawn.empty() ? "" : " and ") + std::to_string(picture.points_drawn) + " of " +
+                     std::to_string(point_count) + " points";
+        }
+        picture.note = "sampled to stay readable";
+        if (!drawn.empty()) {
+            picture.note += ": " + drawn + " drawn";
+        }
         if (hull_stride > 1) {
             picture.note += "; the hull through 1 in " + std::to_string(hull_stride) + " of its vertices";
         }
