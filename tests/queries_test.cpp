@@ -131,7 +131,7 @@ TEST(Locate, MeshWithHolesIsAnsweredExactly) {
     std::vector<double> values;
     for (const Point3D& x : m.points) values.push_back(0.01 * x.x + 0.02 * x.y);
     std::vector<int32_t> where(q.size() / 2);
-    delaunay2d_locate(m.coords(), 4, &holed, q.data(), q.size() / 2, 1, where.data());
+    ASSERT_EQ(delaunay2d_locate(m.coords(), 4, &holed, q.data(), q.size() / 2, 1, where.data()), DELAUNAY2D_OK);
     for (const int method : {DELAUNAY2D_LINEAR, DELAUNAY2D_NEAREST, DELAUNAY2D_NATURAL}) {
         std::vector<double> out(q.size() / 2);
         ASSERT_EQ(delaunay2d_interpolate(m.coords(), 4, &holed, values.data(), 1, method, q.data(), out.size(), NAN,
@@ -198,7 +198,8 @@ TEST(Interpolate, LinearAndNaturalReproduceLinearFunctions) {
             const std::vector<double> two = interpolate(m, values, 2, method, q, 2);
             EXPECT_EQ(0, std::memcmp(out.data(), two.data(), out.size() * sizeof(double)));
             std::vector<int32_t> where(q.size() / 2);
-            delaunay2d_locate(m.coords(), 4, &m.result, q.data(), q.size() / 2, 1, where.data());
+            ASSERT_EQ(delaunay2d_locate(m.coords(), 4, &m.result, q.data(), q.size() / 2, 1, where.data()),
+                      DELAUNAY2D_OK);
             for (size_t k = 0; k < q.size() / 2; ++k) {
                 const double x = q[2 * k], y = q[2 * k + 1];
                 if (where[k] < 0) {

@@ -5,14 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <new>
 #include <vector>
 
 #include "quiet/alternating_tree.hpp"
 #include "quiet/distinct_points.hpp"
 #include "delaunay2d.h"
-#include "engine/system/allocation_faults.hpp"
 #include "engine/system/host_array.hpp"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/thread_count.hpp"

@@ -144,7 +144,7 @@ def test_cell_polygons_tile_the_box(points):
     for i, c in enumerate(cells):
         for x in c:
             d = np.hypot(*(points - x).T)
-            assert d[i] <= d.min() + 1e-12 or len(c) == 0
+            assert d[i] <= d.min() + 1e-12
     first = {tuple(p): i for i, p in reversed(list(enumerate(map(tuple, points))))}
     for i, p in enumerate(map(tuple, points)):
-        assert (len(cells[i]) == 0) == (first[p] != i) or len(cells[i]) == 0
+        assert (len(cells[i]) == 0) == (first[p] != i)

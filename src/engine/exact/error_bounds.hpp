@@ -117,7 +117,7 @@ inline constexpr double kStageMinimumPermanent = 0x1p-800;
 // ------------------------------------------------ 3. spread coordinates
 //
 // Coordinates spread wider than a window are scaled by the power of two
-// that brings the largest magnitude below 1, and the filter of part 1 runs
+// that brings the largest magnitude below 1, and the filter of section 1 runs
 // on them once more, with this allowance added to its bound. The scaling
 // rounds a coordinate that falls below 2^-1022 by at most
 // 2^-1075. For coordinates in [-1, 1] that moves the orientation

@@ -27,8 +27,6 @@ class CoherentCopy {
     // The mesh over the copy: the caller's neighbours, no hull, every
     // vertex standing for itself.
     const MeshInput& mesh() const { return mesh_; }
-    // The caller's index of vertex v of the copy.
-    uint32_t original(uint32_t v) const { return original_[v]; }
     const uint32_t* originals() const { return original_.data(); }
     // The caller's values (`width` per point) in the copy's order.
     std::vector<double> values_in_order(const double* values, size_t width) const;

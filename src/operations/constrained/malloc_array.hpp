@@ -5,9 +5,12 @@
 #define DELAUNAY2D_OPERATIONS_CONSTRAINED_MALLOC_ARRAY_HPP
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <type_traits>
+
+#include "engine/system/allocation_faults.hpp"
 
 namespace d2d::constrained {
 
@@ -43,6 +46,9 @@ class MallocArray {
         if (count > capacity_) {
             size_t grown = capacity_ + capacity_ / 2;
             if (grown < count) grown = count;
+            // The same checks as every array handed to a host: no overflow,
+            // and the test hook that makes allocations fail.
+            if (grown > SIZE_MAX / sizeof(T) || allocation_faults::next_fails()) throw std::bad_alloc();
             void* block = std::realloc(data_, grown * sizeof(T));
             if (block == nullptr) throw std::bad_alloc();
             data_ = static_cast<T*>(block);

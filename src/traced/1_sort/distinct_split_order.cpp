@@ -36,17 +36,18 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
                                PageBuffer<uint32_t>& places, ThreadCount threads) {
     const size_t n = points.size();
     if (n > UINT32_MAX) return false;
+    const ThreadCount sort_threads = threads.when(n >= kPlaceOnTwoThreadsFrom);
     // Every buffer here is written whole: map their pages in one request
     // each rather than one fault per page.
-    const auto populated = [n, threads](auto& buffer) {
-        run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
+    const auto populated = [n, sort_threads](auto& buffer) {
+        run_halves(sort_threads, n, [&](int, size_t first, size_t last) {
             page_memory::populate(buffer.data() + first, (last - first) * sizeof(buffer[0]));
         });
     };
     PageBuffer<KeyedIndex> items(n);
     populated(items);
     std::atomic<bool> nan_seen{false};
-    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
+    run_halves(sort_threads, n, [&](int, size_t first, size_t last) {
         bool nan = false;
         for (size_t i = first; i < last; ++i) {
             const PlacedPoint& p = points[i];
@@ -59,7 +60,7 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     {
         PageBuffer<KeyedIndex> spare(n);
         populated(spare);
-        if (radix_sort(items.data(), spare.data(), n, threads.when(n >= kPlaceOnTwoThreadsFrom)) != items.data()) {
+        if (radix_sort(items.data(), spare.data(), n, sort_threads) != items.data()) {
             std::swap(items, spare);
         }
     }
@@ -67,7 +68,7 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     places.resize(n);
     populated(sorted);
     populated(places);
-    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
+    run_halves(sort_threads, n, [&](int, size_t first, size_t last) {
         constexpr size_t kAhead = 16;  // the points are read in scattered order
         for (size_t i = first; i < last; ++i) {
             if (i + kAhead < last) __builtin_prefetch(&points[items[i + kAhead].index]);
@@ -94,7 +95,7 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
         }
         run = i;
     }
-    run_halves(threads.when(n >= kPlaceOnTwoThreadsFrom), n, [&](int, size_t first, size_t last) {
+    run_halves(sort_threads, n, [&](int, size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) places[items[i].index] = static_cast<uint32_t>(i);
     });
     return true;
