@@ -70,10 +70,15 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/cavity_retriangulation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/constrained_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/crossing_point.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/crossing_point_fixed.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/edge_path.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/hot_pixels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/kept_region.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/mesh_flips.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/point_insertion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/segment_crossings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/segment_insertion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/snap_rounding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/coherent_copy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/mesh_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/vertex_fans.cpp

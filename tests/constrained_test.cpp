@@ -166,7 +166,6 @@ TEST(ConstrainedWorked, ManyCrossingsAndThreadsGiveOneResult) {
         in.segments.insert(in.segments.end(), {i, i + 1});
     }
     for (int k = 0; k < 2000; ++k) in.xy.insert(in.xy.end(), {u(rng), u(rng)});
-    in.crossings = true;
     Call one(in, 1);
     Call four(in, 4);
     ASSERT_EQ(one.status, DELAUNAY2D_OK);
@@ -261,7 +260,6 @@ TEST(ConstrainedProperty, RandomSegmentSets) {
         }
         std::uniform_int_distribution<uint32_t> pick(0, static_cast<uint32_t>(points - 1));
         const bool planar = seed % 3 != 0;
-        in.crossings = !planar;
         for (int k = 0; k < points / 2; ++k) {
             const uint32_t a = pick(rng), b = pick(rng);
             bool crosses = false;

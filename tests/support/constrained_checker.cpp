@@ -39,6 +39,35 @@ mpq_class shoelace(const std::vector<double>& ring) {
 
 std::string name(const char* what, size_t at) { return std::string(what) + " " + std::to_string(at); }
 
+// Whether the segment a - b meets the closed box of the points whose
+// coordinates round to h (half the gap to the neighbouring double on each
+// side), by clipping the segment's parameter range to the box in rationals.
+bool segment_meets_pixel(const double* a, const double* b, const double* h) {
+    // Quick rejections: the box reaches no double beyond h's neighbours, and
+    // a line far from h by more than the box's reach misses it.
+    if (h[0] < std::min(a[0], b[0]) || h[0] > std::max(a[0], b[0])) return false;
+    if (h[1] < std::min(a[1], b[1]) || h[1] > std::max(a[1], b[1])) return false;
+    mpq_class low[2], high[2];
+    for (int k = 0; k < 2; ++k) {
+        const double below = std::nextafter(h[k], -INFINITY), above = std::nextafter(h[k], INFINITY);
+        low[k] = std::isfinite(below) ? (mpq_class(below) + mpq_class(h[k])) / 2 : mpq_class(h[k]);
+        high[k] = std::isfinite(above) ? (mpq_class(above) + mpq_class(h[k])) / 2 : mpq_class(h[k]);
+    }
+    mpq_class from = 0, to = 1;
+    for (int k = 0; k < 2; ++k) {
+        const mpq_class start(a[k]), step = mpq_class(b[k]) - mpq_class(a[k]);
+        if (step == 0) {
+            if (start < low[k] || start > high[k]) return false;
+            continue;
+        }
+        mpq_class t1 = (low[k] - start) / step, t2 = (high[k] - start) / step;
+        if (t1 > t2) std::swap(t1, t2);
+        if (t1 > from) from = t1;
+        if (t2 < to) to = t2;
+    }
+    return from <= to;
+}
+
 }  // namespace
 
 std::string check_constrained(const ConstrainedInput& input, const delaunay2d_constrained_result& r,
@@ -118,34 +147,45 @@ std::string check_constrained(const ConstrainedInput& input, const delaunay2d_co
             if (pieces.count({std::min(a, b), std::max(a, b)}) == 0) return name("flagged edge not listed, triangle", t);
         }
     }
-    // Each input segment is a path of pieces through added points and
-    // input points exactly on it.
+    // Each input segment is a path of pieces through points whose hot pixel
+    // (the box of points that round to them) it meets; every piece lies on
+    // such a path of some segment.
+    std::set<std::pair<uint32_t, uint32_t>> accounted;
     for (size_t s = 0; s < input.segments.size() / 2; ++s) {
         const int32_t ra = m.vertex_of_point[input.segments[2 * s]], rb = m.vertex_of_point[input.segments[2 * s + 1]];
         if (ra < 0 || rb < 0) return name("segment names a point that is no vertex:", s);
         const uint32_t a = static_cast<uint32_t>(ra), b = static_cast<uint32_t>(rb);
         if (a == b) continue;
+        std::map<uint32_t, bool> passable_memo;
         auto passable = [&](uint32_t v) {
-            if (v >= count || input.crossings) return true;
-            if (orient(p, a, b, v) != 0) return false;
-            const double lo_x = std::min(p[2 * a], p[2 * b]), hi_x = std::max(p[2 * a], p[2 * b]);
-            const double lo_y = std::min(p[2 * a + 1], p[2 * b + 1]), hi_y = std::max(p[2 * a + 1], p[2 * b + 1]);
-            return p[2 * v] >= lo_x && p[2 * v] <= hi_x && p[2 * v + 1] >= lo_y && p[2 * v + 1] <= hi_y;
+            if (v == a || v == b || input.crossings) return true;
+            const auto found = passable_memo.find(v);
+            if (found != passable_memo.end()) return found->second;
+            const bool meets = segment_meets_pixel(p + 2 * a, p + 2 * b, p + 2 * v);
+            passable_memo[v] = meets;
+            return meets;
         };
         std::set<uint32_t> seen{a};
         std::vector<uint32_t> stack{a};
         bool reached = false;
-        while (!stack.empty() && !reached) {
+        while (!stack.empty()) {
             const uint32_t v = stack.back();
             stack.pop_back();
+            if (v == b) continue;
             for (const uint32_t w : piece_graph[v]) {
+                if (!passable(w)) continue;
+                accounted.insert({std::min(v, w), std::max(v, w)});
                 if (w == b) reached = true;
-                if (seen.count(w) != 0 || !passable(w)) continue;
-                seen.insert(w);
-                stack.push_back(w);
+                if (seen.insert(w).second) stack.push_back(w);
             }
         }
         if (!reached) return name("input segment not covered by pieces:", s);
+    }
+    for (const auto& piece : pieces) {
+        if (accounted.count(piece) == 0) {
+            return "segment piece " + std::to_string(piece.first) + " - " + std::to_string(piece.second) +
+                   " lies on no input segment";
+        }
     }
     // Tiling of the hull.
     if (input.region == DELAUNAY2D_REGION_HULL && input.holes.empty() && t_count > 0) {

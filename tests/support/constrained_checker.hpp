@@ -17,9 +17,8 @@ struct ConstrainedInput {
     std::vector<uint32_t> segments;   // pairs of input point indices
     std::vector<double> holes;
     int region = DELAUNAY2D_REGION_HULL;
-    // Segments cross: where rounding puts a crossing outside the thin
-    // quadrilateral of the two pieces, the library bends the piece through
-    // the quadrilateral's corner, so a covering path may pass any vertex.
+    // Let a covering path pass any vertex (off by default: a segment may
+    // pass only through vertices whose hot pixel it meets).
     bool crossings = false;
 };
 
@@ -30,7 +29,9 @@ struct ConstrainedInput {
 //   finite; every segment edge listed is an edge of the mesh unless a
 //   removed part lies on both sides of it, and every flagged edge is listed;
 // - every input segment is covered: a path of listed edges joins its ends,
-//   passing only through added points and input points exactly on it;
+//   passing only through vertices whose hot pixel (the closed box of the
+//   points that round to the vertex) the segment meets, which is where snap
+//   rounding may route it; every listed edge lies on such a path;
 // - every edge with triangles on both sides and no flag is locally
 //   Delaunay (exact in-circle against the opposite vertex);
 // - for the region "hull" without holes: the triangles tile the convex hull

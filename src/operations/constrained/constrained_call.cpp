@@ -1,6 +1,8 @@
-// The constrained call: checks the caller's records, triangulates the
-// points with the quiet call, inserts the segments, keeps the region asked
-// for and writes the result arrays. Nothing here prints, exits, draws
+// The constrained call: checks the caller's records, snap-rounds the
+// segments (every crossing point is known before anything is inserted),
+// triangulates the input and crossing points together with the quiet call,
+// inserts the snapped pieces, keeps the region asked for and writes the
+// result arrays. Nothing here prints, exits, draws
 // random numbers or keeps state between calls.
 #include <algorithm>
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -18,7 +19,9 @@
 #include "engine/system/allocation_faults.hpp"
 #include "engine/system/host_array.hpp"
 #include "operations/constrained/constrained_mesh.hpp"
+#include "engine/merge/limits.hpp"
 #include "operations/constrained/kept_region.hpp"
+#include "operations/constrained/snap_rounding.hpp"
 
 namespace d2d::constrained {
 namespace {
@@ -43,43 +46,6 @@ void release(delaunay2d_constrained_result& r) noexcept {
     const size_t size = r.struct_size;
     r = delaunay2d_constrained_result{};
     r.struct_size = size;
-}
-
-// The segments with both ends replaced by the points that stand for them,
-// those of one point left out. Fails (false) on a point with a non-finite
-// coordinate.
-bool vertex_segments(const delaunay2d_constraint_options& options, const int32_t* vertex_of_point,
-                     std::vector<std::pair<uint32_t, uint32_t>>& out) {
-    out.reserve(options.segment_count);
-    for (size_t s = 0; s < options.segment_count; ++s) {
-        const int32_t a = vertex_of_point[options.segments[2 * s]];
-        const int32_t b = vertex_of_point[options.segments[2 * s + 1]];
-        if (a < 0 || b < 0) return false;
-        if (a != b) out.emplace_back(static_cast<uint32_t>(a), static_cast<uint32_t>(b));
-    }
-    // A repeated segment (either direction) counts once: the first stays,
-    // in input order.
-    struct Key {
-        uint32_t low, high;
-        size_t at;
-    };
-    std::vector<Key> sorted(out.size());
-    for (size_t s = 0; s < out.size(); ++s) {
-        sorted[s] = {std::min(out[s].first, out[s].second), std::max(out[s].first, out[s].second), s};
-    }
-    std::sort(sorted.begin(), sorted.end(), [](const Key& a, const Key& b) {
-        return a.low != b.low ? a.low < b.low : (a.high != b.high ? a.high < b.high : a.at < b.at);
-    });
-    std::vector<uint8_t> repeat(out.size(), 0);
-    for (size_t k = 1; k < sorted.size(); ++k) {
-        if (sorted[k].low == sorted[k - 1].low && sorted[k].high == sorted[k - 1].high) repeat[sorted[k].at] = 1;
-    }
-    size_t kept = 0;
-    for (size_t s = 0; s < out.size(); ++s) {
-        if (repeat[s] == 0) out[kept++] = out[s];
-    }
-    out.resize(kept);
-    return true;
 }
 
 // No triangles: the distinct points lie on one line, listed in order by the
@@ -128,9 +94,8 @@ std::vector<uint32_t> mesh_hull(const ConstrainedMesh& mesh, uint32_t first) {
     return hull;
 }
 
-void write_mesh(ConstrainedMesh& mesh, const delaunay2d_constraint_options& options, delaunay2d_result& base,
-                delaunay2d_constrained_result& out) {
-    const size_t count = base.point_count;
+void write_mesh(ConstrainedMesh& mesh, size_t count, const delaunay2d_constraint_options& options,
+                delaunay2d_result& base, delaunay2d_constrained_result& out) {
     const size_t vertices = mesh.vertex_count();
     out.added_count = vertices - count;
     out.mesh.point_count = vertices;
@@ -187,31 +152,102 @@ void write_mesh(ConstrainedMesh& mesh, const delaunay2d_constraint_options& opti
     out.mesh.neighbours = mesh.nbr.release();
 }
 
-void triangulate(const double* coords, size_t count, size_t stride, const delaunay2d_constraint_options& options,
-                 delaunay2d_result& base, delaunay2d_constrained_result& out) {
-    std::vector<std::pair<uint32_t, uint32_t>> segments;
-    if (!vertex_segments(options, base.vertex_of_point, segments)) throw std::invalid_argument("segment");
-    if (base.triangle_count == 0) {
-        out.mesh.point_count = count;
-        out.points = allocate_host_array<double>(2 * count);
-        for (size_t i = 0; i < count; ++i) {
-            out.points[2 * i] = coords[i * stride];
-            out.points[2 * i + 1] = coords[i * stride + 1];
+// The segments as pairs of input points, those whose two ends have the
+// same x and y left out and repeats (either direction) counted once, in
+// input order. Fails (false) on an end with a non-finite coordinate.
+bool input_segments(const delaunay2d_constraint_options& options, const std::vector<double>& xy,
+                    std::vector<std::pair<uint32_t, uint32_t>>& out) {
+    out.reserve(options.segment_count);
+    for (size_t s = 0; s < options.segment_count; ++s) {
+        const uint32_t a = options.segments[2 * s], b = options.segments[2 * s + 1];
+        for (const uint32_t p : {a, b}) {
+            if (!std::isfinite(xy[2 * static_cast<size_t>(p)]) || !std::isfinite(xy[2 * static_cast<size_t>(p) + 1])) return false;
         }
-        write_line_segments(base, segments, out);
+        if (xy[2 * static_cast<size_t>(a)] == xy[2 * static_cast<size_t>(b)] &&
+            xy[2 * static_cast<size_t>(a) + 1] == xy[2 * static_cast<size_t>(b) + 1]) {
+            continue;
+        }
+        out.emplace_back(a, b);
+    }
+    std::vector<std::pair<uint32_t, uint32_t>> sorted(out.size());
+    for (size_t s = 0; s < out.size(); ++s) sorted[s] = {std::min(out[s].first, out[s].second), std::max(out[s].first, out[s].second)};
+    std::vector<uint32_t> order(out.size());
+    for (size_t s = 0; s < out.size(); ++s) order[s] = static_cast<uint32_t>(s);
+    std::sort(order.begin(), order.end(), [&](uint32_t p, uint32_t q) { return sorted[p] != sorted[q] ? sorted[p] < sorted[q] : p < q; });
+    std::vector<uint8_t> repeat(out.size(), 0);
+    for (size_t k = 1; k < order.size(); ++k) {
+        if (sorted[order[k]] == sorted[order[k - 1]]) repeat[order[k]] = 1;
+    }
+    size_t kept = 0;
+    for (size_t s = 0; s < out.size(); ++s) {
+        if (repeat[s] == 0) out[kept++] = out[s];
+    }
+    out.resize(kept);
+    return true;
+}
+
+// A rounded crossing that landed on an input point is that point: the
+// triangulation has made it a repeat. Such added points are dropped and the
+// later ones renumbered, in the triangles, the hull and `vertex`, which
+// maps every point of the snapped chains to its vertex.
+void drop_repeated_crossings(ConstrainedMesh& mesh, size_t count, delaunay2d_result& base, std::vector<int32_t>& vertex) {
+    const size_t total = mesh.vertex_count();
+    vertex.assign(base.vertex_of_point, base.vertex_of_point + total);
+    bool repeats = false;
+    for (size_t p = count; p < total; ++p) repeats = repeats || vertex[p] != static_cast<int32_t>(p);
+    if (!repeats) return;
+    size_t kept = count;
+    for (size_t p = count; p < total; ++p) {
+        if (vertex[p] != static_cast<int32_t>(p)) continue;  // a repeat of an input point, which comes first
+        vertex[p] = static_cast<int32_t>(kept);
+        mesh.xy[2 * kept] = mesh.xy[2 * p];
+        mesh.xy[2 * kept + 1] = mesh.xy[2 * p + 1];
+        ++kept;
+    }
+    mesh.xy.resize(2 * kept);
+    for (size_t c = 0; c < mesh.tri.size(); ++c) {
+        if (mesh.tri[c] >= count) mesh.tri[c] = static_cast<uint32_t>(vertex[mesh.tri[c]]);
+    }
+    for (size_t k = 0; k < base.hull_count; ++k) {
+        if (base.hull[k] >= count) base.hull[k] = static_cast<uint32_t>(vertex[base.hull[k]]);
+    }
+}
+
+delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const delaunay2d_constraint_options& options,
+                              delaunay2d_result& base, delaunay2d_constrained_result& out) {
+    ConstrainedMesh mesh;
+    mesh.xy.resize(2 * count);
+    for (size_t i = 0; i < count; ++i) {
+        mesh.xy[2 * i] = coords[i * stride];
+        mesh.xy[2 * i + 1] = coords[i * stride + 1];
+    }
+    std::vector<std::pair<uint32_t, uint32_t>> segments;
+    if (!input_segments(options, mesh.xy, segments)) return DELAUNAY2D_INVALID_ARGUMENT;
+    // Every point of the result is known before any segment is inserted.
+    SnappedSegments snapped = snap_segments(mesh.xy, count, segments);
+    const size_t total = count + snapped.added.size() / 2;
+    if (total > kMostPoints) return DELAUNAY2D_TOO_MANY_POINTS;
+    mesh.xy.insert(mesh.xy.end(), snapped.added.begin(), snapped.added.end());
+    snapped.added = std::vector<double>();
+    const delaunay2d_status status = delaunay2d_triangulate(mesh.xy.data(), total, 2, options.threads, &base);
+    if (status != DELAUNAY2D_OK) return status;
+    if (base.triangle_count == 0) {
+        // All points on one line: no two segments cross, nothing was added.
+        std::vector<std::pair<uint32_t, uint32_t>> vertex_pairs;
+        for (const auto& [a, b] : segments) {
+            const int32_t u = base.vertex_of_point[a], w = base.vertex_of_point[b];
+            if (u != w) vertex_pairs.emplace_back(static_cast<uint32_t>(u), static_cast<uint32_t>(w));
+        }
+        out.mesh.point_count = count;
+        out.points = copy_array(mesh.xy);
+        write_line_segments(base, vertex_pairs, out);
         out.mesh.hull = base.hull;
         out.mesh.hull_count = base.hull_count;
         out.mesh.vertex_of_point = base.vertex_of_point;
         out.mesh.triangles = base.triangles;
         out.mesh.neighbours = base.neighbours;
         base = delaunay2d_result{};
-        return;
-    }
-    ConstrainedMesh mesh;
-    mesh.xy.resize(2 * count);
-    for (size_t i = 0; i < count; ++i) {
-        mesh.xy[2 * i] = coords[i * stride];
-        mesh.xy[2 * i + 1] = coords[i * stride + 1];
+        return DELAUNAY2D_OK;
     }
     const size_t corners = 3 * base.triangle_count;
     // The quiet call's arrays are taken over, not copied.
@@ -219,11 +255,23 @@ void triangulate(const double* coords, size_t count, size_t stride, const delaun
     base.triangles = nullptr;
     mesh.nbr.adopt(base.neighbours, corners);
     base.neighbours = nullptr;
+    std::vector<int32_t> vertex;
+    drop_repeated_crossings(mesh, count, base, vertex);
     mesh.con.assign(corners, 0);
-    mesh.corner.assign(count, -1);
+    mesh.corner.assign(mesh.vertex_count(), -1);
     for (size_t c = 0; c < corners; ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
-    insert_segments(mesh, segments);
-    write_mesh(mesh, options, base, out);
+    std::vector<SegmentPiece> pieces;
+    for (size_t s = 0; s < segments.size(); ++s) {
+        for (size_t k = snapped.start[s]; k + 1 < snapped.start[s + 1]; ++k) {
+            const auto a = static_cast<uint32_t>(vertex[snapped.chain[k]]);
+            const auto b = static_cast<uint32_t>(vertex[snapped.chain[k + 1]]);
+            if (a != b) pieces.push_back({a, b, static_cast<uint32_t>(s + 1)});
+        }
+    }
+    snapped = SnappedSegments();
+    insert_pieces(mesh, pieces);
+    write_mesh(mesh, count, options, base, out);
+    return DELAUNAY2D_OK;
 }
 
 }  // namespace
@@ -254,15 +302,11 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
         if (!std::isfinite(o.holes[h])) return DELAUNAY2D_INVALID_ARGUMENT;
     }
     delaunay2d_result base{};
-    const delaunay2d_status status = delaunay2d_triangulate(coords, count, stride, o.threads, &base);
-    if (status != DELAUNAY2D_OK) return status;
     delaunay2d_constrained_result out{};
     out.struct_size = host_size;
     delaunay2d_status outcome = DELAUNAY2D_OK;
     try {
-        triangulate(coords, count, stride, o, base, out);
-    } catch (const std::invalid_argument&) {
-        outcome = DELAUNAY2D_INVALID_ARGUMENT;
+        outcome = triangulate(coords, count, stride, o, base, out);
     } catch (const TooManyPoints&) {
         outcome = DELAUNAY2D_TOO_MANY_POINTS;
     } catch (...) {

@@ -6,9 +6,9 @@
 // Triangles are counter-clockwise; edge i of triangle t runs from
 // tri[3t + i] to tri[3t + (i + 1) % 3]; nbr and con hold, for that edge,
 // the triangle across it (-1 outside the hull) and the segment it lies on
-// (0 for none, else 1 + the index of the first input segment that made it
-// a segment edge, whose ends give crossings their coordinates). Both
-// triangles of an edge always hold the same value.
+// (0 for none, else 1 + the index of the first segment whose piece made it
+// a segment edge; only whether it is 0 reaches the result). Both triangles
+// of an edge always hold the same value.
 #ifndef DELAUNAY2D_OPERATIONS_CONSTRAINED_CONSTRAINED_MESH_HPP
 #define DELAUNAY2D_OPERATIONS_CONSTRAINED_CONSTRAINED_MESH_HPP
 
@@ -104,10 +104,25 @@ uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near);
 // edge or a vertex), or -1 when it lies outside the mesh.
 int32_t triangle_holding(ConstrainedMesh& mesh, double x, double y);
 
-// Makes each segment a - b, in order, a chain of mesh edges flagged as on a
-// segment, adding a point where it crosses an earlier segment (both are
-// then split there). Keeps the constrained Delaunay property.
-void insert_segments(ConstrainedMesh& mesh, const std::vector<std::pair<uint32_t, uint32_t>>& segments);
+// A piece of a snapped segment: two vertices of the mesh, and the value
+// its edges take in ConstrainedMesh::con (1 + the segment's index).
+struct SegmentPiece {
+    uint32_t a;
+    uint32_t b;
+    uint32_t owner;
+};
+
+// Makes each piece a - b, in order, a chain of mesh edges flagged as on a
+// segment (split at vertices exactly on it), adding no point. Keeps the
+// constrained Delaunay property.
+void insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces);
+
+// The fallback for a piece a - b that would cross a segment edge: flags the
+// edges of a shortest path (by length) from a to b along existing edges of
+// the mesh. Edges of a triangulation never cross, so this needs no point
+// and keeps the mesh constrained Delaunay (flagging only lifts the
+// condition from an edge).
+void mark_edge_path(ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t owner);
 
 }  // namespace d2d::constrained
 

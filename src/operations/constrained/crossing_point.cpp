@@ -10,8 +10,10 @@
 // rounded to the nearest double by long division with a sticky remainder,
 // minding the subnormal range. The integers are as wide as the coordinates'
 // binary orders of magnitude make them: a few machine words for coordinates
-// of one scale, at most a few thousand bits for any doubles. Crossings are
-// rare next to the rest of the work, so plain schoolbook arithmetic does.
+// of one scale, at most a few thousand bits for any doubles. The usual case
+// is settled first in fixed width (crossing_point_fixed.cpp); what reaches
+// the schoolbook arithmetic here is rare: coordinates spread over more than
+// 60 binary orders, exact ties, crossings far nearer zero than the ends.
 #include "operations/constrained/crossing_point.hpp"
 
 #include <algorithm>
@@ -198,6 +200,8 @@ double rounded_quotient(const Integer& numerator, const Integer& denominator, in
 }  // namespace
 
 std::pair<double, double> crossing_point(const double* a, const double* b, const double* c, const double* d) {
+    std::pair<double, double> fixed;
+    if (crossing_point_fixed(a, b, c, d, fixed)) return fixed;
     const double coordinates[8] = {a[0], a[1], b[0], b[1], c[0], c[1], d[0], d[1]};
     int unit = 0;
     bool any = false;

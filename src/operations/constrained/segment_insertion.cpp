@@ -1,8 +1,14 @@
-// Inserting one segment into the constrained mesh. The segment is cut into
-// pieces that are handled one at a time from a stack: a piece ends at the
-// first vertex on it (that vertex splits the segment) or is given up at the
-// first earlier segment it crosses, where the crossing point is added and
-// the four pieces from it go on the stack.
+// Inserting the snapped segments into the constrained mesh. Every vertex is
+// already there (snap_rounding.cpp): a piece joins two vertices, and the
+// insertion adds no point. A piece is handled from a stack: it ends at the
+// first vertex exactly on it (which splits it; the rest goes on the stack)
+// or, should it cross an earlier segment edge, follows existing edges
+// instead (mark_edge_path).
+//
+// Termination: each piece taken from the stack either becomes edges and
+// ends, or leaves the rest of itself, from a vertex strictly between its
+// ends on the same line; there are finitely many such vertices, so each
+// piece is done after at most as many steps as vertices lie on it.
 //
 // From the piece's start a, the walk finds the triangle around a whose
 // corner the piece leaves through, then crosses triangles along the piece:
@@ -18,7 +24,6 @@
 #include <utility>
 #include <vector>
 
-#include "operations/constrained/crossing_point.hpp"
 #include "operations/constrained/segment_cavity.hpp"
 
 namespace d2d::constrained {
@@ -73,22 +78,15 @@ void mark(ConstrainedMesh& mesh, int32_t t, int i, uint32_t owner) {
     if (!mesh.fixed(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
 }
 
-struct Piece {
-    uint32_t a;
-    uint32_t b;
-    uint32_t owner;
-};
-
 class SegmentInserter {
  public:
-    SegmentInserter(ConstrainedMesh& mesh, const std::vector<std::pair<uint32_t, uint32_t>>& segments)
-        : mesh_(mesh), segments_(segments) {}
+    explicit SegmentInserter(ConstrainedMesh& mesh) : mesh_(mesh) {}
 
-    void insert(uint32_t owner) {
+    void insert(uint32_t a, uint32_t b, uint32_t owner) {
         pieces_.clear();
-        pieces_.push_back({segments_[owner - 1].first, segments_[owner - 1].second, owner});
+        pieces_.push_back({a, b, owner});
         while (!pieces_.empty()) {
-            const Piece piece = pieces_.back();
+            const SegmentPiece piece = pieces_.back();
             pieces_.pop_back();
             owner_ = piece.owner;
             if (piece.a != piece.b) insert_piece(piece.a, piece.b);
@@ -118,7 +116,11 @@ class SegmentInserter {
         uint32_t end;
         for (;;) {
             if (mesh_.fixed(t, crossed)) {
-                add_crossing(a, b, r, l, t);
+                // The piece crosses a segment edge: snap rounding left two
+                // pieces crossing (possible only across a binade boundary,
+                // see snap_rounding.cpp). Nothing has changed yet; the
+                // piece follows existing edges instead.
+                mark_edge_path(mesh_, a, b, owner_);
                 return;
             }
             crossed_edges_.emplace_back(r, l);
@@ -211,84 +213,22 @@ class SegmentInserter {
         make_delaunay(mesh_, made);
     }
 
-    // The piece a -> b crosses the segment edge r -> l of triangle t. The
-    // crossing of the two input segments they lie on, rounded, becomes
-    // vertex v (of the pieces themselves when rounding has bent them so far
-    // that the input segments do not cross). Taking the input segments
-    // gives each pair of segments at most one crossing point however often
-    // their pieces meet again, which keeps the number of points added
-    // bounded. The segment edge is replaced by r - v and v - l and the piece
-    // by a - v and v - b. When v is off the edge, r - l stops being a
-    // segment edge (and is flipped away if no longer Delaunay) and r - v and
-    // v - l are inserted like any other piece.
-    void add_crossing(uint32_t a, uint32_t b, uint32_t r, uint32_t l, int32_t t) {
-        const uint32_t other = mesh_.owner(t, mesh_.edge_index(t, r, l));
-        const auto [s0, s1] = segments_[owner_ - 1];
-        const auto [t0, t1] = segments_[other - 1];
-        const bool inputs_cross = proper_crossing(s0, s1, t0, t1);
-        // The point must lie strictly inside the quadrilateral a, r, b, l
-        // that the two pieces are the diagonals of: else the new pieces
-        // would fold back over old ones. Rounding can put even the pieces'
-        // own crossing outside a very thin quadrilateral; the corner r then
-        // takes its place (the pieces become a - r - b, along the rim).
-        std::pair<double, double> point{0.0, 0.0};
-        bool found = false;
-        if (inputs_cross) {
-            point = crossing_point(&mesh_.xy[2 * s0], &mesh_.xy[2 * s1], &mesh_.xy[2 * t0], &mesh_.xy[2 * t1]);
-            found = inside_quadrilateral(a, r, b, l, point);
-        }
-        if (!found) {
-            point = crossing_point(&mesh_.xy[2 * a], &mesh_.xy[2 * b], &mesh_.xy[2 * r], &mesh_.xy[2 * l]);
-            found = inside_quadrilateral(a, r, b, l, point);
-        }
-        if (!found) point = {mesh_.xy[2 * r], mesh_.xy[2 * r + 1]};
-        const auto [x, y] = point;
-        const uint32_t v = insert_point(mesh_, x, y, t);
-        pieces_.push_back({v, b, owner_});
-        pieces_.push_back({a, v, owner_});
-        if (v == r || v == l) return;
-        const auto [s, i] = mesh_.find_edge(r, l);
-        if (s >= 0) {
-            mesh_.join(s, i, mesh_.across(s, i), 0);
-            std::vector<std::pair<uint32_t, uint32_t>> edges{{r, l}};
-            make_delaunay(mesh_, edges);
-        }
-        pieces_.push_back({v, l, other});
-        pieces_.push_back({r, v, other});
-    }
-
-    bool inside_quadrilateral(uint32_t a, uint32_t r, uint32_t b, uint32_t l, std::pair<double, double> p) const {
-        const uint32_t corners[4] = {a, r, b, l};
-        for (int k = 0; k < 4; ++k) {
-            const uint32_t u = corners[k], w = corners[(k + 1) % 4];
-            if (orient2d_exact(mesh_.xy[2 * u], mesh_.xy[2 * u + 1], mesh_.xy[2 * w], mesh_.xy[2 * w + 1], p.first, p.second) <= 0.0) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    bool proper_crossing(uint32_t p, uint32_t q, uint32_t u, uint32_t w) const {
-        const double a = mesh_.orient(p, q, u), b = mesh_.orient(p, q, w);
-        const double c = mesh_.orient(u, w, p), d = mesh_.orient(u, w, q);
-        return ((a > 0.0 && b < 0.0) || (a < 0.0 && b > 0.0)) && ((c > 0.0 && d < 0.0) || (c < 0.0 && d > 0.0));
-    }
-
     ConstrainedMesh& mesh_;
     Cavity cavity_;
     std::vector<std::pair<uint32_t, uint32_t>> crossed_edges_;
     std::vector<uint32_t> seen_;
     uint32_t stamp_ = 0;
-    const std::vector<std::pair<uint32_t, uint32_t>>& segments_;
-    std::vector<Piece> pieces_;
+    std::vector<SegmentPiece> pieces_;
     uint32_t owner_ = 0;
 };
 
 }  // namespace
 
-void insert_segments(ConstrainedMesh& mesh, const std::vector<std::pair<uint32_t, uint32_t>>& segments) {
-    SegmentInserter inserter(mesh, segments);
-    for (size_t s = 0; s < segments.size(); ++s) inserter.insert(static_cast<uint32_t>(s + 1));
+void insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces) {
+    SegmentInserter inserter(mesh);
+    for (const SegmentPiece& p : pieces) {
+        if (p.a != p.b) inserter.insert(p.a, p.b, p.owner);
+    }
 }
 
 }  // namespace d2d::constrained

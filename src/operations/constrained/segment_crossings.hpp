@@ -1,0 +1,30 @@
+// Every proper crossing among the input segments, found before any of them
+// is inserted.
+#ifndef DELAUNAY2D_OPERATIONS_CONSTRAINED_SEGMENT_CROSSINGS_HPP
+#define DELAUNAY2D_OPERATIONS_CONSTRAINED_SEGMENT_CROSSINGS_HPP
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace d2d::constrained {
+
+// Two segments that cross at one point inside both, and that point rounded
+// to doubles (crossing_point).
+struct SegmentCrossing {
+    double x;
+    double y;
+    uint32_t first;   // positions in the segment list, first < second
+    uint32_t second;
+};
+
+// The proper crossings of the segments (pairs of point indices into xy, x
+// and y per point, every end finite and the two ends of a segment apart),
+// in a fixed order: by first, then by second. Segments that touch, overlap
+// along a line or meet at an end are no proper crossing.
+std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
+                                               const std::vector<std::pair<uint32_t, uint32_t>>& segments);
+
+}  // namespace d2d::constrained
+
+#endif
