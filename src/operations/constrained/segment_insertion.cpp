@@ -186,23 +186,38 @@ class SegmentInserter {
 
     // The rare pinched cavity: flip the crossed edges away one at a time
     // (an edge whose quadrilateral is not convex waits for its neighbours to
-    // go first, which always lets some edge flip), then restore the Delaunay
-    // property around the edges the flips made.
+    // go first), then restore the Delaunay property around the edges the
+    // flips made. Orientations are compared by sign: their values are only
+    // approximations, and a product of two of them can underflow to zero.
+    //
+    // Budget: the flips that insert a segment crossing k edges number
+    // O(k^2) (each flip removes a crossing or replaces a crossed edge by one
+    // nearer to the segment's end, Sloan's argument), so the queue is given
+    // 8 k^2 + 64 visits. Should it run out (it has not been seen to), the
+    // mesh is still a triangulation, and the piece follows existing edges.
     void flip_into_place(uint32_t a, uint32_t e) {
         std::vector<std::pair<uint32_t, uint32_t>> made;
+        const size_t k0 = crossed_edges_.size();
+        const size_t budget = 8 * k0 * k0 + 64;
+        auto sign = [](double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); };
         for (size_t k = 0; k < crossed_edges_.size(); ++k) {
+            if (k >= budget) {
+                make_delaunay(mesh_, made);
+                mark_edge_path(mesh_, a, e, owner_);
+                return;
+            }
             const auto [r, l] = crossed_edges_[k];
             const auto [t, i] = mesh_.find_edge(r, l);
             const int32_t n = mesh_.across(t, i);
             const uint32_t p = mesh_.vertex(t, prev3(i));
             const uint32_t q = mesh_.vertex(n, prev3(mesh_.edge_index(n, l, r)));
-            if (mesh_.orient(p, q, r) * mesh_.orient(p, q, l) >= 0.0) {
+            if (sign(mesh_.orient(p, q, r)) * sign(mesh_.orient(p, q, l)) >= 0) {
                 crossed_edges_.emplace_back(r, l);
                 continue;
             }
             flip(mesh_, t, i);
-            const double op = mesh_.orient(a, e, p), oq = mesh_.orient(a, e, q);
-            if ((op > 0.0 && oq < 0.0) || (op < 0.0 && oq > 0.0)) {
+            const int op = sign(mesh_.orient(a, e, p)), oq = sign(mesh_.orient(a, e, q));
+            if (op * oq < 0) {
                 crossed_edges_.emplace_back(p, q);
             } else {
                 made.emplace_back(p, q);

@@ -141,7 +141,6 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
         uint32_t point;
     };
     std::vector<Keyed> keyed;
-    const double scale = grid.scale();
     for (size_t s = 0; s < segment_count; ++s) {
         const uint32_t a = segments[s].first, b = segments[s].second;
         const double* pa = at(a);
@@ -160,12 +159,13 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
         // In order along the segment: by the projection onto its direction
         // (coordinates scaled below 1, so nothing overflows), ties by the
         // coordinates in the segment's direction, then the index.
-        const double dx = pb[0] * scale - pa[0] * scale, dy = pb[1] * scale - pa[1] * scale;
+        const double dx = grid.scaled(pb[0]) - grid.scaled(pa[0]), dy = grid.scaled(pb[1]) - grid.scaled(pa[1]);
         const double sx = dx < 0.0 ? -1.0 : 1.0, sy = dy < 0.0 ? -1.0 : 1.0;
         keyed.clear();
         for (const uint32_t p : met) {
             const double* q = at(p);
-            keyed.push_back({(q[0] * scale - pa[0] * scale) * dx + (q[1] * scale - pa[1] * scale) * dy, sx * q[0], sy * q[1], p});
+            const double key = (grid.scaled(q[0]) - grid.scaled(pa[0])) * dx + (grid.scaled(q[1]) - grid.scaled(pa[1])) * dy;
+            keyed.push_back({key, sx * q[0], sy * q[1], p});
         }
         std::sort(keyed.begin(), keyed.end(), [](const Keyed& u, const Keyed& v) {
             if (u.key != v.key) return u.key < v.key;
