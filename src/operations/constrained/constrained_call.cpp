@@ -213,6 +213,40 @@ void drop_repeated_crossings(ConstrainedMesh& mesh, size_t count, delaunay2d_res
     }
 }
 
+// No triangles: all points lie on one line, so no two segments cross.
+void write_line(const ConstrainedMesh& mesh, size_t count, const std::vector<std::pair<uint32_t, uint32_t>>& segments,
+                delaunay2d_result& base, delaunay2d_constrained_result& out) {
+    std::vector<std::pair<uint32_t, uint32_t>> vertex_pairs;
+    for (const auto& [a, b] : segments) {
+        const int32_t u = base.vertex_of_point[a], w = base.vertex_of_point[b];
+        if (u != w) vertex_pairs.emplace_back(static_cast<uint32_t>(u), static_cast<uint32_t>(w));
+    }
+    out.mesh.point_count = count;
+    out.points = copy_array(mesh.xy);
+    write_line_segments(base, vertex_pairs, out);
+    out.mesh.hull = base.hull;
+    out.mesh.hull_count = base.hull_count;
+    out.mesh.vertex_of_point = base.vertex_of_point;
+    out.mesh.triangles = base.triangles;
+    out.mesh.neighbours = base.neighbours;
+    base = delaunay2d_result{};
+}
+
+// Takes over the quiet call's triangles (not copied) for editing.
+void take_triangles(ConstrainedMesh& mesh, delaunay2d_result& base) {
+    const size_t corners = 3 * base.triangle_count;
+    mesh.tri.adopt(base.triangles, corners);
+    base.triangles = nullptr;
+    mesh.nbr.adopt(base.neighbours, corners);
+    base.neighbours = nullptr;
+}
+
+void index_corners(ConstrainedMesh& mesh) {
+    mesh.con.assign(mesh.tri.size(), 0);
+    mesh.corner.assign(mesh.vertex_count(), -1);
+    for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
+}
+
 delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const delaunay2d_constraint_options& options,
                               delaunay2d_result& base, delaunay2d_constrained_result& out) {
     ConstrainedMesh mesh;
@@ -223,43 +257,47 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
     }
     std::vector<std::pair<uint32_t, uint32_t>> segments;
     if (!input_segments(options, mesh.xy, segments)) return DELAUNAY2D_INVALID_ARGUMENT;
-    // Every point of the result is known before any segment is inserted.
+    // First as if no two segments crossed: then nothing is rounded and
+    // each segment is split only at input points exactly on it. The first
+    // piece found crossing a segment edge ends this attempt.
+    delaunay2d_status status = delaunay2d_triangulate(mesh.xy.data(), count, 2, options.threads, &base);
+    if (status != DELAUNAY2D_OK) return status;
+    if (base.triangle_count == 0) {
+        write_line(mesh, count, segments, base, out);
+        return DELAUNAY2D_OK;
+    }
+    {
+        take_triangles(mesh, base);
+        index_corners(mesh);
+        std::vector<SegmentPiece> pieces;
+        pieces.reserve(segments.size());
+        for (size_t s = 0; s < segments.size(); ++s) {
+            const auto a = static_cast<uint32_t>(base.vertex_of_point[segments[s].first]);
+            const auto b = static_cast<uint32_t>(base.vertex_of_point[segments[s].second]);
+            pieces.push_back({a, b, static_cast<uint32_t>(s + 1)});
+        }
+        if (insert_pieces(mesh, pieces, true)) {
+            write_mesh(mesh, count, options, base, out);
+            return DELAUNAY2D_OK;
+        }
+    }
+    // Some segments cross: start again with every crossing point known
+    // before anything is inserted.
+    delaunay2d_result_free(&base);
+    base = delaunay2d_result{};
+    mesh.tri.adopt(nullptr, 0);
+    mesh.nbr.adopt(nullptr, 0);
     SnappedSegments snapped = snap_segments(mesh.xy, count, segments);
     const size_t total = count + snapped.added.size() / 2;
     if (total > kMostPoints) return DELAUNAY2D_TOO_MANY_POINTS;
     mesh.xy.insert(mesh.xy.end(), snapped.added.begin(), snapped.added.end());
     snapped.added = std::vector<double>();
-    const delaunay2d_status status = delaunay2d_triangulate(mesh.xy.data(), total, 2, options.threads, &base);
+    status = delaunay2d_triangulate(mesh.xy.data(), total, 2, options.threads, &base);
     if (status != DELAUNAY2D_OK) return status;
-    if (base.triangle_count == 0) {
-        // All points on one line: no two segments cross, nothing was added.
-        std::vector<std::pair<uint32_t, uint32_t>> vertex_pairs;
-        for (const auto& [a, b] : segments) {
-            const int32_t u = base.vertex_of_point[a], w = base.vertex_of_point[b];
-            if (u != w) vertex_pairs.emplace_back(static_cast<uint32_t>(u), static_cast<uint32_t>(w));
-        }
-        out.mesh.point_count = count;
-        out.points = copy_array(mesh.xy);
-        write_line_segments(base, vertex_pairs, out);
-        out.mesh.hull = base.hull;
-        out.mesh.hull_count = base.hull_count;
-        out.mesh.vertex_of_point = base.vertex_of_point;
-        out.mesh.triangles = base.triangles;
-        out.mesh.neighbours = base.neighbours;
-        base = delaunay2d_result{};
-        return DELAUNAY2D_OK;
-    }
-    const size_t corners = 3 * base.triangle_count;
-    // The quiet call's arrays are taken over, not copied.
-    mesh.tri.adopt(base.triangles, corners);
-    base.triangles = nullptr;
-    mesh.nbr.adopt(base.neighbours, corners);
-    base.neighbours = nullptr;
+    take_triangles(mesh, base);
     std::vector<int32_t> vertex;
     drop_repeated_crossings(mesh, count, base, vertex);
-    mesh.con.assign(corners, 0);
-    mesh.corner.assign(mesh.vertex_count(), -1);
-    for (size_t c = 0; c < corners; ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
+    index_corners(mesh);
     std::vector<SegmentPiece> pieces;
     for (size_t s = 0; s < segments.size(); ++s) {
         for (size_t k = snapped.start[s]; k + 1 < snapped.start[s + 1]; ++k) {

@@ -114,8 +114,11 @@ struct SegmentPiece {
 
 // Makes each piece a - b, in order, a chain of mesh edges flagged as on a
 // segment (split at vertices exactly on it), adding no point. Keeps the
-// constrained Delaunay property.
-void insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces);
+// constrained Delaunay property. A piece that crosses a segment edge
+// follows existing edges (mark_edge_path); with stop_at_crossing the call
+// instead returns false at the first such piece, the mesh left a valid
+// triangulation with some pieces inserted. Returns true otherwise.
+bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces, bool stop_at_crossing = false);
 
 // The fallback for a piece a - b that would cross a segment edge: flags the
 // edges of a shortest path (by length) from a to b along existing edges of

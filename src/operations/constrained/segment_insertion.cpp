@@ -80,7 +80,8 @@ void mark(ConstrainedMesh& mesh, int32_t t, int i, uint32_t owner) {
 
 class SegmentInserter {
  public:
-    explicit SegmentInserter(ConstrainedMesh& mesh) : mesh_(mesh) {}
+    SegmentInserter(ConstrainedMesh& mesh, bool stop_at_crossing) : mesh_(mesh), stop_at_crossing_(stop_at_crossing) {}
+    bool crossed() const { return crossed_; }
 
     void insert(uint32_t a, uint32_t b, uint32_t owner) {
         pieces_.clear();
@@ -115,6 +116,11 @@ class SegmentInserter {
         crossed_edges_.clear();
         uint32_t end;
         for (;;) {
+            if (mesh_.fixed(t, crossed) && stop_at_crossing_) {
+                crossed_ = true;  // the caller starts again with snap rounding
+                pieces_.clear();
+                return;
+            }
             if (mesh_.fixed(t, crossed)) {
                 // The piece crosses a segment edge: snap rounding left two
                 // pieces crossing (possible only across a binade boundary,
@@ -235,15 +241,19 @@ class SegmentInserter {
     uint32_t stamp_ = 0;
     std::vector<SegmentPiece> pieces_;
     uint32_t owner_ = 0;
+    bool stop_at_crossing_;
+    bool crossed_ = false;
 };
 
 }  // namespace
 
-void insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces) {
-    SegmentInserter inserter(mesh);
+bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces, bool stop_at_crossing) {
+    SegmentInserter inserter(mesh, stop_at_crossing);
     for (const SegmentPiece& p : pieces) {
         if (p.a != p.b) inserter.insert(p.a, p.b, p.owner);
+        if (inserter.crossed()) return false;
     }
+    return true;
 }
 
 }  // namespace d2d::constrained
