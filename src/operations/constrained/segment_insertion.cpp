@@ -96,6 +96,17 @@ class SegmentInserter {
 
  private:
     void insert_piece(uint32_t a, uint32_t b) {
+        // Most snapped pieces join neighbouring crossings, which the
+        // triangulation of all points has mostly joined already: look for
+        // the edge by vertex numbers alone before any orientation test.
+        if (const auto [t, i] = mesh_.find_edge(a, b); t >= 0) {
+            mark(mesh_, t, i, owner_);
+            return;
+        }
+        if (const auto [t, i] = mesh_.find_edge(b, a); t >= 0) {
+            mark(mesh_, t, i, owner_);
+            return;
+        }
         const Departure d = depart(mesh_, a, b);
         if (d.along_edge) {
             mark(mesh_, d.t, d.i, owner_);

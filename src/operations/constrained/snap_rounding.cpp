@@ -39,9 +39,10 @@
 //   the first two points.
 //
 // Cost: the crossings (segment_crossings.cpp), a sort of them, and for each
-// segment the pixels listed in the grid cells it passes through; a pixel is
-// tested against a segment once (stamps), its own crossings and ends not at
-// all.
+// segment the pixels listed in the grid cells it passes through (each cell
+// once, so each pixel once): a floating-point estimate rejects those far
+// from it, its own crossings and ends need no test, and the exact test
+// decides the few left.
 #include "operations/constrained/snap_rounding.hpp"
 
 #include <algorithm>
@@ -124,16 +125,22 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
     std::vector<size_t> first_in_cell(grid.cell_count() + 1, 0);
     for (const uint32_t p : pixels) ++first_in_cell[grid.cell_of(at(p)[0], at(p)[1]) + 1];
     for (size_t c = 0; c < grid.cell_count(); ++c) first_in_cell[c + 1] += first_in_cell[c];
-    std::vector<uint32_t> in_cell(pixels.size());
+    // Each cell's pixels with their coordinates beside them, so that a
+    // segment's scan reads memory in order.
+    struct Pixel {
+        double x;
+        double y;
+        uint32_t point;
+    };
+    std::vector<Pixel> in_cell(pixels.size());
     {
         std::vector<size_t> fill(first_in_cell.begin(), first_in_cell.end() - 1);
-        for (const uint32_t p : pixels) in_cell[fill[grid.cell_of(at(p)[0], at(p)[1])]++] = p;
+        for (const uint32_t p : pixels) in_cell[fill[grid.cell_of(at(p)[0], at(p)[1])]++] = {at(p)[0], at(p)[1], p};
     }
 
     // Each segment's chain.
-    constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
-    std::vector<uint32_t> seen_by(points, kNone);
     std::vector<uint32_t> met;
+    std::vector<uint32_t> mine;
     struct Keyed {
         double key;
         double x;
@@ -145,15 +152,29 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
         const uint32_t a = segments[s].first, b = segments[s].second;
         const double* pa = at(a);
         const double* pb = at(b);
-        met.assign(own.begin() + static_cast<std::ptrdiff_t>(first_own[s]), own.begin() + static_cast<std::ptrdiff_t>(first_own[s + 1]));
-        for (const uint32_t p : met) seen_by[p] = static_cast<uint32_t>(s);
-        seen_by[a] = seen_by[b] = static_cast<uint32_t>(s);
+        mine.assign(own.begin() + static_cast<std::ptrdiff_t>(first_own[s]), own.begin() + static_cast<std::ptrdiff_t>(first_own[s + 1]));
+        std::sort(mine.begin(), mine.end());
+        met = mine;
+        const double low_x = std::min(pa[0], pb[0]), high_x = std::max(pa[0], pb[0]);
+        const double low_y = std::min(pa[1], pb[1]), high_y = std::max(pa[1], pb[1]);
+        const double run_x = pb[0] - pa[0], run_y = pb[1] - pa[1];
         grid.for_cells(pa[0], pa[1], pb[0], pb[1], [&](size_t cell) {
             for (size_t k = first_in_cell[cell]; k < first_in_cell[cell + 1]; ++k) {
-                const uint32_t p = in_cell[k];
-                if (seen_by[p] == s) continue;
-                seen_by[p] = static_cast<uint32_t>(s);
-                if (segment_meets_pixel(pa, pb, at(p))) met.push_back(p);
+                const Pixel& h = in_cell[k];
+                // The box reaches no double past h's neighbours: outside the
+                // segment's ranges, h's box is missed (hot_pixels.cpp).
+                if (h.x < low_x || h.x > high_x || h.y < low_y || h.y > high_y) continue;
+                // Far from the line by more than the box's reach and the
+                // rounding of this estimate (each below 2^-50 of the terms
+                // and coordinates; a factor 16 spare): missed too. NaN and
+                // overflow fail the comparison and go on to the exact test.
+                const double tx = h.x - pa[0], ty = h.y - pa[1];
+                const double o = run_x * ty - run_y * tx;
+                const double reach = (std::fabs(run_x) + std::fabs(run_y)) * (std::max(std::fabs(h.x), std::fabs(h.y)) * 0x1p-52 + 0x1p-1073) +
+                                     (std::fabs(run_x * ty) + std::fabs(run_y * tx)) * 0x1p-48 + 0x1p-1070;
+                if (std::fabs(o) > reach) continue;
+                if (h.point == a || h.point == b || std::binary_search(mine.begin(), mine.end(), h.point)) continue;
+                if (segment_meets_pixel(pa, pb, &h.x)) met.push_back(h.point);
             }
         });
         // In order along the segment: by the projection onto its direction
