@@ -72,6 +72,26 @@ Departure depart(const ConstrainedMesh& mesh, uint32_t a, uint32_t b) {
     return {start / 3, start % 3, true};
 }
 
+// A triangle and edge index for the edge a - b (either direction), or
+// {-1, -1}: one turn around a, comparing vertex numbers only.
+std::pair<int32_t, int> edge_between(const ConstrainedMesh& mesh, uint32_t a, uint32_t b) {
+    const int32_t start = mesh.corner[a];
+    for (int direction = 0; direction < 2; ++direction) {
+        int32_t t = start / 3;
+        int i = start % 3;
+        for (;;) {
+            if (mesh.vertex(t, next3(i)) == b) return {t, i};
+            if (mesh.vertex(t, prev3(i)) == b) return {t, prev3(i)};
+            const int32_t n = direction == 0 ? mesh.across(t, prev3(i)) : mesh.across(t, i);
+            if (n < 0) break;
+            if (n == start / 3) return {-1, -1};
+            t = n;
+            i = mesh.vertex(t, 0) == a ? 0 : (mesh.vertex(t, 1) == a ? 1 : 2);
+        }
+    }
+    return {-1, -1};
+}
+
 // Flags edge i of t as lying on segment `owner` (1 + its index); an edge
 // already on a segment keeps the first.
 void mark(ConstrainedMesh& mesh, int32_t t, int i, uint32_t owner) {
@@ -99,11 +119,7 @@ class SegmentInserter {
         // Most snapped pieces join neighbouring crossings, which the
         // triangulation of all points has mostly joined already: look for
         // the edge by vertex numbers alone before any orientation test.
-        if (const auto [t, i] = mesh_.find_edge(a, b); t >= 0) {
-            mark(mesh_, t, i, owner_);
-            return;
-        }
-        if (const auto [t, i] = mesh_.find_edge(b, a); t >= 0) {
+        if (const auto [t, i] = edge_between(mesh_, a, b); t >= 0) {
             mark(mesh_, t, i, owner_);
             return;
         }

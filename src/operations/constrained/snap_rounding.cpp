@@ -60,26 +60,24 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
     SnappedSegments out;
     const size_t segment_count = segments.size();
     out.start.assign(segment_count + 1, 0);
-    const std::vector<SegmentCrossing> crossings = segment_crossings(xy, segments);
+    std::vector<SegmentCrossing> crossings = segment_crossings(xy, segments);
 
-    // The crossings' points, each distinct pair of doubles once.
-    std::vector<uint32_t> order(crossings.size());
-    for (size_t c = 0; c < order.size(); ++c) order[c] = static_cast<uint32_t>(c);
-    std::sort(order.begin(), order.end(), [&](uint32_t p, uint32_t q) {
-        const SegmentCrossing &a = crossings[p], &b = crossings[q];
+    // The crossings' points, each distinct pair of doubles once: the
+    // records sorted by point (then by segments, for a fixed order).
+    std::sort(crossings.begin(), crossings.end(), [](const SegmentCrossing& a, const SegmentCrossing& b) {
         if (a.x != b.x) return a.x < b.x;
         if (a.y != b.y) return a.y < b.y;
-        return p < q;
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
     });
     std::vector<uint32_t> point_of_crossing(crossings.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        const SegmentCrossing& c = crossings[order[k]];
+    for (size_t k = 0; k < crossings.size(); ++k) {
+        const SegmentCrossing& c = crossings[k];
         const size_t added = out.added.size() / 2;
         if (k == 0 || c.x != out.added[2 * added - 2] || c.y != out.added[2 * added - 1]) {
             out.added.push_back(c.x);
             out.added.push_back(c.y);
         }
-        point_of_crossing[order[k]] = static_cast<uint32_t>(count + out.added.size() / 2 - 1);
+        point_of_crossing[k] = static_cast<uint32_t>(count + out.added.size() / 2 - 1);
     }
     const size_t points = count + out.added.size() / 2;
     auto at = [&](uint32_t p) { return p < count ? &xy[2 * static_cast<size_t>(p)] : &out.added[2 * (p - count)]; };
@@ -121,7 +119,7 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
         high_y = std::max(high_y, at(p)[1]);
     }
     if (pixels.empty()) return out;
-    const SegmentGrid grid(low_x, low_y, high_x, high_y, pixels.size());
+    const SegmentGrid grid(low_x, low_y, high_x, high_y, pixels.size() / 4 + 1);
     std::vector<size_t> first_in_cell(grid.cell_count() + 1, 0);
     for (const uint32_t p : pixels) ++first_in_cell[grid.cell_of(at(p)[0], at(p)[1]) + 1];
     for (size_t c = 0; c < grid.cell_count(); ++c) first_in_cell[c + 1] += first_in_cell[c];
