@@ -522,14 +522,19 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  * vertex of the two triangles beside it lies strictly inside the other's
  * circumcircle), every decision an exact predicate on the doubles given.
  *
- * Segments. A segment through another input point is split there. Two
- * segments that cross at a point inside both are split at their crossing;
- * each coordinate of the exact crossing is rounded to the nearest double
- * (ties to even) and the point is added after the input points. The rounded
- * point may lie a little off both segments: the segments as split are then
- * the pieces from the added point to the four ends, which become edges like
- * any segment (and may in turn be split by what they meet). Segments along
- * one line overlap where they do, and are split at each other's ends.
+ * Segments. A segment through another input point is split there. When no
+ * two segments cross, nothing is rounded and no point is added. Two
+ * segments that cross at a point inside both give one vertex, shared by
+ * both: the exact crossing with each coordinate rounded to the nearest
+ * double (ties to even), added after the input points; crossings that round
+ * to one point are one vertex, and one that rounds onto an input point is
+ * that point. Since rounding moves a crossing off the segments, the
+ * segments are snap rounded: each becomes the chain through every vertex
+ * (segment end or rounded crossing) whose rounding box -- the points that
+ * round to that vertex -- it passes through, so every piece lies within
+ * half a gap between doubles of its segment, and no point is ever added but
+ * the crossings (the call always finishes). Segments along one line overlap
+ * where they do, and are split at each other's ends.
  * Repeated segments count once; a segment from a point to itself, or
  * between two points with the same x and y, is ignored.
  *
