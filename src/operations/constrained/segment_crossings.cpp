@@ -98,10 +98,25 @@ std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
             }
         }
         std::sort(partners.begin(), partners.end());
+        const size_t first_of_s = crossings.size();
         for (const uint32_t t : partners) {
             const auto [x, y] = crossing_point(a, b, &xy[2 * segments[t].first], &xy[2 * segments[t].second]);
             crossings.push_back({x, y, static_cast<uint32_t>(s), t});
         }
+        // Memory that grows with the output: of segment s's crossings that
+        // round to one point, one record stays (many segments through one
+        // point would otherwise leave a record per pair). The later segments
+        // dropped here still meet that point's hot pixel, which the
+        // snapping's exact test finds.
+        const auto batch = crossings.begin() + static_cast<std::ptrdiff_t>(first_of_s);
+        std::sort(batch, crossings.end(), [](const SegmentCrossing& p, const SegmentCrossing& q) {
+            if (p.x != q.x) return p.x < q.x;
+            if (p.y != q.y) return p.y < q.y;
+            return p.second < q.second;
+        });
+        crossings.erase(std::unique(batch, crossings.end(),
+                                    [](const SegmentCrossing& p, const SegmentCrossing& q) { return p.x == q.x && p.y == q.y; }),
+                        crossings.end());
     }
     return crossings;
 }

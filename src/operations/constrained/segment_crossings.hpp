@@ -20,8 +20,9 @@ struct SegmentCrossing {
 
 // The proper crossings of the segments (pairs of point indices into xy, x
 // and y per point, every end finite and the two ends of a segment apart),
-// in a fixed order: by first, then by second. Segments that touch, overlap
-// along a line or meet at an end are no proper crossing.
+// in a fixed order: by first, then by point. Of one segment's crossings
+// with later ones that round to one point only the first is listed. Segments
+// that touch, overlap along a line or meet at an end cross nowhere here.
 std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
                                                const std::vector<std::pair<uint32_t, uint32_t>>& segments);
 
