@@ -431,7 +431,7 @@ DELAUNAY2D_API int mesh_find_triangle_create_vor(Triangle* candidate, bool share
  * the same triangle. */
 DELAUNAY2D_API void update_edge_triangle(Mesh2D* mesh);
 
-/* ----------------------------------------------------------- the quiet call
+/* ----------------------------------------------------------- the index-array call
  *
  * delaunay2d_triangulate is what most hosts want: coordinates in, compact
  * index arrays out. It prints nothing, never ends the process, never calls
@@ -513,7 +513,7 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  *
  * delaunay2d_triangulate_constrained keeps segments of the caller's as
  * edges: rivers and roads of a terrain, the rings of a polygon and its
- * holes. It is a quiet call like delaunay2d_triangulate (no output, no exit,
+ * holes. It is a call in the style of delaunay2d_triangulate (no output, no exit,
  * no rand(), no state, status codes) and deterministic for any number of
  * threads.
  *
@@ -621,7 +621,7 @@ DELAUNAY2D_API void delaunay2d_constrained_result_free(delaunay2d_constrained_re
  * mesh with holes or a non-convex outline (-1 neighbours inside the hull)
  * is answered exactly too. A host may build the record itself: hull and
  * vertex_of_point may then be null (every point standing for itself).
- * Like the quiet call these operations print
+ * Like the index-array call these operations print
  * nothing, keep no state, and give the same answers for any `threads`
  * (1 = calling thread only, 0 = the library's choice, k = at most k).
  * Queries are (x, y) pairs: queries[2q], queries[2q + 1].
@@ -655,7 +655,7 @@ typedef enum delaunay2d_method {
  * finds; fill_value where it finds none. NEAREST: the value of the nearest
  * mesh vertex by exact comparison of squared distances, the lower index on a
  * tie; found by descent along the mesh's edges, so exact when the mesh is a
- * Delaunay triangulation (the quiet call's result; with no triangles the
+ * Delaunay triangulation (the index-array call's result; with no triangles the
  * points along their line), and fill_value for a query with a NaN or
  * infinite coordinate or a mesh without points. NATURAL: Sibson's
  * coordinates (the share of the query's would-be Voronoi cell taken from
@@ -678,7 +678,7 @@ DELAUNAY2D_API delaunay2d_status delaunay2d_interpolate(const double* coords, si
  *
  * The Voronoi diagram is read off the mesh: each triangle's circumcentre is
  * a Voronoi vertex and each edge a ridge. It is the Voronoi diagram of the
- * points when the mesh is their Delaunay triangulation (the quiet call's
+ * points when the mesh is their Delaunay triangulation (the index-array call's
  * result). Cocircular points give several vertices at one place joined by
  * ridges of length zero; vertices are never merged, so that vertex t stays
  * the circumcentre of triangle t.

@@ -13,7 +13,7 @@
 #      (offline), imported and tested with pytest from another folder;
 #   5. the C# binding and example, compiled with mcs and run with mono
 #      against the installed library; doc/csharp.md shows Example.cs and
-#      the README shows tests/hosts/quiet_host.c, verbatim.
+#      the README shows tests/hosts/index_array_host.c, verbatim.
 #
 #   bash scripts/test_packaging.sh
 #
@@ -193,7 +193,7 @@ def text(path):
 # Each page, its fenced language, and the file its block must be (a leading
 # comment line of the file, which names the page, is not shown).
 for page, language, source in (("doc/csharp.md", "csharp", "bindings/csharp/Example.cs"),
-                               ("README.md", "c", "tests/hosts/quiet_host.c")):
+                               ("README.md", "c", "tests/hosts/index_array_host.c")):
     shown = text(source)
     if shown.startswith("/*"):
         shown = shown.split("\n", 1)[1]

@@ -6,7 +6,7 @@
 #   blocks/     the exported building blocks, literal to their contracts
 #   traced/     the traced entry points, their stages numbered in the order
 #               a call runs them
-#   quiet/      the quiet call: compact arrays, status codes, no output
+#   index_arrays/  the index-array call: compact arrays, status codes, no output
 #   operations/ what is done with a finished triangulation
 set(DELAUNAY2D_SOURCES
   # engine
@@ -60,12 +60,12 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/merge_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/triangulate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/5_write/write_mesh.cpp
-  # the quiet call
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/alternating_tree.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/distinct_points.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/neighbour_conventions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/quiet_call.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/tree_order.cpp
+  # the index-array call
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/alternating_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/distinct_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/neighbour_conventions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/triangulate_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/tree_order.cpp
   # operations on a finished triangulation
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/cavity_retriangulation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/constrained_call.cpp

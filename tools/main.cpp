@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "command_options.hpp"
-#include "companion_mesh.hpp"
+#include "index_array_mesh.hpp"
 #include "constrained_run.hpp"
 #include "mesh_files/atomic_file.hpp"
 #include "mesh_files/constrained_input.hpp"
@@ -156,7 +156,7 @@ int run(const CommandOptions& options) {
     summary.read_seconds = seconds_since(start);
 
     const bool large = points.size() >= large_input;
-    std::optional<CompanionMesh> companion;
+    std::optional<IndexArrayMesh> index_arrays;
     std::optional<ConstrainedRun> with_segments;
     const bool inside = options.region ? *options.region == "inside" : constrained.has_value();
     IndexedMesh traced;
@@ -178,8 +178,8 @@ int run(const CommandOptions& options) {
             traced = triangulate_traced(points, *trace_file);
             mesh = traced.view(points.xy);
         } else {
-            companion.emplace(points, options.threads);
-            mesh = companion->view();
+            index_arrays.emplace(points, options.threads);
+            mesh = index_arrays->view();
         }
     }
     summary.triangulate_seconds = seconds_since(start);

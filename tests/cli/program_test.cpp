@@ -1,6 +1,6 @@
 // The program as a user meets it, run as a child process: what it prints,
 // what it writes, its exit status for good input, bad input and bad usage,
-// and that the traced entry point and the quiet call give the same mesh.
+// and that the traced entry point and the index-array call give the same mesh.
 #include <gtest/gtest.h>
 
 #include <algorithm>

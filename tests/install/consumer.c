@@ -1,5 +1,5 @@
 /* A program that uses an installed delaunay2d the way a new project would:
- * triangulates the corners and the centre of a square with the quiet call
+ * triangulates the corners and the centre of a square with the index-array call
  * and prints what it got. Built by the two consumer projects beside this
  * file (CMake's find_package, and pkg-config). */
 #include <delaunay2d.h>

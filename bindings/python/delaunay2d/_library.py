@@ -1,4 +1,4 @@
-"""Finds and loads the delaunay2d shared library, and declares the quiet
+"""Finds and loads the delaunay2d shared library, and declares the index-array
 call's C types for ctypes.
 
 The installed package carries its own copy of the library, built with it,
@@ -53,8 +53,8 @@ def library_path():
         "(which builds it), install the library, or set DELAUNAY2D_LIBRARY to its path")
 
 
-def declare_quiet_call(lib):
-    """Declares the argument and result types of the quiet call on lib."""
+def declare_index_array_call(lib):
+    """Declares the argument and result types of the index-array call on lib."""
     lib.delaunay2d_triangulate.argtypes = [
         ctypes.c_void_p, ctypes.c_size_t, ctypes.c_size_t, ctypes.c_uint, ctypes.POINTER(Result)]
     lib.delaunay2d_triangulate.restype = ctypes.c_int
@@ -76,5 +76,5 @@ def load():
     global _loaded
     with _loading:
         if _loaded is None:
-            _loaded = declare_quiet_call(ctypes.CDLL(library_path()))
+            _loaded = declare_index_array_call(ctypes.CDLL(library_path()))
         return _loaded

@@ -2,7 +2,7 @@
 regions cut out, through ``delaunay2d_triangulate_constrained``.
 
 The result's arrays are copied out of the library's blocks, which are freed
-before returning (the constrained record is not the quiet call's, so the
+before returning (the constrained record is not the index-array call's, so the
 in-place views of ``triangulation.py`` do not apply).
 """
 

@@ -1,5 +1,5 @@
 """``triangulate``: numpy points in, numpy index arrays out, through the
-library's quiet call (``delaunay2d_triangulate``), which prints nothing and
+library's index-array call (``delaunay2d_triangulate``), which prints nothing and
 returns its failures.
 
 The arrays that the library returns are handed to numpy in place: every

@@ -1,5 +1,5 @@
 // The constrained call: checks the caller's records, triangulates the
-// points with the quiet call, inserts the segments, keeps the region asked
+// points with the index-array call, inserts the segments, keeps the region asked
 // for and writes the result arrays. Nothing here prints, exits, draws
 // random numbers or keeps state between calls.
 #include <algorithm>
@@ -214,7 +214,7 @@ void triangulate(const double* coords, size_t count, size_t stride, const delaun
         mesh.xy[2 * i + 1] = coords[i * stride + 1];
     }
     const size_t corners = 3 * base.triangle_count;
-    // The quiet call's arrays are taken over, not copied.
+    // The index-array call's arrays are taken over, not copied.
     mesh.tri.adopt(base.triangles, corners);
     base.triangles = nullptr;
     mesh.nbr.adopt(base.neighbours, corners);

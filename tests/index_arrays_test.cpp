@@ -1,4 +1,4 @@
-// The quiet call: every family of the property suite checked by
+// The index-array call: every family of the property suite checked by
 // the independent exact checker, plus what the call promises beyond the
 // geometry (counter-clockwise rows, neighbours per edge, the hull, which
 // point stands for which, identical arrays on any number of threads, the
@@ -26,10 +26,10 @@
 #include "engine/system/allocation_faults.hpp"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define D2D_COMPANION_SANITIZED 1
+#define D2D_INDEX_ARRAYS_SANITIZED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define D2D_COMPANION_SANITIZED 1
+#define D2D_INDEX_ARRAYS_SANITIZED 1
 #endif
 #endif
 
@@ -37,7 +37,7 @@ namespace {
 
 using d2dcommon::Points;
 
-#if defined(D2D_COMPANION_SANITIZED)
+#if defined(D2D_INDEX_ARRAYS_SANITIZED)
 constexpr std::size_t kLarge = 20000;
 #else
 constexpr std::size_t kLarge = 200000;
@@ -198,7 +198,7 @@ void expect_sound(Points points, const std::string& label) {
     expect_sound(points, *result, label);
 }
 
-TEST(Companion, EveryFamilyIsSound) {
+TEST(IndexArrays, EveryFamilyIsSound) {
     for (const std::size_t n : {3, 4, 5, 6, 7, 8, 9, 10, 13, 17, 31, 64, 100, 257, 1000, 5000}) {
         for (std::uint64_t seed = 1; seed <= 3; ++seed) {
             expect_sound(d2dcommon::uniform(n, seed), "uniform " + std::to_string(n));
@@ -215,7 +215,7 @@ TEST(Companion, EveryFamilyIsSound) {
     expect_sound(d2dcommon::clusters(kLarge, 5), "large clusters");
 }
 
-TEST(Companion, DuplicatesNonFiniteAndCollinearPoints) {
+TEST(IndexArrays, DuplicatesNonFiniteAndCollinearPoints) {
     std::mt19937_64 rng(3);
     Points mixed = d2dcommon::grid(12 * 12, 4);
     for (int i = 0; i < 60; ++i) mixed.push_back(mixed[rng() % 144]);
@@ -242,7 +242,7 @@ TEST(Companion, DuplicatesNonFiniteAndCollinearPoints) {
 
 // Small lattices with repeats: collinear and cocircular points everywhere,
 // pieces of every shape, cuts that leave one point alone.
-TEST(Companion, SmallLatticesWithRepeats) {
+TEST(IndexArrays, SmallLatticesWithRepeats) {
     std::mt19937_64 rng(17);
     for (int round = 0; round < 400; ++round) {
         const int side = 2 + static_cast<int>(rng() % 12);
@@ -257,7 +257,7 @@ TEST(Companion, SmallLatticesWithRepeats) {
 
 // Magnitudes from the smallest subnormal to near the largest double in one
 // input: the call never scales, so no two points meet and no turn changes.
-TEST(Companion, MagnitudesFromSubnormalToHuge) {
+TEST(IndexArrays, MagnitudesFromSubnormalToHuge) {
     const double d = std::ldexp(1.0, -1074);
     expect_sound(Points{d2dcommon::point(0, 0), d2dcommon::point(d, 0), d2dcommon::point(0, 1)}, "subnormal step");
     expect_sound(Points{d2dcommon::point(31 * d, 3 * d), d2dcommon::point(d, 10 * d), d2dcommon::point(45 * d, d),
@@ -280,7 +280,7 @@ TEST(Companion, MagnitudesFromSubnormalToHuge) {
     }
 }
 
-TEST(Companion, SameTrianglesAsTheEntryPointInGeneralPosition) {
+TEST(IndexArrays, SameTrianglesAsTheEntryPointInGeneralPosition) {
     for (const std::size_t n : {3, 10, 100, 5000}) {
         Points points = d2dcommon::uniform(n, 21);
         const auto result = run(points);
@@ -312,7 +312,7 @@ TEST(Companion, SameTrianglesAsTheEntryPointInGeneralPosition) {
 }
 
 // Threads decide only which pieces run at once: the arrays are the same.
-TEST(Companion, AnyNumberOfThreadsGivesTheSameArrays) {
+TEST(IndexArrays, AnyNumberOfThreadsGivesTheSameArrays) {
     const Points inputs[] = {d2dcommon::clusters(70000, 8), d2dcommon::clusters(kLarge + 12345, 8), d2dcommon::grid(300 * 300, 2)};
     for (const Points& input : inputs) {
         Points points = input;
@@ -334,7 +334,7 @@ TEST(Companion, AnyNumberOfThreadsGivesTheSameArrays) {
     }
 }
 
-TEST(Companion, LeavesTheHostsRandomStateAlone) {
+TEST(IndexArrays, LeavesTheHostsRandomStateAlone) {
     Points points = d2dcommon::uniform(10000, 2);
     std::srand(77);
     const int expected = std::rand();
@@ -344,7 +344,7 @@ TEST(Companion, LeavesTheHostsRandomStateAlone) {
     EXPECT_EQ(std::rand(), expected);
 }
 
-TEST(Companion, BadArgumentsAreReportedAndTheResultZeroed) {
+TEST(IndexArrays, BadArgumentsAreReportedAndTheResultZeroed) {
     Points points = d2dcommon::uniform(10, 1);
     delaunay2d_result r;
     std::memset(&r, 0xAB, sizeof r);
@@ -379,7 +379,7 @@ TEST(Companion, BadArgumentsAreReportedAndTheResultZeroed) {
 // Every allocation of a call, on one thread and on two, made to fail in
 // turn: the call reports it and leaves nothing allocated (the sanitizer
 // build's leak check sees the rest).
-TEST(Companion, RunningOutOfMemoryIsReportedWithNothingLeaked) {
+TEST(IndexArrays, RunningOutOfMemoryIsReportedWithNothingLeaked) {
     for (const std::size_t n : {std::size_t{500}, std::size_t{70000}}) {
         Points points = d2dcommon::uniform(n, 4);
         bool finished = false;
@@ -400,7 +400,7 @@ TEST(Companion, RunningOutOfMemoryIsReportedWithNothingLeaked) {
     }
 }
 
-TEST(Companion, WorkedExampleAndVersion) {
+TEST(IndexArrays, WorkedExampleAndVersion) {
     // The unit square: two counter-clockwise triangles sharing a diagonal.
     const double square[] = {0, 0, 1, 0, 1, 1, 0, 1};
     Result result;

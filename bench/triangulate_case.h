@@ -1,7 +1,7 @@
-// Times the quiet companion call delaunay2d_triangulate on one point set, on
+// Times the index-array call delaunay2d_triangulate on one point set, on
 // a given number of threads.
-#ifndef DELAUNAY2D_BENCH_COMPANION_CASE_H
-#define DELAUNAY2D_BENCH_COMPANION_CASE_H
+#ifndef DELAUNAY2D_BENCH_TRIANGULATE_CASE_H
+#define DELAUNAY2D_BENCH_TRIANGULATE_CASE_H
 
 #include <vector>
 
@@ -14,7 +14,7 @@ namespace bench {
 // array of Point3D, stride 4: nothing is copied); each timed call is the
 // call alone, never delaunay2d_result_free. The output is the four arrays
 // the call returns (triangles, neighbours, hull, vertex_of_point).
-void measure_companion(const std::vector<Point3D>& points, unsigned threads, int runs, CaseResult* result);
+void measure_triangulate(const std::vector<Point3D>& points, unsigned threads, int runs, CaseResult* result);
 
 }  // namespace bench
 

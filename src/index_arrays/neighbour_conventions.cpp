@@ -1,4 +1,4 @@
-/* The quiet call's neighbours in the other habit. The result numbers a
+/* The index-array call's neighbours in the other habit. The result numbers a
  * triangle's neighbours by edge, the half-edge habit; scipy and Triangle's
  * .neigh files number them by the vertex opposite the edge:
  *

@@ -1,4 +1,4 @@
-// The triangulation through the library's quiet call: indices, no output,
+// The triangulation through the library's index-array call: indices, no output,
 // no exit, on as many threads as asked.
 #pragma once
 
@@ -16,14 +16,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class CompanionMesh {
+class IndexArrayMesh {
 public:
     // Triangulates points (which must outlive this object); throws
     // TriangulationError with the library's message when the call fails.
-    CompanionMesh(const PointSet& points, unsigned threads);
-    CompanionMesh(const CompanionMesh&) = delete;
-    CompanionMesh& operator=(const CompanionMesh&) = delete;
-    ~CompanionMesh();
+    IndexArrayMesh(const PointSet& points, unsigned threads);
+    IndexArrayMesh(const IndexArrayMesh&) = delete;
+    IndexArrayMesh& operator=(const IndexArrayMesh&) = delete;
+    ~IndexArrayMesh();
 
     MeshView view() const;
 

@@ -1,7 +1,7 @@
-// The distinct finite points of a quiet call, in the order of a
+// The distinct finite points of an index-array call, in the order of a
 // quadtree over them, and which point stands for each input point.
-#ifndef DELAUNAY2D_QUIET_DISTINCT_POINTS_HPP
-#define DELAUNAY2D_QUIET_DISTINCT_POINTS_HPP
+#ifndef DELAUNAY2D_INDEX_ARRAYS_DISTINCT_POINTS_HPP
+#define DELAUNAY2D_INDEX_ARRAYS_DISTINCT_POINTS_HPP
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/thread_count.hpp"
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 
 // A point with its input index.
 struct IndexedPoint {
@@ -52,6 +52,6 @@ struct DistinctPoints {
 DistinctPoints find_distinct_points(const double* coords, size_t count, size_t stride, int32_t* vertex_of_point,
                                     ThreadCount threads);
 
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays
 
 #endif

@@ -1,4 +1,4 @@
-/* The README's first example: the quiet call from C. */
+/* The README's first example: the index-array call from C. */
 #include <delaunay2d.h>
 #include <stdio.h>
 

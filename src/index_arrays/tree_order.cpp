@@ -1,9 +1,9 @@
-#include "quiet/tree_order.hpp"
+#include "index_arrays/tree_order.hpp"
 
 #include <algorithm>
 
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 namespace {
 
 Cut median_cut(const Piece& piece, int order) {
@@ -30,4 +30,4 @@ Cut cut_piece(const uint32_t* keys, const Piece& piece) {
     return median_cut(piece, 0);  // equal keys
 }
 
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays

@@ -1,21 +1,21 @@
-// The quiet call's triangulation: the engine's base pieces and merge, run
+// The index-array call's triangulation: the engine's base pieces and merge, run
 // over the alternating merge tree.
-#ifndef DELAUNAY2D_QUIET_ALTERNATING_TREE_HPP
-#define DELAUNAY2D_QUIET_ALTERNATING_TREE_HPP
+#ifndef DELAUNAY2D_INDEX_ARRAYS_ALTERNATING_TREE_HPP
+#define DELAUNAY2D_INDEX_ARRAYS_ALTERNATING_TREE_HPP
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "quiet/tree_order.hpp"
+#include "index_arrays/tree_order.hpp"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/thread_count.hpp"
 #include "engine/merge/merge.hpp"
 #include "engine/merge/record_slots.hpp"
 #include "engine/merge/records.hpp"
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 
 // Triangulates points in tree order (see tree_order.hpp). The top levels of
 // the tree are cut into tasks that depend on the points alone; each task
@@ -100,6 +100,6 @@ class AlternatingTree {
     std::vector<size_t> span_first_number_;
 };
 
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays
 
 #endif

@@ -1,19 +1,19 @@
-#include "companion_mesh.hpp"
+#include "index_array_mesh.hpp"
 
 #include <string>
 
 namespace d2dcli {
 
-CompanionMesh::CompanionMesh(const PointSet& points, unsigned threads) : points_(points) {
+IndexArrayMesh::IndexArrayMesh(const PointSet& points, unsigned threads) : points_(points) {
     delaunay2d_status status = delaunay2d_triangulate(points.xy.data(), points.size(), 2, threads, &result_);
     if (status != DELAUNAY2D_OK) {
         throw TriangulationError(std::string("cannot triangulate: ") + delaunay2d_status_message(status));
     }
 }
 
-CompanionMesh::~CompanionMesh() { delaunay2d_result_free(&result_); }
+IndexArrayMesh::~IndexArrayMesh() { delaunay2d_result_free(&result_); }
 
-MeshView CompanionMesh::view() const {
+MeshView IndexArrayMesh::view() const {
     return {points_.xy,
             {result_.triangles, 3 * result_.triangle_count},
             {result_.neighbours, 3 * result_.triangle_count},

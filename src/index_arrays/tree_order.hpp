@@ -1,13 +1,13 @@
-// The quiet call's merge tree: cuts that alternate between vertical and
+// The index-array call's merge tree: cuts that alternate between vertical and
 // horizontal, following the quadtree of the points' cell keys.
-#ifndef DELAUNAY2D_QUIET_TREE_ORDER_HPP
-#define DELAUNAY2D_QUIET_TREE_ORDER_HPP
+#ifndef DELAUNAY2D_INDEX_ARRAYS_TREE_ORDER_HPP
+#define DELAUNAY2D_INDEX_ARRAYS_TREE_ORDER_HPP
 
 #include <cstdint>
 
-#include "quiet/distinct_points.hpp"
+#include "index_arrays/distinct_points.hpp"
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 
 // Cutting a piece always along the same direction leaves long thin strips
 // whose merges rebuild most of their triangles; cutting along a quadtree
@@ -44,6 +44,6 @@ inline Piece whole_piece(uint32_t count) { return Piece{0, count, 31, -1}; }
 // part before its second in the cut's order.
 Cut cut_piece(const uint32_t* keys, const Piece& piece);
 
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays
 
 #endif

@@ -1,4 +1,4 @@
-#include "quiet/distinct_points.hpp"
+#include "index_arrays/distinct_points.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "engine/sort/radix_sort.hpp"
 #include "engine/system/parallel_pair.hpp"
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 namespace {
 
 // Maps a coordinate range to 16 bits without ever putting a larger
@@ -159,4 +159,4 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     return distinct;
 }
 
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays

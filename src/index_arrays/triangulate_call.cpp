@@ -1,4 +1,4 @@
-// The quiet call: coordinates in, index arrays out, failures
+// The index-array call: coordinates in, index arrays out, failures
 // returned as status codes. Nothing here prints, exits, draws random numbers
 // or keeps state between calls.
 #include <algorithm>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "quiet/alternating_tree.hpp"
-#include "quiet/distinct_points.hpp"
+#include "index_arrays/alternating_tree.hpp"
+#include "index_arrays/distinct_points.hpp"
 #include "delaunay2d.h"
 #include "engine/system/host_array.hpp"
 #include "engine/system/page_buffer.hpp"
@@ -16,7 +16,7 @@
 #include "engine/exact/exact_predicates.hpp"
 #include "engine/merge/limits.hpp"
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 namespace {
 
 // Whether the distinct points form no triangle: fewer than three, or all on
@@ -78,7 +78,7 @@ void release(delaunay2d_result& result) noexcept {
 }
 
 }  // namespace
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays
 
 extern "C" delaunay2d_status delaunay2d_triangulate(const double* coords, size_t count, size_t stride,
                                                     unsigned threads, delaunay2d_result* result) {
@@ -89,18 +89,18 @@ extern "C" delaunay2d_status delaunay2d_triangulate(const double* coords, size_t
     // The call's threads, chosen here once.
     const d2d::ThreadCount chosen = d2d::thread_support::requested_call_threads(threads);
     try {
-        d2d::quiet::triangulate(coords, count, stride, chosen, *result);
+        d2d::index_arrays::triangulate(coords, count, stride, chosen, *result);
         return DELAUNAY2D_OK;
     } catch (...) {
         // Running out of memory is the only failure left once the arguments
         // are checked.
-        d2d::quiet::release(*result);
+        d2d::index_arrays::release(*result);
         return DELAUNAY2D_OUT_OF_MEMORY;
     }
 }
 
 extern "C" void delaunay2d_result_free(delaunay2d_result* result) {
-    if (result != nullptr) d2d::quiet::release(*result);
+    if (result != nullptr) d2d::index_arrays::release(*result);
 }
 
 extern "C" const char* delaunay2d_status_message(delaunay2d_status status) {

@@ -1,5 +1,5 @@
-// The companion's side of a case.
-#include "companion_case.h"
+// The index-array call's side of a case.
+#include "triangulate_case.h"
 
 #include <chrono>
 #include <cstdint>
@@ -16,7 +16,7 @@ std::size_t returned_bytes(const delaunay2d_result& r) {
 
 }  // namespace
 
-void measure_companion(const std::vector<Point3D>& points, unsigned threads, int runs, CaseResult* result) {
+void measure_triangulate(const std::vector<Point3D>& points, unsigned threads, int runs, CaseResult* result) {
     static_assert(sizeof(Point3D) == 4 * sizeof(double), "a Point3D is four doubles");
     for (int run = 0; run < runs && run < kMaxRuns; ++run) {
         const bool first = run == 0;

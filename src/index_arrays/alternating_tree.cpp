@@ -1,12 +1,12 @@
-#include "quiet/alternating_tree.hpp"
+#include "index_arrays/alternating_tree.hpp"
 
 #include <algorithm>
 #include <span>
 
-#include "quiet/tree_order.hpp"
+#include "index_arrays/tree_order.hpp"
 #include "engine/system/parallel_pair.hpp"
 
-namespace d2d::quiet {
+namespace d2d::index_arrays {
 
 using namespace triangulation;
 
@@ -22,7 +22,7 @@ constexpr uint32_t kTaskPointsFrom = 32768;
 }  // namespace
 
 // One task's slots and merger. The merger keeps references to the slots and
-// to the list of created triangles, which the quiet call does not need and
+// to the list of created triangles, which the index-array call does not need and
 // empties after every merge.
 struct AlternatingTree::Task {
     Task(const double* xy, RecordBlock* block, uint32_t first, uint32_t end)
@@ -287,4 +287,4 @@ size_t AlternatingTree::write_hull(uint32_t* hull) const {
     return size;
 }
 
-}  // namespace d2d::quiet
+}  // namespace d2d::index_arrays
