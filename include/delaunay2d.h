@@ -383,6 +383,14 @@ DELAUNAY2D_API delaunay2d_status delaunay2d_voronoi_build(const double* coords, 
  * Expects: `v` null, zeroed, or filled by delaunay2d_voronoi_build and not freed since. */
 DELAUNAY2D_API void delaunay2d_voronoi_free(delaunay2d_voronoi* v);
 
+/* Voronoi cells clipped to a box, as polygons. */
+typedef struct delaunay2d_cells {
+    size_t struct_size; /* set by the host before the call: sizeof as it knows it */
+    size_t point_count;
+    size_t* offsets;  /* point_count + 1: cell i is vertices[2*offsets[i] .. 2*offsets[i+1]) */
+    double* vertices; /* x, y pairs */
+} delaunay2d_cells;
+
 /* Each input point's cell clipped to the box (xmin, ymin, xmax, ymax), as a
  * closed polygon counter-clockwise (first vertex not repeated); a cell that
  * does not meet the box's interior, and the cell of a repeated point or of
@@ -398,12 +406,6 @@ DELAUNAY2D_API void delaunay2d_voronoi_free(delaunay2d_voronoi* v);
  * failure *out is zeroed (struct_size kept). Release with
  * delaunay2d_cells_free.
  * Expects: the mesh as for delaunay2d_locate; `bbox` 4 doubles; out->struct_size set. */
-typedef struct delaunay2d_cells {
-    size_t struct_size; /* set by the host before the call: sizeof as it knows it */
-    size_t point_count;
-    size_t* offsets;  /* point_count + 1: cell i is vertices[2*offsets[i] .. 2*offsets[i+1]) */
-    double* vertices; /* x, y pairs */
-} delaunay2d_cells;
 DELAUNAY2D_API delaunay2d_status delaunay2d_voronoi_cells(const double* coords, size_t stride,
                                                           const delaunay2d_result* mesh, const double bbox[4],
                                                           unsigned threads, delaunay2d_cells* out);

@@ -274,13 +274,15 @@ DELAUNAY2D_API size_t partition(Point3DList* list, size_t lo, size_t hi, PointCo
 DELAUNAY2D_API void swap_point_3d(Point3D** a, Point3D** b);
 
 /* Split order: ascending x, equal x by descending y, then ascending z + w.
- * Expects: `a` and `b` valid. (Likewise for the two orders below.) */
+ * Expects: `a` and `b` valid. */
 DELAUNAY2D_API int sort_point_x_maxY(const Point3D* a, const Point3D* b);
 
-/* Left bottom-first order: ascending y, equal y by descending x, then z + w. */
+/* Left bottom-first order: ascending y, equal y by descending x, then z + w.
+ * Expects: `a` and `b` valid. */
 DELAUNAY2D_API int sort_point_y_lx(const Point3D* a, const Point3D* b);
 
-/* Right bottom-first order: ascending y, equal y by ascending x, then z + w. */
+/* Right bottom-first order: ascending y, equal y by ascending x, then z + w.
+ * Expects: `a` and `b` valid. */
 DELAUNAY2D_API int sort_point_y_rx(const Point3D* a, const Point3D* b);
 
 /* Prints one trace line per point of the list, in list order, to stdout.
