@@ -28,9 +28,8 @@
  *   functions, delaunay2d_status_message and delaunay2d_version cannot
  *   fail). None prints, ends the process or lets an exception out; on any
  *   failure the record the call fills is zeroed (its struct_size kept) and
- *   nothing is left allocated.
- *   (The traced entry points instead print and exit(-1): see
- *   delaunay2d_traced.h.)
+ *   nothing is left allocated. (The traced entry points instead print and
+ *   exit(-1): see delaunay2d_traced.h.)
  * - State. They keep no state between calls, never call rand() or srand(),
  *   and may be called from several host threads at once. The same input
  *   gives the same result, whatever the number of threads.
@@ -57,9 +56,10 @@
  *   releases them all (a host may also free them one by one with that
  *   runtime's free).
  * - Records. Every record is laid out by the C rules, fields in the order
- *   given, with no packing directives. Their fields are pointers and
- *   size_t, but for two 4-byte fields, region (int) and threads (unsigned),
- *   in delaunay2d_constraint_options. Records that may gain fields at their
+ *   given, with no packing directives. Their fields are pointers, size_t
+ *   and (in the constrained result) a delaunay2d_result, but for two 4-byte
+ *   fields, region (int) and threads (unsigned), in
+ *   delaunay2d_constraint_options. Records that may gain fields at their
  *   end start with struct_size, which the host sets to the size it was
  *   compiled with.
  *
