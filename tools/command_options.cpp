@@ -9,7 +9,7 @@
 #include <iostream>
 #include <vector>
 
-#include "mesh_files/constrained_input.hpp"
+#include "formats/read/constrained_input.hpp"
 
 namespace d2dcli {
 

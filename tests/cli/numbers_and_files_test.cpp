@@ -11,12 +11,12 @@
 #include <string>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/atomic_file.hpp"
-#include "mesh_files/mesh_output.hpp"
-#include "mesh_files/output_error.hpp"
-#include "mesh_files/shortest_number.hpp"
-#include "mesh_files/text_sink.hpp"
-#include "mesh_files/value_fields.hpp"
+#include "formats/output/atomic_file.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
+#include "formats/output/output_error.hpp"
+#include "formats/output/shortest_number.hpp"
+#include "formats/output/text_sink.hpp"
+#include "formats/read/value_fields.hpp"
 
 namespace {
 

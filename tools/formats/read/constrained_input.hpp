@@ -1,0 +1,48 @@
+// Inputs that carry segments as well as points: Triangle's .poly files and
+// GeoJSON polygons. Both are read whole into points, segments (pairs of
+// point indices, from 0) and hole points.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "formats/read/line_source.hpp"
+#include "formats/mesh_write/mesh_view.hpp"
+#include "formats/read/point_set.hpp"
+#include "formats/output/text_sink.hpp"
+#include "formats/mesh_write/written_points.hpp"
+
+namespace d2dcli {
+
+struct ConstrainedInput {
+    PointSet points;
+    std::vector<std::uint32_t> segments;
+    std::vector<double> holes;
+};
+
+// Whether a path names one of these inputs: .poly, .geojson.
+bool is_poly_path(std::string_view path);
+bool is_geojson_path(std::string_view path);
+
+// Triangle's .poly: a node section (count, dimension 2, attributes, marker
+// flag; or a count of 0, then the points come from STEM.node, which this
+// reader does not follow), a segment section (count, marker flag; each line
+// number, two endpoints, optional marker), a hole section (count; each line
+// number, x, y). Numbering starts at 0 or 1, as the first vertex says;
+// attributes and markers are read and dropped, as Triangle does with -p
+// when nothing asks for them. '#' starts a comment. Throws InputError.
+ConstrainedInput read_poly(LineSource& source);
+
+// GeoJSON: a FeatureCollection, a Feature or a bare geometry; every Polygon
+// and MultiPolygon becomes its rings (outer ring and holes, the closing
+// position dropped), each a closed chain of segments. Other geometries are
+// passed over. Throws InputError.
+ConstrainedInput read_geojson(LineSource& source);
+
+// Writes a .poly of the mesh's points (numbered as in the .node file
+// written beside it) and its segments as split, with no holes (the removed
+// parts are gone from the .ele already).
+void write_poly(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, int first_number);
+
+}  // namespace d2dcli
