@@ -12,6 +12,7 @@
 #include <string>
 
 #include "formats/mesh_write/geojson_files.hpp"
+#include "formats/mesh_write/json_text.hpp"
 #include "formats/mesh_write/library_mesh.hpp"
 #include "formats/output/output_error.hpp"
 #include "formats/raster/raster_grid.hpp"

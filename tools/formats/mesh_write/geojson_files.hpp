@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "formats/mesh_write/mesh_writers.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
 #include "formats/mesh_write/terrain_options.hpp"
 #include "formats/output/text_sink.hpp"

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "formats/mesh_write/json_text.hpp"
 #include "formats/mesh_write/mesh_writers.hpp"
 
 namespace d2dcli {
@@ -16,24 +17,6 @@ void put_coordinate(TextSink& sink, double value) {
 }
 
 }  // namespace
-
-void put_json_string(TextSink& sink, std::string_view text) {
-    static const char hex[] = "0123456789abcdef";
-    sink.put('"');
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            sink.put('\\');
-            sink.put(c);
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            sink.put("\\u00");
-            sink.put(hex[(c >> 4) & 0xf]);
-            sink.put(hex[c & 0xf]);
-        } else {
-            sink.put(c);
-        }
-    }
-    sink.put('"');
-}
 
 void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress) {
     const std::size_t triangle_count = mesh.triangle_count();

@@ -9,11 +9,12 @@
 
 #include <unistd.h>
 
+#include "formats/mesh_write/mesh_writers.hpp"
+#include "formats/mesh_write/written_points.hpp"
 #include "formats/output/atomic_file.hpp"
-#include "formats/read/constrained_input.hpp"
 #include "formats/output/output_error.hpp"
 #include "formats/output/text_sink.hpp"
-#include "formats/mesh_write/written_points.hpp"
+#include "formats/picture/svg_picture.hpp"
 
 namespace d2dcli {
 

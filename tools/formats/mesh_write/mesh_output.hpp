@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/mesh_write/mesh_writers.hpp"
-#include "formats/output/text_sink.hpp"
-#include "formats/mesh_write/written_points.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
 #include "formats/mesh_write/terrain_options.hpp"
+#include "formats/mesh_write/written_points.hpp"
+#include "formats/output/text_sink.hpp"
 #include "formats/output/write_progress.hpp"
+#include "formats/picture/svg_picture.hpp"
 
 namespace d2dcli {
 

@@ -4,8 +4,10 @@
 
 #include "formats/mesh_write/geojson_files.hpp"
 #include "formats/mesh_write/mesh_output.hpp"
+#include "formats/mesh_write/mesh_writers.hpp"
 #include "formats/output/output_error.hpp"
-#include "formats/picture/picture_files.hpp"
+#include "formats/picture/png_picture.hpp"
+#include "formats/picture/svg_in_memory.hpp"
 #include "formats/raster/raster_files.hpp"
 
 namespace d2dcli {

@@ -1,5 +1,5 @@
 // Triangle's .node, .ele and .neigh files, which its own tools and many
-// others read.
+// others read, and the .poly of a mesh with segments.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -99,6 +99,32 @@ void write_neigh(TextSink& sink, const MeshView& mesh, int first_number, const P
         sink.put('\n');
         steps.advance();
     }
+}
+
+void write_poly(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, int first_number) {
+    sink.put_integer(static_cast<std::int64_t>(written.input_index.size()));
+    sink.put(" 2 0 0\n");
+    std::int64_t number = first_number;
+    for (std::uint32_t i : written.input_index) {
+        sink.put_integer(number++);
+        sink.put(' ');
+        sink.put_shortest(mesh.x(i));
+        sink.put(' ');
+        sink.put_shortest(mesh.y(i));
+        sink.put('\n');
+    }
+    const std::size_t count = mesh.segments.size() / 2;
+    sink.put_integer(static_cast<std::int64_t>(count));
+    sink.put(" 0\n");
+    for (std::size_t s = 0; s < count; ++s) {
+        sink.put_integer(static_cast<std::int64_t>(s) + first_number);
+        for (std::size_t k = 0; k < 2; ++k) {
+            sink.put(' ');
+            sink.put_integer(written.number_of(mesh.segments[2 * s + k]) + static_cast<std::int64_t>(first_number));
+        }
+        sink.put('\n');
+    }
+    sink.put("0\n");
 }
 
 }  // namespace d2dcli

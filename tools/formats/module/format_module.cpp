@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "formats/output/output_error.hpp"
-#include "formats/picture/picture_files.hpp"
+#include "formats/picture/png_picture.hpp"
 #include "formats/raster/raster_files.hpp"
 
 namespace d2dcli {

@@ -1,11 +1,11 @@
-// The SVG as text in memory, for the PNG renderer.
+#include "formats/picture/svg_in_memory.hpp"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "formats/output/output_error.hpp"
-#include "formats/picture/picture_files.hpp"
 
 namespace d2dcli {
 

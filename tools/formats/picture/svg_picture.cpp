@@ -9,15 +9,16 @@
 // pieces. What does not fit is sampled evenly (every k-th edge and point),
 // and the footer says so; a shading too fine for the budget is drawn on a
 // grid of small squares whose z the library interpolates.
+#include "formats/picture/svg_picture.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "formats/mesh_write/mesh_writers.hpp"
-#include "formats/raster/raster_files.hpp"
 #include "formats/picture/svg_page.hpp"
+#include "formats/raster/raster_files.hpp"
 
 namespace d2dcli {
 

@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "formats/read/line_source.hpp"
-#include "formats/mesh_write/mesh_view.hpp"
 #include "formats/read/point_set.hpp"
-#include "formats/output/text_sink.hpp"
-#include "formats/mesh_write/written_points.hpp"
 
 namespace d2dcli {
 
@@ -39,10 +36,5 @@ ConstrainedInput read_poly(LineSource& source);
 // position dropped), each a closed chain of segments. Other geometries are
 // passed over. Throws InputError.
 ConstrainedInput read_geojson(LineSource& source);
-
-// Writes a .poly of the mesh's points (numbered as in the .node file
-// written beside it) and its segments as split, with no holes (the removed
-// parts are gone from the .ele already).
-void write_poly(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, int first_number);
 
 }  // namespace d2dcli

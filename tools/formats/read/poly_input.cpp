@@ -1,5 +1,4 @@
-// Triangle's .poly files: read for their points, segments and holes, and
-// written with the segments as split.
+// Triangle's .poly files, read for their points, segments and holes.
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -135,32 +134,6 @@ ConstrainedInput read_poly(LineSource& source) {
         input.holes.push_back(reader.number(f[2], "hole y"));
     }
     return input;  // a regional attribute section, if any, is not needed
-}
-
-void write_poly(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, int first_number) {
-    sink.put_integer(static_cast<std::int64_t>(written.input_index.size()));
-    sink.put(" 2 0 0\n");
-    std::int64_t number = first_number;
-    for (std::uint32_t i : written.input_index) {
-        sink.put_integer(number++);
-        sink.put(' ');
-        sink.put_shortest(mesh.x(i));
-        sink.put(' ');
-        sink.put_shortest(mesh.y(i));
-        sink.put('\n');
-    }
-    const std::size_t count = mesh.segments.size() / 2;
-    sink.put_integer(static_cast<std::int64_t>(count));
-    sink.put(" 0\n");
-    for (std::size_t s = 0; s < count; ++s) {
-        sink.put_integer(static_cast<std::int64_t>(s) + first_number);
-        for (std::size_t k = 0; k < 2; ++k) {
-            sink.put(' ');
-            sink.put_integer(written.number_of(mesh.segments[2 * s + k]) + static_cast<std::int64_t>(first_number));
-        }
-        sink.put('\n');
-    }
-    sink.put("0\n");
 }
 
 }  // namespace d2dcli
