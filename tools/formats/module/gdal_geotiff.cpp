@@ -7,7 +7,6 @@
 // (its Create removes an existing file, which would unlink the temporary
 // file under the atomic writer's feet), while the program's outputs go
 // through a descriptor: memory serves both, and standard output as well.
-#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,9 +15,10 @@
 
 #include <unistd.h>
 
+#include "formats/mesh_write/terrain_options.hpp"
 #include "formats/module/format_module_parts.hpp"
 #include "formats/output/output_error.hpp"
-#include "formats/mesh_write/terrain_options.hpp"
+#include "formats/output/write_all.hpp"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -57,20 +57,6 @@ struct GdalHandles {
         CPLPopErrorHandler();
     }
 };
-
-void write_all(int fd, const GByte* data, vsi_l_offset size, const std::string& name) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, static_cast<std::size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw_output_error(name, "cannot write", errno);
-        }
-        data += written;
-        size -= static_cast<vsi_l_offset>(written);
-    }
-}
 
 }  // namespace
 
@@ -144,7 +130,9 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
     if (bytes == nullptr) {
         throw_gdal_error(name, "cannot write the GeoTIFF");
     }
-    write_all(fd, bytes, size, name);
+    if (const int error = write_all(fd, bytes, static_cast<std::size_t>(size)); error != 0) {
+        throw_output_error(name, "cannot write", error);
+    }
 }
 
 }  // namespace d2dcli

@@ -2,9 +2,6 @@
 // format_module.hpp): the SVG the program draws, rendered by librsvg
 // (the renderer GNOME and rsvg-convert use) onto a cairo surface and
 // written as PNG. One drawing for both formats, so they never disagree.
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <string>
 
@@ -13,6 +10,7 @@
 
 #include "formats/module/format_module_parts.hpp"
 #include "formats/output/output_error.hpp"
+#include "formats/output/write_all.hpp"
 
 namespace d2dcli {
 
@@ -25,19 +23,8 @@ struct PngTarget {
 
 cairo_status_t write_png_bytes(void* closure, const unsigned char* data, unsigned int length) {
     auto* target = static_cast<PngTarget*>(closure);
-    while (length > 0) {
-        ssize_t written = ::write(target->fd, data, length);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            target->error = errno;
-            return CAIRO_STATUS_WRITE_ERROR;
-        }
-        data += written;
-        length -= static_cast<unsigned int>(written);
-    }
-    return CAIRO_STATUS_SUCCESS;
+    target->error = write_all(target->fd, data, length);
+    return target->error == 0 ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 // Owns what librsvg and cairo hand out.
