@@ -1,10 +1,10 @@
 // Inputs that carry segments as well as points: Triangle's .poly files and
 // GeoJSON polygons. Both are read whole into points, segments (pairs of
-// point indices, from 0) and hole points.
+// point indices, from 0) and hole points. Which files they are is told in
+// input_format.hpp.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "formats/read/line_source.hpp"
@@ -17,10 +17,6 @@ struct ConstrainedInput {
     std::vector<std::uint32_t> segments;
     std::vector<double> holes;
 };
-
-// Whether a path names one of these inputs: .poly, .geojson.
-bool is_poly_path(std::string_view path);
-bool is_geojson_path(std::string_view path);
 
 // Triangle's .poly: a node section (count, dimension 2, attributes, marker
 // flag; or a count of 0, then the points come from STEM.node, which this

@@ -39,6 +39,12 @@ InputFormat input_format_of_path(std::string_view path) {
     if (extension == "node") {
         return InputFormat::node;
     }
+    if (extension == "poly") {
+        return InputFormat::poly;
+    }
+    if (extension == "geojson") {
+        return InputFormat::geojson;
+    }
     static const std::array<const char*, 8> text_extensions = {"txt", "csv", "tsv", "xy", "xyz", "dat", "pts", "asc"};
     for (const char* known : text_extensions) {
         if (extension == known) {
@@ -97,10 +103,34 @@ PointSet read_points(LineSource& source, InputFormat format, const std::string& 
     if (format == InputFormat::automatic) {
         format = input_format_of_content(source.peek());
     }
+    if (carries_segments(format)) {
+        return read_input(source, format, id_column).content.points;
+    }
     if (format == InputFormat::node && !id_column.empty()) {
         throw InputError(source.name() + ": --id-column reads a text file with a header; a .node file has none");
     }
     return format == InputFormat::node ? read_node_points(source) : read_text_points(source, id_column);
+}
+
+InputRead read_input(LineSource& source, InputFormat format, const std::string& id_column) {
+    InputRead input;
+    // The extension of an input with segments outranks --input-format:
+    // those files are read whole by their own readers.
+    const InputFormat by_name = input_format_of_path(source.name());
+    if (carries_segments(by_name)) {
+        input.format = by_name;
+        input.content = by_name == InputFormat::poly ? read_poly(source) : read_geojson(source);
+        return input;
+    }
+    if (format == InputFormat::automatic) {
+        format = by_name;
+    }
+    if (format == InputFormat::automatic) {
+        format = input_format_of_content(source.peek());
+    }
+    input.format = format;
+    input.content.points = read_points(source, format, id_column);
+    return input;
 }
 
 }  // namespace d2dcli
