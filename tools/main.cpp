@@ -219,7 +219,7 @@ int run(const CommandOptions& options) {
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
         const std::string stage = "writing " + *options.output;
-        WrittenFiles files = write_mesh_files(*options.output, mesh, output, [&](double fraction) {
+        WrittenFiles files = write_mesh(*options.output, mesh, output, [&](double fraction) {
             progress.show(stage, fraction);
         });
         progress.clear();

@@ -59,7 +59,7 @@ std::string written(const MeshView& mesh, OutputFormat format, const std::string
     OutputOptions options = base;
     options.format = format;
     options.first_number = 0;
-    d2dcli::WrittenFiles files = d2dcli::write_mesh_files(folder.file("mesh.out"), mesh, options, {});
+    d2dcli::WrittenFiles files = d2dcli::write_mesh(folder.file("mesh.out"), mesh, options, {});
     for (const std::string& file : files.paths) {
         if (which.empty() || file.ends_with(which)) {
             return read_text(file);

@@ -129,8 +129,8 @@ std::vector<std::string> output_paths(const std::string& path, OutputFormat form
     return {stem + ".ele", stem + ".node", stem + ".neigh"};
 }
 
-WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
-                              const Progress& progress) {
+WrittenFiles write_mesh(const std::string& path, const MeshView& mesh, const OutputOptions& options,
+                        const Progress& progress) {
     WrittenFiles result;
     result.paths = output_paths(path, options.format, options.also_png, !mesh.segments.empty());
     const WrittenPoints written = choose_written_points(mesh.vertex_of_point, options.keep_all_points);

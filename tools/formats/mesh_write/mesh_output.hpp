@@ -55,7 +55,7 @@ std::vector<std::string> output_paths(const std::string& path, OutputFormat form
 
 // Writes the mesh; throws OutputError, after which no file was changed. A
 // path of "-" writes the one file of the format to standard output.
-WrittenFiles write_mesh_files(const std::string& path, const MeshView& mesh, const OutputOptions& options,
-                              const Progress& progress);
+WrittenFiles write_mesh(const std::string& path, const MeshView& mesh, const OutputOptions& options,
+                        const Progress& progress);
 
 }  // namespace d2dcli
