@@ -2,7 +2,7 @@
 // how map coordinates become page coordinates, and the captions drawn
 // around the mesh (title, legend, scale bar, coordinate range). Shared by
 // the layers of the drawing (svg_picture.cpp) and the captions
-// (svg_captions.cpp).
+// (svg_captions.cpp); the page is fitted in svg_page.cpp.
 #pragma once
 
 #include <algorithm>
