@@ -9,7 +9,6 @@
 #include <iostream>
 #include <vector>
 
-#include "mesh_files/constrained_input.hpp"
 
 namespace d2dcli {
 
@@ -125,7 +124,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
 
     // Inputs with segments (.poly, GeoJSON) and --region run the constrained
     // call: the options of the other runs would be left unused without a word.
-    const bool segments_input = !options.generate && (is_poly_path(options.input) || is_geojson_path(options.input));
+    const bool segments_input = !options.generate && carries_segments(input_format_of_path(options.input));
     if (options.trace && (segments_input || options.region)) {
         return usage_error("--trace runs create_mesh_2d, which keeps no segments: leave out --trace or --region");
     }

@@ -6,8 +6,8 @@
 
 #include <stdexcept>
 
-#include "mesh_files/mesh_view.hpp"
-#include "mesh_files/point_set.hpp"
+#include "formats/mesh_write/mesh_view.hpp"
+#include "formats/read/point_set.hpp"
 
 namespace d2dcli {
 

@@ -17,20 +17,20 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include "command_options.hpp"
 #include "index_array_mesh.hpp"
 #include "constrained_run.hpp"
-#include "mesh_files/atomic_file.hpp"
-#include "mesh_files/constrained_input.hpp"
-#include "mesh_files/input_error.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
-#include "mesh_files/mesh_output.hpp"
-#include "mesh_files/output_error.hpp"
-#include "mesh_files/same_file.hpp"
+#include "formats/output/atomic_file.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
+#include "formats/output/output_error.hpp"
+#include "formats/output/same_file.hpp"
 #include "progress_meter.hpp"
 #include "run_summary.hpp"
 #include "sample_points.hpp"
@@ -53,7 +53,7 @@ void warn(const std::string& message) { std::fprintf(stderr, "delaunay2d: warnin
 
 // Reads the input file: points for a point file; for a .poly or GeoJSON
 // file also its segments and holes into `constrained`.
-PointSet read_input(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
+PointSet read_input_file(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
     const bool from_stdin = options.input == "-";
     name = from_stdin ? "standard input" : options.input;
     int fd = STDIN_FILENO;
@@ -88,15 +88,12 @@ PointSet read_input(const CommandOptions& options, std::string& name, std::optio
             progress.show("reading " + name + ": " + std::to_string(bytes >> 20) + " MB");
         }
     });
-    if (!from_stdin && (is_poly_path(options.input) || is_geojson_path(options.input))) {
-        constrained = is_poly_path(options.input) ? read_poly(source) : read_geojson(source);
+    InputRead input = read_input(source, options.input_format, options.id_column);
+    if (carries_segments(input.format)) {
+        constrained = std::move(input.content);
         return constrained->points;
     }
-    InputFormat format = options.input_format;
-    if (format == InputFormat::automatic && !from_stdin) {
-        format = input_format_of_path(options.input);
-    }
-    return read_points(source, format, options.id_column);
+    return std::move(input.content.points);
 }
 
 // Every file the run writes, so that none of them is the input.
@@ -151,7 +148,7 @@ int run(const CommandOptions& options) {
         points = generate_sample(*options.generate, options.sample_size, options.seed);
         summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
     } else {
-        points = read_input(options, summary.source, constrained);
+        points = read_input_file(options, summary.source, constrained);
     }
     summary.read_seconds = seconds_since(start);
 
@@ -222,7 +219,7 @@ int run(const CommandOptions& options) {
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
         const std::string stage = "writing " + *options.output;
-        WrittenFiles files = write_mesh_files(*options.output, mesh, output, [&](double fraction) {
+        WrittenFiles files = write_mesh(*options.output, mesh, output, [&](double fraction) {
             progress.show(stage, fraction);
         });
         progress.clear();

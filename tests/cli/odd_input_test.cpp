@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/input_error.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
 
 namespace {
 

@@ -1,0 +1,14 @@
+// The picture's SVG as text in memory, for the PNG renderer.
+#pragma once
+
+#include <string>
+
+#include "formats/picture/svg_picture.hpp"
+
+namespace d2dcli {
+
+// The SVG that write_svg draws, as text.
+std::string draw_svg_in_memory(const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
+                               SvgPicture& picture);
+
+}  // namespace d2dcli
