@@ -7,7 +7,6 @@
 // tests, with no code.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -31,61 +30,53 @@ struct MeshDeleter {
 };
 using MeshPtr = std::unique_ptr<Mesh2D, MeshDeleter>;
 
-class Fixtures : public testing::TestWithParam<Fixture> {};
-
-// The folder is read when the tests are listed: a missing or emptied folder
-// must fail, not quietly leave nothing to run.
-TEST(FixtureFolder, HoldsTheFixturesAndEachReads) {
-    const std::vector<Fixture> fixtures = d2dtest::fixture_files();
+// One test per front end over the whole folder, read when the test runs, so
+// that a fixture added after the build is run too (ctest lists tests when
+// the program is built). An emptied folder fails instead of leaving nothing
+// to check.
+std::vector<Fixture> every_fixture() {
+    std::vector<Fixture> fixtures = d2dtest::fixture_files();
     EXPECT_GE(fixtures.size(), 30u) << DELAUNAY2D_FIXTURES_DIR;
-    for (const Fixture& f : fixtures) EXPECT_FALSE(d2dtest::read_fixture(f.path).empty()) << f.name;
+    return fixtures;
 }
 
-TEST_P(Fixtures, IndexArrayCallIsSoundOnAnyNumberOfThreads) {
-    Points points = d2dtest::read_fixture(GetParam().path);
-    const auto one = d2dtest::run_index_arrays(points, 1);
-    d2dtest::expect_sound(points, *one, GetParam().name);
-    for (const unsigned threads : {2u, 0u}) {
-        const auto other = d2dtest::run_index_arrays(points, threads);
-        ASSERT_EQ(other->status, DELAUNAY2D_OK);
-        d2dtest::expect_same_arrays(one->r, other->r, GetParam().name + " on " + std::to_string(threads) + " threads");
+TEST(Fixtures, IndexArrayCallIsSoundOnAnyNumberOfThreads) {
+    for (const Fixture& fixture : every_fixture()) {
+        Points points = d2dtest::read_fixture(fixture.path);
+        const auto one = d2dtest::run_index_arrays(points, 1);
+        d2dtest::expect_sound(points, *one, fixture.name);
+        for (const unsigned threads : {2u, 0u}) {
+            const auto other = d2dtest::run_index_arrays(points, threads);
+            ASSERT_EQ(other->status, DELAUNAY2D_OK) << fixture.name;
+            d2dtest::expect_same_arrays(one->r, other->r, fixture.name + " on " + std::to_string(threads) + " threads");
+        }
     }
 }
 
 // The array and the list entry point, from the same rand() state (which
 // decides only among records at one place): both exact, record for record
 // the same mesh.
-TEST_P(Fixtures, TracedEntryPointsAreExactAndAgree) {
-    Points points = d2dtest::read_fixture(GetParam().path);
-    if (points.size() < 3) GTEST_SKIP() << "the traced entry points take three records or more";
-    const std::string& name = GetParam().name;
+TEST(Fixtures, TracedEntryPointsAreExactAndAgree) {
+    for (const Fixture& fixture : every_fixture()) {
+        Points points = d2dtest::read_fixture(fixture.path);
+        if (points.size() < 3) continue;  // the traced entry points take three records or more
+        std::srand(11);
+        const MeshPtr by_array(
+            d2dcommon::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
+        const d2dtest::MeshCheck array_check = d2dtest::check_mesh(by_array.get(), points.data(), points.size());
+        EXPECT_TRUE(array_check.ok()) << fixture.name << " (array): " << array_check.failure;
 
-    std::srand(11);
-    const MeshPtr by_array(d2dcommon::discarding_stdout([&] { return create_mesh_2d(points.data(), points.size()); }));
-    const d2dtest::MeshCheck array_check = d2dtest::check_mesh(by_array.get(), points.data(), points.size());
-    ASSERT_TRUE(array_check.ok()) << name << " (array): " << array_check.failure;
-
-    Point3DList* list = d2dtest::make_record_list(points.data(), points.size());
-    std::srand(11);
-    const MeshPtr by_list(
-        d2dcommon::discarding_stdout([&] { return create_triangle_mesh_2d(list, d2dtest::make_empty_mesh(1)); }));
-    std::free(list);
-    const d2dtest::MeshCheck list_check = d2dtest::check_mesh(by_list.get(), points.data(), points.size());
-    ASSERT_TRUE(list_check.ok()) << name << " (list): " << list_check.failure;
-    EXPECT_TRUE(d2dtest::same_records(d2dtest::records_of(by_array.get(), points.data()),
-                                      d2dtest::records_of(by_list.get(), points.data())))
-        << name;
-}
-
-// Test names from file names: letters, digits and '_' only.
-std::string test_name(const testing::TestParamInfo<Fixture>& info) {
-    std::string name = info.param.name;
-    for (char& c : name) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0) c = '_';
+        Point3DList* list = d2dtest::make_record_list(points.data(), points.size());
+        std::srand(11);
+        const MeshPtr by_list(
+            d2dcommon::discarding_stdout([&] { return create_triangle_mesh_2d(list, d2dtest::make_empty_mesh(1)); }));
+        std::free(list);
+        const d2dtest::MeshCheck list_check = d2dtest::check_mesh(by_list.get(), points.data(), points.size());
+        EXPECT_TRUE(list_check.ok()) << fixture.name << " (list): " << list_check.failure;
+        EXPECT_TRUE(d2dtest::same_records(d2dtest::records_of(by_array.get(), points.data()),
+                                          d2dtest::records_of(by_list.get(), points.data())))
+            << fixture.name;
     }
-    return name;
 }
-
-INSTANTIATE_TEST_SUITE_P(Every, Fixtures, testing::ValuesIn(d2dtest::fixture_files()), test_name);
 
 }  // namespace
