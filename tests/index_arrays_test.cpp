@@ -1,8 +1,10 @@
-// The index-array call: every family of the property suite checked by
-// the independent exact checker, plus what the call promises beyond the
+// The index-array call: generated families at every size checked by the
+// independent exact checker, plus what the call promises beyond the
 // geometry (counter-clockwise rows, neighbours per edge, the hull, which
 // point stands for which, identical arrays on any number of threads, the
-// host's rand() left alone, statuses and out-of-memory without leaks).
+// host's rand() left alone, statuses and out-of-memory without leaks). The
+// fixed inputs that caught faults (repeats, non-finite and collinear points,
+// subnormal steps, every magnitude) run in fixtures_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -20,9 +21,7 @@
 #include "delaunay2d.h"
 #include "common/point_families.hpp"
 #include "common/stdout_redirect.hpp"
-#include "support/exact_rational.hpp"
-#include "support/mesh_checker.hpp"
-#include "support/predicate_inputs.hpp"
+#include "support/index_array_checks.hpp"
 #include "engine/system/allocation_faults.hpp"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -43,155 +42,13 @@ constexpr std::size_t kLarge = 20000;
 constexpr std::size_t kLarge = 200000;
 #endif
 
-// A result that frees itself.
-struct Result {
-    delaunay2d_result r{};
-    delaunay2d_status status = DELAUNAY2D_OK;
-    Result() = default;
-    Result(const Result&) = delete;
-    Result& operator=(const Result&) = delete;
-    ~Result() { delaunay2d_result_free(&r); }
-};
+using d2dtest::expect_same_arrays;
+using d2dtest::expect_sound;
+using d2dtest::is_zeroed;
+using d2dtest::orient_sign;
+using Result = d2dtest::IndexArrays;
 
-std::unique_ptr<Result> run(const Points& points, unsigned threads = 1) {
-    auto result = std::make_unique<Result>();
-    result->status = delaunay2d_triangulate(&points[0].x, points.size(), 4, threads, &result->r);
-    return result;
-}
-
-int orient_sign(const Point3D& a, const Point3D& b, const Point3D& c) {
-    const int quick = d2dtest::orient_sign_quick(a.x, a.y, b.x, b.y, c.x, c.y);
-    return quick != 0 ? quick : d2dtest::orient_sign_rational(a.x, a.y, b.x, b.y, c.x, c.y);
-}
-
-bool is_zeroed(const delaunay2d_result& r) {
-    return r.point_count == 0 && r.triangle_count == 0 && r.triangles == nullptr && r.neighbours == nullptr &&
-           r.hull_count == 0 && r.hull == nullptr && r.vertex_of_point == nullptr;
-}
-
-// The mesh the entry points would return for these rows: the records the
-// independent checker reads, triangles with three neighbours first.
-struct RecordMesh {
-    std::vector<unsigned char> block;
-    Mesh2D* mesh() { return reinterpret_cast<Mesh2D*>(block.data()); }
-};
-
-RecordMesh as_records(const delaunay2d_result& r, Points& points) {
-    const std::size_t n = r.triangle_count;
-    std::vector<std::size_t> order(n);
-    std::vector<std::size_t> place(n);
-    std::size_t inner = 0;
-    for (std::size_t t = 0; t < n; ++t) {
-        if (r.neighbours[3 * t] >= 0 && r.neighbours[3 * t + 1] >= 0 && r.neighbours[3 * t + 2] >= 0) ++inner;
-    }
-    std::size_t next_inner = 0;
-    std::size_t next_edge = inner;
-    for (std::size_t t = 0; t < n; ++t) {
-        const bool full = r.neighbours[3 * t] >= 0 && r.neighbours[3 * t + 1] >= 0 && r.neighbours[3 * t + 2] >= 0;
-        place[t] = full ? next_inner++ : next_edge++;
-    }
-    RecordMesh out;
-    out.block.assign(sizeof(Mesh2D) + n * sizeof(Triangle), 0);
-    Mesh2D* mesh = out.mesh();
-    mesh->length = n;
-    mesh->inner_length = inner;
-    for (std::size_t t = 0; t < n; ++t) {
-        Triangle* record = &mesh->triangles[place[t]];
-        const uint32_t* v = &r.triangles[3 * t];
-        create_triangle(record, &points[v[0]], &points[v[1]], &points[v[2]]);
-        for (int k = 0; k < 3; ++k) {
-            const int32_t nb = r.neighbours[3 * t + k];
-            record->vor[k] = nb < 0 ? nullptr : &mesh->triangles[place[static_cast<std::size_t>(nb)]];
-        }
-    }
-    return out;
-}
-
-// Everything the call promises about one result.
-void expect_sound(Points& points, const Result& result, const std::string& label) {
-    const delaunay2d_result& r = result.r;
-    ASSERT_EQ(result.status, DELAUNAY2D_OK) << label;
-    ASSERT_EQ(r.point_count, points.size()) << label;
-
-    // Which point stands for which, found independently.
-    std::map<std::pair<double, double>, std::size_t> first_of;
-    std::vector<std::size_t> distinct;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const double x = points[i].x + 0.0, y = points[i].y + 0.0;
-        if (!std::isfinite(x) || !std::isfinite(y)) {
-            ASSERT_EQ(r.vertex_of_point[i], -1) << label << ": point " << i;
-            continue;
-        }
-        const auto [it, fresh] = first_of.emplace(std::make_pair(x, y), i);
-        if (fresh) distinct.push_back(i);
-        ASSERT_EQ(r.vertex_of_point[i], static_cast<int32_t>(it->second)) << label << ": point " << i;
-    }
-
-    // Rows: counter-clockwise, and vertices only of points that stand for
-    // themselves.
-    for (std::size_t t = 0; t < r.triangle_count; ++t) {
-        const uint32_t* v = &r.triangles[3 * t];
-        for (int k = 0; k < 3; ++k) {
-            ASSERT_LT(v[k], points.size()) << label;
-            ASSERT_EQ(r.vertex_of_point[v[k]], static_cast<int32_t>(v[k])) << label;
-        }
-        ASSERT_EQ(orient_sign(points[v[0]], points[v[1]], points[v[2]]), 1) << label << ": triangle " << t;
-    }
-
-    // Geometry and links, by the independent checker.
-    RecordMesh records = as_records(r, points);
-    const d2dtest::MeshCheck check = d2dtest::check_mesh(records.mesh(), points.data(), points.size());
-    ASSERT_TRUE(check.ok()) << label << " (n = " << points.size() << "): " << check.failure;
-
-    // The hull: the boundary edges, each once, in counter-clockwise order;
-    // without triangles, the distinct points along their line.
-    if (r.triangle_count == 0) {
-        ASSERT_EQ(r.hull_count, distinct.size()) << label;
-        for (std::size_t i = 0; i + 2 < r.hull_count; ++i) {
-            const Point3D& a = points[r.hull[i]];
-            const Point3D& b = points[r.hull[i + 1]];
-            const Point3D& c = points[r.hull[i + 2]];
-            // b lies between a and c on their line.
-            ASSERT_GT((b.x - a.x) * (c.x - b.x) + (b.y - a.y) * (c.y - b.y), 0.0) << label;
-        }
-        return;
-    }
-    std::map<uint32_t, uint32_t> boundary;  // CCW edge a -> b on the hull
-    for (std::size_t t = 0; t < r.triangle_count; ++t) {
-        for (int k = 0; k < 3; ++k) {
-            if (r.neighbours[3 * t + k] < 0) boundary[r.triangles[3 * t + k]] = r.triangles[3 * t + (k + 1) % 3];
-        }
-    }
-    ASSERT_EQ(r.hull_count, boundary.size()) << label;
-
-    // The neighbours by opposite vertex: across the edge (v[k+1], v[k+2])
-    // that faces vertex k, -1 exactly where that edge is on the hull; the
-    // output fills 3 entries per triangle and not one more.
-    std::vector<int32_t> opposite(3 * r.triangle_count + 1, -2);
-    ASSERT_EQ(delaunay2d_neighbours_opposite_vertex(&r, opposite.data()), DELAUNAY2D_OK) << label;
-    ASSERT_EQ(opposite.back(), -2) << label;
-    for (std::size_t t = 0; t < r.triangle_count; ++t) {
-        for (int k = 0; k < 3; ++k) {
-            const uint32_t a = r.triangles[3 * t + (k + 1) % 3], b = r.triangles[3 * t + (k + 2) % 3];
-            const int32_t u = opposite[3 * t + k];
-            if (u < 0) {
-                ASSERT_EQ(u, -1) << label;
-                const auto edge = boundary.find(a);
-                ASSERT_TRUE(edge != boundary.end() && edge->second == b) << label << ": triangle " << t;
-            } else {
-                const uint32_t* w = &r.triangles[3 * static_cast<std::size_t>(u)];
-                ASSERT_NE(static_cast<std::size_t>(u), t) << label;
-                ASSERT_TRUE(std::count(w, w + 3, a) == 1 && std::count(w, w + 3, b) == 1) << label << ": triangle " << t;
-            }
-        }
-    }
-
-    for (std::size_t i = 0; i < r.hull_count; ++i) {
-        const auto edge = boundary.find(r.hull[i]);
-        ASSERT_NE(edge, boundary.end()) << label;
-        ASSERT_EQ(edge->second, r.hull[(i + 1) % r.hull_count]) << label << ": hull entry " << i;
-    }
-}
+std::unique_ptr<Result> run(const Points& points, unsigned threads = 1) { return d2dtest::run_index_arrays(points, threads); }
 
 void expect_sound(Points points, const std::string& label) {
     const auto result = run(points);
@@ -206,38 +63,10 @@ TEST(IndexArrays, EveryFamilyIsSound) {
         }
     }
     for (const std::size_t k : {2, 3, 4, 5, 8, 13, 40}) expect_sound(d2dcommon::grid(k * k, k), "grid " + std::to_string(k));
-    expect_sound(d2dcommon::rotated_grid(30, 0.3), "rotated grid");
-    expect_sound(d2dcommon::regular_polygon(1000, 1.0, 0.25, -3.0), "circle");
-    expect_sound(d2dtest::lattice_circle_points(), "lattice circle");
     expect_sound(d2dcommon::transformed(d2dcommon::uniform(2000, 9), 1e-200, 1e-190), "tiny");
     expect_sound(d2dcommon::transformed(d2dcommon::uniform(2000, 9), 1e200, -3e200), "huge");
     expect_sound(d2dcommon::uniform(kLarge, 5), "large uniform");
     expect_sound(d2dcommon::clusters(kLarge, 5), "large clusters");
-}
-
-TEST(IndexArrays, DuplicatesNonFiniteAndCollinearPoints) {
-    std::mt19937_64 rng(3);
-    Points mixed = d2dcommon::grid(12 * 12, 4);
-    for (int i = 0; i < 60; ++i) mixed.push_back(mixed[rng() % 144]);
-    mixed.push_back(d2dcommon::point(NAN, 1.0));
-    mixed.push_back(d2dcommon::point(1.0, INFINITY));
-    mixed.push_back(d2dcommon::point(-0.0, -0.0));  // the same point as (0, 0)
-    std::shuffle(mixed.begin(), mixed.end(), rng);
-    expect_sound(mixed, "grid with repeats");
-
-    Points line;
-    for (int i = 0; i < 50; ++i) line.push_back(d2dcommon::point(3.0 * (i * 7 % 50), 2.0 * (i * 7 % 50) - 1.0));
-    line.push_back(line[3]);
-    line.push_back(d2dcommon::point(NAN, NAN));
-    expect_sound(line, "collinear");
-    Points vertical{d2dcommon::point(1, 5), d2dcommon::point(1, -2), d2dcommon::point(1, 0)};
-    expect_sound(vertical, "vertical line");
-    Points two{d2dcommon::point(1, 5), d2dcommon::point(1, 5), d2dcommon::point(2, 0)};
-    expect_sound(two, "two distinct");
-    Points one_off = line;
-    one_off.push_back(d2dcommon::point(10.0, 0.0));
-    expect_sound(one_off, "all but one collinear");
-    expect_sound(Points{d2dcommon::point(NAN, 0)}, "no finite point");
 }
 
 // Small lattices with repeats: collinear and cocircular points everywhere,
@@ -252,31 +81,6 @@ TEST(IndexArrays, SmallLatticesWithRepeats) {
             points.push_back(d2dcommon::point(static_cast<double>(rng() % side), static_cast<double>(rng() % side)));
         }
         expect_sound(points, "lattice round " + std::to_string(round));
-    }
-}
-
-// Magnitudes from the smallest subnormal to near the largest double in one
-// input: the call never scales, so no two points meet and no turn changes.
-TEST(IndexArrays, MagnitudesFromSubnormalToHuge) {
-    const double d = std::ldexp(1.0, -1074);
-    expect_sound(Points{d2dcommon::point(0, 0), d2dcommon::point(d, 0), d2dcommon::point(0, 1)}, "subnormal step");
-    expect_sound(Points{d2dcommon::point(31 * d, 3 * d), d2dcommon::point(d, 10 * d), d2dcommon::point(45 * d, d),
-                        d2dcommon::point(1, 1)},
-                 "subnormal convex");
-    std::mt19937_64 rng(11);
-    std::uniform_int_distribution<int> exponent(-1074, 1020);
-    std::uniform_real_distribution<double> mantissa(1.0, 2.0);
-    for (const std::size_t n : {4, 9, 40, 300}) {
-        Points p;
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto coordinate = [&] {
-                const double v = std::ldexp(mantissa(rng), exponent(rng));
-                return rng() % 2 ? v : -v;
-            };
-            const double x = coordinate();
-            p.push_back(d2dcommon::point(x, coordinate()));
-        }
-        expect_sound(p, "mixed magnitudes " + std::to_string(n));
     }
 }
 
@@ -322,14 +126,7 @@ TEST(IndexArrays, AnyNumberOfThreadsGivesTheSameArrays) {
         for (const unsigned threads : {0u, 2u, 3u, 8u}) {
             const auto other = run(points, threads);
             ASSERT_EQ(other->status, DELAUNAY2D_OK);
-            const delaunay2d_result& a = one->r;
-            const delaunay2d_result& b = other->r;
-            ASSERT_EQ(a.triangle_count, b.triangle_count) << threads;
-            ASSERT_EQ(a.hull_count, b.hull_count) << threads;
-            EXPECT_TRUE(std::equal(a.triangles, a.triangles + 3 * a.triangle_count, b.triangles)) << threads;
-            EXPECT_TRUE(std::equal(a.neighbours, a.neighbours + 3 * a.triangle_count, b.neighbours)) << threads;
-            EXPECT_TRUE(std::equal(a.hull, a.hull + a.hull_count, b.hull)) << threads;
-            EXPECT_TRUE(std::equal(a.vertex_of_point, a.vertex_of_point + n, b.vertex_of_point)) << threads;
+            expect_same_arrays(one->r, other->r, std::to_string(threads) + " threads, n = " + std::to_string(n));
         }
     }
 }

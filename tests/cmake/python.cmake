@@ -1,6 +1,7 @@
 # Hosts written in Python load the shared library with ctypes: the records
 # and entry points (test_ctypes.py), and the package's triangulate()
-# against scipy (test_triangulate.py, with pytest).
+# against scipy and on every input of tests/fixtures (test_triangulate.py,
+# with pytest).
 # Not under the sanitizers: an instrumented library cannot be loaded into an
 # uninstrumented interpreter without preloading the sanitizer runtime.
 if(DELAUNAY2D_SANITIZE OR DELAUNAY2D_SANITIZE_THREAD)
@@ -37,4 +38,4 @@ add_test(NAME python_package
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_queries.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_constrained.py)
 set_tests_properties(python_package PROPERTIES ENVIRONMENT
-  "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>")
+  "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>;DELAUNAY2D_FIXTURES=${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
