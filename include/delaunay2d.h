@@ -447,6 +447,9 @@ typedef enum delaunay2d_status {
     DELAUNAY2D_TOO_MANY_POINTS = 3
 } delaunay2d_status;
 
+/* The most points one call triangulates; beyond, DELAUNAY2D_TOO_MANY_POINTS. */
+#define DELAUNAY2D_MAX_POINTS 134217664u
+
 typedef struct delaunay2d_result {
     size_t point_count;        /* count as passed in */
     size_t triangle_count;
