@@ -1,7 +1,8 @@
 # The library's sources, one floor at a time. Each floor uses only the
 # floors listed before it:
 #   engine/     the one exact engine: system support (threads, memory), the
-#               radix sort both front ends order their points with,
+#               radix sort both front ends order their points with, the
+#               Morton key that orders points and queries along a curve,
 #               the exact predicates, the records, their slots and the merge
 #   blocks/     the exported building blocks, literal to their contracts
 #   traced/     the traced entry points, their stages numbered in the order
