@@ -9,6 +9,11 @@
 #               a call runs them
 #   index_arrays/  the index-array call: compact arrays, status codes, no output
 #   operations/ what is done with a finished triangulation
+# Namespaces follow the folders: the engine's shared vocabulary and the
+# building blocks' helpers are d2d itself; the merge's records are
+# d2d::merge, the traced entry points d2d::traced, the index-array call
+# d2d::index_arrays, the operations d2d::operations (the constrained call
+# d2d::constrained).
 set(DELAUNAY2D_SOURCES
   # engine
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/allocation_faults.cpp
