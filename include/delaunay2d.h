@@ -113,6 +113,9 @@ typedef enum delaunay2d_status {
     DELAUNAY2D_TOO_MANY_POINTS = 3   /* more points than the index arrays can number (see delaunay2d_triangulate) */
 } delaunay2d_status;
 
+/* The most points one call triangulates; beyond, DELAUNAY2D_TOO_MANY_POINTS. */
+#define DELAUNAY2D_MAX_POINTS 134217664u
+
 /* A triangulation as index arrays; every index is an index of the caller's
  * points (or, for neighbours, of the triangles). */
 typedef struct delaunay2d_result {
@@ -148,7 +151,7 @@ typedef struct delaunay2d_result {
  *
  * Returns DELAUNAY2D_OK, or: DELAUNAY2D_INVALID_ARGUMENT for a null result,
  * null coords with count > 0, or stride < 2; DELAUNAY2D_TOO_MANY_POINTS
- * beyond 134,217,664 points; DELAUNAY2D_OUT_OF_MEMORY when memory runs out.
+ * beyond DELAUNAY2D_MAX_POINTS (134,217,664) points; DELAUNAY2D_OUT_OF_MEMORY when memory runs out.
  * On any failure *result is zeroed and nothing is left allocated. Release a
  * result with delaunay2d_result_free.
  * Expects: `coords` (count - 1) * stride + 2 doubles, null only when count is 0; `result` writable. */

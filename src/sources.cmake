@@ -1,13 +1,19 @@
 # The library's sources, one floor at a time. Each floor uses only the
 # floors listed before it:
 #   engine/     the one exact engine: system support (threads, memory), the
-#               radix sort both front ends order their points with,
+#               radix sort both front ends order their points with, the
+#               Morton key that orders points and queries along a curve,
 #               the exact predicates, the records, their slots and the merge
 #   blocks/     the exported building blocks, literal to their contracts
 #   traced/     the traced entry points, their stages numbered in the order
 #               a call runs them
 #   index_arrays/  the index-array call: compact arrays, status codes, no output
 #   operations/ what is done with a finished triangulation
+# Namespaces follow the folders: the engine's shared vocabulary and the
+# building blocks' helpers are d2d itself; the merge's records are
+# d2d::merge, the traced entry points d2d::traced, the index-array call
+# d2d::index_arrays, the operations d2d::operations (the constrained call
+# d2d::constrained).
 set(DELAUNAY2D_SOURCES
   # engine
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/allocation_faults.cpp

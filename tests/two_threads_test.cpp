@@ -188,12 +188,12 @@ std::vector<double> sorted_coordinates(Points points) {
     return xy;
 }
 
-d2d::TriangulationResult triangulate(const std::vector<double>& xy, const std::function<void()>& alongside) {
-    return d2d::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2),
+d2d::traced::TriangulationResult triangulate(const std::vector<double>& xy, const std::function<void()>& alongside) {
+    return d2d::traced::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2),
                                          d2d::thread_support::traced_call_threads(), alongside);
 }
 
-bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationResult& b) {
+bool same_triangles(const d2d::traced::TriangulationResult& a, const d2d::traced::TriangulationResult& b) {
     return a.inner_length == b.inner_length && a.vertices.size() == b.vertices.size() &&
            std::equal(a.vertices.begin(), a.vertices.end(), b.vertices.begin()) &&
            std::equal(a.neighbours.begin(), a.neighbours.end(), b.neighbours.begin());
@@ -204,7 +204,7 @@ bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationR
 // happens; every try must give the one-thread result.
 void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::function<void()>& alongside) {
     if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
-    d2d::TriangulationResult one;
+    d2d::traced::TriangulationResult one;
     {
         const ThreadSetting single("1");
         one = triangulate(xy, [] {});
@@ -212,7 +212,7 @@ void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::
     EXPECT_EQ(one.handovers, 0u);
     size_t handovers = 0;
     for (int attempt = 0; attempt < 5 && handovers == 0; ++attempt) {
-        const d2d::TriangulationResult two = triangulate(xy, alongside);
+        const d2d::traced::TriangulationResult two = triangulate(xy, alongside);
         EXPECT_TRUE(same_triangles(one, two));
         handovers = two.handovers;
     }
@@ -238,7 +238,7 @@ TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
 TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
     if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     const std::vector<double> xy = sorted_coordinates(uniform_points(40000, 13));
-    d2d::TriangulationResult one;
+    d2d::traced::TriangulationResult one;
     const auto start = std::chrono::steady_clock::now();
     {
         const ThreadSetting single("1");
@@ -249,7 +249,7 @@ TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
     constexpr int kSteps = 40;
     for (int step = 0; step < kSteps; ++step) {
         const auto delay = one_thread_time * step / kSteps;
-        const d2d::TriangulationResult two = triangulate(xy, [delay] { std::this_thread::sleep_for(delay); });
+        const d2d::traced::TriangulationResult two = triangulate(xy, [delay] { std::this_thread::sleep_for(delay); });
         EXPECT_TRUE(same_triangles(one, two)) << "held up for step " << step << " of " << kSteps;
         handovers += two.handovers;
     }
@@ -292,7 +292,7 @@ class Refusal {
 public:
     explicit Refusal(d2d::reserved_memory::ReadyRefusal refuse, uint32_t count) {
         calling_thread = std::this_thread::get_id();
-        left_bytes = d2d::triangulation::record_slots(count / 2, 1) * sizeof(d2d::triangulation::Record);
+        left_bytes = d2d::merge::record_slots(count / 2, 1) * sizeof(d2d::merge::Record);
         refusals = 0;
         d2d::reserved_memory::refuse_for_testing(refuse);
     }

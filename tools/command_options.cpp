@@ -36,10 +36,9 @@ const char* const description =
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
-// The most points the library triangulates (delaunay2d_triangulate answers
-// DELAUNAY2D_TOO_MANY_POINTS beyond): a larger sample is refused before
-// gigabytes of it are generated.
-constexpr std::size_t most_points = 134217664;
+// The most points the library triangulates: a larger sample is refused
+// before gigabytes of it are generated.
+constexpr std::size_t most_points = DELAUNAY2D_MAX_POINTS;
 
 // One line: what is wrong, and where to look.
 int usage_error(std::string message) {

@@ -8,7 +8,7 @@
 
 namespace d2d::index_arrays {
 
-using namespace triangulation;
+using namespace merge;
 
 namespace {
 

@@ -89,7 +89,7 @@ class AlternatingTree {
     uint32_t* point_index_;
     const uint32_t* keys_;
     uint32_t count_;
-    std::unique_ptr<triangulation::RecordBlock> block_;
+    std::unique_ptr<merge::RecordBlock> block_;
     std::vector<PlanNode> plan_;
     std::vector<std::unique_ptr<Task>> tasks_;
     std::vector<uint32_t> task_first_slot_;

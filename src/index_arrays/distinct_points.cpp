@@ -6,45 +6,14 @@
 #include <vector>
 
 #include "engine/sort/radix_sort.hpp"
+#include "engine/spatial/morton_key.hpp"
 #include "engine/system/parallel_pair.hpp"
 
 namespace d2d::index_arrays {
 namespace {
 
-// Maps a coordinate range to 16 bits without ever putting a larger
-// coordinate in a lower cell: every step (halving, subtracting, scaling,
-// rounding down, clamping) is monotone. Halving first keeps the span
-// finite for any finite range.
-class CellScale {
- public:
-    CellScale(double low, double high) : half_low_(low * 0.5) {
-        const double span = high * 0.5 - half_low_;
-        const double scale = 65536.0 / span;
-        if (span > 0.0 && std::isfinite(scale)) scale_ = scale;
-    }
-    uint32_t cell(double v) const {
-        const double scaled = (v * 0.5 - half_low_) * scale_;
-        return scaled >= 65535.0 ? 65535u : static_cast<uint32_t>(scaled);
-    }
-
- private:
-    double half_low_;
-    double scale_ = 0.0;  // one cell for everything when the range is empty or degenerate
-};
-
-// Spreads the 16 bits of v to the even bits of the result.
-uint32_t spread(uint32_t v) {
-    v = (v | (v << 8)) & 0x00FF00FFu;
-    v = (v | (v << 4)) & 0x0F0F0F0Fu;
-    v = (v | (v << 2)) & 0x33333333u;
-    v = (v | (v << 1)) & 0x55555555u;
-    return v;
-}
-
-struct KeyedIndex {
-    uint32_t key;
-    uint32_t index;
-};
+// The quadtree's cells: 65536 of equal width across each side of the box.
+constexpr double kQuadtreeCells = 65536.0;
 
 // Keeps one point of each group of equal points, the one with the lowest
 // index, and says for the others which one stands for them. Equal points
@@ -119,15 +88,16 @@ DistinctPoints find_distinct_points(const double* coords, size_t count, size_t s
     if (finite == 0) return distinct;
 
     PageBuffer<KeyedIndex> items(finite);
-    const CellScale x_cells(std::min(boxes[0].low_x, boxes[1].low_x), std::max(boxes[0].high_x, boxes[1].high_x));
-    const CellScale y_cells(std::min(boxes[0].low_y, boxes[1].low_y), std::max(boxes[0].high_y, boxes[1].high_y));
+    const MortonCells cells(std::min(boxes[0].low_x, boxes[1].low_x), std::max(boxes[0].high_x, boxes[1].high_x),
+                            std::min(boxes[0].low_y, boxes[1].low_y), std::max(boxes[0].high_y, boxes[1].high_y),
+                            kQuadtreeCells);
     run_halves(threads, count, [&](int h, size_t first, size_t last) {
         size_t k = h == 0 ? 0 : boxes[0].finite;
         for (size_t i = first; i < last; ++i) {
             if (vertex_of_point[i] < 0) continue;
             const double x = coords[i * stride];
             const double y = coords[i * stride + 1];
-            items[k++] = KeyedIndex{(spread(x_cells.cell(x)) << 1) | spread(y_cells.cell(y)), static_cast<uint32_t>(i)};
+            items[k++] = KeyedIndex{cells.key(x, y), static_cast<uint32_t>(i)};
         }
     });
     {

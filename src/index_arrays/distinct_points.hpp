@@ -29,10 +29,10 @@ inline bool before_in_order1(const IndexedPoint& a, const IndexedPoint& b) {
     return a.y < b.y || (a.y == b.y && a.x < b.x);
 }
 
-// Each point's cell key: x and y, each mapped to 16 bits by a scale that
-// never reverses two coordinates, with the bits interleaved, x above y (a
-// Morton code). Points whose keys differ first in an x bit are separated by
-// a vertical line, in a y bit by a horizontal one: the quadtree's cuts.
+// Each point's cell key: its Morton key over the finite points' bounding
+// box (engine/spatial/morton_key.hpp), 65536 cells across each side. Points
+// whose keys differ first in an x bit are separated by a vertical line, in a
+// y bit by a horizontal one: the quadtree's cuts.
 struct DistinctPoints {
     PageBuffer<double> xy;         // x0, y0, x1, y1, ...
     PageBuffer<uint32_t> index;    // each point's input index

@@ -112,6 +112,7 @@ extern "C" const char* delaunay2d_status_message(delaunay2d_status status) {
         case DELAUNAY2D_OUT_OF_MEMORY:
             return "out of memory";
         case DELAUNAY2D_TOO_MANY_POINTS:
+            static_assert(DELAUNAY2D_MAX_POINTS == 134217664u, "the message spells the limit");
             return "too many points: at most 134,217,664 are triangulated at once";
     }
     return "unknown status";

@@ -36,6 +36,7 @@ add_test(NAME python_package
          COMMAND ${DELAUNAY2D_TEST_PYTHON} -m pytest -q -p no:cacheprovider
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_triangulate.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_queries.py
-                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_constrained.py)
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_constrained.py
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_package.py)
 set_tests_properties(python_package PROPERTIES ENVIRONMENT
   "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>;DELAUNAY2D_FIXTURES=${CMAKE_CURRENT_SOURCE_DIR}/fixtures")

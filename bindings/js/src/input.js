@@ -2,6 +2,7 @@
 // Float64Array (x0, y0, x1, y1, ...), which is what crosses into the module.
 
 // The most points one call takes (the library's own bound).
+// The library header's DELAUNAY2D_MAX_POINTS.
 export const MOST_POINTS = 134217664;
 
 function describe(value) {

@@ -73,11 +73,16 @@ class MeshRecord:
         points = tri.points
         self.coords = points.ctypes.data if len(points) else None
         self.stride = points.strides[0] // 8 if len(points) else 2
-        # The library numbers neighbours by edge (v[k], v[k+1]); the
-        # Triangulation by opposite vertex, one place further.
+        # The library numbers neighbours by edge (v[k], v[k+1]), the
+        # Triangulation by opposite vertex: the library's conversion turns
+        # each triple by one place, so two more turns number a copy by edge
+        # again.
+        by_edge = np.array(tri.neighbors, dtype=np.int32, order="C")
+        for _ in range(2):
+            _library.number_by_opposite_vertex(_library.load(), by_edge.ctypes.data, len(by_edge))
         self._keep = [
             np.ascontiguousarray(tri.simplices, dtype=np.int32),
-            np.ascontiguousarray(np.roll(tri.neighbors, 1, axis=1), dtype=np.int32),
+            by_edge,
             np.ascontiguousarray(tri.hull, dtype=np.int32),
             np.ascontiguousarray(tri.vertex_of_point, dtype=np.int32),
         ]
@@ -115,7 +120,3 @@ def query_array(xi):
     shape = xi.shape[:-1]
     return np.ascontiguousarray(xi.reshape(-1, 2)), shape
 
-
-def check(lib, status):
-    from .triangulation import _check
-    _check(lib, status)

@@ -14,23 +14,14 @@ interpolated as their real and imaginary parts.
 
 import numpy as np
 
-from . import _operations
-from .triangulation import Triangulation, triangulate
-
-
-def _points_of(points):
-    if isinstance(points, tuple):
-        points = np.column_stack([np.asarray(c, dtype=np.float64).ravel() for c in points])
-    array = np.asarray(points, dtype=np.float64) if not isinstance(points, np.ndarray) else points
-    if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
-        raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
-    return array
+from . import _library, _operations
+from .triangulation import Triangulation, points_array, triangulate
 
 
 def _triangulation_of(points_or_triangulation):
     if isinstance(points_or_triangulation, Triangulation):
         return points_or_triangulation
-    return triangulate(_points_of(points_or_triangulation))
+    return triangulate(points_array(points_or_triangulation))
 
 
 def _query_points(args):
@@ -83,7 +74,7 @@ class _Interpolator:
             status = lib.delaunay2d_interpolate(
                 record.coords, record.stride, record.ref(), self.values.ctypes.data, width, self._method,
                 queries.ctypes.data, len(queries), fill, self.threads, out.ctypes.data)
-            _operations.check(lib, status)
+            _library.check(lib, status)
         if self._complex:
             out = out.view(np.complex128)
             out[np.isnan(out.real) & np.isnan(out.imag)] = self.fill_value

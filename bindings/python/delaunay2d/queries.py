@@ -4,7 +4,7 @@
 
 import numpy as np
 
-from . import _operations
+from . import _library, _operations
 
 
 def find_simplex(tri, xi, threads=0):
@@ -19,7 +19,7 @@ def find_simplex(tri, xi, threads=0):
     if len(queries):
         status = lib.delaunay2d_locate(record.coords, record.stride, record.ref(), queries.ctypes.data,
                                        len(queries), threads, out.ctypes.data)
-        _operations.check(lib, status)
+        _library.check(lib, status)
     return out.reshape(shape)
 
 

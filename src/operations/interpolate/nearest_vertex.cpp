@@ -79,7 +79,7 @@ void nearest_over(const InterpolationInput& in, const uint32_t* original) {
     }
     const uint32_t start = m.triangle_count > 0 ? m.vertex(0, 0) : m.hull[0];
     const VertexFans fans(m);
-    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
+    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count, in.threads);
     for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
         std::vector<uint32_t> around, ties;
         uint32_t previous = start;

@@ -1,16 +1,17 @@
-// Every size from which a stage of a call uses a second thread, in one place.
+// Every size from which a stage of a traced entry point uses a second
+// thread, in one place beside the stages.
 //
 // A second thread costs a start and a join (tens of microseconds) and, for
 // work that is split in halves, a pass over data that is then cold in the
 // other core's cache. Each value below is the size from which the stage's
 // saving outweighs that on a two-core machine.
-#ifndef DELAUNAY2D_ENGINE_SYSTEM_THREAD_THRESHOLDS_HPP
-#define DELAUNAY2D_ENGINE_SYSTEM_THREAD_THRESHOLDS_HPP
+#ifndef DELAUNAY2D_TRACED_THREAD_THRESHOLDS_HPP
+#define DELAUNAY2D_TRACED_THREAD_THRESHOLDS_HPP
 
 #include <cstddef>
 #include <cstdint>
 
-namespace d2d::thresholds {
+namespace d2d::traced::thresholds {
 
 // Placing the host's points and the radix passes of the split order: each
 // point is only read and written once per pass, so the pass must be long
@@ -35,6 +36,6 @@ inline constexpr std::uint32_t kOfferFrom = 2048;
 // of host points, so halves pay off sooner than for the plain passes.
 inline constexpr std::size_t kWriteOnTwoThreadsFrom = 8192;
 
-}  // namespace d2d::thresholds
+}  // namespace d2d::traced::thresholds
 
 #endif
