@@ -151,7 +151,8 @@ typedef struct delaunay2d_result {
  *
  * Returns DELAUNAY2D_OK, or: DELAUNAY2D_INVALID_ARGUMENT for a null result,
  * null coords with count > 0, or stride < 2; DELAUNAY2D_TOO_MANY_POINTS
- * beyond DELAUNAY2D_MAX_POINTS (134,217,664) points; DELAUNAY2D_OUT_OF_MEMORY when memory runs out.
+ * beyond DELAUNAY2D_MAX_POINTS (134,217,664) points; DELAUNAY2D_OUT_OF_MEMORY
+ * when memory runs out.
  * On any failure *result is zeroed and nothing is left allocated. Release a
  * result with delaunay2d_result_free.
  * Expects: `coords` (count - 1) * stride + 2 doubles, null only when count is 0; `result` writable. */

@@ -1,8 +1,7 @@
 // Points as the callers hand them over, checked and turned into one flat
 // Float64Array (x0, y0, x1, y1, ...), which is what crosses into the module.
 
-// The most points one call takes (the library's own bound).
-// The library header's DELAUNAY2D_MAX_POINTS.
+// The most points one call takes: the library header's DELAUNAY2D_MAX_POINTS.
 export const MOST_POINTS = 134217664;
 
 function describe(value) {
