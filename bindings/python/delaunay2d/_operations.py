@@ -111,11 +111,22 @@ def record_of(tri):
     return record
 
 
+class ZeroDimensionalQuery(IndexError, ValueError):
+    """A query that is no array of points at all: None or a single number.
+    An IndexError, as scipy raises for it (``xi.shape[-1]`` of a
+    zero-dimensional array), and a ValueError, as this package raises for
+    every other query of the wrong shape."""
+
+
 def query_array(xi):
     """Queries as a C-contiguous float64 (k, 2) array, and the shape of the
-    leading axes to give the answers."""
+    leading axes to give the answers. None and numbers are refused, not
+    read as one NaN or numeric point: numpy turns None into a 0-d NaN,
+    which would quietly give -1 or the fill value."""
     xi = np.asarray(xi, dtype=np.float64)
-    if xi.ndim == 0 or xi.shape[-1] != 2:
+    if xi.ndim == 0:
+        raise ZeroDimensionalQuery("query points must have shape (..., 2), not a single value")
+    if xi.shape[-1] != 2:
         raise ValueError("query points must have shape (..., 2), not {}".format(xi.shape))
     shape = xi.shape[:-1]
     return np.ascontiguousarray(xi.reshape(-1, 2)), shape
