@@ -96,6 +96,43 @@ class Triangulation:
     def coplanar(self):
         return queries.coplanar(self)
 
+    # The rest of scipy.spatial.Delaunay's attributes: always 2-D, a
+    # nearest-site triangulation, bounds over the finite points, and the
+    # paraboloid lifting with Qhull's scaling (see queries.py).
+    ndim = 2
+    furthest_site = False
+
+    @property
+    def min_bound(self):
+        return queries.bounds(self)[0]
+
+    @property
+    def max_bound(self):
+        return queries.bounds(self)[1]
+
+    @property
+    def paraboloid_scale(self):
+        return queries.paraboloid_scale_shift(self)[0]
+
+    @property
+    def paraboloid_shift(self):
+        return queries.paraboloid_scale_shift(self)[1]
+
+    @property
+    def equations(self):
+        """(nsimplex, 4): each triangle's lifted plane, unit normal pointing
+        down, then offset (scipy's layout and signs)."""
+        return queries.equations(self)
+
+    def lift_points(self, x):
+        """x (..., 2) lifted to the paraboloid, (..., 3)."""
+        return queries.lift_points(self, x)
+
+    def plane_distance(self, xi):
+        """Signed distance of each lifted point of xi (..., 2) to every
+        triangle's plane, (..., nsimplex)."""
+        return queries.plane_distance(self, xi)
+
     @property
     def npoints(self):
         return len(self.points)
