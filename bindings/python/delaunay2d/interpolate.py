@@ -25,28 +25,57 @@ def _triangulation_of(points_or_triangulation):
 
 
 def _query_points(args):
-    """scipy's call forms: f(xi) with xi of shape (..., 2) or a tuple
-    (x, y); f(x, y) with arrays that broadcast together."""
-    if len(args) == 1:
-        xi = args[0]
-        if isinstance(xi, tuple):
-            args = xi
-        else:
-            return np.asarray(xi, dtype=np.float64)
-    if len(args) != 2:
-        raise ValueError("give the query points as one (..., 2) array or as x and y")
-    x, y = np.broadcast_arrays(np.asarray(args[0], dtype=np.float64), np.asarray(args[1], dtype=np.float64))
-    return np.stack([x, y], axis=-1)
+    """The query points as an array (..., 2), by scipy's rules: f(xi) with
+    xi an array (..., 2) or a tuple (x, y) of arrays that broadcast;
+    f(x, y) as f((x, y)). A 1-D xi is a flat list of points, so that one
+    point (x, y) given as an array or a list is shape (1, 2) and answers
+    (1,), while the tuple (x, y) of two numbers answers ()."""
+    xi = args[0] if len(args) == 1 else args
+    if isinstance(xi, tuple):
+        if len(xi) != 2:
+            raise ValueError("give the query points as one (..., 2) array or as x and y, not {} arrays".format(len(xi)))
+        x, y = np.broadcast_arrays(np.asarray(xi[0], dtype=np.float64), np.asarray(xi[1], dtype=np.float64))
+        return np.stack([x, y], axis=-1)
+    xi = np.asarray(xi, dtype=np.float64)
+    if xi.ndim == 1:
+        if xi.size % 2:
+            raise ValueError("a 1-D xi lists points as x0, y0, x1, y1, ...: {} values".format(xi.size))
+        xi = xi.reshape(-1, 2)
+    return xi
+
+
+def _rescaled(points):
+    """scipy's rescale: the points' x and y shifted by their mean and divided
+    by their extent (peak to peak; 1 where it is 0), with the same numpy
+    operations on the same (n, 2) layout, so that the scaled points are
+    the same doubles as scipy's. Points with a NaN or infinite coordinate,
+    which the triangulation leaves out (and scipy refuses), do not count.
+    Returns (scaled points, offset, scale)."""
+    xy = np.ascontiguousarray(points_array(points)[:, :2], dtype=np.float64)
+    finite = np.isfinite(xy).all(axis=1)
+    basis = xy if finite.all() else xy[finite]
+    if len(basis) == 0:
+        return xy.copy(), np.zeros(2), np.ones(2)
+    offset = np.mean(basis, axis=0)
+    scaled = xy - offset
+    scale = np.ptp(basis, axis=0)
+    scale[~(scale > 0)] = 1.0
+    scaled /= scale
+    return scaled, offset, scale
 
 
 class _Interpolator:
     _method = None
 
     def __init__(self, points, values, fill_value=np.nan, rescale=False, threads=0):
+        # rescale changes which points are nearest and which triangulation
+        # is Delaunay (the circles become ellipses in the original units), so
+        # it is done, as scipy does it, and the queries are scaled alike.
+        self.offset = self.scale = None
         if rescale:
-            # The library is exact on any finite doubles: rescaling changes
-            # nothing it decides, so it is accepted and ignored.
-            pass
+            if isinstance(points, Triangulation):
+                raise ValueError("rescaling is not supported when points is a Triangulation")
+            points, self.offset, self.scale = _rescaled(points)
         self.tri = _triangulation_of(points)
         self.points = self.tri.points
         values = np.asarray(values)
@@ -64,6 +93,8 @@ class _Interpolator:
 
     def __call__(self, *args):
         xi = _query_points(args)
+        if self.scale is not None:
+            xi = (xi - self.offset) / self.scale
         queries, shape = _operations.query_array(xi)
         lib = _operations.load()
         record = _operations.record_of(self.tri)
