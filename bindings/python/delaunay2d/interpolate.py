@@ -10,6 +10,14 @@ change it and the interpolator changes too (copy it first if you mean to
 change it). Values of one point may be a scalar or any array (the output
 then has that shape after the query shape); complex values are
 interpolated as their real and imaginary parts.
+
+``rescale=True`` does what scipy's does: the points, and every query, are
+shifted by the points' mean and divided by their extent along x and along
+y before anything is triangulated or compared (not with a Triangulation
+as ``points``). Query points follow scipy's shapes: an array (..., 2)
+answers (...), a 1-D array or list is a flat list of points (one point
+(x, y) answers (1,)), a tuple (x, y) or two arguments x, y broadcast
+together and answer their common shape.
 """
 
 import numpy as np
@@ -143,7 +151,8 @@ def griddata(points, values, xi, method="linear", fill_value=np.nan, rescale=Fal
     """Interpolates unstructured data at xi, as scipy.interpolate.griddata:
     points (n, 2) or a tuple (x, y); xi (..., 2) or a tuple of arrays that
     broadcast (e.g. from np.meshgrid). method "linear", "nearest" or
-    "natural"; fill_value outside the hull (not used by "nearest")."""
+    "natural" (no "cubic"); fill_value outside the hull (not used by
+    "nearest"); rescale as scipy's (see the module's notes)."""
     if method not in _METHODS:
         raise ValueError("unknown interpolation method {!r}: use linear, nearest or natural".format(method))
     if method == "nearest":

@@ -143,15 +143,15 @@ def lift_points(tri, x):
 def equations(tri):
     """(nsimplex, 4): the plane through each triangle's lifted vertices as
     scipy gives it, n . (x, y, z) + offset = 0 with n a unit normal pointing
-    down (n_z < 0, away from the lifted points: a lifted point inside the
-    triangle lies below its plane, at a positive distance, the other
-    points' lifts above, at a negative one).
+    down (n_z < 0): the lift of a point inside the triangle lies below the
+    plane, at a positive distance, and the other points' lifts above it,
+    at negative ones.
 
-        z  .   .  the other points' lifts
-        |   \ /
-        |  --*----*--  plane of a triangle
-        |     \__/    paraboloid, below the plane inside the triangle
-        +-----------> x, y
+        z
+        |   o           o    lifts of the other points: above the plane
+        |      *-----*       the plane through the triangle's lifts (*)
+        |       `._.'        the paraboloid, below it inside the triangle
+        +------------------> x, y
 
     The lifted differences are taken as scale * (dx (x1 + x0) + dy (y1 + y0)),
     not as differences of lifted values, which would lose the digits the

@@ -60,6 +60,15 @@ class Triangulation:
     With segments, holes or region "inside", ``points`` is (n + a, 2): the
     input points, then the a crossing points added; -1 neighbours also
     border removed regions.
+
+    scipy.spatial.Delaunay's other attributes and methods, with its
+    meaning: ``find_simplex``, ``transform``, ``vertex_to_simplex``,
+    ``vertex_neighbor_vertices``, ``coplanar``, ``npoints``, ``nsimplex``,
+    ``ndim`` (2), ``furthest_site`` (False), ``min_bound`` and
+    ``max_bound`` (over the points with finite coordinates),
+    ``equations``, ``lift_points``, ``plane_distance``,
+    ``paraboloid_scale`` and ``paraboloid_shift`` (Qhull's scaling, as
+    scipy reports it). Computed when read, not stored.
     """
 
     def __init__(self, points, simplices, neighbors, hull, vertex_of_point, constrained=None, segments=None):
