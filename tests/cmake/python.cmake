@@ -2,8 +2,9 @@
 # and entry points (test_ctypes.py), and the package's triangulate()
 # against scipy and on every input of tests/fixtures (test_triangulate.py,
 # with pytest), its queries, interpolators and Voronoi diagram
-# (test_queries.py, test_constrained.py), the scipy behaviours it copies
-# (test_scipy_compat.py) and its import layers (test_package.py).
+# (test_queries.py), its constrained call (test_constrained.py), the scipy
+# behaviours it copies (test_scipy_compat.py) and its import layers
+# (test_package.py).
 # Not under the sanitizers: an instrumented library cannot be loaded into an
 # uninstrumented interpreter without preloading the sanitizer runtime.
 if(DELAUNAY2D_SANITIZE OR DELAUNAY2D_SANITIZE_THREAD)
