@@ -38,10 +38,12 @@ namespace {
 // sign of |x - p|^2 - |x - u|^2 (negative: nearer p, kept).
 int side_of_bisector(Vec2 x, Vec2 p, Vec2 u) { return compare_squared_distances(p.x, p.y, u.x, u.y, x.x, x.y); }
 
-// A power of two that brings v's magnitude to [1/2, 1) (1 for 0): scaling by
-// it is exact and keeps products in range at every scale.
+// A power of two by which v's magnitude goes into [2^-300, 2^300] (1 for 0
+// and where it is already there, the common case, without a library
+// call): scaling by it is exact, and products of up to three such numbers
+// neither overflow nor underflow to nothing.
 double unit_scale(double v) {
-    if (!(v > 0.0) || !std::isfinite(v)) return 1.0;
+    if (!(v > 0.0) || !std::isfinite(v) || (v >= 0x1p-300 && v <= 0x1p300)) return 1.0;
     int exponent = 0;
     std::frexp(v, &exponent);
     return std::ldexp(1.0, -exponent);
@@ -70,13 +72,14 @@ struct CellPolygon {
 };
 
 // Where the bisector of p and u crosses the segment from a to b, found by
-// interpolation: a fallback for lines met at a point outside the double
-// range, and the clamp of the others (the crossing lies on the segment).
+// interpolating the signed distances to the bisector: the fallback where
+// the two lines' own crossing is not finite (lines nearly parallel, or
+// differences beyond the double range).
 Vec2 interpolated_crossing(Vec2 a, Vec2 b, Vec2 p, Vec2 u) {
     Vec2 d{u.x - p.x, u.y - p.y};
     if (!std::isfinite(d.x) || !std::isfinite(d.y)) d = Vec2{0.5 * u.x - 0.5 * p.x, 0.5 * u.y - 0.5 * p.y};
-    const double unit = unit_scale(std::max(std::fabs(d.x), std::fabs(d.y)));
-    d = Vec2{d.x * unit, d.y * unit};
+    const double largest = std::max(std::fabs(d.x), std::fabs(d.y));  // only the direction counts
+    d = Vec2{d.x / largest, d.y / largest};
     const Vec2 mid{0.5 * p.x + 0.5 * u.x, 0.5 * p.y + 0.5 * u.y};
     const auto side = [&](Vec2 x, double scale) {
         return (scale * x.x - scale * mid.x) * d.x + (scale * x.y - scale * mid.y) * d.y;
@@ -107,15 +110,17 @@ Vec2 interpolated_crossing(Vec2 a, Vec2 b, Vec2 p, Vec2 u) {
 Vec2 crossing(Vec2 a, Vec2 b, const EdgeLine& l, Vec2 p, Vec2 u) {
     Vec2 x{NAN, NAN};
     if (l.kind == EdgeLine::kBisector) {
-        Vec2 du{u.x - p.x, u.y - p.y}, dw{l.u.x - p.x, l.u.y - p.y};
-        const double unit =
-            unit_scale(std::max({std::fabs(du.x), std::fabs(du.y), std::fabs(dw.x), std::fabs(dw.y)}));
-        const Vec2 r = circumcentre_from_origin(Vec2{du.x * unit, du.y * unit}, Vec2{dw.x * unit, dw.y * unit});
-        x = Vec2{p.x + r.x / unit, p.y + r.y / unit};
+        Vec2 b{u.x - p.x, u.y - p.y}, c{l.u.x - p.x, l.u.y - p.y};
+        const double unit = unit_scale(std::max({std::fabs(b.x), std::fabs(b.y), std::fabs(c.x), std::fabs(c.y)}));
+        if (unit != 1.0) b = Vec2{b.x * unit, b.y * unit}, c = Vec2{c.x * unit, c.y * unit};
+        // The circumcentre of (0, b, c), with one division.
+        const double half_inverse = 0.5 / (b.x * c.y - b.y * c.x);
+        const double lb = b.x * b.x + b.y * b.y, lc = c.x * c.x + c.y * c.y;
+        Vec2 r{(c.y * lb - b.y * lc) * half_inverse, (b.x * lc - c.x * lb) * half_inverse};
+        if (unit != 1.0) r = Vec2{r.x / unit, r.y / unit};
+        x = Vec2{p.x + r.x, p.y + r.y};
     } else {
-        Vec2 d{u.x - p.x, u.y - p.y};
-        const double unit = unit_scale(std::max(std::fabs(d.x), std::fabs(d.y)));
-        d = Vec2{d.x * unit, d.y * unit};
+        const Vec2 d{u.x - p.x, u.y - p.y};  // only the ratio d.x / d.y counts
         const Vec2 mid{0.5 * p.x + 0.5 * u.x, 0.5 * p.y + 0.5 * u.y};
         // (x - mid) . d = 0 with one coordinate fixed at l.at.
         if (l.kind == EdgeLine::kVertical) {
@@ -164,7 +169,7 @@ void cut(CellPolygon& polygon, CellPolygon& scratch, std::vector<int>& sides, Ve
 
 // Whether the polygon (counter-clockwise) encloses any area. The signed
 // area is summed about the first vertex on coordinates scaled by a power of
-// two to magnitude below 1 (summed about the origin, a box of width 1e-9 at
+// two into a moderate range (summed about the origin, a box of width 1e-9 at
 // 0.3 cancels to noise, one of width 1e-200 underflows and one of 1e155
 // overflows). After scaling no product overflows, and one underflows only
 // for a polygon thinner than 2^-1000 of its largest coordinate.
