@@ -327,9 +327,9 @@ typedef enum delaunay2d_method {
  * LINEAR: barycentric interpolation on the triangle delaunay2d_locate
  * finds; fill_value where it finds none. NEAREST: the value of the nearest
  * mesh vertex by exact comparison of squared distances, the lower index on a
- * tie; found by descent along the mesh's edges, so exact when the mesh is a
- * Delaunay triangulation (the index-array call's result; with no triangles the
- * points along their line), and fill_value for a query with a NaN or
+ * tie, on any mesh (a descent along the edges of a Delaunay mesh, a k-d tree
+ * over the vertices of any other; with no triangles the points along their
+ * line), and fill_value for a query with a NaN or
  * infinite coordinate or a mesh without points. NATURAL: Sibson's
  * coordinates (the share of the query's would-be Voronoi cell taken from
  * each neighbour's cell, the cells found with exact in-circle tests): equal

@@ -92,6 +92,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/distance_order.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/linear_interpolation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/nearest_vertex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/nearest_point_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/natural_neighbours.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/interpolate_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_diagram.cpp
