@@ -164,7 +164,7 @@ void nearest_by_tree(const InterpolationInput& in) {
         if (is_vertex[i]) vertices.push_back(static_cast<uint32_t>(i));
     }
     const NearestPointTree tree(m, std::move(vertices));
-    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
+    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count, in.threads);
     for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
             const uint32_t query = order.index[i];
