@@ -183,7 +183,8 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
     // mkstemp would, but mkstemp names the file only once it exists): a
     // signal that comes between the two then still finds the name, and an
     // unlink of a name not yet made does no harm. O_EXCL makes sure that
-    // the file is new; a name that is taken is given up and another drawn.
+    // the file is new; a name that is taken (one draw in 62^6, 5.7e10) is
+    // given up and another drawn.
     const std::string prefix = folder_of(target) + "." + name_of(target) + ".tmp-";
     std::random_device entropy;
     static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -206,8 +207,8 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
         }
     }
     final_path_ = target;
-    // The file is made private (0600), as mkstemp would. A file that is replaced keeps
-    // its permissions; a new one is an ordinary file.
+    // The file is made private (0600), as mkstemp would. A file that is
+    // replaced keeps its permissions; a new one is an ordinary file.
     struct stat old {};
     const bool replaces = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     ::fchmod(fd_, replaces ? static_cast<mode_t>(old.st_mode & 07777) : permissions_for_new_files());
