@@ -30,6 +30,7 @@
 #include "formats/read/line_source.hpp"
 #include "formats/mesh_write/mesh_output.hpp"
 #include "formats/output/output_error.hpp"
+#include "formats/output/printable_text.hpp"
 #include "formats/output/same_file.hpp"
 #include "progress_meter.hpp"
 #include "run_summary.hpp"
@@ -49,7 +50,11 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void warn(const std::string& message) { std::fprintf(stderr, "delaunay2d: warning: %s\n", message.c_str()); }
+// Messages carry file names and fields of the input: printable() keeps
+// their control bytes from reaching the terminal.
+void warn(const std::string& message) {
+    std::fprintf(stderr, "delaunay2d: warning: %s\n", printable(message).c_str());
+}
 
 // Reads the input file: points for a point file; for a .poly or GeoJSON
 // file also its segments and holes into `constrained`.
@@ -277,7 +282,7 @@ int main(int argc, char** argv) {
         // (InputError, OutputError, TriangulationError: their messages name
         // the file and line), or anything else the system refused (a thread
         // that could not start).
-        std::fprintf(stderr, "delaunay2d: %s\n", e.what());
+        std::fprintf(stderr, "delaunay2d: %s\n", printable(e.what()).c_str());
     }
     return 1;
 }

@@ -55,7 +55,7 @@ void write_terrain_file(TextSink& sink, int fd, const MeshView& mesh, const Writ
             break;
         }
         case OutputFormat::png: {
-            const std::string svg = draw_svg_in_memory(mesh, written, options.svg, result.picture);
+            const std::string svg = draw_svg_in_memory(sink.name(), mesh, written, options.svg, result.picture);
             write_png(sink.name(), fd, svg);
             break;
         }

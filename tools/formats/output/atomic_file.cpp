@@ -10,6 +10,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -20,15 +23,33 @@ namespace d2dcli {
 namespace {
 
 // Temporary paths that a signal handler may remove. A handler can only call
-// async-signal-safe functions, so the table is a fixed array of pointers
-// into strings that the owning AtomicFile keeps alive while registered.
+// async-signal-safe functions and must not trust the heap (a fault may have
+// broken it), so the table is a fixed array of copies of the paths: a slot
+// is claimed (free -> filling), the path copied, and only then published
+// (filling -> live), so the handler never reads a half-written path.
+//
+//   slot state:  free --claim--> filling --copy, publish--> live
+//                  ^                                          |
+//                  +------ unregister, or the handler --------+
 constexpr int slot_count = 16;
-std::array<std::atomic<const char*>, slot_count> temporary_paths{};
+constexpr std::size_t longest_path = 4096;  // PATH_MAX: no longer path can be opened
+enum SlotState : int { free_slot, filling_slot, live_slot };
+struct TemporarySlot {
+    std::atomic<int> state{free_slot};
+    char path[longest_path];
+};
+std::array<TemporarySlot, slot_count> temporary_paths{};
 
-int register_temporary(const char* path) {
+int register_temporary(const std::string& path) {
+    if (path.size() >= longest_path) {
+        return -1;
+    }
     for (int i = 0; i < slot_count; ++i) {
-        const char* expected = nullptr;
-        if (temporary_paths[static_cast<std::size_t>(i)].compare_exchange_strong(expected, path)) {
+        TemporarySlot& slot = temporary_paths[static_cast<std::size_t>(i)];
+        int expected = free_slot;
+        if (slot.state.compare_exchange_strong(expected, filling_slot)) {
+            std::memcpy(slot.path, path.c_str(), path.size() + 1);
+            slot.state.store(live_slot);
             return i;
         }
     }
@@ -37,22 +58,46 @@ int register_temporary(const char* path) {
 
 void unregister_temporary(int slot) {
     if (slot >= 0) {
-        temporary_paths[static_cast<std::size_t>(slot)].store(nullptr);
+        temporary_paths[static_cast<std::size_t>(slot)].state.store(free_slot);
     }
 }
 
 void unlink_registered_temporaries() noexcept {
-    for (auto& entry : temporary_paths) {
-        if (const char* path = entry.exchange(nullptr); path != nullptr) {
-            ::unlink(path);
+    for (TemporarySlot& slot : temporary_paths) {
+        int expected = live_slot;
+        if (slot.state.compare_exchange_strong(expected, free_slot)) {
+            ::unlink(slot.path);
         }
     }
 }
 
-extern "C" void remove_temporaries_and_reraise(int signal_number) {
+// The signals whose default action ends the process and that a handler can
+// catch (SIGKILL and SIGSTOP cannot be). The faults (SIGSEGV and its kin)
+// are among them: a bug is no reason to leave debris either.
+constexpr std::array<int, 18> ending_signals = {
+    SIGHUP, SIGINT,  SIGQUIT, SIGTERM, SIGPIPE, SIGALRM,   SIGUSR1, SIGUSR2, SIGXCPU,
+    SIGVTALRM, SIGPROF, SIGPOLL, SIGSYS, SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,  SIGILL};
+// What each signal did before the handler came (the default action, or a
+// sanitizer's handler), put back before the signal is raised again.
+std::array<struct sigaction, 65> previous_actions{};
+
+extern "C" void remove_temporaries_and_reraise(int signal_number, siginfo_t* info, void*) {
+    const int saved_errno = errno;
     unlink_registered_temporaries();
-    std::signal(signal_number, SIG_DFL);
-    std::raise(signal_number);
+    if (signal_number > 0 && signal_number < static_cast<int>(previous_actions.size())) {
+        ::sigaction(signal_number, &previous_actions[static_cast<std::size_t>(signal_number)], nullptr);
+    }
+    // A fault of this thread (SIGSEGV from a bad address) comes again when
+    // the instruction is retried, now to the previous action, which sees
+    // the true fault. A signal sent by a process or by raise() or abort()
+    // (si_code <= 0) is sent again; it stays pending while this handler
+    // runs, and takes effect as it returns, so that the exit status is the
+    // signal's.
+    if (info == nullptr || info->si_code <= 0 ||
+        (signal_number != SIGSEGV && signal_number != SIGBUS && signal_number != SIGFPE && signal_number != SIGILL)) {
+        ::raise(signal_number);
+    }
+    errno = saved_errno;
 }
 
 std::string folder_of(const std::string& path) {
@@ -133,18 +178,37 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
     const std::string target = follow_links(path_);
     // Same folder, so that the rename stays within one file system and is
     // atomic; a hidden name, so that nobody takes it for the result.
-    std::string pattern = folder_of(target) + "." + name_of(target) + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = ::mkstemp(name.data());
-    if (fd_ < 0) {
-        throw_output_error(path_, "cannot create a file in its folder", errno);
+    //
+    // The name is chosen and registered before the file is made (as
+    // mkstemp would, but mkstemp names the file only once it exists): a
+    // signal that comes between the two then still finds the name, and an
+    // unlink of a name not yet made does no harm. O_EXCL makes sure that
+    // the file is new; a name that is taken (one draw in 62^6, 5.7e10) is
+    // given up and another drawn.
+    const std::string prefix = folder_of(target) + "." + name_of(target) + ".tmp-";
+    std::random_device entropy;
+    static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // Budget: as many names as mkstemp tries (TMP_MAX, at least 10000).
+    for (int attempt = 0;; ++attempt) {
+        std::string candidate = prefix;
+        for (int k = 0; k < 6; ++k) {
+            candidate += letters[entropy() % (sizeof letters - 1)];
+        }
+        slot_ = register_temporary(candidate);
+        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            temporary_path_ = std::move(candidate);
+            break;
+        }
+        const int error = errno;
+        unregister_temporary(std::exchange(slot_, -1));
+        if (error != EEXIST || attempt >= TMP_MAX) {
+            throw_output_error(path_, "cannot create a file in its folder", error);
+        }
     }
-    temporary_path_ = name.data();
     final_path_ = target;
-    slot_ = register_temporary(temporary_path_.c_str());
-    // mkstemp makes the file private (0600). A file that is replaced keeps
-    // its permissions; a new one is an ordinary file.
+    // The file is made private (0600), as mkstemp would. A file that is
+    // replaced keeps its permissions; a new one is an ordinary file.
     struct stat old {};
     const bool replaces = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     ::fchmod(fd_, replaces ? static_cast<mode_t>(old.st_mode & 07777) : permissions_for_new_files());
@@ -256,9 +320,21 @@ void put_in_place_together(const std::vector<AtomicFile*>& files) {
 void remove_temporary_files_now() noexcept { unlink_registered_temporaries(); }
 
 void remove_temporary_files_on_signals() {
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
-        std::signal(signal_number, remove_temporaries_and_reraise);
+    struct sigaction action {};
+    action.sa_sigaction = remove_temporaries_and_reraise;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    for (int signal_number : ending_signals) {
+        struct sigaction& previous = previous_actions[static_cast<std::size_t>(signal_number)];
+        if (::sigaction(signal_number, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) {
+            continue;  // ignored by whoever started the program (nohup, a background job): it stays ignored
+        }
+        ::sigaction(signal_number, &action, nullptr);
     }
+    // Beyond a file-size limit (ulimit -f) the write fails with EFBIG and is
+    // reported as any other failed write, instead of SIGXFSZ ending the
+    // process then and there.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace d2dcli

@@ -61,8 +61,12 @@ void put_in_place_together(const std::vector<AtomicFile*>& files);
 // ending by exit() in the middle of writing).
 void remove_temporary_files_now() noexcept;
 
-// Makes SIGINT, SIGTERM, SIGHUP and SIGPIPE remove every temporary file that
-// is still open before the process ends by that signal as it would have.
+// Makes every signal that would end the process and can be caught (SIGINT,
+// SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, ..., and the faults) remove every
+// temporary file that is still open before the process ends by that signal
+// as it would have; a signal ignored when the program started stays
+// ignored. SIGXFSZ is ignored, so that a write beyond a file-size limit
+// fails with EFBIG and is reported like any other failed write.
 void remove_temporary_files_on_signals();
 
 }  // namespace d2dcli

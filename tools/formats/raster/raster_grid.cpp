@@ -1,6 +1,7 @@
 #include "formats/raster/raster_grid.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -12,6 +13,23 @@ namespace {
 
 // A grid beyond this many cells is a mistaken --cell, not a DEM.
 constexpr double most_cells = 4.0e9;
+
+// The grid's size as a message gives it. The counts are doubles that may
+// lie far beyond any integer type (a --cell of 1e-300 over a 1 km extent
+// gives 1e+303 columns), so they are spelled exactly only while they are
+// integers of 15 digits or fewer.
+std::string grid_size_text(double columns, double rows) {
+    if (std::isinf(columns) || std::isinf(rows)) {
+        return "a grid of more cells on a side than a double can count (beyond 1.8e+308)";
+    }
+    if (columns < 1e15 && rows < 1e15) {
+        return "a grid of " + std::to_string(static_cast<long long>(columns)) + " x " +
+               std::to_string(static_cast<long long>(rows)) + " cells";
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "a grid of about %.3g x %.3g cells", columns, rows);
+    return text;
+}
 
 }  // namespace
 
@@ -45,9 +63,7 @@ RasterGrid fit_grid(const std::string& path, const MeshView& mesh, double cell,
     // GDAL counts a raster's sides in int.
     constexpr double most_side = 2147483647.0;
     if (columns * rows > most_cells || columns > most_side || rows > most_side) {
-        throw OutputError(path + ": a grid of " + std::to_string(static_cast<long long>(columns)) + " x " +
-                          std::to_string(static_cast<long long>(rows)) +
-                          " cells is too large; give a larger --cell");
+        throw OutputError(path + ": " + grid_size_text(columns, rows) + " is too large; give a larger --cell");
     }
     RasterGrid grid;
     grid.west = xmin;

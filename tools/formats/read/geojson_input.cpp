@@ -11,6 +11,7 @@
 
 #include "formats/read/constrained_input.hpp"
 #include "formats/read/input_error.hpp"
+#include "formats/read/value_fields.hpp"
 
 namespace d2dcli {
 namespace {
@@ -28,11 +29,25 @@ struct Json {
     }
 };
 
+// The members that carry geometry. Every other member (properties, bbox,
+// id, crs, foreign members) is checked for well-formed JSON and skipped
+// without building it, at any depth of nesting.
+bool carries_geometry(const std::string& key) {
+    return key == "type" || key == "features" || key == "geometry" || key == "geometries" || key == "coordinates";
+}
+
+// Objects and arrays that carry geometry nest at most this deep (a
+// MultiPolygon in a Feature in a FeatureCollection takes 8); skipped
+// members may nest deeper.
+constexpr int most_geometry_depth = 64;
+
 class JsonParser {
  public:
     JsonParser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
 
     Json document() {
+        // A byte-order mark, as some Windows programs write before UTF-8.
+        at_ = text_.size() - without_byte_order_mark(text_).size();
         Json value = parse(0);
         skip_space();
         if (at_ != text_.size()) fail("text after the JSON value");
@@ -48,13 +63,26 @@ class JsonParser {
     void skip_space() {
         while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t')) ++at_;
     }
-    void expect(char c) {
+    bool next_is(char c) {
         skip_space();
-        if (at_ >= text_.size() || text_[at_] != c) fail(std::string("expected '") + c + "'");
+        return at_ < text_.size() && text_[at_] == c;
+    }
+    void expect(char c) {
+        if (!next_is(c)) fail(std::string("expected '") + c + "'");
         ++at_;
     }
+    // An object's key and its colon.
+    std::string key() {
+        if (!next_is('"')) fail("an object key must be a string");
+        std::string text = string();
+        expect(':');
+        return text;
+    }
+
     Json parse(int depth) {
-        if (depth > 64) fail("nested too deeply");
+        if (depth > most_geometry_depth) {
+            fail("the geometry nests more than " + std::to_string(most_geometry_depth) + " objects and arrays deep");
+        }
         skip_space();
         if (at_ >= text_.size()) fail("unexpected end of the JSON text");
         Json value;
@@ -62,56 +90,157 @@ class JsonParser {
         if (c == '{') {
             value.kind = Json::Kind::object;
             ++at_;
-            skip_space();
-            if (at_ < text_.size() && text_[at_] == '}') {
+            if (next_is('}')) {
                 ++at_;
                 return value;
             }
-            for (;;) {
-                skip_space();
-                Json key = parse(depth + 1);
-                if (key.kind != Json::Kind::string) fail("an object key must be a string");
-                expect(':');
-                value.members[key.text] = parse(depth + 1);
-                skip_space();
-                if (at_ < text_.size() && text_[at_] == ',') {
-                    ++at_;
-                    continue;
+            do {
+                const std::string name = key();
+                if (carries_geometry(name)) {
+                    value.members[name] = parse(depth + 1);
+                } else {
+                    skip_value();
                 }
-                expect('}');
-                return value;
-            }
+            } while (comma());
+            expect('}');
+            return value;
         }
         if (c == '[') {
             value.kind = Json::Kind::array;
             ++at_;
-            skip_space();
-            if (at_ < text_.size() && text_[at_] == ']') {
+            if (next_is(']')) {
                 ++at_;
                 return value;
             }
-            for (;;) {
+            do {
                 value.items.push_back(parse(depth + 1));
-                skip_space();
-                if (at_ < text_.size() && text_[at_] == ',') {
-                    ++at_;
-                    continue;
-                }
-                expect(']');
-                return value;
-            }
+            } while (comma());
+            expect(']');
+            return value;
         }
         if (c == '"') {
             value.kind = Json::Kind::string;
-            ++at_;
-            while (at_ < text_.size() && text_[at_] != '"') {
-                if (text_[at_] == '\\') ++at_;  // escapes are kept as written: only keys and type names are read
-                if (at_ < text_.size()) value.text += text_[at_++];
-            }
-            if (at_ >= text_.size()) fail("unterminated string");
-            ++at_;
+            value.text = string();
             return value;
         }
+        return scalar();
+    }
+
+    bool comma() {
+        if (!next_is(',')) return false;
+        ++at_;
+        return true;
+    }
+
+    // Skips one value of any depth without recursion: the closing brackets
+    // still due are kept on a stack of the heap. Every pass of the outer
+    // loop consumes at least one byte or fails, so it ends within the
+    // text's length.
+    void skip_value() {
+        std::vector<char> due;  // closing brackets, innermost last
+        for (;;) {
+            skip_space();
+            if (at_ >= text_.size()) fail("unexpected end of the JSON text");
+            const char c = text_[at_];
+            if (c == '{' || c == '[') {
+                ++at_;
+                const char closing = c == '{' ? '}' : ']';
+                if (next_is(closing)) {
+                    ++at_;
+                } else {
+                    due.push_back(closing);
+                    if (closing == '}') key();
+                    continue;  // to the first value inside
+                }
+            } else if (c == '"') {
+                string();
+            } else {
+                scalar();
+            }
+            // A value ended: close what ends with it, then on to the next.
+            for (;;) {
+                if (due.empty()) return;
+                if (comma()) {
+                    if (due.back() == '}') key();
+                    break;
+                }
+                expect(due.back());
+                due.pop_back();
+            }
+        }
+    }
+
+    // A string at at_, its escapes decoded (\u0067 is g), as UTF-8.
+    std::string string() {
+        ++at_;  // the opening quote
+        std::string text;
+        for (;;) {
+            if (at_ >= text_.size()) fail("unterminated string");
+            const char c = text_[at_++];
+            if (c == '"') return text;
+            if (c != '\\') {
+                text += c;
+                continue;
+            }
+            if (at_ >= text_.size()) fail("unterminated string");
+            const char escape = text_[at_++];
+            switch (escape) {
+                case '"': case '\\': case '/': text += escape; break;
+                case 'b': text += '\b'; break;
+                case 'f': text += '\f'; break;
+                case 'n': text += '\n'; break;
+                case 'r': text += '\r'; break;
+                case 't': text += '\t'; break;
+                case 'u': append_utf8(text, code_point()); break;
+                default: fail("unknown escape " + quoted(std::string("\\") + escape) + " in a string");
+            }
+        }
+    }
+    // The character of a \u escape (after the u), joining a surrogate pair;
+    // a lone surrogate becomes U+FFFD, the replacement character.
+    std::uint32_t code_point() {
+        std::uint32_t c = hex4();
+        if (c >= 0xd800 && c <= 0xdbff && text_.substr(at_, 2) == "\\u") {
+            const std::size_t back = at_;
+            at_ += 2;
+            const std::uint32_t low = hex4();
+            if (low >= 0xdc00 && low <= 0xdfff) return 0x10000 + ((c - 0xd800) << 10) + (low - 0xdc00);
+            at_ = back;
+        }
+        return c >= 0xd800 && c <= 0xdfff ? 0xfffd : c;
+    }
+    std::uint32_t hex4() {
+        std::uint32_t value = 0;
+        for (int k = 0; k < 4; ++k, ++at_) {
+            const char h = at_ < text_.size() ? text_[at_] : '\0';
+            const int digit = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+            if (digit < 0) fail("a \\u escape needs four hexadecimal digits");
+            value = value * 16 + static_cast<std::uint32_t>(digit);
+        }
+        return value;
+    }
+    static void append_utf8(std::string& text, std::uint32_t c) {
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += static_cast<char>(0xc0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3f));
+        } else if (c < 0x10000) {
+            text += static_cast<char>(0xe0 | (c >> 12));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+            text += static_cast<char>(0x80 | (c & 0x3f));
+        } else {
+            text += static_cast<char>(0xf0 | (c >> 18));
+            text += static_cast<char>(0x80 | ((c >> 12) & 0x3f));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+            text += static_cast<char>(0x80 | (c & 0x3f));
+        }
+    }
+
+    // true, false, null or a number; numbers are read as in the other
+    // inputs (read_number), subnormals such as 1e-310 included.
+    Json scalar() {
+        Json value;
         for (std::string_view word : {"true", "false", "null"}) {
             if (text_.substr(at_, word.size()) == word) {
                 at_ += word.size();
@@ -121,17 +250,18 @@ class JsonParser {
         }
         const std::size_t start = at_;
         while (at_ < text_.size() && std::string_view("+-0123456789.eE").find(text_[at_]) != std::string_view::npos) ++at_;
-        if (start == at_) fail(std::string("unexpected character '") + c + "'");
-        try {
-            std::size_t used = 0;
-            const std::string number(text_.substr(start, at_ - start));
-            value.number = std::stod(number, &used);
-            if (used != number.size()) throw std::invalid_argument("");
-        } catch (const std::exception&) {
-            fail("malformed number");
+        const std::string_view field = text_.substr(start, at_ - start);
+        if (field.empty()) fail("unexpected character " + quoted(text_.substr(at_, 1)));
+        switch (read_number(field, value.number)) {
+            case NumberRead::ok:
+                value.kind = Json::Kind::number;
+                return value;
+            case NumberRead::out_of_range:
+                fail("number out of range: " + quoted(field) + " (beyond the largest double, about 1.8e308)");
+            case NumberRead::not_a_number:
+                break;
         }
-        value.kind = Json::Kind::number;
-        return value;
+        fail("malformed number: " + quoted(field));
     }
 
     std::string_view text_;

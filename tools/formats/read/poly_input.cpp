@@ -1,13 +1,3 @@
-// Triangle's .poly files, read for their points, segments and holes.
-#include <charconv>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "formats/read/constrained_input.hpp"
-#include "formats/read/input_error.hpp"
-
 // Triangle's .poly files, read for their points, segments and holes. A
 // line's fields and numbers are read as in the point files
 // (value_fields.hpp): the same separators and comments, and numbers that

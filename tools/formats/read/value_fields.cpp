@@ -142,22 +142,4 @@ bool parse_integer(std::string_view field, std::int64_t& value) {
     return result.ec == std::errc() && result.ptr == last;
 }
 
-std::string quoted(std::string_view field) {
-    constexpr std::size_t longest = 40;
-    std::string text(1, '\'');
-    for (char c : field.substr(0, longest)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7f || c == '\\') {
-            static const char digits[] = "0123456789abcdef";
-            text += "\\x";
-            text += digits[byte >> 4];
-            text += digits[byte & 15];
-        } else {
-            text += c;
-        }
-    }
-    text.append(field.size() > longest ? "...'" : "'");
-    return text;
-}
-
 }  // namespace d2dcli

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/output/printable_text.hpp"  // quoted(), for the readers' messages
+
 namespace d2dcli {
 
 struct ValueFields {
@@ -45,10 +47,5 @@ bool parse_double(std::string_view field, double& value);
 
 // Reads a whole field as a decimal integer with an optional sign.
 bool parse_integer(std::string_view field, std::int64_t& value);
-
-// The field as it appears in a message: quoted, cut when it is long, and
-// every byte that is not printable ASCII written as \xHH, so that control
-// bytes and escape sequences of a binary file reach the terminal as text.
-std::string quoted(std::string_view field);
 
 }  // namespace d2dcli
