@@ -46,7 +46,7 @@ void print_usage(const char* program) {
         "  --large                 also run n = 1e7\n"
         "  --n LIST                sizes, comma-separated (e.g. 1e4,2e5); default 1e4,1e5,1e6\n"
         "  --families LIST         of uniform, clusters, grid, circle; default all four\n"
-        "  --contenders LIST       of companion1, companion2, entry, cgal, triangle; default\n"
+        "  --contenders LIST       of triangulate1, triangulate2, entry, cgal, triangle; default\n"
         "                          all that this build has\n"
         "  --runs N                timed calls per case (default 5 up to 1e5, 3 up to 1e6, else 1)\n"
         "  --no-cgal               leave CGAL out (as --contenders without cgal)\n"

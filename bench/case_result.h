@@ -16,6 +16,7 @@ struct CaseResult {
     long peak_kb = -1;              // peak resident growth during the first call, -1 if unknown
     bool peak_exact = false;        // the peak counter could be reset just before the call
     std::size_t triangles = 0;      // triangles in the result
+    std::size_t vertices = 0;       // vertices in the result, where a contender adds some (constrained benchmark)
     std::size_t output_bytes = 0;   // bytes of what the call hands back, 0 where it keeps its own structure
     double extra_seconds = -1.0;    // optional side measurement, -1 if not taken
     char error[96] = {};            // why the case has no figures; empty when it has them

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "companion_case.h"
+#include "triangulate_case.h"
 #include "entry_point_case.h"
 #ifdef DELAUNAY2D_BENCH_HAVE_CGAL
 #include "cgal_case.h"
@@ -17,8 +17,8 @@ namespace bench {
 
 const char* contender_name(Contender c) {
     switch (c) {
-    case Contender::companion1: return "companion1";
-    case Contender::companion2: return "companion2";
+    case Contender::triangulate1: return "triangulate1";
+    case Contender::triangulate2: return "triangulate2";
     case Contender::entry: return "entry";
     case Contender::cgal: return "cgal";
     case Contender::triangle: return "triangle";
@@ -27,7 +27,7 @@ const char* contender_name(Contender c) {
 }
 
 std::vector<Contender> all_contenders() {
-    return {Contender::companion1, Contender::companion2, Contender::entry, Contender::cgal, Contender::triangle};
+    return {Contender::triangulate1, Contender::triangulate2, Contender::entry, Contender::cgal, Contender::triangle};
 }
 
 bool parse_contender(const std::string& name, Contender* c) {
@@ -60,8 +60,8 @@ bool contender_built(Contender c) {
 
 std::string contender_description(Contender c) {
     switch (c) {
-    case Contender::companion1: return "delaunay2d_triangulate, threads = 1";
-    case Contender::companion2: return "delaunay2d_triangulate, threads = 2";
+    case Contender::triangulate1: return "delaunay2d_triangulate, threads = 1";
+    case Contender::triangulate2: return "delaunay2d_triangulate, threads = 2";
     case Contender::entry: return "create_mesh_2d, standard output to /dev/null";
     case Contender::cgal:
 #ifdef DELAUNAY2D_BENCH_HAVE_CGAL
@@ -82,8 +82,8 @@ std::string contender_description(Contender c) {
 void measure_contender(Contender c, std::vector<Point3D>& points, int runs, const MeasureSettings& settings,
                        CaseResult* result) {
     switch (c) {
-    case Contender::companion1: measure_companion(points, 1, runs, result); return;
-    case Contender::companion2: measure_companion(points, 2, runs, result); return;
+    case Contender::triangulate1: measure_triangulate(points, 1, runs, result); return;
+    case Contender::triangulate2: measure_triangulate(points, 2, runs, result); return;
     case Contender::entry:
         if (settings.entry_one_thread) setenv("DELAUNAY2D_THREADS", "1", 1);
         measure_entry_point(points, runs, settings.entry_point_trace, result);

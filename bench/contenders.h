@@ -12,8 +12,8 @@
 namespace bench {
 
 enum class Contender {
-    companion1,  // delaunay2d_triangulate, threads = 1
-    companion2,  // delaunay2d_triangulate, threads = 2
+    triangulate1,  // delaunay2d_triangulate, threads = 1
+    triangulate2,  // delaunay2d_triangulate, threads = 2
     entry,       // create_mesh_2d, the mesh entry point, its own thread choice
     cgal,        // CGAL Delaunay_triangulation_2, range insert
     triangle,    // Triangle's triangulate(), divide and conquer
@@ -38,7 +38,7 @@ struct MeasureSettings {
     bool entry_point_trace = false;  // also time print_point_3d_list (extra_seconds)
     // Triangle's switches: z (number from zero), Q (quiet), N and B (no copy
     // of the points, no boundary markers); the triangles come back as an
-    // index array, as the companion's do.
+    // index array, as the index-array call's do.
     std::string triangle_switches = "zQNB";
 };
 

@@ -1,4 +1,4 @@
-// delaunay2d-bench: times the library's two front ends (the companion call
+// delaunay2d-bench: times the library's two front ends (the index-array call
 // delaunay2d_triangulate on one and on two threads, the entry point
 // create_mesh_2d with standard output sent to /dev/null) beside CGAL's and
 // Triangle's Delaunay triangulations, where those were found at build time,
@@ -45,7 +45,7 @@ void print_preamble(const bench::Options& o) {
     std::printf("load average at start: %s\n", load_average().c_str());
     std::printf("times: median and best of the timed calls, wall clock; ns/pt from the median\n");
     std::printf("peak: growth of the resident set during the first call over the resident set before it\n");
-    std::printf("out: bytes the call returns (companion: its four arrays; entry: the Mesh2D block, %zu + %zu * "
+    std::printf("out: bytes the call returns (triangulate: its four arrays; entry: the Mesh2D block, %zu + %zu * "
                 "triangles; triangle: its index arrays); pk/out = peak / out\n",
                 sizeof(Mesh2D), sizeof(Triangle));
     if (any_yardstick)

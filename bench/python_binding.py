@@ -1,4 +1,4 @@
-"""Cost of the Python binding: delaunay2d.triangulate() against the quiet
+"""Cost of the Python binding: delaunay2d.triangulate() against the index-array
 call it wraps, called directly through ctypes on the same array.
 
     python3 bench/python_binding.py [--n 1000000] [--repeat 5] [--threads 0]

@@ -18,7 +18,7 @@ using d2dcommon::Family;
 
 // One contender's outcome in a case: figures, or why there are none.
 struct Outcome {
-    Contender contender = Contender::companion1;
+    Contender contender = Contender::triangulate1;
     bool ok = false;
     CaseResult result;
     std::string failure;

@@ -1,6 +1,7 @@
-# Install rules: the shared library, its header, a CMake package
-# (find_package(delaunay2d 1.0 CONFIG) -> delaunay2d::delaunay2d), a
-# pkg-config file and the command-line program.
+# Install rules: the shared library, its two headers (delaunay2d.h and the
+# delaunay2d_traced.h it includes), a CMake package (find_package(delaunay2d
+# 1.0 CONFIG) -> delaunay2d::delaunay2d), a pkg-config file and the
+# command-line program.
 #
 #   cmake --install build --prefix /some/prefix
 #
@@ -19,7 +20,7 @@ install(TARGETS delaunay2d
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
-install(FILES ${PROJECT_SOURCE_DIR}/include/delaunay2d.h
+install(FILES ${PROJECT_SOURCE_DIR}/include/delaunay2d.h ${PROJECT_SOURCE_DIR}/include/delaunay2d_traced.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 install(EXPORT delaunay2dTargets

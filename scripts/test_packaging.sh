@@ -8,12 +8,12 @@
 #   2. the Debian package (cpack -G DEB): its contents, its control fields,
 #      and a consumer built against the unpacked files;
 #   3. the Windows ZIP (cpack -G ZIP in the MinGW build), when that build
-#      is there: the DLL, its import library and the header;
+#      is there: the DLL, its import library and the two headers;
 #   4. the Python package, installed with pip into a virtual environment
 #      (offline), imported and tested with pytest from another folder;
 #   5. the C# binding and example, compiled with mcs and run with mono
 #      against the installed library; doc/csharp.md shows Example.cs and
-#      the README shows tests/hosts/quiet_host.c, verbatim.
+#      the README shows tests/hosts/index_array_host.c, verbatim.
 #
 #   bash scripts/test_packaging.sh
 #
@@ -70,7 +70,7 @@ step "cmake --install into a temporary prefix"
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" > /dev/null
 libdir="$(cd "$prefix" && dirname "$(find . -name 'libdelaunay2d.so' | head -n 1)")"
-for file in include/delaunay2d.h "$libdir/libdelaunay2d.so.${version%%.*}" "$libdir/cmake/delaunay2d/delaunay2dConfig.cmake" \
+for file in include/delaunay2d.h include/delaunay2d_traced.h "$libdir/libdelaunay2d.so.${version%%.*}" "$libdir/cmake/delaunay2d/delaunay2dConfig.cmake" \
             "$libdir/cmake/delaunay2d/delaunay2dConfigVersion.cmake" "$libdir/pkgconfig/delaunay2d.pc"; do
   [[ -e $prefix/$file ]] || fail "not installed: $file"
 done
@@ -108,7 +108,7 @@ deb="$(ls "$deb_build"/delaunay2d_"$version"_*.deb)"
 dpkg-deb -c "$deb" | tee "$work/deb-contents"
 multiarch="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)"
 for path in "./usr/$multiarch/libdelaunay2d.so.$version" "./usr/$multiarch/libdelaunay2d.so.${version%%.*} ->" \
-            "./usr/$multiarch/libdelaunay2d.so ->" ./usr/include/delaunay2d.h \
+            "./usr/$multiarch/libdelaunay2d.so ->" ./usr/include/delaunay2d.h ./usr/include/delaunay2d_traced.h \
             "./usr/$multiarch/cmake/delaunay2d/delaunay2dConfig.cmake" \
             "./usr/$multiarch/cmake/delaunay2d/delaunay2dConfigVersion.cmake" \
             "./usr/$multiarch/cmake/delaunay2d/delaunay2dTargets.cmake" \
@@ -135,7 +135,7 @@ if [[ -f $windows_build/CMakeCache.txt ]]; then
   (cd "$windows_build" && cpack -G ZIP > /dev/null)
   zip="$(ls "$windows_build"/delaunay2d-"$version"-*.zip)"
   "$python" -m zipfile -l "$zip" | tee "$work/zip-contents"
-  for path in bin/delaunay2d.dll lib/libdelaunay2d.dll.a include/delaunay2d.h; do
+  for path in bin/delaunay2d.dll lib/libdelaunay2d.dll.a include/delaunay2d.h include/delaunay2d_traced.h; do
     grep -qE "^delaunay2d-$version-[^/ ]*/$path " "$work/zip-contents" || fail "the ZIP lacks $path"
   done
   "$python" - "$zip" <<'EOF'
@@ -193,7 +193,7 @@ def text(path):
 # Each page, its fenced language, and the file its block must be (a leading
 # comment line of the file, which names the page, is not shown).
 for page, language, source in (("doc/csharp.md", "csharp", "bindings/csharp/Example.cs"),
-                               ("README.md", "c", "tests/hosts/quiet_host.c")):
+                               ("README.md", "c", "tests/hosts/index_array_host.c")):
     shown = text(source)
     if shown.startswith("/*"):
         shown = shown.split("\n", 1)[1]

@@ -1,13 +1,19 @@
 # The library's sources, one floor at a time. Each floor uses only the
 # floors listed before it:
 #   engine/     the one exact engine: system support (threads, memory), the
-#               radix sort both front ends order their points with,
+#               radix sort both front ends order their points with, the
+#               Morton key that orders points and queries along a curve,
 #               the exact predicates, the records, their slots and the merge
 #   blocks/     the exported building blocks, literal to their contracts
 #   traced/     the traced entry points, their stages numbered in the order
 #               a call runs them
-#   quiet/      the quiet call: compact arrays, status codes, no output
+#   index_arrays/  the index-array call: compact arrays, status codes, no output
 #   operations/ what is done with a finished triangulation
+# Namespaces follow the folders: the engine's shared vocabulary and the
+# building blocks' helpers are d2d itself; the merge's records are
+# d2d::merge, the traced entry points d2d::traced, the index-array call
+# d2d::index_arrays, the operations d2d::operations (the constrained call
+# d2d::constrained).
 set(DELAUNAY2D_SOURCES
   # engine
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/allocation_faults.cpp
@@ -60,12 +66,12 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/merge_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/4_triangulate/triangulate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/traced/5_write/write_mesh.cpp
-  # the quiet call
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/alternating_tree.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/distinct_points.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/neighbour_conventions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/quiet_call.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet/tree_order.cpp
+  # the index-array call
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/alternating_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/distinct_points.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/neighbour_conventions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/triangulate_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/tree_order.cpp
   # operations on a finished triangulation
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/cavity_retriangulation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/constrained_call.cpp
@@ -91,6 +97,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/distance_order.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/linear_interpolation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/nearest_vertex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/nearest_point_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/natural_neighbours.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/interpolate/interpolate_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_diagram.cpp

@@ -16,7 +16,7 @@
 namespace {
 
 using d2d::PageBuffer;
-using d2d::PlacedPoint;
+using d2d::traced::PlacedPoint;
 
 PageBuffer<PlacedPoint> placed(const std::vector<PlacedPoint>& points) {
     PageBuffer<PlacedPoint> out(points.size());
@@ -36,11 +36,11 @@ std::vector<PlacedPoint> numbered(std::vector<PlacedPoint> points) {
 void expect_same_order(const std::vector<PlacedPoint>& points, bool expect_accepted) {
     PageBuffer<PlacedPoint> by_quicksort = placed(points);
     std::srand(3);
-    d2d::sort_split_order(by_quicksort);
+    d2d::traced::sort_split_order(by_quicksort);
     PageBuffer<PlacedPoint> direct;
     PageBuffer<uint32_t> places;
     const PageBuffer<PlacedPoint> input = placed(points);
-    const bool accepted = d2d::sort_distinct_split_order(input, direct, places, d2d::thread_support::traced_call_threads());
+    const bool accepted = d2d::traced::sort_distinct_split_order(input, direct, places, d2d::thread_support::traced_call_threads());
     ASSERT_EQ(accepted, expect_accepted);
     if (!accepted) return;
     ASSERT_EQ(direct.size(), by_quicksort.size());
@@ -104,13 +104,13 @@ TEST(DistinctSplitOrder, RefusesEqualOrNaNKeys) {
 void expect_same_order_and_draws(const std::vector<PlacedPoint>& points) {
     PageBuffer<PlacedPoint> by_quicksort = placed(points);
     std::srand(11);
-    d2d::sort_split_order(by_quicksort);
+    d2d::traced::sort_split_order(by_quicksort);
     const int next_after_quicksort = std::rand();
 
     PageBuffer<PlacedPoint> deferred = placed(points);
     std::srand(11);
-    d2d::DeferredDraws draws;
-    d2d::sort_split_order_deferring_draws(deferred, draws, d2d::thread_support::traced_call_threads());
+    d2d::traced::DeferredDraws draws;
+    d2d::traced::sort_split_order_deferring_draws(deferred, draws, d2d::thread_support::traced_call_threads());
     draws.make();
     draws.make();  // nothing left the second time
     EXPECT_EQ(std::rand(), next_after_quicksort);

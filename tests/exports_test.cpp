@@ -35,14 +35,16 @@ protected:
     void* handle_ = nullptr;
 };
 
-// Every function the public header declares with the export macro is on the
+// Every function the public headers declare with the export macro is on the
 // list, and the list names nothing else and no name twice.
 TEST(ExportedNames, ListMatchesTheHeaderDeclarations) {
-    std::ifstream header(DELAUNAY2D_SOURCE_DIR "/include/delaunay2d.h");
-    ASSERT_TRUE(header.good());
     std::string declarations;
-    for (std::string line; std::getline(header, line);) {
-        if (!line.starts_with("#")) declarations += line + "\n";  // the macro's own definitions
+    for (const char* path : {"/include/delaunay2d.h", "/include/delaunay2d_traced.h"}) {
+        std::ifstream header(std::string(DELAUNAY2D_SOURCE_DIR) + path);
+        ASSERT_TRUE(header.good()) << path;
+        for (std::string line; std::getline(header, line);) {
+            if (!line.starts_with("#")) declarations += line + "\n";  // the macro's own definitions
+        }
     }
     // The name of each declaration is the word just before its first
     // parenthesis. (Plain string search: std::regex trips a false warning of
@@ -57,6 +59,14 @@ TEST(ExportedNames, ListMatchesTheHeaderDeclarations) {
         while (first > at && is_word(declarations[first - 1])) --first;
         const std::string name = declarations.substr(first, open - first);
         EXPECT_TRUE(declared.insert(name).second) << "declared twice: " << name;
+        // Its comment, just above it, ends with its preconditions in one line.
+        const size_t comment_end = declarations.rfind("*/", at);
+        const size_t comment_begin = declarations.rfind("/*", comment_end);
+        ASSERT_NE(comment_end, std::string::npos) << name;
+        const std::string comment = declarations.substr(comment_begin, comment_end - comment_begin);
+        const size_t expects = comment.rfind("Expects: ");
+        EXPECT_TRUE(expects != std::string::npos && comment.find('\n', expects) == std::string::npos)
+            << name << ": its comment does not end with a one-line \"Expects: ...\"";
     }
     EXPECT_EQ(declared, expected_names());
     EXPECT_EQ(expected_names().size(), static_cast<size_t>(DELAUNAY2D_EXPORTED_COUNT)) << "a name is listed twice";

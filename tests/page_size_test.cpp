@@ -122,7 +122,7 @@ TEST(PageSize, TwoThreadCallsWithLargePages) {
         const ForcedPageSize forced(page);
         // The triangulation itself reports running out of memory by an
         // exception, which the entry points turn into the end of the process.
-        EXPECT_NO_THROW(d2d::triangulate_sorted_points(sorted.data(), static_cast<std::uint32_t>(order.size()),
+        EXPECT_NO_THROW(d2d::traced::triangulate_sorted_points(sorted.data(), static_cast<std::uint32_t>(order.size()),
                                                        d2d::thread_support::traced_call_threads(), [] {}))
             << "page " << page;
         const CallImage forced_run = call_image(points);

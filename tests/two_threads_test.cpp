@@ -188,12 +188,12 @@ std::vector<double> sorted_coordinates(Points points) {
     return xy;
 }
 
-d2d::TriangulationResult triangulate(const std::vector<double>& xy, const std::function<void()>& alongside) {
-    return d2d::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2),
+d2d::traced::TriangulationResult triangulate(const std::vector<double>& xy, const std::function<void()>& alongside) {
+    return d2d::traced::triangulate_sorted_points(xy.data(), static_cast<uint32_t>(xy.size() / 2),
                                          d2d::thread_support::traced_call_threads(), alongside);
 }
 
-bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationResult& b) {
+bool same_triangles(const d2d::traced::TriangulationResult& a, const d2d::traced::TriangulationResult& b) {
     return a.inner_length == b.inner_length && a.vertices.size() == b.vertices.size() &&
            std::equal(a.vertices.begin(), a.vertices.end(), b.vertices.begin()) &&
            std::equal(a.neighbours.begin(), a.neighbours.end(), b.neighbours.begin());
@@ -201,18 +201,26 @@ bool same_triangles(const d2d::TriangulationResult& a, const d2d::TriangulationR
 
 // Whichever thread is done first builds parts of the other's half. That
 // depends on timing, so each case is tried a few times until a hand-over
-// happens; every try must give the one-thread result.
-void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::function<void()>& alongside) {
+// happens; every try must give the one-thread result. hold_up(attempt,
+// one_thread_time) is what the calling thread does before its half: scaled
+// by the one-thread time, so that a slow build (sanitizers) or a busy machine
+// still lets the other thread get ahead.
+using HoldUp = std::function<void(int, std::chrono::steady_clock::duration)>;
+
+void expect_handovers_keep_the_result(const std::vector<double>& xy, const HoldUp& hold_up) {
     if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
-    d2d::TriangulationResult one;
+    d2d::traced::TriangulationResult one;
+    const auto start = std::chrono::steady_clock::now();
     {
         const ThreadSetting single("1");
         one = triangulate(xy, [] {});
     }
+    const auto one_thread_time = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(one.handovers, 0u);
     size_t handovers = 0;
     for (int attempt = 0; attempt < 5 && handovers == 0; ++attempt) {
-        const d2d::TriangulationResult two = triangulate(xy, alongside);
+        const d2d::traced::TriangulationResult two =
+            triangulate(xy, [&] { hold_up(attempt, one_thread_time); });
         EXPECT_TRUE(same_triangles(one, two));
         handovers = two.handovers;
     }
@@ -220,16 +228,19 @@ void expect_handovers_keep_the_result(const std::vector<double>& xy, const std::
 }
 
 TEST(TwoThreads, RangesHandedToTheSecondThreadKeepTheMesh) {
-    // The calling thread is held up before its half, as by a long trace.
+    // The calling thread is held up before its half, as by a long trace: for
+    // half the one-thread time at first, longer on each later attempt.
     const std::vector<double> xy = sorted_coordinates(uniform_points(200000, 11));
-    expect_handovers_keep_the_result(xy, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+    expect_handovers_keep_the_result(xy, [](int attempt, std::chrono::steady_clock::duration one_thread_time) {
+        std::this_thread::sleep_for(one_thread_time * (attempt + 1) / 2);
+    });
 }
 
 TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
     // The right half (points on one line) is done long before the left one.
     Points points = uniform_points(100000, 12);
     for (size_t i = 0; i < 100000; ++i) points.push_back(Point3D{2.0 + static_cast<double>(i) * 1e-5, 0.5, 0.0, 0.0});
-    expect_handovers_keep_the_result(sorted_coordinates(points), [] {});
+    expect_handovers_keep_the_result(sorted_coordinates(points), [](int, std::chrono::steady_clock::duration) {});
 }
 
 // Many calls with the calling thread held up for different times, up to as
@@ -238,7 +249,7 @@ TEST(TwoThreads, RangesHandedToTheCallingThreadKeepTheMesh) {
 TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
     if (!d2d::thread_support::traced_call_threads().several()) GTEST_SKIP() << "one core, or DELAUNAY2D_THREADS=1";
     const std::vector<double> xy = sorted_coordinates(uniform_points(40000, 13));
-    d2d::TriangulationResult one;
+    d2d::traced::TriangulationResult one;
     const auto start = std::chrono::steady_clock::now();
     {
         const ThreadSetting single("1");
@@ -249,7 +260,7 @@ TEST(TwoThreads, HandOversAtEveryStageKeepTheMesh) {
     constexpr int kSteps = 40;
     for (int step = 0; step < kSteps; ++step) {
         const auto delay = one_thread_time * step / kSteps;
-        const d2d::TriangulationResult two = triangulate(xy, [delay] { std::this_thread::sleep_for(delay); });
+        const d2d::traced::TriangulationResult two = triangulate(xy, [delay] { std::this_thread::sleep_for(delay); });
         EXPECT_TRUE(same_triangles(one, two)) << "held up for step " << step << " of " << kSteps;
         handovers += two.handovers;
     }
@@ -292,7 +303,7 @@ class Refusal {
 public:
     explicit Refusal(d2d::reserved_memory::ReadyRefusal refuse, uint32_t count) {
         calling_thread = std::this_thread::get_id();
-        left_bytes = d2d::triangulation::record_slots(count / 2, 1) * sizeof(d2d::triangulation::Record);
+        left_bytes = d2d::merge::record_slots(count / 2, 1) * sizeof(d2d::merge::Record);
         refusals = 0;
         d2d::reserved_memory::refuse_for_testing(refuse);
     }

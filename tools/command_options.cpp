@@ -9,7 +9,7 @@
 #include <iostream>
 #include <vector>
 
-#include "mesh_files/constrained_input.hpp"
+#include "formats/output/printable_text.hpp"
 
 namespace d2dcli {
 
@@ -37,15 +37,15 @@ const char* const description =
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
-// The most points the library triangulates (delaunay2d_triangulate answers
-// DELAUNAY2D_TOO_MANY_POINTS beyond): a larger sample is refused before
-// gigabytes of it are generated.
-constexpr std::size_t most_points = 134217664;
+// The most points the library triangulates: a larger sample is refused
+// before gigabytes of it are generated.
+constexpr std::size_t most_points = DELAUNAY2D_MAX_POINTS;
 
-// One line: what is wrong, and where to look.
+// One line: what is wrong, and where to look. CLI11's messages may run
+// over lines; an argument they echo is shown printable.
 int usage_error(std::string message) {
     std::replace(message.begin(), message.end(), '\n', ' ');
-    std::fprintf(stderr, "delaunay2d: %s (see delaunay2d --help)\n", message.c_str());
+    std::fprintf(stderr, "delaunay2d: %s (see delaunay2d --help)\n", printable(message).c_str());
     return 2;
 }
 
@@ -125,7 +125,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
 
     // Inputs with segments (.poly, GeoJSON) and --region run the constrained
     // call: the options of the other runs would be left unused without a word.
-    const bool segments_input = !options.generate && (is_poly_path(options.input) || is_geojson_path(options.input));
+    const bool segments_input = !options.generate && carries_segments(input_format_of_path(options.input));
     if (options.trace && (segments_input || options.region)) {
         return usage_error("--trace runs create_mesh_2d, which keeps no segments: leave out --trace or --region");
     }
@@ -179,9 +179,32 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         return usage_error("--crs is recorded in .tif and .geojson outputs only (an ESRI ASCII grid has no "
                            "place for it: write .tif)");
     }
-    const bool raster = options.format == OutputFormat::tif || options.format == OutputFormat::asc;
-    if (options.output && raster && !(options.terrain.cell > 0.0)) {
+    const bool raster = options.output && (options.format == OutputFormat::tif || options.format == OutputFormat::asc);
+    if (raster && !(options.terrain.cell > 0.0)) {
         return usage_error("a raster (.tif, .asc) needs --cell SIZE, the cell's side in map units");
+    }
+    // Options that only some outputs read: a run that writes none of those
+    // would drop them without a word, so they are refused, as --crs,
+    // --voronoi and --png are.
+    const bool picture = options.output && (options.format == OutputFormat::svg || options.format == OutputFormat::png);
+    const bool cells = options.output && options.format == OutputFormat::geojson && options.terrain.voronoi;
+    const struct {
+        const char* option;
+        bool read;
+        const char* message;
+    } read_by_some_outputs[] = {
+        {"--cell", raster, "--cell sizes a raster's cells: give -o PATH.tif or PATH.asc"},
+        {"--method", raster, "--method interpolates a raster: give -o PATH.tif or PATH.asc"},
+        {"--bounds", raster || cells,
+         "--bounds is the extent of a raster or of Thiessen polygons: give -o PATH.tif or PATH.asc, or "
+         "-o PATH.geojson with --voronoi"},
+        {"--ascii", options.output && options.format == OutputFormat::ply, "--ascii writes a text PLY: give -o PATH.ply"},
+        {"--title", picture, "--title names a picture: give -o PATH.svg or PATH.png"},
+    };
+    for (const auto& option : read_by_some_outputs) {
+        if (app.count(option.option) > 0 && !option.read) {
+            return usage_error(option.message);
+        }
     }
     if (options.terrain.voronoi && (!options.output || options.format != OutputFormat::geojson)) {
         return usage_error("--voronoi writes GeoJSON: give -o PATH.geojson");

@@ -7,8 +7,8 @@
 #include <string>
 #include <variant>
 
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/mesh_output.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
 
 namespace d2dcli {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "companion_mesh.hpp"
+#include "index_array_mesh.hpp"
 
 namespace d2dcli {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "mesh_files/constrained_input.hpp"
-#include "mesh_files/mesh_view.hpp"
+#include "formats/read/constrained_input.hpp"
+#include "formats/mesh_write/mesh_view.hpp"
 
 namespace d2dcli {
 

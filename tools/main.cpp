@@ -17,20 +17,21 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include "command_options.hpp"
-#include "companion_mesh.hpp"
+#include "index_array_mesh.hpp"
 #include "constrained_run.hpp"
-#include "mesh_files/atomic_file.hpp"
-#include "mesh_files/constrained_input.hpp"
-#include "mesh_files/input_error.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
-#include "mesh_files/mesh_output.hpp"
-#include "mesh_files/output_error.hpp"
-#include "mesh_files/same_file.hpp"
+#include "formats/output/atomic_file.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
+#include "formats/output/output_error.hpp"
+#include "formats/output/printable_text.hpp"
+#include "formats/output/same_file.hpp"
 #include "progress_meter.hpp"
 #include "run_summary.hpp"
 #include "sample_points.hpp"
@@ -49,11 +50,15 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void warn(const std::string& message) { std::fprintf(stderr, "delaunay2d: warning: %s\n", message.c_str()); }
+// Messages carry file names and fields of the input: printable() keeps
+// their control bytes from reaching the terminal.
+void warn(const std::string& message) {
+    std::fprintf(stderr, "delaunay2d: warning: %s\n", printable(message).c_str());
+}
 
 // Reads the input file: points for a point file; for a .poly or GeoJSON
 // file also its segments and holes into `constrained`.
-PointSet read_input(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
+PointSet read_input_file(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
     const bool from_stdin = options.input == "-";
     name = from_stdin ? "standard input" : options.input;
     int fd = STDIN_FILENO;
@@ -88,15 +93,12 @@ PointSet read_input(const CommandOptions& options, std::string& name, std::optio
             progress.show("reading " + name + ": " + std::to_string(bytes >> 20) + " MB");
         }
     });
-    if (!from_stdin && (is_poly_path(options.input) || is_geojson_path(options.input))) {
-        constrained = is_poly_path(options.input) ? read_poly(source) : read_geojson(source);
+    InputRead input = read_input(source, options.input_format, options.id_column);
+    if (carries_segments(input.format)) {
+        constrained = std::move(input.content);
         return constrained->points;
     }
-    InputFormat format = options.input_format;
-    if (format == InputFormat::automatic && !from_stdin) {
-        format = input_format_of_path(options.input);
-    }
-    return read_points(source, format, options.id_column);
+    return std::move(input.content.points);
 }
 
 // Every file the run writes, so that none of them is the input.
@@ -151,12 +153,12 @@ int run(const CommandOptions& options) {
         points = generate_sample(*options.generate, options.sample_size, options.seed);
         summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
     } else {
-        points = read_input(options, summary.source, constrained);
+        points = read_input_file(options, summary.source, constrained);
     }
     summary.read_seconds = seconds_since(start);
 
     const bool large = points.size() >= large_input;
-    std::optional<CompanionMesh> companion;
+    std::optional<IndexArrayMesh> index_arrays;
     std::optional<ConstrainedRun> with_segments;
     const bool inside = options.region ? *options.region == "inside" : constrained.has_value();
     IndexedMesh traced;
@@ -178,8 +180,8 @@ int run(const CommandOptions& options) {
             traced = triangulate_traced(points, *trace_file);
             mesh = traced.view(points.xy);
         } else {
-            companion.emplace(points, options.threads);
-            mesh = companion->view();
+            index_arrays.emplace(points, options.threads);
+            mesh = index_arrays->view();
         }
     }
     summary.triangulate_seconds = seconds_since(start);
@@ -222,7 +224,7 @@ int run(const CommandOptions& options) {
         start = std::chrono::steady_clock::now();
         ProgressMeter progress(large);
         const std::string stage = "writing " + *options.output;
-        WrittenFiles files = write_mesh_files(*options.output, mesh, output, [&](double fraction) {
+        WrittenFiles files = write_mesh(*options.output, mesh, output, [&](double fraction) {
             progress.show(stage, fraction);
         });
         progress.clear();
@@ -280,7 +282,7 @@ int main(int argc, char** argv) {
         // (InputError, OutputError, TriangulationError: their messages name
         // the file and line), or anything else the system refused (a thread
         // that could not start).
-        std::fprintf(stderr, "delaunay2d: %s\n", e.what());
+        std::fprintf(stderr, "delaunay2d: %s\n", printable(e.what()).c_str());
     }
     return 1;
 }

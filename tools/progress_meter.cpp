@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "formats/output/printable_text.hpp"
+
 namespace d2dcli {
 
 ProgressMeter::ProgressMeter(bool enabled) : active_(enabled && ::isatty(STDERR_FILENO) == 1) {}
@@ -30,8 +32,9 @@ void ProgressMeter::show(std::string_view text) {
 }
 
 void ProgressMeter::draw(const std::string& line) {
-    // Carriage return, the text, then erase to the end of the line.
-    std::fprintf(stderr, "\r%s\033[K", line.c_str());
+    // Carriage return, the text (a file name in it shown printable), then
+    // erase to the end of the line.
+    std::fprintf(stderr, "\r%s\033[K", printable(line).c_str());
     std::fflush(stderr);
     shown_ = true;
 }

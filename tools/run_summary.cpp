@@ -1,5 +1,7 @@
 #include "run_summary.hpp"
 
+#include "formats/output/printable_text.hpp"
+
 namespace d2dcli {
 
 void count_mesh(const MeshView& mesh, RunSummary& summary) {
@@ -20,7 +22,7 @@ void count_mesh(const MeshView& mesh, RunSummary& summary) {
 }
 
 void print_summary(std::FILE* out, const RunSummary& s) {
-    std::fprintf(out, "points read       %zu (%s)\n", s.points_read, s.source.c_str());
+    std::fprintf(out, "points read       %zu (%s)\n", s.points_read, printable(s.source).c_str());
     std::fprintf(out, "distinct points   %zu", s.distinct);
     if (s.repeated > 0 || s.not_finite > 0) {
         std::fprintf(out, " (left out: %zu repeated, %zu not finite)", s.repeated, s.not_finite);
@@ -34,7 +36,7 @@ void print_summary(std::FILE* out, const RunSummary& s) {
     if (!s.written.empty()) {
         std::fputs("written          ", out);
         for (const std::string& path : s.written) {
-            std::fprintf(out, " %s", path.c_str());
+            std::fprintf(out, " %s", printable(path).c_str());
         }
         std::fputc('\n', out);
     }

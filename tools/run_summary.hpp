@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mesh_files/mesh_view.hpp"
+#include "formats/mesh_write/mesh_view.hpp"
 
 namespace d2dcli {
 

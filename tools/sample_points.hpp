@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mesh_files/point_set.hpp"
+#include "formats/read/point_set.hpp"
 
 namespace d2dcli {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/stdout_redirect.hpp"
-#include "mesh_files/output_error.hpp"
+#include "formats/output/output_error.hpp"
 
 namespace d2dcli {
 

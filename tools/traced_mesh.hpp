@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "mesh_files/atomic_file.hpp"
-#include "mesh_files/indexed_mesh.hpp"
-#include "mesh_files/point_set.hpp"
+#include "formats/output/atomic_file.hpp"
+#include "formats/mesh_write/indexed_mesh.hpp"
+#include "formats/read/point_set.hpp"
 
 namespace d2dcli {
 

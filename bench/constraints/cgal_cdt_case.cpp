@@ -70,6 +70,7 @@ void run(const ConstraintCase& input, CaseResult* result) {
     result->runs = 1;
     record_peak(result);
     result->triangles = kept;
+    result->vertices = cdt->number_of_vertices();
 }
 
 }  // namespace

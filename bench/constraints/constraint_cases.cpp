@@ -51,6 +51,7 @@ ConstraintCase polygon_with_holes_case(std::size_t vertices, std::size_t holes, 
         for (double x = -0.7; x <= 0.7 && made < holes; x += step) {
             if (x * x + y * y > 0.49) continue;
             ring(x, y, 0.3 * step, 16, 0.0);
+            c.holes.insert(c.holes.end(), {x, y});
             ++made;
         }
     }
@@ -71,6 +72,17 @@ ConstraintCase crossing_segments_case(std::size_t segments, double length, std::
         c.segments.push_back(static_cast<std::uint32_t>(2 * s));
         c.segments.push_back(static_cast<std::uint32_t>(2 * s + 1));
     }
+    return c;
+}
+
+ConstraintCase random_unit_segments_case(std::size_t segments, std::uint64_t seed) {
+    ConstraintCase c;
+    c.name = std::to_string(segments) + " random segments";
+    c.crossings = true;
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (std::size_t k = 0; k < 4 * segments; ++k) c.xy.push_back(unit(rng));
+    for (std::size_t k = 0; k < 2 * segments; ++k) c.segments.push_back(static_cast<std::uint32_t>(k));
     return c;
 }
 

@@ -15,6 +15,9 @@ struct ConstraintCase {
     std::string name;
     std::vector<double> xy;
     std::vector<std::uint32_t> segments;
+    // A point inside each hole (x, y), for a peer that removes holes from
+    // hole points rather than by even-odd nesting; the same domain.
+    std::vector<double> holes;
     bool inside = false;
     bool crossings = false;  // segments cross: a peer needs exact constructions
 };
@@ -28,6 +31,10 @@ ConstraintCase polygon_with_holes_case(std::size_t vertices, std::size_t holes, 
 // (c) `segments` random segments of length about `length` in the unit
 // square, crossing each other often; no other points.
 ConstraintCase crossing_segments_case(std::size_t segments, double length, std::uint64_t seed);
+// The crossing sweep: `segments` segments in the unit square, segment k
+// joining points 2k and 2k + 1, all drawn uniformly; about 5.6% of the
+// pairs cross, so the crossings grow as the square of the count.
+ConstraintCase random_unit_segments_case(std::size_t segments, std::uint64_t seed);
 
 }  // namespace bench
 

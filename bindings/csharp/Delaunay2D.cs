@@ -8,7 +8,7 @@
 //
 //   Triangulation t = Delaunay2D.Triangulator.Triangulate(new double[] { 0, 0, 1, 0, 0, 1 });
 //
-// Triangulate runs the quiet call (delaunay2d_triangulate): it prints nothing
+// Triangulate runs the index-array call (delaunay2d_triangulate): it prints nothing
 // and reports failures as exceptions. Native holds the raw functions and the
 // records, including the entry points that print a trace (create_mesh_2d...).
 using System;
@@ -60,7 +60,7 @@ namespace Delaunay2D
         public int[] VertexOfPoint { get; internal set; }
     }
 
-    /// <summary>Triangulates points with the library's quiet call.</summary>
+    /// <summary>Triangulates points with the library's index-array call.</summary>
     public static class Triangulator
     {
         /// <summary>Triangulates the points (x0, y0, x1, y1, ...) when stride is 2; with a
@@ -154,7 +154,7 @@ namespace Delaunay2D
     {
         public const string Library = "delaunay2d";
 
-        // ------------------------------------------------------------ quiet call
+        // ------------------------------------------------------------ index-array call
 
         [StructLayout(LayoutKind.Sequential)]
         public struct Result

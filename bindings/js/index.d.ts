@@ -60,7 +60,7 @@ declare abstract class MeshOperations {
    * A repeated point takes the value of the point that stands for it (vertexOfPoint).
    */
   interpolate(values: Float64Array | ArrayLike<number>, queries: Points, options?: InterpolateOptions): Float64Array;
-  /** Cells clipped to bounds (default: the bounding box of the points). */
+  /** Cells clipped to bounds (default: the bounding box of the points, widened where it is flat). */
   voronoi(bounds?: Bounds): Voronoi;
   voronoiDiagram(): VoronoiDiagram;
 }

@@ -59,6 +59,12 @@ class MeshOperations {
   }
 }
 
+// The default bounds: the finite points' bounding box, widened where it has
+// no width or height (one point, points on a horizontal or vertical line):
+// a flat side is padded by half the other side's extent each way (a line of
+// points gets a square box centred on it), a single point by 1 each way;
+// where that pad is below the coordinates' precision (a point near 1e300)
+// it is doubled until the box has area.
 function boundingBox(coords) {
   let box = [Infinity, Infinity, -Infinity, -Infinity];
   for (let i = 0; i < coords.length; i += 2) {
@@ -67,7 +73,20 @@ function boundingBox(coords) {
     if (!Number.isFinite(x) || !Number.isFinite(y)) continue;
     box = [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x), Math.max(box[3], y)];
   }
-  return box[0] <= box[2] ? box : [0, 0, 0, 0];
+  if (!(box[0] <= box[2])) box = [0, 0, 0, 0];
+  const extent = Math.max(box[2] - box[0], box[3] - box[1]);
+  for (const axis of [0, 1]) {
+    const low = box[axis];
+    const high = box[axis + 2];
+    if (low < high) continue;
+    // Doubling ends: once the pad exceeds the spacing of doubles at low
+    // (at most 2^971), low - pad < low + pad.
+    let pad = extent > 0 ? extent / 2 : 1;
+    while (!(low - pad < high + pad)) pad *= 2;
+    box[axis] = Math.max(low - pad, -Number.MAX_VALUE);
+    box[axis + 2] = Math.min(high + pad, Number.MAX_VALUE);
+  }
+  return box;
 }
 
 /** Clipped Voronoi cells: cell i is vertices[2 * offsets[i] .. 2 * offsets[i + 1]). */

@@ -34,10 +34,10 @@ extern "C" Mesh2D* create_mesh_2d(Point3D* points, size_t n) {
     if (n < 3) d2d::fatal_stop(d2d::kLengthNotEnough);
     const d2d::ThreadCount threads = d2d::thread_support::traced_call_threads();
     try {
-        auto placed = d2d::place_points(n, [points](size_t i) { return &points[i]; }, threads);
-        d2d::DeferredDraws draws;
-        d2d::sort_split_order_deferring_draws(placed, draws, threads);
-        return d2d::triangulate_points(std::move(placed), nullptr, true, true, threads, &draws);
+        auto placed = d2d::traced::place_points(n, [points](size_t i) { return &points[i]; }, threads);
+        d2d::traced::DeferredDraws draws;
+        d2d::traced::sort_split_order_deferring_draws(placed, draws, threads);
+        return d2d::traced::triangulate_points(std::move(placed), nullptr, true, true, threads, &draws);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -48,12 +48,12 @@ extern "C" Mesh2D* create_triangle_mesh_2d(Point3DList* list, Mesh2D* mesh) {
     const d2d::ThreadCount threads = d2d::thread_support::traced_call_threads();
     try {
         const size_t n = list->length;
-        auto placed = d2d::place_points(n, [list](size_t i) { return list->points[i]; }, threads);
-        d2d::DeferredDraws draws;
-        d2d::sort_split_order_deferring_draws(placed, draws, threads);
+        auto placed = d2d::traced::place_points(n, [list](size_t i) { return list->points[i]; }, threads);
+        d2d::traced::DeferredDraws draws;
+        d2d::traced::sort_split_order_deferring_draws(placed, draws, threads);
         // The host's list is left in split order.
         for (size_t i = 0; i < n; ++i) list->points[i] = placed[i].record;
-        return d2d::triangulate_points(std::move(placed), mesh, merges(n), true, threads, &draws);
+        return d2d::traced::triangulate_points(std::move(placed), mesh, merges(n), true, threads, &draws);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }
@@ -73,16 +73,17 @@ extern "C" Mesh2D* partition_point_arr(PointRange* range, Mesh2D* mesh) {
                 d2d::TraceWriter trace;
                 trace.base_mesh_line(0, beg, end);
             }
-            return d2d::triangulate_points(d2d::PageBuffer<d2d::PlacedPoint>(), mesh, false, false, threads);
+            return d2d::traced::triangulate_points(d2d::PageBuffer<d2d::traced::PlacedPoint>(), mesh, false, false,
+                                                   threads);
         }
         const size_t n = end - beg;
         {
             d2d::TraceWriter trace;
-            d2d::trace_range_recursion(trace, beg, end);
+            d2d::traced::trace_range_recursion(trace, beg, end);
         }
         Point3D* const* points = range->list->points + beg;
-        return d2d::triangulate_points(d2d::place_points(n, [points](size_t i) { return points[i]; }, threads),
-                                       mesh, merges(n), false, threads);
+        auto placed = d2d::traced::place_points(n, [points](size_t i) { return points[i]; }, threads);
+        return d2d::traced::triangulate_points(std::move(placed), mesh, merges(n), false, threads);
     } catch (...) {
         d2d::fatal_stop(d2d::kMemberNotEnough);
     }

@@ -9,7 +9,7 @@
 #include "traced/4_triangulate/triangulate.hpp"
 #include "traced/5_write/write_mesh.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace,
                            ThreadCount threads, DeferredDraws* draws) {
@@ -32,4 +32,4 @@ Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool r
     return write_mesh(result, records, block, resize, threads);
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

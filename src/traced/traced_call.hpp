@@ -9,7 +9,7 @@
 #include "traced/3_prepare/prepared_points.hpp"
 #include "traced/1_sort/split_order_sort.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // Triangulates the points, which are in split order, into `block`
 // (null: a new block). The block is resized to the exact count of triangles
@@ -25,6 +25,6 @@ namespace d2d {
 Mesh2D* triangulate_points(PageBuffer<PlacedPoint> points, Mesh2D* block, bool resize, bool trace,
                            ThreadCount threads, DeferredDraws* draws = nullptr);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

@@ -2,6 +2,7 @@
 // polygons, read back through an independent reader of the files written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <set>
@@ -179,6 +180,61 @@ TEST(ConstrainedProgram, BadInputsAreReportedWithTheirLine) {
         result = run(args);
         EXPECT_EQ(result.exit_status, 2) << args[1];
     }
+}
+
+// Subnormal coordinates are numbers like any other, in both readers.
+TEST(ConstrainedProgram, SubnormalCoordinatesAreRead) {
+    ScratchFolder folder;
+    write_text(folder.file("s.poly"), "4 2 0 0\n1 0 0\n2 1 1e-310\n3 1 1\n4 0 1\n4 0\n1 1 2\n2 2 3\n3 3 4\n4 4 1\n");
+    write_text(folder.file("s.geojson"),
+               "{\"type\": \"Polygon\", \"coordinates\": [[[0, 0], [1, 1e-310], [1, 1], [0, 1], [0, 0]]]}");
+    for (const char* name : {"s.poly", "s.geojson"}) {
+        auto result = run({folder.file(name), "-o", folder.file("m.ele")});
+        ASSERT_EQ(result.exit_status, 0) << name << ": " << result.err;
+        const WrittenMesh m = read_back(folder);
+        ASSERT_EQ(m.nodes.size(), 4u) << name;
+        EXPECT_EQ(m.nodes[1].second, 1e-310) << name;
+        EXPECT_EQ(m.triangles.size(), 2u) << name;
+    }
+}
+
+// GeoJSON as other programs write it. Each case is a file in and a mesh
+// out (or one line that names the file), so that the cases hold for any
+// GeoJSON reader the program uses.
+TEST(ConstrainedProgram, GeoJsonAsOtherProgramsWriteIt) {
+    ScratchFolder folder;
+    const std::string square = "\"coordinates\": [[[0, 0], [10, 0], [10, 10], [0, 10], [0, 0]]]";
+    // 10,000 levels of arrays and of objects in a property: no reader needs
+    // to descend into them, and none may run out of stack on them.
+    const int deep = 10000;
+    std::string nested;
+    for (int k = 0; k < deep; ++k) nested += "[";
+    for (int k = 0; k < deep; ++k) nested += "]";
+    nested += ", \"o\": ";
+    for (int k = 0; k < deep; ++k) nested += "{\"a\": ";
+    nested += "1";
+    for (int k = 0; k < deep; ++k) nested += "}";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"bom", "\xEF\xBB\xBF{\"type\": \"Polygon\", " + square + "}"},
+        {"escaped type", "{\"t\\u0079pe\": \"Poly\\u0067on\", " + square + "}"},
+        {"deep properties", "{\"type\": \"Feature\", \"properties\": {\"deep\": " + nested +
+                                "}, \"geometry\": {\"type\": \"Polygon\", " + square + "}}"},
+    };
+    for (const auto& [what, text] : files) {
+        write_text(folder.file("p.geojson"), text);
+        auto result = run({folder.file("p.geojson"), "-o", folder.file("m.ele")});
+        ASSERT_EQ(result.exit_status, 0) << what << ": " << result.err;
+        EXPECT_EQ(area2_with_segments_as_edges(read_back(folder)), 200.0) << what;
+    }
+    // Geometry nested past all reason is refused in one line that names the file.
+    std::string absurd = "{\"type\": \"Polygon\", \"coordinates\": ";
+    for (int k = 0; k < deep; ++k) absurd += "[";
+    for (int k = 0; k < deep; ++k) absurd += "]";
+    write_text(folder.file("absurd.geojson"), absurd + "}");
+    auto result = run({folder.file("absurd.geojson"), "-o", folder.file("a.ele")});
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err.rfind("delaunay2d: " + folder.file("absurd.geojson") + ":", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
 }
 
 }  // namespace

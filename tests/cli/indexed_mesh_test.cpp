@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "mesh_files/indexed_mesh.hpp"
+#include "formats/mesh_write/indexed_mesh.hpp"
 
 namespace {
 

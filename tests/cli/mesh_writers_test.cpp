@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
-#include "mesh_files/mesh_output.hpp"
-#include "mesh_files/output_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
+#include "formats/output/output_error.hpp"
 
 namespace {
 
@@ -51,7 +51,7 @@ std::string written(OutputFormat format, bool keep_all, int first_number = 1, co
     options.keep_all_points = keep_all;
     options.first_number = first_number;
     const std::string path = folder.file("mesh.out");
-    d2dcli::WrittenFiles files = d2dcli::write_mesh_files(path, SmallMesh().view(), options, {});
+    d2dcli::WrittenFiles files = d2dcli::write_mesh(path, SmallMesh().view(), options, {});
     for (const std::string& file : files.paths) {
         if (which.empty() || file.ends_with(which)) {
             return read_text(file);
@@ -133,7 +133,7 @@ TEST(MeshWriters, NodeFileRoundTripsEveryDouble) {
     d2dtest::ScratchFolder folder;
     OutputOptions options;
     options.format = OutputFormat::ele;
-    d2dcli::write_mesh_files(folder.file("round.ele"), mesh, options, {});
+    d2dcli::write_mesh(folder.file("round.ele"), mesh, options, {});
 
     int fd = ::open(folder.file("round.node").c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
@@ -148,7 +148,7 @@ TEST(MeshWriters, PictureDrawsEdgesHullAndDotsOrASampleOfALargeMesh) {
     d2dtest::ScratchFolder folder;
     OutputOptions options;
     options.format = OutputFormat::svg;
-    d2dcli::WrittenFiles full = d2dcli::write_mesh_files(folder.file("full.svg"), SmallMesh().view(), options, {});
+    d2dcli::WrittenFiles full = d2dcli::write_mesh(folder.file("full.svg"), SmallMesh().view(), options, {});
     std::string svg = read_text(folder.file("full.svg"));
     EXPECT_FALSE(full.picture.sampled);
     EXPECT_EQ(full.picture.points_drawn, 4u);
@@ -165,7 +165,7 @@ TEST(MeshWriters, PictureDrawsEdgesHullAndDotsOrASampleOfALargeMesh) {
 
     // A budget that holds nothing: every third point and the first edge.
     options.svg.max_bytes = 1;
-    d2dcli::WrittenFiles sampled = d2dcli::write_mesh_files(folder.file("sampled.svg"), SmallMesh().view(), options, {});
+    d2dcli::WrittenFiles sampled = d2dcli::write_mesh(folder.file("sampled.svg"), SmallMesh().view(), options, {});
     svg = read_text(folder.file("sampled.svg"));
     EXPECT_TRUE(sampled.picture.sampled);
     EXPECT_EQ(sampled.picture.points_drawn, 2u);

@@ -11,12 +11,12 @@
 #include <string>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/atomic_file.hpp"
-#include "mesh_files/mesh_output.hpp"
-#include "mesh_files/output_error.hpp"
-#include "mesh_files/shortest_number.hpp"
-#include "mesh_files/text_sink.hpp"
-#include "mesh_files/value_fields.hpp"
+#include "formats/output/atomic_file.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
+#include "formats/output/output_error.hpp"
+#include "formats/output/shortest_number.hpp"
+#include "formats/output/text_sink.hpp"
+#include "formats/read/value_fields.hpp"
 
 namespace {
 
@@ -92,7 +92,7 @@ TEST(AtomicFile, AbandonedFileLeavesNothingAndTheOldFileUntouched) {
 
 TEST(AtomicFile, DevicesAreWrittenThroughAndLinksKeepPointingWhereTheyDid) {
     d2dcli::OutputOptions options;
-    d2dcli::write_mesh_files("/dev/null", {}, options, {});
+    d2dcli::write_mesh("/dev/null", {}, options, {});
     struct stat status {};
     ASSERT_EQ(::stat("/dev/null", &status), 0);
     EXPECT_TRUE(S_ISCHR(status.st_mode));
@@ -101,7 +101,7 @@ TEST(AtomicFile, DevicesAreWrittenThroughAndLinksKeepPointingWhereTheyDid) {
     ASSERT_EQ(::mkdir(folder.file("meshes").c_str(), 0777), 0);
     d2dtest::write_text(folder.file("meshes/target.off"), "old");
     ASSERT_EQ(::symlink("meshes/target.off", folder.file("link.off").c_str()), 0);
-    d2dcli::write_mesh_files(folder.file("link.off"), {}, options, {});
+    d2dcli::write_mesh(folder.file("link.off"), {}, options, {});
     struct stat link {};
     ASSERT_EQ(::lstat(folder.file("link.off").c_str(), &link), 0);
     EXPECT_TRUE(S_ISLNK(link.st_mode));
@@ -115,7 +115,7 @@ TEST(AtomicFile, MissingFolderIsReportedByPath) {
     d2dcli::OutputOptions options;
     options.format = d2dcli::OutputFormat::ele;
     try {
-        d2dcli::write_mesh_files(path, {}, options, {});
+        d2dcli::write_mesh(path, {}, options, {});
         FAIL() << "wrote into a missing folder";
     } catch (const d2dcli::OutputError& e) {
         EXPECT_EQ(std::string(e.what()), path + ": cannot create a file in its folder: No such file or directory");

@@ -8,12 +8,14 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/input_error.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
+#include "formats/output/printable_text.hpp"
 
 namespace {
 
@@ -118,6 +120,36 @@ TEST(OddInput, SemicolonsSeparateValuesAndDecimalCommasAreRefused) {
     EXPECT_EQ(outcome("1,5 2,5\n"), "error: p.txt:1: values separated both by commas and by spaces: " + decimal_comma);
     // Commas between values, with or without spaces, are CSV as before.
     EXPECT_EQ(outcome("1,2\n3, 4\n5 ,6\n"), "1 2 3 4 5 6");
+}
+
+// The one rule by which messages show text they did not write: what a
+// terminal would act on or hide is \xHH, what draws is itself, and the
+// rule applied twice changes nothing (the program applies it when it
+// prints a message that may hold fields already quoted).
+TEST(PrintableText, EscapesWhatATerminalActsOnAndKeepsWhatDraws) {
+    using d2dcli::printable;
+    EXPECT_EQ(printable("\x1b]0;title\x07"), "\\x1b]0;title\\x07");
+    EXPECT_EQ(printable("a\tb\nc\x7f"), "a\\x09b\\x0ac\\x7f");
+    EXPECT_EQ(printable("donn\xc3\xa9" "es \xe2\x82\xac \xf0\x9f\x97\xba"), "donn\xc3\xa9" "es \xe2\x82\xac \xf0\x9f\x97\xba");
+    const std::vector<std::pair<std::string, std::string>> escaped = {
+        {"\xc2\x9b", "\\xc2\\x9b"},                  // C1 CSI as UTF-8
+        {"\x9b", "\\x9b"},                          // C1 CSI as a raw byte
+        {"\xc0\xaf", "\\xc0\\xaf"},                  // overlong '/'
+        {"\xed\xa0\x80", "\\xed\\xa0\\x80"},          // a surrogate
+        {"\xe2\x80\xae", "\\xe2\\x80\\xae"},          // right-to-left override
+        {"\xef\xbb\xbf", "\\xef\\xbb\\xbf"},          // byte-order mark
+        {"\xe2\x82", "\\xe2\\x82"},                  // a cut sequence
+        {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},  // beyond U+10FFFF
+    };
+    for (const auto& [text, shown] : escaped) {
+        EXPECT_EQ(printable(text), shown);
+    }
+    std::string every_byte;
+    for (int b = 0; b < 256; ++b) every_byte += static_cast<char>(b);
+    const std::string once = printable(every_byte + "\xc2\x9b\xe2\x80\xae\\x1b");
+    EXPECT_EQ(printable(once), once);
+    EXPECT_EQ(d2dcli::quoted("a\\b\x1b"), "'a\\x5cb\\x1b'");
+    EXPECT_EQ(printable(d2dcli::quoted("a\\b\x1b")), d2dcli::quoted("a\\b\x1b"));
 }
 
 }  // namespace

@@ -1,21 +1,23 @@
 // The point readers: every spelling of a text file that users hold reads to
 // the same doubles, .node files read as Triangle means them, the format is
 // recognised from the name or the content, and every kind of bad line is
-// reported with its file and line number.
+// reported with its file and line number. A .poly file's fields and numbers
+// read as the point files' do.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/input_error.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
 
 namespace {
 
@@ -36,6 +38,25 @@ PointSet read_as(const std::string& text, const std::string& name, InputFormat f
         PointSet points = d2dcli::read_points(source, format);
         ::close(fd);
         return points;
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+}
+
+// Reads text saved as a file called name through the program's one entry.
+d2dcli::InputRead read_input_as(const std::string& text, const std::string& name,
+                                InputFormat format = InputFormat::automatic) {
+    d2dtest::ScratchFolder folder;
+    const std::string path = folder.file(name);
+    d2dtest::write_text(path, text);
+    int fd = ::open(path.c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0);
+    d2dcli::LineSource source(fd, name);
+    try {
+        d2dcli::InputRead input = d2dcli::read_input(source, format);
+        ::close(fd);
+        return input;
     } catch (...) {
         ::close(fd);
         throw;
@@ -204,6 +225,61 @@ TEST(InputFormat, ComesFromTheNameThenFromTheContent) {
     PointSet text = read_as("2 2 0 0\n1 3 4\n", "odd.node", InputFormat::text);
     EXPECT_TRUE(same_bits(text.xy, {2, 2, 1, 3}));
     EXPECT_TRUE(same_bits(text.zw, {0, 0, 4, 0}));
+}
+
+TEST(InputFormat, SegmentsFilesAreToldByTheirExtensionAlone) {
+    EXPECT_EQ(d2dcli::input_format_of_path("dir/Box.POLY"), InputFormat::poly);
+    EXPECT_EQ(d2dcli::input_format_of_path("lakes.geojson"), InputFormat::geojson);
+    EXPECT_TRUE(d2dcli::carries_segments(InputFormat::poly));
+    EXPECT_FALSE(d2dcli::carries_segments(InputFormat::node));
+
+    const std::string box = "3 2 0 0\n1 0 0\n2 1 0\n3 0 1\n1 0\n1 1 2\n";
+    // The extension outranks --input-format; without one (standard input)
+    // the same text is judged by its content: a .node file's start.
+    d2dcli::InputRead poly = read_input_as(box, "box.poly", InputFormat::text);
+    EXPECT_EQ(poly.format, InputFormat::poly);
+    EXPECT_EQ(poly.content.segments, (std::vector<std::uint32_t>{0, 1}));
+    d2dcli::InputRead points = read_input_as(box, "standard input");
+    EXPECT_EQ(points.format, InputFormat::node);
+    EXPECT_EQ(points.content.points.size(), 3u);
+    EXPECT_TRUE(points.content.segments.empty());
+
+    d2dcli::InputRead shape = read_input_as(
+        "{\"type\": \"Polygon\", \"coordinates\": [[[0, 0], [2, 0], [0, 2], [0, 0]]]}", "shape.geojson");
+    EXPECT_EQ(shape.format, InputFormat::geojson);
+    EXPECT_EQ(shape.content.segments.size(), 6u);
+}
+
+TEST(PolyInput, FieldsAndNumbersReadAsInThePointFiles) {
+    // A sign, CSV quotes, semicolons, commas, a comment and the smallest
+    // subnormal, each read to the very double the text readers give.
+    d2dcli::InputRead poly = read_input_as("3 2 0 0\n"
+                                           "1 +1.5 \"-2\"\n"
+                                           "2;0.1;3e-5\n"
+                                           "3, 1e300, 4.9e-324 # a comment\n"
+                                           "1 0\n1 1 2\n",
+                                           "m.poly");
+    EXPECT_TRUE(same_bits(poly.content.points.xy, {1.5, -2.0, 0.1, 3e-5, 1e300, 4.9e-324}));
+
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"2 2 0 0\n1 0 1e400\n", "m.poly:2: y '1e400' is out of range (beyond the largest double, about 1.8e308)"},
+        {"2 2 0 0\n1 0 0x10\n", "m.poly:2: y '0x10' is not a number"},
+        {"2 2 0 0\n1 1,5 2,5\n",
+         "m.poly:2: values separated both by commas and by spaces: decimal commas are not read (write 1.5, not 1,5)"},
+        {"2 2 0 0\n1 0 0\n2 1 0\n0\nx\n", "m.poly:5: hole count 'x' is not an integer"},
+    };
+    for (const Case& c : cases) {
+        try {
+            read_input_as(c.text, "m.poly");
+            ADD_FAILURE() << "no error for " << c.text;
+        } catch (const InputError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message) << c.text;
+        }
+    }
 }
 
 }  // namespace

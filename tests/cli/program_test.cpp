@@ -1,6 +1,6 @@
 // The program as a user meets it, run as a child process: what it prints,
 // what it writes, its exit status for good input, bad input and bad usage,
-// and that the traced entry point and the quiet call give the same mesh.
+// and that the traced entry point and the index-array call give the same mesh.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -257,6 +257,13 @@ TEST(Program, UsageErrorsExitWithStatusTwo) {
         // above the library's limit: refused before 2 GB are generated
         {"--generate", "grid", "--n", "134217665"},
         {"points.txt", "--input-format", "xml"},
+        // options that only some outputs read, given to a run without them
+        {"points.txt", "--cell", "1"},
+        {"points.txt", "-o", "mesh.off", "--cell", "1"},
+        {"points.txt", "-o", "mesh.ply", "--method", "natural"},
+        {"points.txt", "-o", "mesh.geojson", "--bounds", "0", "0", "1", "1"},
+        {"points.txt", "-o", "mesh.off", "--ascii"},
+        {"points.txt", "-o", "mesh.json", "--title", "T"},
     };
     for (const auto& args : cases) {
         ProcessResult result = run(args);
@@ -310,6 +317,56 @@ TEST(Program, GeneratedSamplesTriangulate) {
         EXPECT_EQ(result.exit_status, 0) << kind << ": " << result.err;
         EXPECT_EQ(result.out.rfind("points read       2000 (generated: ", 0), 0u) << result.out;
     }
+}
+
+TEST(Program, AGridTooLargeToMakeIsNamedByItsTrueSize) {
+    ScratchFolder folder;
+    const std::string input = folder.file("points.txt");
+    write_text(input, "0 0 1\n1 0 2\n0 1 3\n1 1 4\n");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"1e-5", "a grid of 100000 x 100000 cells"},
+        {"1e-300", "a grid of about 1e+300 x 1e+300 cells"},
+        {"1e-320", "a grid of more cells on a side than a double can count (beyond 1.8e+308)"},
+    };
+    for (const auto& [cell, size] : cases) {
+        ProcessResult result = run({input, "-o", folder.file("dem.asc"), "--cell", cell});
+        EXPECT_EQ(result.exit_status, 1);
+        EXPECT_EQ(result.err, "delaunay2d: " + folder.file("dem.asc") + ": " + size +
+                                  " is too large; give a larger --cell\n");
+    }
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"points.txt"});
+}
+
+// Input text reaches a message, and so the terminal, only as printable text:
+// ESC ] 0 ; title BEL would retitle the window, ESC [ 2 J clear it.
+TEST(Program, MessagesShowControlBytesOfTheInputAsText) {
+    ScratchFolder folder;
+    const std::string title = "\x1b]0;owned\x07";
+    write_text(folder.file("t.poly"), "3 2 0 0\n1 0 0\n2 1 0\n3 0 " + title + "\n");
+    write_text(folder.file("t.geojson"), "{\"type\": \"Polygon\", \"coordinates\": [[[0, 0], " + title + "]]}");
+    const std::vector<std::vector<std::string>> runs = {
+        {folder.file("t.poly")},
+        {folder.file("t.geojson")},
+        {folder.file("missing" + title + ".txt")},                               // a file name
+        {"--generate", "grid", "--n", "9", "-o", folder.file("mesh" + title)},       // an argument
+        {"--generate", "grid", "--n", "9", "-o", folder.file(title + "/mesh.off")},  // an output's folder
+        {"--generate", "grid", "--n", "9", "-o", folder.file("\xc2\x9b" "2J/m.off")},  // C1 CSI, as UTF-8
+    };
+    for (const auto& args : runs) {
+        ProcessResult result = run(args);
+        EXPECT_NE(result.exit_status, 0) << args.back();
+        ASSERT_FALSE(result.err.empty());
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+        for (unsigned char c : result.err.substr(0, result.err.size() - 1)) {
+            EXPECT_TRUE(c >= 0x20 && c != 0x7f && c != 0xc2) << "byte " << int(c) << " in " << result.err;
+        }
+        EXPECT_TRUE(result.err.find("\\x1b") != std::string::npos ||
+                    result.err.find("\\xc2\\x9b") != std::string::npos)
+            << result.err;
+    }
+    // Text that draws is shown as itself: a UTF-8 file name stays readable.
+    ProcessResult named = run({folder.file("données.txt")});
+    EXPECT_EQ(named.err, "delaunay2d: " + folder.file("données.txt") + ": cannot open: No such file or directory\n");
 }
 
 }  // namespace

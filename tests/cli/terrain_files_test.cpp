@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "cli/scratch_folder.hpp"
-#include "mesh_files/input_error.hpp"
-#include "mesh_files/input_format.hpp"
-#include "mesh_files/line_source.hpp"
-#include "mesh_files/mesh_output.hpp"
-#include "mesh_files/output_error.hpp"
-#include "mesh_files/raster_files.hpp"
-#include "mesh_files/svg_page.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/input_format.hpp"
+#include "formats/read/line_source.hpp"
+#include "formats/mesh_write/mesh_output.hpp"
+#include "formats/output/output_error.hpp"
+#include "formats/raster/raster_files.hpp"
+#include "formats/picture/svg_page.hpp"
 
 namespace {
 
@@ -59,7 +59,7 @@ std::string written(const MeshView& mesh, OutputFormat format, const std::string
     OutputOptions options = base;
     options.format = format;
     options.first_number = 0;
-    d2dcli::WrittenFiles files = d2dcli::write_mesh_files(folder.file("mesh.out"), mesh, options, {});
+    d2dcli::WrittenFiles files = d2dcli::write_mesh(folder.file("mesh.out"), mesh, options, {});
     for (const std::string& file : files.paths) {
         if (which.empty() || file.ends_with(which)) {
             return read_text(file);

@@ -15,15 +15,15 @@ target_compile_definitions(delaunay2d_tests PRIVATE
 
 # The README's first example, built as strict C11 and run: it must find both
 # triangles and say which point stands for the repeated one.
-add_executable(delaunay2d_quiet_host ${CMAKE_CURRENT_SOURCE_DIR}/hosts/quiet_host.c)
-set_target_properties(delaunay2d_quiet_host PROPERTIES
+add_executable(delaunay2d_index_array_host ${CMAKE_CURRENT_SOURCE_DIR}/hosts/index_array_host.c)
+set_target_properties(delaunay2d_index_array_host PROPERTIES
   C_STANDARD 11
   C_STANDARD_REQUIRED ON
   C_EXTENSIONS OFF)
-target_compile_options(delaunay2d_quiet_host PRIVATE -Wall -Wextra -Wpedantic -Werror)
-target_link_libraries(delaunay2d_quiet_host PRIVATE delaunay2d)
-add_test(NAME quiet_host_readme_example COMMAND delaunay2d_quiet_host)
-set_tests_properties(quiet_host_readme_example PROPERTIES
+target_compile_options(delaunay2d_index_array_host PRIVATE -Wall -Wextra -Wpedantic -Werror)
+target_link_libraries(delaunay2d_index_array_host PRIVATE delaunay2d)
+add_test(NAME index_array_host_readme_example COMMAND delaunay2d_index_array_host)
+set_tests_properties(index_array_host_readme_example PROPERTIES
   PASS_REGULAR_EXPRESSION "triangle 1: points [0-3] [0-3] [0-3].*hull: [0-3] [0-3] [0-3] [0-3]\npoint 4 is point 3")
 
 # Both front ends on a host thread with a 16 KiB stack, from the smallest

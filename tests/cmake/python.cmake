@@ -1,6 +1,10 @@
 # Hosts written in Python load the shared library with ctypes: the records
 # and entry points (test_ctypes.py), and the package's triangulate()
-# against scipy (test_triangulate.py, with pytest).
+# against scipy and on every input of tests/fixtures (test_triangulate.py,
+# with pytest), its queries, interpolators and Voronoi diagram
+# (test_queries.py), its constrained call (test_constrained.py), the scipy
+# behaviours it copies (test_scipy_compat.py) and its import layers
+# (test_package.py).
 # Not under the sanitizers: an instrumented library cannot be loaded into an
 # uninstrumented interpreter without preloading the sanitizer runtime.
 if(DELAUNAY2D_SANITIZE OR DELAUNAY2D_SANITIZE_THREAD)
@@ -35,6 +39,8 @@ add_test(NAME python_package
          COMMAND ${DELAUNAY2D_TEST_PYTHON} -m pytest -q -p no:cacheprovider
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_triangulate.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_queries.py
-                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_constrained.py)
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_constrained.py
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_scipy_compat.py
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_package.py)
 set_tests_properties(python_package PROPERTIES ENVIRONMENT
-  "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>")
+  "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>;DELAUNAY2D_FIXTURES=${CMAKE_CURRENT_SOURCE_DIR}/fixtures")

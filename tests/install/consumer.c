@@ -1,9 +1,13 @@
 /* A program that uses an installed delaunay2d the way a new project would:
- * triangulates the corners and the centre of a square with the quiet call
+ * triangulates the corners and the centre of a square with the index-array call
  * and prints what it got. Built by the two consumer projects beside this
  * file (CMake's find_package, and pkg-config). */
 #include <delaunay2d.h>
 #include <stdio.h>
+
+/* The one include declares the traced entry points' records too (they live
+ * in a second installed header that this one includes). */
+typedef char traced_records_declared[sizeof(Point3D) == 4 * sizeof(double) ? 1 : -1];
 
 int main(void) {
     const double coords[] = {0, 0, 2, 0, 2, 2, 0, 2, 1, 1};

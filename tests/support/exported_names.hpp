@@ -68,7 +68,7 @@ static const char* const delaunay2d_exported_names[DELAUNAY2D_EXPORTED_COUNT] DE
     "mesh_create_last_triangle_voronoi",
     "mesh_find_triangle_create_vor",
     "update_edge_triangle",
-    /* the quiet call */
+    /* the index-array call */
     "delaunay2d_triangulate",
     "delaunay2d_result_free",
     "delaunay2d_neighbours_opposite_vertex",

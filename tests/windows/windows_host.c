@@ -314,11 +314,11 @@ static void case_points(size_t count, int through_list, int watch_heap) {
     free(original);
 }
 
-/* The quiet call on points with repeats, interleaved x y: the same arrays
+/* The index-array call on points with repeats, interleaved x y: the same arrays
  * on one thread and on the library's choice, the heap as it was afterwards.
  * Prints a checksum of the arrays for the comparison of the two builds. */
 
-static void case_companion(void) {
+static void case_triangulate(void) {
     const size_t n = 70000;
     double* xy = (double*)malloc(2 * n * sizeof *xy);
     delaunay2d_result one, many;
@@ -346,7 +346,7 @@ static void case_companion(void) {
     }
     for (i = 0; i < one.hull_count; ++i) sum = mix(sum, one.hull[i]);
     for (i = 0; i < n; ++i) sum = mix(sum, (uint64_t)(int64_t)one.vertex_of_point[i]);
-    printf("companion: %zu triangles, %zu hull vertices, checksum %016llx\n", one.triangle_count, one.hull_count,
+    printf("triangulate: %zu triangles, %zu hull vertices, checksum %016llx\n", one.triangle_count, one.hull_count,
            (unsigned long long)sum);
     lib_result_free(&one);
     lib_result_free(&many);
@@ -467,7 +467,7 @@ int main(int argc, char** argv) {
         }
     }
     if (which == NULL) {
-        fputs("usage: windows_host three|thousand|list|large|companion|two|fatal [LIBRARY] [--binary-stdout]\n", stderr);
+        fputs("usage: windows_host three|thousand|list|large|triangulate|two|fatal [LIBRARY] [--binary-stdout]\n", stderr);
         return 2;
     }
 #if defined(_WIN32)
@@ -493,8 +493,8 @@ int main(int argc, char** argv) {
     } else if (strcmp(which, "list") == 0) {
         case_points(THOUSAND, 1, 0);
         case_points(THOUSAND, 1, 1);
-    } else if (strcmp(which, "companion") == 0) {
-        case_companion();
+    } else if (strcmp(which, "triangulate") == 0) {
+        case_triangulate();
     } else if (strcmp(which, "two") == 0) {
         case_two();
     } else if (strcmp(which, "fatal") == 0) {

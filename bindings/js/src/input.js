@@ -1,7 +1,7 @@
 // Points as the callers hand them over, checked and turned into one flat
 // Float64Array (x0, y0, x1, y1, ...), which is what crosses into the module.
 
-// The most points one call takes (the library's own bound).
+// The most points one call takes: the library header's DELAUNAY2D_MAX_POINTS.
 export const MOST_POINTS = 134217664;
 
 function describe(value) {
@@ -76,13 +76,15 @@ export function finiteNumber(value, what) {
   return value;
 }
 
-/** [xmin, ymin, xmax, ymax] with xmin <= xmax and ymin <= ymax. */
+/** [xmin, ymin, xmax, ymax] of finite numbers with xmin < xmax and ymin < ymax (a box with area). */
 export function bounds(box, what = 'bounds') {
   if (box === null || typeof box !== 'object' || typeof box.length !== 'number') {
     throw new TypeError(`delaunay2d: ${what} must be [xmin, ymin, xmax, ymax]; got ${describe(box)}`);
   }
   if (box.length !== 4) throw new RangeError(`delaunay2d: ${what} must have 4 numbers; got ${box.length}`);
   const b = Array.from(box, (v, i) => finiteNumber(v, `${what}[${i}]`));
-  if (!(b[0] <= b[2] && b[1] <= b[3])) throw new RangeError(`delaunay2d: ${what} must have xmin <= xmax and ymin <= ymax`);
+  if (!(b[0] < b[2] && b[1] < b[3])) {
+    throw new RangeError(`delaunay2d: ${what} [${b.join(', ')}] must have xmin < xmax and ymin < ymax (a box with area)`);
+  }
   return b;
 }

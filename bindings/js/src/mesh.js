@@ -1,4 +1,4 @@
-// The quiet call from JavaScript, and the way back: a mesh held in
+// The index-array call from JavaScript, and the way back: a mesh held in
 // JavaScript arrays written into module memory for an operation to read.
 //
 // Nothing stays allocated in the module between calls: each call copies its

@@ -173,6 +173,16 @@ const CONSTRAINED_BYTES = 52;
 export function triangulateConstrained(coords, options, clockwise) {
   const n = coords.length / 2;
   const segments = flatSegments(options.segments ?? [], n);
+  // The library refuses a segment naming a point with a NaN or infinite
+  // coordinate as an invalid argument; say which segment here.
+  for (let i = 0; i < segments.length; i++) {
+    const p = segments[i];
+    if (!Number.isFinite(coords[2 * p]) || !Number.isFinite(coords[2 * p + 1])) {
+      const s = i >> 1;
+      throw new RangeError(`delaunay2d: segment ${s} (${segments[2 * s]}, ${segments[2 * s + 1]}) names point ${p}, ` +
+        `whose coordinates (${coords[2 * p]}, ${coords[2 * p + 1]}) are not finite`);
+    }
+  }
   const holes = options.holes === undefined ? new Float64Array(0) : flatCoordinates(options.holes, 'holes');
   for (let i = 0; i < holes.length; i++) finiteNumber(holes[i], `holes coordinate ${i}`);
   const regionName = options.region ?? 'hull';

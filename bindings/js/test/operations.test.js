@@ -7,12 +7,13 @@ import { test } from 'node:test';
 
 import Delaunator, { memoryStats, triangulate } from '../index.js';
 import { orient } from './support/exact.js';
-import { clusters, grid, random, uniform } from './support/families.js';
+import { clusters, random, uniform } from './support/families.js';
+import { fixturesFolder, readFixture } from './support/fixtures.js';
 
 const meshes = () => [
   ['uniform', uniform(2000, 3)],
   ['clusters', clusters(1500, 4)],
-  ['grid with repeats', Float64Array.from([...grid(20, 2), ...grid(6, 3)])],
+  ['lattice with repeats', readFixture(`${fixturesFolder}/small_lattice_with_repeats.csv`)],
 ];
 
 function queriesAround(coords, count, seed) {

@@ -1,56 +1,44 @@
-// triangulate() and the drop-in class on every family of the property
-// suite, read back and checked exactly by test/support/exact.js; what
-// differs from a plain mesh (repeats, non-finite and collinear points);
-// memory over many calls; bad input.
+// triangulate() and the drop-in class on every input of tests/fixtures
+// (one per fault found: repeats, non-finite, collinear, cocircular,
+// subnormal and huge points among them) and on generated points at every
+// size, read back and checked exactly by test/support/exact.js; memory over
+// many calls; bad input.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
 import Delaunator, { memoryStats, triangulate, version } from '../index.js';
 import { checkMesh } from './support/exact.js';
-import { circle, everyFamily, grid, random, uniform } from './support/families.js';
+import { circle, everySize, uniform } from './support/families.js';
+import { everyFixture } from './support/fixtures.js';
 
 function assertSound(mesh, orientation, label) {
   const check = checkMesh(mesh, orientation);
   assert.ok(check.ok, `${label}: ${check.problems.join('; ')}`);
 }
 
-test('every family is an exact Delaunay triangulation, in both orientations', () => {
-  for (const [name, coords] of everyFamily()) {
-    const t = triangulate(coords);
-    assertSound(t, 1, name);
-    assert.deepEqual(t.coords, coords);
-    for (let e = 0; e < t.halfedges.length; e++) {
-      const o = t.halfedges[e];
-      assert.equal(t.triangleAcrossEdge[e], o < 0 ? -1 : Math.floor(o / 3), `${name}: edge ${e}`);
-    }
-    const d = new Delaunator(coords);
-    assertSound(d, -1, `${name} (drop-in)`);
-    assert.equal(d.coords, coords, 'the drop-in keeps the caller\'s array');
-    assert.equal(d.trianglesLen, d.triangles.length);
+// Repeats stand for their first copy and non-finite points for none
+// (vertexOfPoint, checked by checkMesh); without triangles the hull is every
+// distinct point along their line.
+function assertBothInterfaces(name, coords) {
+  const t = triangulate(coords);
+  assertSound(t, 1, name);
+  assert.deepEqual(t.coords, coords);
+  for (let e = 0; e < t.halfedges.length; e++) {
+    const o = t.halfedges[e];
+    assert.equal(t.triangleAcrossEdge[e], o < 0 ? -1 : Math.floor(o / 3), `${name}: edge ${e}`);
   }
+  const d = new Delaunator(coords);
+  assertSound(d, -1, `${name} (drop-in)`);
+  assert.equal(d.coords, coords, 'the drop-in keeps the caller\'s array');
+  assert.equal(d.trianglesLen, d.triangles.length);
+}
+
+test('every fixture is an exact Delaunay triangulation, in both orientations', () => {
+  for (const [name, coords] of everyFixture()) assertBothInterfaces(name, coords);
 });
 
-test('repeats, non-finite and collinear points', () => {
-  const rnd = random(3);
-  const base = grid(12, 4);
-  const pts = Array.from({ length: base.length / 2 }, (_, i) => [base[2 * i], base[2 * i + 1]]);
-  for (let i = 0; i < 60; i++) pts.push(pts[Math.floor(rnd() * 144)].slice());
-  pts.push([NaN, 1], [1, Infinity], [-0, -0]);
-  const t = triangulate(pts);
-  assertSound(t, 1, 'grid with repeats');
-  assert.equal(t.vertexOfPoint[pts.length - 3], -1);
-  assert.equal(t.vertexOfPoint[pts.length - 2], -1);
-  assert.ok(t.vertexOfPoint[pts.length - 1] >= 0, '-0 is the same place as 0');
-
-  const line = Array.from({ length: 50 }, (_, i) => [3 * ((i * 7) % 50), 2 * ((i * 7) % 50) - 1]);
-  const flat = triangulate(line);
-  assert.equal(flat.triangles.length, 0);
-  assertSound(flat, 1, 'collinear');
-  assert.equal(new Delaunator(line.flat()).hull.length, 50);
-  assertSound(triangulate([[1, 5], [1, 5], [2, 0]]), 1, 'two distinct');
-  assertSound(triangulate([...line, [10, 0]]), 1, 'all but one collinear');
-  assertSound(triangulate([]), 1, 'no points');
-  assert.deepEqual(triangulate([[NaN, 0]]).vertexOfPoint, Int32Array.of(-1));
+test('generated points at every size are an exact Delaunay triangulation, in both orientations', () => {
+  for (const [name, coords] of everySize()) assertBothInterfaces(name, coords);
 });
 
 test('a worked example: the unit square and its centre', () => {
@@ -59,6 +47,7 @@ test('a worked example: the unit square and its centre', () => {
   assert.deepEqual([...t.hull].sort(), [0, 1, 2, 3]);
   for (let k = 0; k < 4; k++) assert.ok([...t.triangles.subarray(3 * k, 3 * k + 3)].includes(4));
   assert.match(version, /^\d+\.\d+\.\d+$/);
+  assertSound(triangulate([]), 1, 'no points');
 });
 
 // delaunator's documented behaviour, on points in general position: the

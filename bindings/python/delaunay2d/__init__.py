@@ -7,7 +7,7 @@
     tri.simplices   # (m, 3) vertex indices, counter-clockwise
     tri.neighbors   # (m, 3) neighbour opposite each vertex, -1 on the hull
 
-``triangulate`` runs the library's quiet call and returns numpy arrays in
+``triangulate`` runs the library's index-array call and returns numpy arrays in
 scipy.spatial.Delaunay's conventions. The records and entry points that the
 library also exports (``create_mesh_2d`` and friends, which print a trace on
 standard output) are in ``delaunay2d.records``, with ``Library`` to call

@@ -1,4 +1,4 @@
-"""Finds and loads the delaunay2d shared library, and declares the quiet
+"""Finds and loads the delaunay2d shared library, and declares the index-array
 call's C types for ctypes.
 
 The installed package carries its own copy of the library, built with it,
@@ -22,6 +22,10 @@ OK = 0
 INVALID_ARGUMENT = 1
 OUT_OF_MEMORY = 2
 TOO_MANY_POINTS = 3
+
+# DELAUNAY2D_MAX_POINTS, the most points one call takes (a test checks that
+# this copy agrees with the header and the library).
+MAX_POINTS = 134217664
 
 
 class Result(ctypes.Structure):
@@ -53,8 +57,8 @@ def library_path():
         "(which builds it), install the library, or set DELAUNAY2D_LIBRARY to its path")
 
 
-def declare_quiet_call(lib):
-    """Declares the argument and result types of the quiet call on lib."""
+def declare_index_array_call(lib):
+    """Declares the argument and result types of the index-array call on lib."""
     lib.delaunay2d_triangulate.argtypes = [
         ctypes.c_void_p, ctypes.c_size_t, ctypes.c_size_t, ctypes.c_uint, ctypes.POINTER(Result)]
     lib.delaunay2d_triangulate.restype = ctypes.c_int
@@ -64,7 +68,36 @@ def declare_quiet_call(lib):
     lib.delaunay2d_status_message.restype = ctypes.c_char_p
     lib.delaunay2d_version.argtypes = []
     lib.delaunay2d_version.restype = ctypes.c_char_p
+    lib.delaunay2d_neighbours_opposite_vertex.argtypes = [ctypes.POINTER(Result), ctypes.c_void_p]
+    lib.delaunay2d_neighbours_opposite_vertex.restype = ctypes.c_int
     return lib
+
+
+def check(lib, status):
+    """Raises for a status other than OK: MemoryError, ValueError for the
+    caller's mistakes, RuntimeError for anything else."""
+    if status == OK:
+        return
+    message = "delaunay2d: " + lib.delaunay2d_status_message(status).decode("utf-8", "replace")
+    if status == OUT_OF_MEMORY:
+        raise MemoryError(message)
+    if status in (INVALID_ARGUMENT, TOO_MANY_POINTS):
+        raise ValueError(message)
+    raise RuntimeError(message)
+
+
+def number_by_opposite_vertex(lib, address, triangle_count):
+    """Renumbers, in place, 3 * triangle_count int32 entries at address
+    from the library's numbering by edge (v[k], v[k+1]) to scipy's by
+    opposite vertex, through the library's own
+    delaunay2d_neighbours_opposite_vertex (which turns each triple by one
+    place: three turns give the entries back)."""
+    if triangle_count == 0:
+        return
+    view = Result()
+    view.triangle_count = triangle_count
+    view.neighbours = ctypes.cast(address, ctypes.POINTER(ctypes.c_int32))
+    check(lib, lib.delaunay2d_neighbours_opposite_vertex(ctypes.byref(view), address))
 
 
 _loaded = None
@@ -76,5 +109,5 @@ def load():
     global _loaded
     with _loading:
         if _loaded is None:
-            _loaded = declare_quiet_call(ctypes.CDLL(library_path()))
+            _loaded = declare_index_array_call(ctypes.CDLL(library_path()))
         return _loaded

@@ -73,11 +73,16 @@ class MeshRecord:
         points = tri.points
         self.coords = points.ctypes.data if len(points) else None
         self.stride = points.strides[0] // 8 if len(points) else 2
-        # The library numbers neighbours by edge (v[k], v[k+1]); the
-        # Triangulation by opposite vertex, one place further.
+        # The library numbers neighbours by edge (v[k], v[k+1]), the
+        # Triangulation by opposite vertex: the library's conversion turns
+        # each triple by one place, so two more turns number a copy by edge
+        # again.
+        by_edge = np.array(tri.neighbors, dtype=np.int32, order="C")
+        for _ in range(2):
+            _library.number_by_opposite_vertex(_library.load(), by_edge.ctypes.data, len(by_edge))
         self._keep = [
             np.ascontiguousarray(tri.simplices, dtype=np.int32),
-            np.ascontiguousarray(np.roll(tri.neighbors, 1, axis=1), dtype=np.int32),
+            by_edge,
             np.ascontiguousarray(tri.hull, dtype=np.int32),
             np.ascontiguousarray(tri.vertex_of_point, dtype=np.int32),
         ]
@@ -106,16 +111,23 @@ def record_of(tri):
     return record
 
 
+class ZeroDimensionalQuery(IndexError, ValueError):
+    """A query that is no array of points at all: None or a single number.
+    An IndexError, as scipy raises for it (``xi.shape[-1]`` of a
+    zero-dimensional array), and a ValueError, as this package raises for
+    every other query of the wrong shape."""
+
+
 def query_array(xi):
     """Queries as a C-contiguous float64 (k, 2) array, and the shape of the
-    leading axes to give the answers."""
+    leading axes to give the answers. None and numbers are refused, not
+    read as one NaN or numeric point: numpy turns None into a 0-d NaN,
+    which would quietly give -1 or the fill value."""
     xi = np.asarray(xi, dtype=np.float64)
-    if xi.ndim == 0 or xi.shape[-1] != 2:
+    if xi.ndim == 0:
+        raise ZeroDimensionalQuery("query points must have shape (..., 2), not a single value")
+    if xi.shape[-1] != 2:
         raise ValueError("query points must have shape (..., 2), not {}".format(xi.shape))
     shape = xi.shape[:-1]
     return np.ascontiguousarray(xi.reshape(-1, 2)), shape
 
-
-def check(lib, status):
-    from .triangulation import _check
-    _check(lib, status)

@@ -2,7 +2,7 @@
 regions cut out, through ``delaunay2d_triangulate_constrained``.
 
 The result's arrays are copied out of the library's blocks, which are freed
-before returning (the constrained record is not the quiet call's, so the
+before returning (the constrained record is not the index-array call's, so the
 in-place views of ``triangulation.py`` do not apply).
 """
 
@@ -100,9 +100,10 @@ def _copy(pointer, count, dtype):
     return np.ctypeslib.as_array(pointer, shape=(count,)).astype(dtype, copy=True)
 
 
-def triangulate_constrained(array, stride, segments, holes, region, threads, check, opposite_vertex_order):
+def triangulate_constrained(array, stride, segments, holes, region, threads):
     """Runs the constrained call; returns the arrays of a Triangulation as a
-    dict (neighbours and flags already in scipy's order)."""
+    dict (neighbours and flags already in scipy's order, numbered by
+    opposite vertex through the library's own conversion)."""
     if region not in REGIONS:
         raise ValueError('region must be "hull" or "inside", not {!r}'.format(region))
     seg = segment_array(segments, array)
@@ -120,15 +121,16 @@ def triangulate_constrained(array, stride, segments, holes, region, threads, che
     result.struct_size = ctypes.sizeof(ConstrainedResult)
     status = lib.delaunay2d_triangulate_constrained(
         array.ctypes.data if len(array) else None, len(array), stride, ctypes.byref(options), ctypes.byref(result))
-    check(lib, status)
+    _library.check(lib, status)
     try:
         mesh = result.mesh
         m = mesh.triangle_count
         n = mesh.point_count
         neighbors = _copy(mesh.neighbours, 3 * m, np.int32)
-        flags = _copy(result.constrained, 3 * m, np.uint8).astype(bool)
-        opposite_vertex_order(neighbors)
-        opposite_vertex_order(flags)
+        flags = _copy(result.constrained, 3 * m, np.int32)  # one flag per edge, numbered as the neighbours
+        for by_edge in (neighbors, flags):
+            _library.number_by_opposite_vertex(lib, by_edge.ctypes.data, m)
+        flags = flags.astype(bool)
         return {
             "points": _copy(result.points, 2 * n, np.float64).reshape(n, 2),
             "simplices": _copy(mesh.triangles, 3 * m, np.int32).reshape(m, 3),

@@ -10,52 +10,80 @@ change it and the interpolator changes too (copy it first if you mean to
 change it). Values of one point may be a scalar or any array (the output
 then has that shape after the query shape); complex values are
 interpolated as their real and imaginary parts.
+
+``rescale=True`` does what scipy's does: the points, and every query, are
+shifted by the points' mean and divided by their extent along x and along
+y before anything is triangulated or compared (not with a Triangulation
+as ``points``). Query points follow scipy's shapes: an array (..., 2)
+answers (...), a 1-D array or list is a flat list of points (one point
+(x, y) answers (1,)), a tuple (x, y) or two arguments x, y broadcast
+together and answer their common shape.
 """
 
 import numpy as np
 
-from . import _operations
-from .triangulation import Triangulation, triangulate
-
-
-def _points_of(points):
-    if isinstance(points, tuple):
-        points = np.column_stack([np.asarray(c, dtype=np.float64).ravel() for c in points])
-    array = np.asarray(points, dtype=np.float64) if not isinstance(points, np.ndarray) else points
-    if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
-        raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
-    return array
+from . import _library, _operations
+from .triangulation import Triangulation, points_array, triangulate
 
 
 def _triangulation_of(points_or_triangulation):
     if isinstance(points_or_triangulation, Triangulation):
         return points_or_triangulation
-    return triangulate(_points_of(points_or_triangulation))
+    return triangulate(points_array(points_or_triangulation))
 
 
 def _query_points(args):
-    """scipy's call forms: f(xi) with xi of shape (..., 2) or a tuple
-    (x, y); f(x, y) with arrays that broadcast together."""
-    if len(args) == 1:
-        xi = args[0]
-        if isinstance(xi, tuple):
-            args = xi
-        else:
-            return np.asarray(xi, dtype=np.float64)
-    if len(args) != 2:
-        raise ValueError("give the query points as one (..., 2) array or as x and y")
-    x, y = np.broadcast_arrays(np.asarray(args[0], dtype=np.float64), np.asarray(args[1], dtype=np.float64))
-    return np.stack([x, y], axis=-1)
+    """The query points as an array (..., 2), by scipy's rules: f(xi) with
+    xi an array (..., 2) or a tuple (x, y) of arrays that broadcast;
+    f(x, y) as f((x, y)). A 1-D xi is a flat list of points, so that one
+    point (x, y) given as an array or a list is shape (1, 2) and answers
+    (1,), while the tuple (x, y) of two numbers answers ()."""
+    xi = args[0] if len(args) == 1 else args
+    if isinstance(xi, tuple):
+        if len(xi) != 2:
+            raise ValueError("give the query points as one (..., 2) array or as x and y, not {} arrays".format(len(xi)))
+        x, y = np.broadcast_arrays(np.asarray(xi[0], dtype=np.float64), np.asarray(xi[1], dtype=np.float64))
+        return np.stack([x, y], axis=-1)
+    xi = np.asarray(xi, dtype=np.float64)
+    if xi.ndim == 1:
+        if xi.size % 2:
+            raise ValueError("a 1-D xi lists points as x0, y0, x1, y1, ...: {} values".format(xi.size))
+        xi = xi.reshape(-1, 2)
+    return xi
+
+
+def _rescaled(points):
+    """scipy's rescale: the points' x and y shifted by their mean and divided
+    by their extent (peak to peak; 1 where it is 0), with the same numpy
+    operations on the same (n, 2) layout, so that the scaled points are
+    the same doubles as scipy's. Points with a NaN or infinite coordinate,
+    which the triangulation leaves out (and scipy refuses), do not count.
+    Returns (scaled points, offset, scale)."""
+    xy = np.ascontiguousarray(points_array(points)[:, :2], dtype=np.float64)
+    finite = np.isfinite(xy).all(axis=1)
+    basis = xy if finite.all() else xy[finite]
+    if len(basis) == 0:
+        return xy.copy(), np.zeros(2), np.ones(2)
+    offset = np.mean(basis, axis=0)
+    scaled = xy - offset
+    scale = np.ptp(basis, axis=0)
+    scale[~(scale > 0)] = 1.0
+    scaled /= scale
+    return scaled, offset, scale
 
 
 class _Interpolator:
     _method = None
 
     def __init__(self, points, values, fill_value=np.nan, rescale=False, threads=0):
+        # rescale changes which points are nearest and which triangulation
+        # is Delaunay (the circles become ellipses in the original units), so
+        # it is done, as scipy does it, and the queries are scaled alike.
+        self.offset = self.scale = None
         if rescale:
-            # The library is exact on any finite doubles: rescaling changes
-            # nothing it decides, so it is accepted and ignored.
-            pass
+            if isinstance(points, Triangulation):
+                raise ValueError("rescaling is not supported when points is a Triangulation")
+            points, self.offset, self.scale = _rescaled(points)
         self.tri = _triangulation_of(points)
         self.points = self.tri.points
         values = np.asarray(values)
@@ -73,6 +101,8 @@ class _Interpolator:
 
     def __call__(self, *args):
         xi = _query_points(args)
+        if self.scale is not None:
+            xi = (xi - self.offset) / self.scale
         queries, shape = _operations.query_array(xi)
         lib = _operations.load()
         record = _operations.record_of(self.tri)
@@ -83,7 +113,7 @@ class _Interpolator:
             status = lib.delaunay2d_interpolate(
                 record.coords, record.stride, record.ref(), self.values.ctypes.data, width, self._method,
                 queries.ctypes.data, len(queries), fill, self.threads, out.ctypes.data)
-            _operations.check(lib, status)
+            _library.check(lib, status)
         if self._complex:
             out = out.view(np.complex128)
             out[np.isnan(out.real) & np.isnan(out.imag)] = self.fill_value
@@ -121,7 +151,8 @@ def griddata(points, values, xi, method="linear", fill_value=np.nan, rescale=Fal
     """Interpolates unstructured data at xi, as scipy.interpolate.griddata:
     points (n, 2) or a tuple (x, y); xi (..., 2) or a tuple of arrays that
     broadcast (e.g. from np.meshgrid). method "linear", "nearest" or
-    "natural"; fill_value outside the hull (not used by "nearest")."""
+    "natural" (no "cubic"); fill_value outside the hull (not used by
+    "nearest"); rescale as scipy's (see the module's notes)."""
     if method not in _METHODS:
         raise ValueError("unknown interpolation method {!r}: use linear, nearest or natural".format(method))
     if method == "nearest":

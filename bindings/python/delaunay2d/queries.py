@@ -1,10 +1,13 @@
 """scipy.spatial.Delaunay's queries on a Triangulation: ``find_simplex``,
 ``vertex_neighbor_vertices``, ``vertex_to_simplex``, ``transform``,
-``coplanar``. The Triangulation's methods and properties call these."""
+``coplanar``, the bounds, and the lifting to the paraboloid
+(``paraboloid_scale_shift``, ``lift_points``, ``equations``,
+``plane_distance``). The Triangulation's methods and properties call
+these."""
 
 import numpy as np
 
-from . import _operations
+from . import _library, _operations
 
 
 def find_simplex(tri, xi, threads=0):
@@ -19,7 +22,7 @@ def find_simplex(tri, xi, threads=0):
     if len(queries):
         status = lib.delaunay2d_locate(record.coords, record.stride, record.ref(), queries.ctypes.data,
                                        len(queries), threads, out.ctypes.data)
-        _operations.check(lib, status)
+        _library.check(lib, status)
     return out.reshape(shape)
 
 
@@ -83,3 +86,106 @@ def coplanar(tri):
     out[:, 2] = vop[repeats]
     out[:, 1] = vertex_to_simplex(tri)[vop[repeats]]
     return out
+
+
+def _finite_xy(tri):
+    """The x and y of the points with finite coordinates (the ones the
+    library triangulates), as a C-contiguous float64 (k, 2) array."""
+    p = np.ascontiguousarray(np.asarray(tri.points, dtype=np.float64)[:, :2])
+    return p[np.isfinite(p).all(axis=1)]
+
+
+def bounds(tri):
+    """(min_bound, max_bound): the smallest and largest x and y of the
+    points with finite coordinates; NaN without any."""
+    p = _finite_xy(tri)
+    if len(p) == 0:
+        return np.full(2, np.nan), np.full(2, np.nan)
+    return p.min(axis=0), p.max(axis=0)
+
+
+def paraboloid_scale_shift(tri):
+    """scipy's paraboloid_scale and paraboloid_shift: the lifted coordinate
+    x^2 + y^2 is mapped to scale * (x^2 + y^2) + shift, as Qhull's option
+    Qbb maps it (scipy always passes Qbb and Qz), so that the lifted
+    equations agree with scipy's:
+
+        low  = the least x^2 + y^2 of the points
+        high = 1.1 * the greatest (Qz's point at infinity, the highest)
+        scale = max |coordinate| / (high - low),  shift = -low * scale
+
+    (1, 0) when there is nothing to scale (no points, or all at the
+    origin)."""
+    p = _finite_xy(tri)
+    if len(p) == 0:
+        return 1.0, 0.0
+    lifted = p[:, 0] * p[:, 0] + p[:, 1] * p[:, 1]
+    low, high = lifted.min(), lifted.max() * 1.1
+    if not high - low > 0:
+        return 1.0, 0.0
+    scale = np.abs(p).max() / (high - low)
+    return float(scale), float(-low * scale)
+
+
+def lift_points(tri, x):
+    """Points (..., 2) lifted to the paraboloid, (..., 3): x, y and
+    scale * (x^2 + y^2) + shift (scipy's lift_points)."""
+    x = np.asarray(x, dtype=np.float64)
+    if x.ndim == 0 or x.shape[-1] != 2:
+        raise ValueError("points to lift must have shape (..., 2), not {}".format(x.shape))
+    scale, shift = paraboloid_scale_shift(tri)
+    z = np.empty(x.shape[:-1] + (3,))
+    z[..., :2] = x
+    z[..., 2] = (x ** 2).sum(axis=-1) * scale + shift
+    return z
+
+
+def equations(tri):
+    """(nsimplex, 4): the plane through each triangle's lifted vertices as
+    scipy gives it, n . (x, y, z) + offset = 0 with n a unit normal pointing
+    down (n_z < 0): the lift of a point inside the triangle lies below the
+    plane, at a positive distance, and the other points' lifts above it,
+    at negative ones.
+
+        z
+        |   o           o    lifts of the other points: above the plane
+        |      *-----*       the plane through the triangle's lifts (*)
+        |       `._.'        the paraboloid, below it inside the triangle
+        +------------------> x, y
+
+    The lifted differences are taken as scale * (dx (x1 + x0) + dy (y1 + y0)),
+    not as differences of lifted values, which would lose the digits the
+    shift cancels."""
+    p = np.asarray(tri.points, dtype=np.float64)[:, :2]
+    s = np.asarray(tri.simplices)
+    out = np.empty((len(s), 4))
+    if len(s) == 0:
+        return out
+    scale, shift = paraboloid_scale_shift(tri)
+    a, b, c = p[s[:, 0]], p[s[:, 1]], p[s[:, 2]]
+    u, v = b - a, c - a
+    du = scale * (u[:, 0] * (b[:, 0] + a[:, 0]) + u[:, 1] * (b[:, 1] + a[:, 1]))
+    dv = scale * (v[:, 0] * (c[:, 0] + a[:, 0]) + v[:, 1] * (c[:, 1] + a[:, 1]))
+    # (u, du) x (v, dv), negated: the triangles are counter-clockwise, so
+    # the cross product points up.
+    normal = -np.column_stack([u[:, 1] * dv - du * v[:, 1],
+                               du * v[:, 0] - u[:, 0] * dv,
+                               u[:, 0] * v[:, 1] - u[:, 1] * v[:, 0]])
+    with np.errstate(divide="ignore", invalid="ignore"):
+        normal /= np.sqrt((normal ** 2).sum(axis=1))[:, None]
+    za = (a ** 2).sum(axis=1) * scale + shift
+    out[:, :3] = normal
+    out[:, 3] = -(normal[:, 0] * a[:, 0] + normal[:, 1] * a[:, 1] + normal[:, 2] * za)
+    return out
+
+
+def plane_distance(tri, xi):
+    """The signed distance of each lifted point of xi (..., 2) from every
+    triangle's plane, (..., nsimplex) (scipy's plane_distance)."""
+    xi = np.asarray(xi, dtype=np.float64)
+    if xi.ndim == 0:
+        raise _operations.ZeroDimensionalQuery("query points must have shape (..., 2), not a single value")
+    if xi.shape[-1] != 2:
+        raise ValueError("query points must have shape (..., 2), not {}".format(xi.shape))
+    eq = equations(tri)
+    return lift_points(tri, xi) @ eq[:, :3].T + eq[:, 3]

@@ -1,11 +1,12 @@
 """``triangulate``: numpy points in, numpy index arrays out, through the
-library's quiet call (``delaunay2d_triangulate``), which prints nothing and
+library's index-array call (``delaunay2d_triangulate``), which prints nothing and
 returns its failures.
 
 The arrays that the library returns are handed to numpy in place: every
 array of the result views one of the library's own blocks, which are freed
 when the last array viewing them is gone. The neighbours are put into
-scipy's order inside their block.
+scipy's order inside their block, by the library's own
+``delaunay2d_neighbours_opposite_vertex``.
 """
 
 import ctypes
@@ -15,12 +16,9 @@ import warnings
 import numpy as np
 
 from . import _library, queries
+from .constrained import triangulate_constrained
 
 _MAX_THREADS = 2**32 - 1
-# The most points the library takes (it answers DELAUNAY2D_TOO_MANY_POINTS
-# beyond): checked before the points are converted, which for a large
-# broadcast view would copy gigabytes first.
-_MOST_POINTS = 134217664
 _DOUBLE = np.dtype(np.float64).itemsize
 _INT32 = np.dtype(np.int32).str  # the library's indices, in this machine's byte order
 
@@ -62,6 +60,15 @@ class Triangulation:
     With segments, holes or region "inside", ``points`` is (n + a, 2): the
     input points, then the a crossing points added; -1 neighbours also
     border removed regions.
+
+    scipy.spatial.Delaunay's other attributes and methods, with its
+    meaning: ``find_simplex``, ``transform``, ``vertex_to_simplex``,
+    ``vertex_neighbor_vertices``, ``coplanar``, ``npoints``, ``nsimplex``,
+    ``ndim`` (2), ``furthest_site`` (False), ``min_bound`` and
+    ``max_bound`` (over the points with finite coordinates),
+    ``equations``, ``lift_points``, ``plane_distance``,
+    ``paraboloid_scale`` and ``paraboloid_shift`` (Qhull's scaling, as
+    scipy reports it). Computed when read, not stored.
     """
 
     def __init__(self, points, simplices, neighbors, hull, vertex_of_point, constrained=None, segments=None):
@@ -97,6 +104,43 @@ class Triangulation:
     @property
     def coplanar(self):
         return queries.coplanar(self)
+
+    # The rest of scipy.spatial.Delaunay's attributes: always 2-D, a
+    # nearest-site triangulation, bounds over the finite points, and the
+    # paraboloid lifting with Qhull's scaling (see queries.py).
+    ndim = 2
+    furthest_site = False
+
+    @property
+    def min_bound(self):
+        return queries.bounds(self)[0]
+
+    @property
+    def max_bound(self):
+        return queries.bounds(self)[1]
+
+    @property
+    def paraboloid_scale(self):
+        return queries.paraboloid_scale_shift(self)[0]
+
+    @property
+    def paraboloid_shift(self):
+        return queries.paraboloid_scale_shift(self)[1]
+
+    @property
+    def equations(self):
+        """(nsimplex, 4): each triangle's lifted plane, unit normal pointing
+        down, then offset (scipy's layout and signs)."""
+        return queries.equations(self)
+
+    def lift_points(self, x):
+        """x (..., 2) lifted to the paraboloid, (..., 3)."""
+        return queries.lift_points(self, x)
+
+    def plane_distance(self, xi):
+        """Signed distance of each lifted point of xi (..., 2) to every
+        triangle's plane, (..., nsimplex)."""
+        return queries.plane_distance(self, xi)
 
     @property
     def npoints(self):
@@ -172,33 +216,25 @@ def _point_array(points):
 
 
 def _refuse_too_many(points):
+    """More points than the library takes (it answers
+    DELAUNAY2D_TOO_MANY_POINTS beyond) are refused before they are
+    converted, which for a large broadcast view would copy gigabytes
+    first."""
     shape = getattr(points, "shape", None)
-    if shape and len(shape) == 2 and shape[0] > _MOST_POINTS:
-        raise ValueError("delaunay2d: too many points: {} (the most is {})".format(shape[0], _MOST_POINTS))
+    if shape and len(shape) == 2 and shape[0] > _library.MAX_POINTS:
+        raise ValueError("delaunay2d: too many points: {} (the most is {})".format(shape[0], _library.MAX_POINTS))
 
 
-def _check(lib, status):
-    if status == _library.OK:
-        return
-    message = "delaunay2d: " + lib.delaunay2d_status_message(status).decode("utf-8", "replace")
-    if status == _library.OUT_OF_MEMORY:
-        raise MemoryError(message)
-    if status in (_library.INVALID_ARGUMENT, _library.TOO_MANY_POINTS):
-        raise ValueError(message)
-    raise RuntimeError(message)
-
-
-def _number_by_opposite_vertex(flat):
-    """The library numbers the neighbour across edge k, from vertex k to
-    vertex k + 1; scipy numbers it by the vertex opposite that edge, k + 2.
-    So each triple turns left by one: (n0, n1, n2) becomes (n1, n2, n0).
-    Done in place on the flat block, as one shift of the whole block (numpy
-    makes overlapping copies safe) with every triple's last entry put right
-    after."""
-    if len(flat):
-        first = flat[0::3].copy()
-        flat[:-1] = flat[1:]
-        flat[2::3] = first
+def points_array(points):
+    """Points for the interpolators and Voronoi: an (n, 2), (n, 3) or (n, 4)
+    array, or a tuple (x, y) of 1-D arrays, as float64 (a float64 array as
+    it is)."""
+    if isinstance(points, tuple):
+        points = np.column_stack([np.asarray(c, dtype=np.float64).ravel() for c in points])
+    array = np.asarray(points, dtype=np.float64) if not isinstance(points, np.ndarray) else points
+    if array.ndim != 2 or array.shape[1] not in (2, 3, 4):
+        raise ValueError("points must have shape (n, 2), (n, 3) or (n, 4), not {}".format(array.shape))
+    return array
 
 
 def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
@@ -243,22 +279,18 @@ def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
     array, stride = _point_array(points)
     count = len(array)
     if segments is not None or holes is not None or region != "hull":
-        from .constrained import triangulate_constrained
-        arrays = triangulate_constrained(array, stride, segments, holes, region, threads, _check,
-                                         _number_by_opposite_vertex)
-        return Triangulation(**arrays)
+        return Triangulation(**triangulate_constrained(array, stride, segments, holes, region, threads))
 
     lib = _library.load()
     blocks = _ResultBlocks(lib)
     status = lib.delaunay2d_triangulate(array.ctypes.data, count, stride, threads, ctypes.byref(blocks.result))
-    _check(lib, status)
+    _library.check(lib, status)
 
     result = blocks.result
     m = result.triangle_count
+    _library.check(lib, lib.delaunay2d_neighbours_opposite_vertex(ctypes.byref(result), result.neighbours))
     simplices = blocks.array(result.triangles, (m, 3), _INT32)
-    neighbors = blocks.array(result.neighbours, (3 * m,), _INT32)
-    _number_by_opposite_vertex(neighbors)
-    neighbors = neighbors.reshape(m, 3)
+    neighbors = blocks.array(result.neighbours, (m, 3), _INT32)
     hull = blocks.array(result.hull, (result.hull_count,), _INT32)
     vertex_of_point = blocks.array(result.vertex_of_point, (count,), _INT32)
     return Triangulation(array, simplices, neighbors, hull, vertex_of_point)

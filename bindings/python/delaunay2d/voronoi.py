@@ -5,8 +5,8 @@ import ctypes
 
 import numpy as np
 
-from . import _operations
-from .triangulation import Triangulation, triangulate
+from . import _library, _operations
+from .triangulation import Triangulation, points_array, triangulate
 
 
 def _array(pointer, count, ctype, dtype):
@@ -39,8 +39,7 @@ class Voronoi:
         if isinstance(points, Triangulation):
             self.tri = points
         else:
-            from .interpolate import _points_of
-            self.tri = triangulate(_points_of(points), threads=threads)
+            self.tri = triangulate(points_array(points), threads=threads)
         self.points = self.tri.points
         self.threads = threads
         lib = _operations.load()
@@ -48,7 +47,7 @@ class Voronoi:
         v = _operations.Voronoi()
         v.struct_size = ctypes.sizeof(_operations.Voronoi)
         status = lib.delaunay2d_voronoi_build(record.coords, record.stride, record.ref(), ctypes.byref(v))
-        _operations.check(lib, status)
+        _library.check(lib, status)
         try:
             self.vertices = _array(v.vertices, 2 * v.vertex_count, ctypes.c_double, np.float64).reshape(-1, 2)
             self.ridge_points = _array(v.ridge_points, 2 * v.ridge_count, ctypes.c_uint32, np.int32).reshape(-1, 2)
@@ -96,7 +95,7 @@ class Voronoi:
         cells.struct_size = ctypes.sizeof(_operations.Cells)
         status = lib.delaunay2d_voronoi_cells(record.coords, record.stride, record.ref(), ctypes.byref(box),
                                               self.threads, ctypes.byref(cells))
-        _operations.check(lib, status)
+        _library.check(lib, status)
         try:
             n = len(self.points)
             offsets = _array(cells.offsets, n + 1, ctypes.c_size_t, np.int64) if n else np.zeros(1, np.int64)

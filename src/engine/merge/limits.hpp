@@ -5,14 +5,17 @@
 
 #include <cstdint>
 
+#include "delaunay2d.h"
+
 namespace d2d {
 
 // No triangle: a hull edge's missing neighbour.
 inline constexpr uint32_t kNone = 0xFFFFFFFFu;
 
-// The most points one triangulation takes: record ids are 30-bit, and every
-// point needs a few record slots.
-inline constexpr uint32_t kMostPoints = (uint32_t{1} << 27) - 64;
+// The most points one triangulation takes, exported as DELAUNAY2D_MAX_POINTS:
+// record ids are 30-bit, and every point needs a few record slots
+// (records.hpp checks that the slots of this many points fit).
+inline constexpr uint32_t kMostPoints = DELAUNAY2D_MAX_POINTS;
 
 }  // namespace d2d
 

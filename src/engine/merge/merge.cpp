@@ -1,6 +1,6 @@
 #include "engine/merge/merge.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::merge {
 
 // A piece is closed by a ring of ghosts, one outside each hull edge, in
 // the clockwise order of the hull; ghost i's side 1 meets ghost i + 1's
@@ -223,4 +223,4 @@ MergeSeam PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
     return {bottom, top};
 }
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::merge

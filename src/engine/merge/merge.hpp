@@ -10,7 +10,7 @@
 #include "engine/merge/record_slots.hpp"
 #include "engine/merge/records.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::merge {
 
 // The ghosts outside the two common tangents of a merge: `bottom` below the
 // lower one (its v[1] is the tangent's left end, its v[0] the right end) and
@@ -139,6 +139,6 @@ class PieceMerger {
     PageBuffer<uint32_t> dead_;
 };
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::merge
 
 #endif

@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-namespace d2d::triangulation {
+namespace d2d::merge {
 
 int RecordSlots::set_aside(size_t count, SlotSpan& taken) {
     for (size_t i = 0; i < spans_.size(); ++i) {
@@ -69,4 +69,4 @@ uint32_t RecordSlots::next_slot(SlotSpan& span) {
     return span.next++;
 }
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::merge

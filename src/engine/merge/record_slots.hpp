@@ -9,7 +9,7 @@
 #include "engine/system/page_buffer.hpp"
 #include "engine/merge/records.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::merge {
 
 // A triangulator's share of the record block: spans of never-used slots and
 // the slots it has freed. Freed slots are reused before new ones are
@@ -65,6 +65,6 @@ class RecordSlots {
     PageBuffer<uint32_t> free_;
 };
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::merge
 
 #endif

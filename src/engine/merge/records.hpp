@@ -10,7 +10,7 @@
 #include "engine/system/reserved_block.hpp"
 #include "engine/merge/limits.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::merge {
 
 // The vertex at infinity: a record with it as third vertex is a ghost.
 constexpr uint32_t kGhost = 0xFFFFFFFFu;
@@ -94,6 +94,6 @@ inline size_t record_slots(uint32_t points, size_t triangulators) {
 static_assert(kSlotsPerPoint * kMostPoints + 2 * kSlotsPerTriangulator <= (size_t{1} << 30),
               "record ids leave two bits of a side reference for the side");
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::merge
 
 #endif

@@ -1,6 +1,6 @@
 // The one radix sort of the library: a stable sort of items by an unsigned
 // integer key, used by both front ends to put their points in order (the
-// traced entry points by x, the quiet call by cell key).
+// traced entry points by x, the index-array call by cell key).
 #ifndef DELAUNAY2D_ENGINE_SORT_RADIX_SORT_HPP
 #define DELAUNAY2D_ENGINE_SORT_RADIX_SORT_HPP
 

@@ -5,12 +5,12 @@
 #include "engine/system/allocation_faults.hpp"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/page_size.hpp"
+#include "engine/system/platform.hpp"
 
 // WebAssembly has one linear memory that only grows: there are no pages to
 // map or give back, so every block comes from the C heap, whose freed space
 // later calls reuse.
-#if defined(__wasm__)
-#define D2D_HEAP_ONLY 1
+#if defined(D2D_HEAP_ONLY)
 #elif defined(_WIN32)
 #include <windows.h>
 #else

@@ -4,13 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
-// A WebAssembly build (the JavaScript package) has no threads to start:
-// every start fails, and each pair of pieces runs one after the other on the
-// calling thread (thread_count.cpp counts one core there).
-#if defined(__wasm__)
-#define D2D_NO_THREADS 1
-#endif
+#include "engine/system/platform.hpp"
 
+// Without threads (D2D_NO_THREADS) every start fails, and each pair of
+// pieces runs one after the other on the calling thread (thread_count.cpp
+// counts one core there).
 #if defined(D2D_NO_THREADS)
 #elif defined(_WIN32)
 #include <windows.h>

@@ -7,14 +7,14 @@
 
 #include "engine/system/allocation_faults.hpp"
 #include "engine/system/page_size.hpp"
+#include "engine/system/platform.hpp"
 #include "engine/system/reserved_block.hpp"
 
 // WebAssembly has no address space to set aside apart from memory: its one
 // linear memory grows, and the engine that runs it backs a page only when it
 // is first touched. A reservation there is a plain heap block, and making a
 // stretch ready clears just that stretch.
-#if defined(__wasm__)
-#define D2D_HEAP_ONLY 1
+#if defined(D2D_HEAP_ONLY)
 #elif defined(_WIN32)
 #include <windows.h>
 #else

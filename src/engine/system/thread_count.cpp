@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
-#if defined(__wasm__)
+#include "engine/system/platform.hpp"
+
+#if defined(D2D_NO_THREADS)
 #elif defined(_WIN32)
 #include <windows.h>
 #else
@@ -42,8 +44,7 @@ unsigned thread_limit(const char* setting) noexcept {
 }
 
 unsigned usable_cores() noexcept {
-#if defined(__wasm__)
-    // The WebAssembly build (the JavaScript package) starts no threads.
+#if defined(D2D_NO_THREADS)
     return 1;
 #elif defined(_WIN32)
     DWORD_PTR process_mask = 0;

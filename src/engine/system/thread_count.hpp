@@ -31,10 +31,10 @@ namespace thread_support {
 // run on more than one core and the host has not set DELAUNAY2D_THREADS to
 // 1, else one. The only place where the library reads that setting; an
 // entry point asks once, when it starts. (The traced entry points' work
-// splits in two at most; the quiet call takes its count as an argument.)
+// splits in two at most; the index-array call takes its count as an argument.)
 ThreadCount traced_call_threads() noexcept;
 
-// The threads of one quiet call or operation on a finished triangulation,
+// The threads of one index-array call or operation on a finished triangulation,
 // from its `threads` argument: as many as asked, 0 standing for the cores the
 // process may run on, and never more than those.
 ThreadCount requested_call_threads(unsigned requested) noexcept;

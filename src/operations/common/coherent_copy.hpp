@@ -4,7 +4,7 @@
 // The caller's points come in any order (often random), so the vertices of
 // neighbouring triangles lie all over the coordinate array and nearly every
 // step of a walk waits for memory. The triangles themselves are in a
-// spatially coherent order (the quiet call writes them along its merge
+// spatially coherent order (the index-array call writes them along its merge
 // tree). Numbering the vertices in the order the triangles first name them
 // puts the coordinates of nearby triangles next to each other. The copy
 // costs one pass over the triangles and pays when there are about as many

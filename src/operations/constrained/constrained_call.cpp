@@ -1,9 +1,10 @@
-// The constrained call: checks the caller's records, snap-rounds the
-// segments (every crossing point is known before anything is inserted),
-// triangulates the input and crossing points together with the quiet call,
-// inserts the snapped pieces, keeps the region asked for and writes the
-// result arrays. Nothing here prints, exits, draws
-// random numbers or keeps state between calls.
+// The constrained call: checks the caller's records, triangulates the
+// points with the index-array call and inserts the segments; where two
+// cross, starts again: snap-rounds the segments (every crossing point known
+// before anything is inserted), triangulates the input and crossing points
+// together and inserts the snapped pieces. Then keeps the region asked for
+// and writes the result arrays. Nothing here prints, exits, draws random
+// numbers or keeps state between calls.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -232,7 +233,7 @@ void write_line(const ConstrainedMesh& mesh, size_t count, const std::vector<std
     base = delaunay2d_result{};
 }
 
-// Takes over the quiet call's triangles (not copied) for editing.
+// Takes over the index-array call's triangles (not copied) for editing.
 void take_triangles(ConstrainedMesh& mesh, delaunay2d_result& base) {
     const size_t corners = 3 * base.triangle_count;
     mesh.tri.adopt(base.triangles, corners);

@@ -1,4 +1,4 @@
-// The triangulation a constrained call edits: the quiet call's arrays,
+// The triangulation a constrained call edits: the index-array call's arrays,
 // copied into growable vectors, with a flag per triangle edge that says
 // whether the edge lies on a segment, and one corner per vertex from which
 // the triangles around it are found.

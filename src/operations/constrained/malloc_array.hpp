@@ -1,4 +1,4 @@
-// A growable array in a block from malloc, so that the quiet call's arrays
+// A growable array in a block from malloc, so that the index-array call's arrays
 // can be taken over without a copy and the finished ones handed to the
 // host, who frees them with free. Elements are trivially copyable.
 #ifndef DELAUNAY2D_OPERATIONS_CONSTRAINED_MALLOC_ARRAY_HPP

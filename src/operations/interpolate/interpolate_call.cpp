@@ -1,4 +1,4 @@
-// delaunay2d_interpolate: values at query points, in the quiet call's style.
+// delaunay2d_interpolate: values at query points, in the index-array call's style.
 #include <algorithm>
 #include <limits>
 #include <vector>

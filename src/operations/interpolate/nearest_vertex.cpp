@@ -9,13 +9,25 @@
 // by hull edges of their polygon, so the descent ends at the nearest vertex
 // of lowest index. Without triangles the points lie on one line in hull
 // order, where the distance falls and then rises: a binary search.
+//
+// The descent needs the mesh to be the Delaunay triangulation of its
+// vertices; on another mesh (a constrained one, one with holes or a notch)
+// it can stop at a vertex only nearer than its neighbours. So the call
+// first checks the mesh: a boundary that is one convex loop and every
+// interior edge locally Delaunay (exact in-circle tests) make it the
+// Delaunay triangulation of its vertices (a locally Delaunay triangulation
+// of a convex region is Delaunay). A mesh that fails is answered by a k-d
+// tree over its vertices instead, exact as well.
 #include <algorithm>
 #include <vector>
 
+#include "engine/exact/exact_predicates.hpp"
 #include "operations/common/coherent_copy.hpp"
 #include "operations/common/vertex_fans.hpp"
 #include "operations/interpolate/distance_order.hpp"
 #include "operations/interpolate/interpolation_input.hpp"
+#include "operations/interpolate/nearest_point_tree.hpp"
+#include "operations/locate/boundary_shape.hpp"
 #include "operations/locate/query_order.hpp"
 
 namespace d2d::operations {
@@ -79,7 +91,7 @@ void nearest_over(const InterpolationInput& in, const uint32_t* original) {
     }
     const uint32_t start = m.triangle_count > 0 ? m.vertex(0, 0) : m.hull[0];
     const VertexFans fans(m);
-    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count);
+    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count, in.threads);
     for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
         std::vector<uint32_t> around, ties;
         uint32_t previous = start;
@@ -119,7 +131,63 @@ void nearest_over(const InterpolationInput& in, const uint32_t* original) {
 
 }  // namespace
 
+namespace {
+
+// Whether the descent along edges finds the nearest vertex: the mesh is the
+// Delaunay triangulation of its vertices (see the top of the file).
+bool descent_is_exact(const MeshInput& m) {
+    if (!boundary_is_one_convex_loop(m)) return false;
+    for (size_t t = 0; t < m.triangle_count; ++t) {
+        for (int e = 0; e < 3; ++e) {
+            const int32_t n = m.neighbour(t, e);
+            if (n < 0 || static_cast<size_t>(n) < t) continue;  // each interior edge once
+            const uint32_t a = m.vertex(t, 0), b = m.vertex(t, 1), c = m.vertex(t, 2);
+            const size_t u = static_cast<size_t>(n);
+            uint32_t d = m.vertex(u, 0);
+            for (int k = 1; k < 3; ++k) {
+                const uint32_t v = m.vertex(u, k);
+                if (v != m.vertex(t, e) && v != m.vertex(t, (e + 1) % 3)) d = v;
+            }
+            if (incircle_exact(m.x(a), m.y(a), m.x(b), m.y(b), m.x(c), m.y(c), m.x(d), m.y(d)) > 0.0) return false;
+        }
+    }
+    return true;
+}
+
+// Every query by the k-d tree over the vertices of the mesh's triangles.
+void nearest_by_tree(const InterpolationInput& in) {
+    const MeshInput& m = in.mesh;
+    std::vector<bool> is_vertex(m.point_count, false);
+    for (size_t k = 0; k < 3 * m.triangle_count; ++k) is_vertex[m.triangles[k]] = true;
+    std::vector<uint32_t> vertices;
+    for (size_t i = 0; i < m.point_count; ++i) {
+        if (is_vertex[i]) vertices.push_back(static_cast<uint32_t>(i));
+    }
+    const NearestPointTree tree(m, std::move(vertices));
+    const CurveOrder order = queries_in_curve_order(in.queries, in.query_count, in.threads);
+    for_each_query_chunk(order, in.threads, [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            const uint32_t query = order.index[i];
+            const double qx = order.xy[2 * i];
+            const double qy = order.xy[2 * i + 1];
+            if (!std::isfinite(qx) || !std::isfinite(qy)) {
+                in.fill(query);
+                continue;
+            }
+            const double* v = in.values_of(tree.nearest(qx, qy));
+            double* out = in.out_of(query);
+            for (size_t j = 0; j < in.value_count; ++j) out[j] = v[j];
+        }
+    });
+}
+
+}  // namespace
+
 void interpolate_nearest(const InterpolationInput& in) {
+    if (in.mesh.triangle_count > 0 && !descent_is_exact(in.mesh)) {
+        nearest_by_tree(in);
+        return;
+    }
     if (!coherent_copy_pays(in.mesh, in.query_count)) {
         nearest_over(in, nullptr);
         return;

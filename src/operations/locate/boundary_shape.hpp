@@ -2,7 +2,7 @@
 //
 // A walk that leaves the mesh through an edge with no neighbour has shown
 // that the query lies strictly outside that edge's line. When the boundary
-// is a single convex loop (the quiet call's result: the boundary is the
+// is a single convex loop (the index-array call's result: the boundary is the
 // convex hull) that line supports the whole mesh, so the query is outside
 // it. Otherwise (holes, a notch, pieces touching at a vertex) the query may
 // still lie in another part, and the locator looks it up elsewhere.

@@ -11,7 +11,7 @@ namespace d2d::operations {
 
 void for_each_located_chunk(const PointLocator& locator, const double* queries, size_t count, ThreadCount threads,
                             const std::function<void(const LocatedQuery*, const LocatedQuery*)>& work) {
-    const CurveOrder order = queries_in_curve_order(queries, count);
+    const CurveOrder order = queries_in_curve_order(queries, count, threads);
     for_each_query_chunk(order, threads, [&](size_t first, size_t last) {
         std::vector<LocatedQuery> located(last - first);
         int32_t previous = -1;

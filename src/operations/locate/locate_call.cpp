@@ -1,4 +1,4 @@
-// delaunay2d_locate: the triangle of each query, in the quiet call's style.
+// delaunay2d_locate: the triangle of each query, in the index-array call's style.
 #include <cmath>
 #include <limits>
 

@@ -21,16 +21,17 @@ namespace d2d::operations {
 inline constexpr size_t kQueryChunk = 4096;
 
 // The queries (x at queries[2q], y at queries[2q + 1]) sorted by their
-// Morton key over the queries' bounding box, with their coordinates
-// gathered in that order (read one after the other, not all over the
-// caller's array); queries with a NaN or infinite coordinate come last.
-// Ties keep index order, so the order depends on the queries alone.
+// Morton key over the finite queries' bounding box
+// (engine/spatial/morton_key.hpp), with their coordinates gathered in that
+// order (read one after the other, not all over the caller's array);
+// queries with a NaN or infinite coordinate come last. Ties keep index
+// order, so the order depends on the queries alone, not on `threads`.
 struct CurveOrder {
     std::vector<uint32_t> index;  // the query at each place
     std::vector<double> xy;       // its coordinates
     size_t size() const { return index.size(); }
 };
-CurveOrder queries_in_curve_order(const double* queries, size_t count);
+CurveOrder queries_in_curve_order(const double* queries, size_t count, ThreadCount threads);
 
 // Calls work(first, last) for each chunk [first, last) of places in the
 // order, on up to `threads` threads (the library uses two at most).

@@ -1,4 +1,4 @@
-// The Voronoi operations' C entry points, in the quiet call's style.
+// The Voronoi operations' C entry points, in the index-array call's style.
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>

@@ -9,10 +9,10 @@
 
 #include "engine/sort/radix_sort.hpp"
 #include "engine/system/parallel_pair.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 #include "blocks/point/point_order.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 namespace {
 
 // A point's x as an unsigned integer in the same order (for x not NaN),
@@ -101,4 +101,4 @@ bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer
     return true;
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

@@ -8,7 +8,7 @@
 #include "engine/system/page_buffer.hpp"
 #include "traced/1_sort/placed_points.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // When no key of the points is NaN and no two points are equal in all of
 // x, y and z + w, the split order is a strict total order on them, so every
@@ -21,6 +21,6 @@ namespace d2d {
 bool sort_distinct_split_order(const PageBuffer<PlacedPoint>& points, PageBuffer<PlacedPoint>& sorted,
                                PageBuffer<uint32_t>& places, ThreadCount threads);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

@@ -7,9 +7,9 @@
 #include "delaunay2d.h"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/parallel_pair.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // A host point with its sort keys at hand: sorting and preparing read these
 // contiguous records instead of chasing pointers into the host's memory.
@@ -37,6 +37,6 @@ PageBuffer<PlacedPoint> place_points(size_t n, RecordAt record_at, ThreadCount t
     return placed;
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

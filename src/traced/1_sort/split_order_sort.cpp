@@ -7,9 +7,9 @@
 #include "blocks/common/random_quick_sort.hpp"
 #include "traced/1_sort/distinct_split_order.hpp"
 #include "blocks/point/point_order.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 namespace {
 
 // Raised when the quicksort has made far more comparisons than any input
@@ -84,4 +84,4 @@ void DeferredDraws::make() noexcept {
     pending_.release();
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

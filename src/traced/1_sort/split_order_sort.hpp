@@ -9,7 +9,7 @@
 #include "delaunay2d.h"
 #include "traced/1_sort/placed_points.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // Puts the points into split order: the very order, and the very rand()
 // draws, of sorting their list with sort_point and sort_point_x_maxY.
@@ -37,6 +37,6 @@ class DeferredDraws {
 // `threads`.
 void sort_split_order_deferring_draws(PageBuffer<PlacedPoint>& points, DeferredDraws& draws, ThreadCount threads);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

@@ -3,7 +3,7 @@
 #include "traced/2_trace/range_trace.hpp"
 #include "blocks/common/trace_output.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 void CallTrace::print() noexcept {
     if (printed_) return;
@@ -22,4 +22,4 @@ void CallTrace::print() noexcept {
     points_.release();
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

@@ -7,7 +7,7 @@
 #include "traced/1_sort/split_order_sort.hpp"
 #include "engine/system/page_buffer.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // The calling thread prints the trace (and makes the sort's deferred
 // draws, which must come from the thread whose rand() state the host sees)
@@ -32,6 +32,6 @@ class CallTrace {
     bool printed_ = false;
 };
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

@@ -1,6 +1,6 @@
 #include "traced/2_trace/range_trace.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 void trace_range_recursion(TraceWriter& trace, size_t beg, size_t end) {
     if (end < beg + 4) {
@@ -14,4 +14,4 @@ void trace_range_recursion(TraceWriter& trace, size_t beg, size_t end) {
     trace.merge_line(beg, mid, end);
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

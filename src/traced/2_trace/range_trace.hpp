@@ -6,7 +6,7 @@
 
 #include "blocks/common/trace_output.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // Writes the base-mesh and merge lines of the range beg .. end - 1 in the
 // order the recursion produces them: a range of three points or fewer is a
@@ -15,6 +15,6 @@ namespace d2d {
 // only on the range, never on the points' coordinates.
 void trace_range_recursion(TraceWriter& trace, size_t beg, size_t end);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

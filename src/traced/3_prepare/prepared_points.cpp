@@ -7,7 +7,7 @@
 #include "engine/exact/double_bits.hpp"
 #include "blocks/point/point_order.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 namespace {
 
 // The split order on finite coordinates alone: ascending x, then
@@ -147,4 +147,4 @@ PreparedPoints prepare_points(const PageBuffer<PlacedPoint>& points) {
     return prepared;
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

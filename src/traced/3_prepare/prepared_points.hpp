@@ -7,7 +7,7 @@
 #include "traced/1_sort/placed_points.hpp"
 #include "engine/system/page_buffer.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 struct PreparedPoints {
     // x0, y0, x1, y1, ...: the usable points' coordinates, all multiplied by
@@ -28,6 +28,6 @@ struct PreparedPoints {
 // themselves are left as they are.
 PreparedPoints prepare_points(const PageBuffer<PlacedPoint>& points);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

@@ -7,7 +7,9 @@
 
 #include "traced/4_triangulate/triangulator.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::traced {
+
+using namespace merge;
 
 Holdings Triangulator::surrender() {
     Holdings holdings;
@@ -107,4 +109,4 @@ void Triangulator::help(SharedWork& shared, WorkOffers& offers) {
     }
 }
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::traced

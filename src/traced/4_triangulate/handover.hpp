@@ -12,10 +12,10 @@
 #include "traced/4_triangulate/layout_order.hpp"
 #include "engine/system/page_buffer.hpp"
 #include "engine/system/parallel_pair.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 #include "engine/merge/records.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::traced {
 
 // Where a thread offers work to the other thread. Before it builds the left
 // part of a large merge, it offers the right part, with record slots set
@@ -37,7 +37,7 @@ struct WorkOffers;
 
 // What a triangulator hands on when another one takes over its work.
 struct Holdings {
-    std::vector<SlotSpan> spans;
+    std::vector<merge::SlotSpan> spans;
     PageBuffer<uint32_t> free;
     PageBuffer<uint32_t> edge_part;
     std::vector<PromotionList> lists;
@@ -48,7 +48,7 @@ struct WorkOffer {
     std::atomic<int> state{kEmpty};
     uint32_t beg = 0;
     uint32_t end = 0;
-    SlotSpan slots{};
+    merge::SlotSpan slots{};
     size_t span_index = 0;  // the offering triangulator's span they came from
     // Set by the taker: the list tag for the offering thread after it takes
     // the result in, and the taker's own offers (freed by the offering
@@ -56,7 +56,7 @@ struct WorkOffer {
     uint32_t after_owner = 0;
     std::atomic<WorkOffers*> taker_offers{nullptr};
     // The taker's result.
-    HullEnds ends{};
+    merge::HullEnds ends{};
     Holdings result;
 
     WorkOffer() = default;
@@ -77,7 +77,7 @@ inline WorkOffer::~WorkOffer() { delete taker_offers.load(); }
 // What the threads of one triangulation share.
 struct SharedWork {
     const double* xy;
-    RecordBlock* records;
+    merge::RecordBlock* records;
     std::atomic<int> next_owner{kFirstLaterOwner};
     std::atomic<size_t> handovers{0};
     // Set when a thread has failed (out of memory): the other one stops
@@ -101,6 +101,6 @@ static_assert(kFirstLaterOwner + 2 * (uint64_t{kMostPoints} / (thresholds::kOffe
                   uint64_t{kOwnerLimit},
               "owner tags never run out");
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::traced
 
 #endif

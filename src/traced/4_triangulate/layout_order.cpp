@@ -3,9 +3,11 @@
 #include <utility>
 
 #include "engine/system/parallel_pair.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::traced {
+
+using namespace merge;
 
 void LayoutOrder::take_in(PageBuffer<uint32_t>& edge_part, std::vector<PromotionList>& lists, uint32_t owner) {
     edge_stack_.reserve(edge_stack_.size() + edge_part.size());
@@ -139,4 +141,4 @@ TriangulationResult LayoutOrder::collect(ThreadCount threads) {
     return result;
 }
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::traced

@@ -20,7 +20,7 @@
 #include "engine/merge/records.hpp"
 #include "traced/4_triangulate/triangulation_result.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::traced {
 
 // The triangles the merges promoted, in the order they come in the mesh,
 // kept as a sequence of lists. A triangulator appends to its current list;
@@ -53,7 +53,7 @@ constexpr uint32_t kOwnerMask = uint32_t{kOwnerLimit} - 1;
 // lists.
 class LayoutOrder {
  public:
-    LayoutOrder(Record* records, uint32_t owner) : records_(records) { promoted_.owner = owner; }
+    LayoutOrder(merge::Record* records, uint32_t owner) : records_(records) { promoted_.owner = owner; }
 
     // Where the merges append their new triangles.
     PageBuffer<uint32_t>& edge_part() { return edge_stack_; }
@@ -86,12 +86,12 @@ class LayoutOrder {
     PageBuffer<uint32_t> number_triangles(size_t& inner_length, ThreadCount threads);
     void write_rows(const PageBuffer<uint32_t>& order, size_t first, size_t last, TriangulationResult& result) const;
 
-    Record* records_;
+    merge::Record* records_;
     PageBuffer<uint32_t> edge_stack_;
     PromotionList promoted_;
     std::vector<PromotionList> lists_;  // the closed lists, in order
 };
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::traced
 
 #endif

@@ -3,10 +3,12 @@
 // merged on the way back up, its triangles laid out in mesh order.
 #include <utility>
 
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 #include "traced/4_triangulate/triangulator.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::traced {
+
+using namespace merge;
 
 TriangulationResult Triangulator::run(uint32_t count, ThreadCount threads) {
     if (count >= 2) build(0, count);
@@ -54,4 +56,4 @@ HullEnds Triangulator::merge_halves(HullEnds left, HullEnds right, uint32_t firs
     return {below.v[1] == first ? bottom : left.left, below.v[0] == last ? bottom : right.right};
 }
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::traced

@@ -6,13 +6,13 @@
 #include <new>
 
 #include "engine/system/parallel_pair.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 #include "traced/4_triangulate/triangulator.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 namespace {
 
-using namespace triangulation;
+using namespace merge;
 
 // The halves of the top merge built at once in disjoint slots, each thread
 // then helping with the other's half until that is done too. False, having
@@ -80,4 +80,4 @@ TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count, 
     return whole.run(count, threads);
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

@@ -21,7 +21,7 @@
 #include "engine/system/thread_count.hpp"
 #include "traced/4_triangulate/triangulation_result.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // xy holds x0, y0, x1, y1, ... for count distinct finite points, strictly
 // increasing in x and, for equal x, strictly decreasing in y. Coordinates
@@ -35,6 +35,6 @@ namespace d2d {
 TriangulationResult triangulate_sorted_points(const double* xy, uint32_t count, ThreadCount threads,
                                               const std::function<void()>& alongside);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

@@ -9,7 +9,7 @@
 #include "engine/merge/limits.hpp"
 #include "engine/system/page_buffer.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 struct TriangulationResult {
     // Three vertex ids per triangle, in the vertex order of the mesh record.
@@ -24,6 +24,6 @@ struct TriangulationResult {
     size_t size() const { return vertices.size() / 3; }
 };
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

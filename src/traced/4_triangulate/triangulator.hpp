@@ -13,7 +13,7 @@
 #include "engine/merge/records.hpp"
 #include "traced/4_triangulate/triangulation_result.hpp"
 
-namespace d2d::triangulation {
+namespace d2d::traced {
 
 // Triangulates ranges of the points in a shared block of records. One
 // triangulator may build the whole range; or one per thread builds a half of
@@ -24,7 +24,7 @@ class Triangulator {
  public:
     // The triangulator hands out the slots [first_slot, end_slot) of
     // `block` and tags its promotions with `owner`.
-    Triangulator(const double* xy, RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint32_t owner)
+    Triangulator(const double* xy, merge::RecordBlock* block, uint32_t first_slot, uint32_t end_slot, uint32_t owner)
         : slots_(block, first_slot, end_slot),
           layout_(block->data(), owner),
           merger_(xy, slots_, layout_.edge_part()) {}
@@ -35,13 +35,13 @@ class Triangulator {
     // Triangulates points [beg, end), at least two of them; the ends of its
     // hull are returned. With `offers` set, large right parts are offered
     // there to the other thread.
-    HullEnds build_range(uint32_t beg, uint32_t end, WorkOffers* offers, SharedWork* shared);
+    merge::HullEnds build_range(uint32_t beg, uint32_t end, WorkOffers* offers, SharedWork* shared);
 
     // With this triangulator holding points [0, mid) and `right` holding
     // [mid, count): merges the two and returns the whole triangulation, in
     // the order a single triangulator gives, collected on `threads`.
-    TriangulationResult finish_top_merge(HullEnds left_ends, Holdings right, HullEnds right_ends, uint32_t count,
-                                         uint32_t owner, ThreadCount threads);
+    TriangulationResult finish_top_merge(merge::HullEnds left_ends, Holdings right, merge::HullEnds right_ends,
+                                         uint32_t count, uint32_t owner, ThreadCount threads);
 
     // Hands on the slots, the edge part and the promotion lists.
     Holdings surrender();
@@ -54,22 +54,22 @@ class Triangulator {
 
  private:
     // The merge tree (merge_tree.cpp).
-    HullEnds build(uint32_t beg, uint32_t end);
-    HullEnds merge_halves(HullEnds left, HullEnds right, uint32_t first, uint32_t last);
+    merge::HullEnds build(uint32_t beg, uint32_t end);
+    merge::HullEnds merge_halves(merge::HullEnds left, merge::HullEnds right, uint32_t first, uint32_t last);
 
     // The hand-over (handover.cpp).
     void take_in(Holdings other, uint32_t owner);
     bool offer(uint32_t beg, uint32_t end);
-    HullEnds build_offered(uint32_t beg, uint32_t end);
+    merge::HullEnds build_offered(uint32_t beg, uint32_t end);
 
-    RecordSlots slots_;
+    merge::RecordSlots slots_;
     LayoutOrder layout_;
-    PieceMerger merger_;
+    merge::PieceMerger merger_;
     WorkOffers* offers_ = nullptr;
     SharedWork* shared_ = nullptr;
     size_t offer_depth_ = 0;  // offers out, each in its slot
 };
 
-}  // namespace d2d::triangulation
+}  // namespace d2d::traced
 
 #endif

@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "engine/system/parallel_pair.hpp"
-#include "engine/system/thread_thresholds.hpp"
+#include "traced/thread_thresholds.hpp"
 #include "blocks/common/checked_malloc.hpp"
 #include "blocks/common/trace_output.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 namespace {
 
 // Builds the triangles [first, last) of the block.
@@ -52,4 +52,4 @@ Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>
     return block;
 }
 
-}  // namespace d2d
+}  // namespace d2d::traced

@@ -7,7 +7,7 @@
 #include "delaunay2d.h"
 #include "traced/4_triangulate/triangulation_result.hpp"
 
-namespace d2d {
+namespace d2d::traced {
 
 // Writes the triangles of `result` (vertex ids index `records`) into a mesh
 // block sized to exactly its triangles. With `block` null a new block is
@@ -19,6 +19,6 @@ namespace d2d {
 Mesh2D* write_mesh(const TriangulationResult& result, const PageBuffer<Point3D*>& records, Mesh2D* block,
                    bool resize, ThreadCount threads);
 
-}  // namespace d2d
+}  // namespace d2d::traced
 
 #endif

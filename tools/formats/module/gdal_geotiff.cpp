@@ -1,0 +1,138 @@
+// The GeoTIFF writer, through GDAL (built into the format module only, see
+// format_module.hpp): the georeferencing (geotransform, CRS
+// from an EPSG code) is GDAL's own, so any GIS reads it the way GDAL does.
+//
+// The file is built in GDAL's in-memory file system and then copied to the
+// caller's descriptor. GDAL wants a name it can seek in and delete first
+// (its Create removes an existing file, which would unlink the temporary
+// file under the atomic writer's feet), while the program's outputs go
+// through a descriptor: memory serves both, and standard output as well.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+#include "formats/mesh_write/terrain_options.hpp"
+#include "formats/module/format_module_parts.hpp"
+#include "formats/output/output_error.hpp"
+#include "formats/output/write_all.hpp"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <cpl_vsi.h>
+#include <gdal.h>
+#include <gdal_frmts.h>
+#include <ogr_srs_api.h>
+
+namespace d2dcli {
+
+namespace {
+
+[[noreturn]] void throw_gdal_error(const std::string& name, const std::string& what) {
+    std::string reason = CPLGetLastErrorMsg();
+    throw OutputError(name + ": " + what + (reason.empty() ? "" : ": " + reason));
+}
+
+// Owns what GDAL hands out, so that every way out of the writer frees it.
+struct GdalHandles {
+    GDALDatasetH dataset = nullptr;
+    OGRSpatialReferenceH srs = nullptr;
+    char** options = nullptr;
+    std::string memory_path;
+    ~GdalHandles() {
+        if (dataset != nullptr) {
+            GDALClose(dataset);
+        }
+        if (srs != nullptr) {
+            OSRDestroySpatialReference(srs);
+        }
+        CSLDestroy(options);
+        if (!memory_path.empty()) {
+            VSIUnlink(memory_path.c_str());
+        }
+        CPLPopErrorHandler();
+    }
+};
+
+}  // namespace
+
+void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid, const GridRows& rows,
+                   const std::string& crs, const Progress& progress) {
+    GDALRegister_GTiff();
+    GDALDriverH driver = GDALGetDriverByName("GTiff");
+    CPLPushErrorHandler(CPLQuietErrorHandler);  // errors become the program's messages, not GDAL's
+    GdalHandles gdal;
+    if (driver == nullptr) {
+        throw_gdal_error(name, "GDAL has no GeoTIFF driver");
+    }
+    // Tiles and DEFLATE with the floating-point predictor: a DEM compresses
+    // to a fraction, and every GIS reads it. BIGTIFF when it could be needed.
+    gdal.options = CSLSetNameValue(gdal.options, "TILED", "YES");
+    gdal.options = CSLSetNameValue(gdal.options, "COMPRESS", "DEFLATE");
+    gdal.options = CSLSetNameValue(gdal.options, "PREDICTOR", "3");
+    gdal.options = CSLSetNameValue(gdal.options, "BIGTIFF", "IF_SAFER");
+    gdal.memory_path = "/vsimem/delaunay2d-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(reinterpret_cast<std::uintptr_t>(&gdal)) + ".tif";
+    gdal.dataset = GDALCreate(driver, gdal.memory_path.c_str(), static_cast<int>(grid.columns),
+                              static_cast<int>(grid.rows), 1, GDT_Float32, gdal.options);
+    if (gdal.dataset == nullptr) {
+        throw_gdal_error(name, "cannot create the GeoTIFF");
+    }
+    double transform[6] = {grid.west, grid.cell, 0.0, grid.north, 0.0, -grid.cell};
+    GDALSetGeoTransform(gdal.dataset, transform);
+    if (!crs.empty()) {
+        std::optional<int> code = epsg_code(crs);
+        gdal.srs = OSRNewSpatialReference(nullptr);
+        if (!code || OSRImportFromEPSG(gdal.srs, *code) != OGRERR_NONE) {
+            throw_gdal_error(name, "unknown coordinate system " + crs);
+        }
+        char* wkt = nullptr;
+        OSRExportToWkt(gdal.srs, &wkt);
+        CPLErr set = GDALSetProjection(gdal.dataset, wkt);
+        CPLFree(wkt);
+        if (set != CE_None) {
+            throw_gdal_error(name, "cannot record the coordinate system " + crs);
+        }
+    }
+    GDALRasterBandH band = GDALGetRasterBand(gdal.dataset, 1);
+    GDALSetRasterNoDataValue(band, grid.nodata);
+
+    ProgressSteps steps(progress, grid.rows);
+    const std::size_t block = rows_per_block(grid);
+    std::vector<double> values(block * grid.columns);
+    std::vector<float> cells(block * grid.columns);
+    for (std::size_t first = 0; first < grid.rows; first += block) {
+        const std::size_t count = std::min(block, grid.rows - first);
+        rows(first, count, values.data());
+        for (std::size_t k = 0; k < count * grid.columns; ++k) {
+            cells[k] = static_cast<float>(values[k]);
+        }
+        if (GDALRasterIO(band, GF_Write, 0, static_cast<int>(first), static_cast<int>(grid.columns),
+                         static_cast<int>(count), cells.data(), static_cast<int>(grid.columns),
+                         static_cast<int>(count), GDT_Float32, 0, 0) != CE_None) {
+            throw_gdal_error(name, "cannot write the GeoTIFF");
+        }
+        for (std::size_t r = 0; r < count; ++r) {
+            steps.advance();
+        }
+    }
+    CPLErrorReset();
+    GDALClose(std::exchange(gdal.dataset, nullptr));
+    if (CPLGetLastErrorType() >= CE_Failure) {
+        throw_gdal_error(name, "cannot write the GeoTIFF");
+    }
+    vsi_l_offset size = 0;
+    GByte* bytes = VSIGetMemFileBuffer(gdal.memory_path.c_str(), &size, FALSE);
+    if (bytes == nullptr) {
+        throw_gdal_error(name, "cannot write the GeoTIFF");
+    }
+    if (const int error = write_all(fd, bytes, static_cast<std::size_t>(size)); error != 0) {
+        throw_output_error(name, "cannot write", error);
+    }
+}
+
+}  // namespace d2dcli

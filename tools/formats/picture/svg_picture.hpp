@@ -1,0 +1,43 @@
+// The mesh as an SVG picture (the drawing is in svg_picture.cpp, its page
+// and captions in svg_page.hpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "formats/mesh_write/mesh_view.hpp"
+#include "formats/mesh_write/written_points.hpp"
+#include "formats/output/text_sink.hpp"
+#include "formats/output/write_progress.hpp"
+
+namespace d2dcli {
+
+struct SvgLimits {
+    // The file stays under this many bytes: above about 10 MB common
+    // renderers (librsvg, hence rsvg-convert and many viewers) refuse it.
+    std::size_t max_bytes = 7500000;
+    // Constraint segments, as pairs of input indices, drawn in their own
+    // stroke over the mesh.
+    std::span<const std::uint32_t> segments;
+    std::string title;  // default: the counts
+    std::string z_label = "z";  // the legend's heading
+    unsigned threads = 0;
+};
+
+struct SvgPicture {
+    bool sampled = false;  // only every k-th edge or point is drawn; note says how many
+    std::string note;
+    std::size_t edge_count = 0;
+    std::size_t edges_drawn = 0;
+    std::size_t points_drawn = 0;
+};
+
+// A picture with the drawing 1000 px on its longer side: triangles shaded by
+// z when the input has z (with a legend), every edge once, the hull, the
+// points, a title, a scale bar and the coordinate range.
+SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
+                     const Progress& progress);
+
+}  // namespace d2dcli

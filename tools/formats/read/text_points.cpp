@@ -1,0 +1,182 @@
+#include "formats/read/text_points.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "formats/read/input_error.hpp"
+#include "formats/read/text_columns.hpp"
+#include "formats/read/value_fields.hpp"
+
+namespace d2dcli {
+
+namespace {
+
+// A header line holds names only: no field reads as a number, and each
+// starts as a word does (a letter, an underscore or a quote), which
+// "0\xc2\xa00" (a non-breaking space between two zeros) and binary data do
+// not.
+bool all_names(const ValueFields& fields) {
+    double ignored = 0.0;
+    for (std::size_t i = 0; i < fields.count; ++i) {
+        const std::string_view field = fields.field[i];
+        const auto first = static_cast<unsigned char>(field[0]);
+        const bool word_start = std::isalpha(first) != 0 || first == '_' || first == '"' || first == '\'';
+        if (!word_start || has_control_byte(field) || parse_double(field, ignored)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+[[noreturn]] void refuse_binary(const LineSource& source) {
+    throw_input_error(source.name(), source.line_number(),
+                      "binary data (a NUL or control byte): not a text file of points");
+}
+
+// Reads the value in column i of a line; reports it when it is no number.
+double value_at(const LineSource& source, const ValueFields& fields, std::size_t i) {
+    double value = 0.0;
+    switch (read_number(fields.field[i], value)) {
+        case NumberRead::ok:
+            return value;
+        case NumberRead::out_of_range:
+            throw_input_error(source.name(), source.line_number(),
+                              "number out of range: " + quoted(fields.field[i]) +
+                                  " (beyond the largest double, about 1.8e308)");
+        case NumberRead::not_a_number:
+            break;
+    }
+    if (has_control_byte(fields.field[i])) {
+        refuse_binary(source);
+    }
+    throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[i]));
+}
+
+void add_zw(PointSet& points, double z, double w) {
+    if (points.zw.empty()) {
+        points.zw.assign(points.xy.size() - 2, 0.0);  // earlier points had z = w = 0
+    }
+    points.zw.push_back(z);
+    points.zw.push_back(w);
+}
+
+// The column of the header that bears name (compared as written, without
+// quotes), or absent.
+std::size_t column_named(const ValueFields& header, const std::string& name) {
+    for (std::size_t i = 0; i < header.count && i < std::size(header.field); ++i) {
+        std::string_view field = header.field[i];
+        if (field.size() >= 2 && (field.front() == '"' || field.front() == '\'') && field.back() == field.front()) {
+            field = field.substr(1, field.size() - 2);
+        }
+        if (field == name) {
+            return i;
+        }
+    }
+    return TextColumns::absent;
+}
+
+}  // namespace
+
+PointSet read_text_points(LineSource& source, const std::string& id_column) {
+    PointSet points;
+    // Room for the points that a file of this size likely holds (a line of
+    // a survey or of full-precision doubles takes 20 to 40 bytes), so that
+    // the array is not copied over and over as it grows.
+    points.xy.reserve(static_cast<std::size_t>(source.total_size() / 24 * 2));
+    ValueFields fields;
+    bool first_content_line = true;
+    std::optional<TextColumns> columns;  // set when a header names them
+    std::size_t id_at = TextColumns::absent;
+    std::string_view line;
+    while (source.next_line(line)) {
+        if (source.line_number() == 1) {
+            line = without_byte_order_mark(line);
+        }
+        if (const char* problem = split_fields(line, fields); problem != nullptr) {
+            if (has_control_byte(line)) {
+                refuse_binary(source);
+            }
+            throw_input_error(source.name(), source.line_number(), problem);
+        }
+        if (fields.count == 0) {
+            continue;
+        }
+        // Column names ("x,y,z", "id easting northing") may head the data once.
+        if (first_content_line && all_names(fields)) {
+            first_content_line = false;
+            std::string problem;
+            columns = columns_named_by(fields, problem);
+            if (!problem.empty()) {
+                throw_input_error(source.name(), source.line_number(), problem);
+            }
+            if (!id_column.empty()) {
+                id_at = column_named(fields, id_column);
+                if (id_at == TextColumns::absent) {
+                    throw_input_error(source.name(), source.line_number(),
+                                      "the header has no column " + quoted(id_column) + " (--id-column)");
+                }
+                points.ids.name = id_column;
+            }
+            if (columns && columns->z != TextColumns::absent) {
+                points.z_name = std::string(fields.field[columns->z]);
+            }
+            if (columns) {
+                points.extra_columns = columns->w != TextColumns::absent ? 2 : columns->z != TextColumns::absent;
+            }
+            continue;
+        }
+        if (first_content_line && !id_column.empty()) {
+            throw_input_error(source.name(), source.line_number(),
+                              "--id-column " + quoted(id_column) + " needs a header line that names the columns");
+        }
+        first_content_line = false;
+        if (id_at != TextColumns::absent) {
+            if (fields.count <= id_at) {
+                throw_input_error(source.name(), source.line_number(),
+                                  "too few values: no " + quoted(id_column) + " (column " +
+                                      std::to_string(id_at + 1) + ")");
+            }
+            points.ids.add(fields.field[id_at]);
+        }
+
+        if (columns) {
+            if (fields.count < columns->needed()) {
+                throw_input_error(source.name(), source.line_number(),
+                                  "too few values: " + std::to_string(fields.count) + " (the header puts " +
+                                      columns->describe() + ")");
+            }
+            points.xy.push_back(value_at(source, fields, columns->x));
+            points.xy.push_back(value_at(source, fields, columns->y));
+            if (columns->z != TextColumns::absent || columns->w != TextColumns::absent) {
+                add_zw(points, columns->z == TextColumns::absent ? 0.0 : value_at(source, fields, columns->z),
+                       columns->w == TextColumns::absent ? 0.0 : value_at(source, fields, columns->w));
+            }
+            continue;
+        }
+        if (fields.count < 2) {
+            value_at(source, fields, 0);  // what is not a number is the first thing to say
+            throw_input_error(source.name(), source.line_number(), "too few values: a point needs x and y");
+        }
+        if (fields.count > 4) {
+            throw_input_error(source.name(), source.line_number(),
+                              "too many values: " + std::to_string(fields.count) +
+                                  " (a point is x y, x y z or x y z w; a header line can name the columns)");
+        }
+        double value[4] = {0.0, 0.0, 0.0, 0.0};
+        for (std::size_t i = 0; i < fields.count; ++i) {
+            value[i] = value_at(source, fields, i);
+        }
+        points.xy.push_back(value[0]);
+        points.xy.push_back(value[1]);
+        if (fields.count > 2 || !points.zw.empty()) {
+            add_zw(points, value[2], value[3]);
+            points.extra_columns = std::max(points.extra_columns, static_cast<int>(fields.count) - 2);
+        }
+    }
+    return points;
+}
+
+}  // namespace d2dcli
