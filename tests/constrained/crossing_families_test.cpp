@@ -4,6 +4,8 @@
 // accepts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -50,7 +52,7 @@ TEST_P(CrossingFixture, FinishesWithEveryPieceOnItsSegment) {
 
 std::vector<std::string> fixture_files() {
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(DELAUNAY2D_SOURCE_DIR "/tests/fixtures/constrained")) {
+    for (const auto& entry : std::filesystem::directory_iterator(DELAUNAY2D_FIXTURES_DIR "/constrained")) {
         if (entry.path().extension() == ".poly") files.push_back(entry.path().string());
     }
     std::sort(files.begin(), files.end());

@@ -5,16 +5,15 @@
 // stopped when b is settled. Termination: each vertex is settled at most
 // once and the mesh is connected, so the search ends, having looked at no
 // more than every edge twice; the path has at most as many edges as there
-// are vertices. The search keeps its state in maps, so it costs in
-// proportion to the part of the mesh it explores, not to the whole mesh.
-// Ties are broken by vertex number: the same path on every run.
+// are vertices. The search keeps its state in arrays over all vertices:
+// snap rounding leaves this fallback for rare pieces only, so the arrays'
+// cost is paid rarely. Ties are broken by vertex number: the same path on
+// every run.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <queue>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -53,31 +52,35 @@ double length(const ConstrainedMesh& mesh, uint32_t p, uint32_t q) {
 void mark_edge_path(ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t owner) {
     using Entry = std::pair<double, uint32_t>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
-    std::unordered_map<uint32_t, std::pair<double, uint32_t>> best;  // vertex -> distance, previous vertex
-    std::unordered_set<uint32_t> settled;
-    best[a] = {0.0, a};
+    constexpr uint32_t kNone = 0xffffffffu;
+    const size_t count = mesh.vertex_count();
+    std::vector<double> distance_to(count, INFINITY);
+    std::vector<uint32_t> previous(count, kNone);
+    std::vector<uint8_t> settled(count, 0);
+    distance_to[a] = 0.0;
+    previous[a] = a;
     queue.push({0.0, a});
     while (!queue.empty()) {
         const auto [distance, v] = queue.top();
         queue.pop();
-        if (!settled.insert(v).second) continue;
+        if (settled[v] != 0) continue;
+        settled[v] = 1;
         if (v == b) break;
         for_each_neighbour(mesh, v, [&](uint32_t w) {
             // A settled vertex keeps its path: every predecessor was
             // settled before its successor, so the path back from b ends.
-            if (settled.count(w) != 0) return;
+            if (settled[w] != 0) return;
             const double through = distance + length(mesh, v, w);
-            const auto found = best.find(w);
-            if (found == best.end() || through < found->second.first ||
-                (through == found->second.first && v < found->second.second)) {
-                best[w] = {through, v};
+            if (previous[w] == kNone || through < distance_to[w] || (through == distance_to[w] && v < previous[w])) {
+                distance_to[w] = through;
+                previous[w] = v;
                 queue.push({through, w});
             }
         });
     }
-    if (best.count(b) == 0) return;  // not reached for a connected mesh
+    if (previous[b] == kNone) return;  // not reached for a connected mesh
     for (uint32_t w = b; w != a;) {
-        const uint32_t v = best[w].second;
+        const uint32_t v = previous[w];
         const auto [t, i] = mesh.find_edge(v, w);
         if (t >= 0 && !mesh.fixed(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
         if (t < 0) {
