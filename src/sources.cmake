@@ -13,7 +13,7 @@
 # building blocks' helpers are d2d itself; the merge's records are
 # d2d::merge, the traced entry points d2d::traced, the index-array call
 # d2d::index_arrays, the operations d2d::operations (the constrained call
-# d2d::constrained).
+# d2d::operations::constrained).
 set(DELAUNAY2D_SOURCES
   # engine
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/allocation_faults.cpp

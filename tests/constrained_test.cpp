@@ -384,7 +384,7 @@ TEST(ConstrainedEdges, PointsOutsideAndOnTheHullKeepTheMeshWhole) {
     const std::vector<double> xy = {0, 0, 4, 0, 4, 4, 0, 4, 1, 2, 3, 1};
     delaunay2d_result base{};
     ASSERT_EQ(delaunay2d_triangulate(xy.data(), 6, 2, 1, &base), DELAUNAY2D_OK);
-    d2d::constrained::ConstrainedMesh mesh;
+    d2d::operations::constrained::ConstrainedMesh mesh;
     mesh.xy = xy;
     mesh.tri.adopt(base.triangles, 3 * base.triangle_count);
     mesh.nbr.adopt(base.neighbours, 3 * base.triangle_count);
@@ -395,7 +395,7 @@ TEST(ConstrainedEdges, PointsOutsideAndOnTheHullKeepTheMeshWhole) {
     mesh.corner.assign(6, -1);
     for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
     for (const auto& [x, y] : std::vector<std::pair<double, double>>{{2, -1}, {2, 0}, {6, 2}, {-3, 7}, {4, 2}}) {
-        d2d::constrained::insert_point(mesh, x, y, 0);
+        d2d::operations::constrained::insert_point(mesh, x, y, 0);
     }
     EXPECT_EQ(mesh.vertex_count(), 11u);
     EXPECT_TRUE(mesh.hull_changed);

@@ -178,7 +178,7 @@ TEST(CrossingFallback, PieceAcrossASegmentEdgeFollowsExistingEdges) {
     const std::vector<double> xy = {0, 0, 4, 0, 4, 4, 0, 4, 2, 1.5};
     delaunay2d_result base{};
     ASSERT_EQ(delaunay2d_triangulate(xy.data(), 5, 2, 1, &base), DELAUNAY2D_OK);
-    d2d::constrained::ConstrainedMesh mesh;
+    d2d::operations::constrained::ConstrainedMesh mesh;
     mesh.xy = xy;
     mesh.tri.adopt(base.triangles, 3 * base.triangle_count);
     mesh.nbr.adopt(base.neighbours, 3 * base.triangle_count);
@@ -189,7 +189,7 @@ TEST(CrossingFallback, PieceAcrossASegmentEdgeFollowsExistingEdges) {
     mesh.corner.assign(5, -1);
     for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
     // 1 - 3 first, then 0 - 2 across it.
-    d2d::constrained::insert_pieces(mesh, {{1, 3, 1}, {0, 2, 2}});
+    d2d::operations::constrained::insert_pieces(mesh, {{1, 3, 1}, {0, 2, 2}});
     EXPECT_EQ(mesh.vertex_count(), 5u);
     // The flagged edges join 0 to 2 and 1 to 3, and none crosses another
     // (they are mesh edges); 1 - 3 passes through no vertex, so it is one edge.

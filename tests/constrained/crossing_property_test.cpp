@@ -100,7 +100,7 @@ TEST(CrossingProperty, CrossingPointsAreRoundedToNearest) {
             return d2dtest::orient_sign_rational(p[i], p[i + 1], p[j], p[j + 1], p[l], p[l + 1]);
         };
         if (o(0, 2, 4) * o(0, 2, 6) >= 0 || o(4, 6, 0) * o(4, 6, 2) >= 0) continue;
-        const auto got = d2d::constrained::crossing_point(p, p + 2, p + 4, p + 6);
+        const auto got = d2d::operations::constrained::crossing_point(p, p + 2, p + 4, p + 6);
         const auto want = expected_crossing(p, p + 2, p + 4, p + 6);
         ASSERT_EQ(got.first, want.first) << "case " << k;
         ASSERT_EQ(got.second, want.second) << "case " << k;
@@ -109,7 +109,7 @@ TEST(CrossingProperty, CrossingPointsAreRoundedToNearest) {
     EXPECT_GT(checked, 1000u);
     // A crossing exactly halfway between 1 and the next double: to even.
     const double a[2] = {1.0, 0.0}, b[2] = {1.0 + 0x1p-52, 2.0}, c[2] = {0.0, 1.0}, d[2] = {3.0, 1.0};
-    const auto tie = d2d::constrained::crossing_point(a, b, c, d);
+    const auto tie = d2d::operations::constrained::crossing_point(a, b, c, d);
     EXPECT_EQ(tie.first, 1.0);
     EXPECT_EQ(tie.second, 1.0);
 }

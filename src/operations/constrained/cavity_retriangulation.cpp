@@ -25,7 +25,7 @@
 
 #include "operations/constrained/segment_cavity.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 struct Task {
@@ -98,4 +98,4 @@ void retriangulate(ConstrainedMesh& mesh, Cavity& cavity) {
     mesh.join(left, 0, right, cavity.owner);
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

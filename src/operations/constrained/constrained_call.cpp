@@ -24,7 +24,7 @@
 #include "operations/constrained/kept_region.hpp"
 #include "operations/constrained/snap_rounding.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 // The sizes of the records' first version: a host that knows less than
@@ -314,12 +314,12 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
 }
 
 }  // namespace
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* coords, size_t count, size_t stride,
                                                                 const delaunay2d_constraint_options* options,
                                                                 delaunay2d_constrained_result* result) {
-    using namespace d2d::constrained;
+    using namespace d2d::operations::constrained;
     if (result == nullptr || result->struct_size < kFirstResultSize) return DELAUNAY2D_INVALID_ARGUMENT;
     const size_t host_size = result->struct_size;
     const size_t known = std::min(host_size, sizeof(delaunay2d_constrained_result));
@@ -364,6 +364,6 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
 }
 
 extern "C" void delaunay2d_constrained_result_free(delaunay2d_constrained_result* result) {
-    if (result == nullptr || result->struct_size < d2d::constrained::kFirstResultSize) return;
-    d2d::constrained::release(*result);
+    if (result == nullptr || result->struct_size < d2d::operations::constrained::kFirstResultSize) return;
+    d2d::operations::constrained::release(*result);
 }

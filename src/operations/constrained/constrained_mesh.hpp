@@ -20,7 +20,7 @@
 #include "engine/exact/exact_predicates.hpp"
 #include "operations/constrained/malloc_array.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 inline int next3(int i) { return i == 2 ? 0 : i + 1; }
 inline int prev3(int i) { return i == 0 ? 2 : i - 1; }
@@ -127,6 +127,6 @@ bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& piece
 // condition from an edge).
 void mark_edge_path(ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t owner);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

@@ -25,7 +25,7 @@
 
 #include "engine/exact/double_bits.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 // A signed integer: magnitude in 32-bit limbs, least significant first,
@@ -231,4 +231,4 @@ std::pair<double, double> crossing_point(const double* a, const double* b, const
     return {rounded_quotient(x, denominator, unit), rounded_quotient(y, denominator, unit)};
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

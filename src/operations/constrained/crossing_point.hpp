@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 // The crossing of segments a - b and c - d (each given as x, y), which must
 // cross at one point inside both: each coordinate of the exact crossing
@@ -23,6 +23,6 @@ std::pair<double, double> crossing_point(const double* a, const double* b, const
 bool crossing_point_fixed(const double* a, const double* b, const double* c, const double* d,
                           std::pair<double, double>& out);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

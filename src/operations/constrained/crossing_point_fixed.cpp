@@ -30,7 +30,7 @@
 #include "engine/exact/double_bits.hpp"
 #include "operations/constrained/crossing_point.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 __extension__ typedef __int128 Int128;
@@ -207,4 +207,4 @@ bool crossing_point_fixed(const double* a, const double* b, const double* c, con
     return true;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

@@ -19,7 +19,7 @@
 
 #include "operations/constrained/constrained_mesh.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 // Calls visit(w) for every vertex w joined to v by an edge (some twice).
@@ -92,4 +92,4 @@ void mark_edge_path(ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t owne
     }
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

@@ -31,7 +31,7 @@
 #include "engine/exact/error_bounds.hpp"
 #include "engine/exact/wide_integer.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 constexpr double kEps = exact_detail::kMachineEpsilon;
@@ -106,4 +106,4 @@ bool segment_meets_pixel(const double* a, const double* b, const double* h) {
     return least <= 0;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

@@ -3,7 +3,7 @@
 #ifndef DELAUNAY2D_OPERATIONS_CONSTRAINED_HOT_PIXELS_HPP
 #define DELAUNAY2D_OPERATIONS_CONSTRAINED_HOT_PIXELS_HPP
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 // Whether the segment a - b (x, y each) meets the closed box of the points
 // whose coordinates round to those of h, decided exactly. A point exactly
@@ -11,6 +11,6 @@ namespace d2d::constrained {
 // common side passes through both.
 bool segment_meets_pixel(const double* a, const double* b, const double* h);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

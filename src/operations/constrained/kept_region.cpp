@@ -13,7 +13,7 @@
 #include <limits>
 #include <vector>
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 std::vector<uint8_t> inside_rings(const ConstrainedMesh& mesh) {
@@ -99,4 +99,4 @@ std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const do
     return keep;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

@@ -9,7 +9,7 @@
 
 #include "operations/constrained/constrained_mesh.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 // 1 for each triangle kept, 0 for each removed. `inside`: keep only the
 // triangles inside an odd number of rings of segment edges; else all. Then
@@ -18,6 +18,6 @@ namespace d2d::constrained {
 // the hull or in a part already removed).
 std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

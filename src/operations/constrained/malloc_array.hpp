@@ -12,7 +12,7 @@
 
 #include "engine/system/allocation_faults.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 template <class T>
 class MallocArray {
@@ -69,6 +69,6 @@ class MallocArray {
     size_t capacity_ = 0;
 };
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

@@ -8,7 +8,7 @@
 
 #include "operations/constrained/constrained_mesh.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 void ConstrainedMesh::join(int32_t t, int i, int32_t n, uint32_t c) {
     const size_t at = 3 * static_cast<size_t>(t) + static_cast<size_t>(i);
@@ -117,4 +117,4 @@ void make_delaunay(ConstrainedMesh& mesh, std::vector<std::pair<uint32_t, uint32
     }
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

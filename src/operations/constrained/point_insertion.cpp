@@ -10,7 +10,7 @@
 #include "engine/merge/limits.hpp"
 #include "operations/constrained/constrained_mesh.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 enum class Where { inside, on_edge, at_vertex, outside };
@@ -229,4 +229,4 @@ uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near) {
     return v;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

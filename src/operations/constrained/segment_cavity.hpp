@@ -9,7 +9,7 @@
 
 #include "operations/constrained/constrained_mesh.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 // An edge on the cavity's rim: the triangle outside it (-1 beyond the hull)
 // and the segment it lies on (as in ConstrainedMesh::con).
@@ -44,6 +44,6 @@ struct Cavity {
 // with the segment as an edge flagged on a segment. Leaves `cavity` spent.
 void retriangulate(ConstrainedMesh& mesh, Cavity& cavity);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

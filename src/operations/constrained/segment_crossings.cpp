@@ -20,7 +20,7 @@
 #include "operations/constrained/crossing_point.hpp"
 #include "operations/constrained/segment_grid.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 int sign(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
@@ -121,4 +121,4 @@ std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
     return crossings;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

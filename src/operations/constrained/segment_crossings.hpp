@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 // Two segments that cross at one point inside both, and that point rounded
 // to doubles (crossing_point).
@@ -26,6 +26,6 @@ struct SegmentCrossing {
 std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
                                                const std::vector<std::pair<uint32_t, uint32_t>>& segments);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

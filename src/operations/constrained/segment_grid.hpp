@@ -25,7 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 class SegmentGrid {
  public:
@@ -117,6 +117,6 @@ class SegmentGrid {
     size_t columns_ = 1, rows_ = 1;
 };
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif

@@ -26,7 +26,7 @@
 
 #include "operations/constrained/segment_cavity.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 namespace {
 
 // Whether c, known to lie on the line through a and b, lies on the side of
@@ -283,4 +283,4 @@ bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& piece
     return true;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

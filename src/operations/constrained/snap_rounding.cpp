@@ -53,7 +53,7 @@
 #include "operations/constrained/segment_crossings.hpp"
 #include "operations/constrained/segment_grid.hpp"
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
                               const std::vector<std::pair<uint32_t, uint32_t>>& segments) {
@@ -200,4 +200,4 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
     return out;
 }
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained

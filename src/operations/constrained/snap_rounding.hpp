@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace d2d::constrained {
+namespace d2d::operations::constrained {
 
 struct SnappedSegments {
     // x, y of each rounded crossing that is a new point, by x then y; point
@@ -30,6 +30,6 @@ struct SnappedSegments {
 SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
                               const std::vector<std::pair<uint32_t, uint32_t>>& segments);
 
-}  // namespace d2d::constrained
+}  // namespace d2d::operations::constrained
 
 #endif
