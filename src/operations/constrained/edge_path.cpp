@@ -61,7 +61,10 @@ void mark_edge_path(ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t owne
     previous[a] = a;
     queue.push({0.0, a});
     while (!queue.empty()) {
-        const auto [distance, v] = queue.top();
+        // Named copies, not a structured binding: the lambda below captures
+        // them, which C++20 allows but older compilers (clang 14) refuse.
+        const double distance = queue.top().first;
+        const uint32_t v = queue.top().second;
         queue.pop();
         if (settled[v] != 0) continue;
         settled[v] = 1;
