@@ -11,41 +11,16 @@
 #include "delaunay2d.h"
 #include "engine/system/allocation_faults.hpp"
 #include "operations/constrained/constrained_mesh.hpp"
+#include "support/constrained_call.hpp"
 #include "support/constrained_checker.hpp"
+#include "support/delaunay_start_mesh.hpp"
 #include "support/exact_rational.hpp"
 
 namespace {
 
 using d2dtest::ConstrainedInput;
 
-struct Call {
-    delaunay2d_constrained_result result{};
-    delaunay2d_status status;
-
-    explicit Call(const ConstrainedInput& in, unsigned threads = 1) {
-        delaunay2d_constraint_options options{};
-        options.struct_size = sizeof options;
-        options.segments = in.segments.data();
-        options.segment_count = in.segments.size() / 2;
-        options.holes = in.holes.data();
-        options.hole_count = in.holes.size() / 2;
-        options.region = in.region;
-        options.threads = threads;
-        result.struct_size = sizeof result;
-        status = delaunay2d_triangulate_constrained(in.xy.data(), in.xy.size() / 2, 2, &options, &result);
-    }
-    ~Call() { delaunay2d_constrained_result_free(&result); }
-    Call(const Call&) = delete;
-    Call& operator=(const Call&) = delete;
-
-    bool has_edge(uint32_t a, uint32_t b) const {
-        for (size_t k = 0; k < result.segment_count; ++k) {
-            const uint32_t u = result.segments[2 * k], v = result.segments[2 * k + 1];
-            if ((u == a && v == b) || (u == b && v == a)) return true;
-        }
-        return false;
-    }
-};
+using Call = d2dtest::ConstrainedCall;
 
 void expect_valid(const ConstrainedInput& in, const std::vector<std::vector<double>>* rings = nullptr) {
     Call run(in);
@@ -381,19 +356,8 @@ TEST(ConstrainedEdges, RunningOutOfMemoryLeavesNothing) {
 // produce, but insert_point takes): the mesh stays a Delaunay triangulation
 // with mutual links.
 TEST(ConstrainedEdges, PointsOutsideAndOnTheHullKeepTheMeshWhole) {
-    const std::vector<double> xy = {0, 0, 4, 0, 4, 4, 0, 4, 1, 2, 3, 1};
-    delaunay2d_result base{};
-    ASSERT_EQ(delaunay2d_triangulate(xy.data(), 6, 2, 1, &base), DELAUNAY2D_OK);
     d2d::operations::constrained::ConstrainedMesh mesh;
-    mesh.xy = xy;
-    mesh.tri.adopt(base.triangles, 3 * base.triangle_count);
-    mesh.nbr.adopt(base.neighbours, 3 * base.triangle_count);
-    base.triangles = nullptr;
-    base.neighbours = nullptr;
-    delaunay2d_result_free(&base);
-    mesh.con.assign(mesh.tri.size(), 0);
-    mesh.corner.assign(6, -1);
-    for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
+    d2dtest::make_delaunay_start_mesh(mesh, {0, 0, 4, 0, 4, 4, 0, 4, 1, 2, 3, 1});
     for (const auto& [x, y] : std::vector<std::pair<double, double>>{{2, -1}, {2, 0}, {6, 2}, {-3, 7}, {4, 2}}) {
         d2d::operations::constrained::insert_point(mesh, x, y, 0);
     }

@@ -14,6 +14,7 @@
 
 #include "constrained/crossing_support.hpp"
 #include "operations/constrained/constrained_mesh.hpp"
+#include "support/delaunay_start_mesh.hpp"
 
 namespace {
 
@@ -175,19 +176,8 @@ TEST(CrossingFamilies, ExtremeMagnitudes) {
 // snap rounding does not leave, so it is set up by hand) follows existing
 // edges, adding no point.
 TEST(CrossingFallback, PieceAcrossASegmentEdgeFollowsExistingEdges) {
-    const std::vector<double> xy = {0, 0, 4, 0, 4, 4, 0, 4, 2, 1.5};
-    delaunay2d_result base{};
-    ASSERT_EQ(delaunay2d_triangulate(xy.data(), 5, 2, 1, &base), DELAUNAY2D_OK);
     d2d::operations::constrained::ConstrainedMesh mesh;
-    mesh.xy = xy;
-    mesh.tri.adopt(base.triangles, 3 * base.triangle_count);
-    mesh.nbr.adopt(base.neighbours, 3 * base.triangle_count);
-    base.triangles = nullptr;
-    base.neighbours = nullptr;
-    delaunay2d_result_free(&base);
-    mesh.con.assign(mesh.tri.size(), 0);
-    mesh.corner.assign(5, -1);
-    for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
+    d2dtest::make_delaunay_start_mesh(mesh, {0, 0, 4, 0, 4, 4, 0, 4, 2, 1.5});
     // 1 - 3 first, then 0 - 2 across it.
     d2d::operations::constrained::insert_pieces(mesh, {{1, 3, 1}, {0, 2, 2}});
     EXPECT_EQ(mesh.vertex_count(), 5u);

@@ -11,31 +11,13 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "support/constrained_call.hpp"
 #include "support/constrained_checker.hpp"
 #include "support/exact_rational.hpp"
 
 namespace crossing_tests {
 
-struct Call {
-    delaunay2d_constrained_result result{};
-    delaunay2d_status status;
-
-    explicit Call(const d2dtest::ConstrainedInput& in, unsigned threads = 1) {
-        delaunay2d_constraint_options options{};
-        options.struct_size = sizeof options;
-        options.segments = in.segments.data();
-        options.segment_count = in.segments.size() / 2;
-        options.holes = in.holes.data();
-        options.hole_count = in.holes.size() / 2;
-        options.region = in.region;
-        options.threads = threads;
-        result.struct_size = sizeof result;
-        status = delaunay2d_triangulate_constrained(in.xy.data(), in.xy.size() / 2, 2, &options, &result);
-    }
-    ~Call() { delaunay2d_constrained_result_free(&result); }
-    Call(const Call&) = delete;
-    Call& operator=(const Call&) = delete;
-};
+using Call = d2dtest::ConstrainedCall;
 
 inline int orient(const std::vector<double>& xy, uint32_t a, uint32_t b, uint32_t c) {
     const double ax = xy[2 * a], ay = xy[2 * a + 1], bx = xy[2 * b], by = xy[2 * b + 1], cx = xy[2 * c], cy = xy[2 * c + 1];
