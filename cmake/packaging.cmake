@@ -1,8 +1,8 @@
 # Packages made from the install rules with CPack, in the build folder:
 #
-#   cpack -G DEB     (Linux)  delaunay2d_1.0.0_amd64.deb: library, header,
+#   cpack -G DEB     (Linux)  delaunay2d_1.1.0_amd64.deb: library, header,
 #                    CMake package, pkg-config file, the program
-#   cpack -G ZIP     (the MinGW-w64 cross build) delaunay2d-1.0.0-win64.zip:
+#   cpack -G ZIP     (the MinGW-w64 cross build) delaunay2d-1.1.0-win64.zip:
 #                    delaunay2d.dll, its import library, the header
 #
 # Configure with -DCMAKE_INSTALL_PREFIX=/usr for the Debian package, so that

@@ -76,9 +76,9 @@
 
 /* The library's version; the same as the build's project version. */
 #define DELAUNAY2D_VERSION_MAJOR 1
-#define DELAUNAY2D_VERSION_MINOR 0
+#define DELAUNAY2D_VERSION_MINOR 1
 #define DELAUNAY2D_VERSION_PATCH 0
-#define DELAUNAY2D_VERSION "1.0.0"
+#define DELAUNAY2D_VERSION "1.1.0"
 
 #if defined(_WIN32)
 #if defined(DELAUNAY2D_BUILDING)
@@ -218,6 +218,40 @@ typedef enum delaunay2d_region {
     DELAUNAY2D_REGION_INSIDE = 1    /* what closed rings of segments enclose, even-odd nesting, minus hole points' regions */
 } delaunay2d_region;
 
+/* A region of the mesh, as in the regional section of Triangle's .poly
+ * files: the kept triangles that can be reached from the one holding (x, y)
+ * without crossing a segment take `attribute`, and refinement keeps their
+ * areas at most max_area when it is positive. Where two regions' points
+ * reach the same triangles, the later one wins. */
+typedef struct delaunay2d_region_point {
+    double x, y;                 /* a point inside the region */
+    double attribute;            /* given to each of its triangles */
+    double max_area;             /* > 0: the region's own area bound, in place of the global one */
+} delaunay2d_region_point;
+
+/* Quality refinement of the constrained mesh: points are added (segments
+ * split where encroached, off-centres of bad triangles inserted, worst
+ * first) until every kept triangle meets the bounds, the budget runs out,
+ * or what is left cannot be mended (angles pinched between segments that
+ * meet at a small angle). */
+typedef struct delaunay2d_quality_options {
+    size_t struct_size;          /* sizeof(delaunay2d_quality_options) as the host knows it */
+    double min_angle;            /* degrees, 0 for none; up to 20.7 always finishes, about 33 in practice */
+    double max_area;             /* > 0: every kept triangle's area at most this; 0 for none */
+    uint64_t max_steiner;        /* at most this many points added by refinement; 0: no limit of the caller's */
+    int conforming;              /* nonzero: segments are split until every edge of the mesh is Delaunay */
+} delaunay2d_quality_options;
+
+/* What the kept triangles of a constrained result are like. */
+typedef struct delaunay2d_mesh_quality {
+    double min_angle;            /* degrees, the smallest angle of a kept triangle (0 without triangles) */
+    double max_angle;            /* degrees, the largest */
+    uint64_t angle_histogram[18];/* the kept triangles' angles, three each, by 10-degree bin: [0, 10) ... [170, 180] */
+    uint64_t added_by_refinement;/* points refinement added, after the crossing points */
+    uint64_t unrefined_count;    /* kept triangles still below the angle bound or above their area bound */
+    int budget_reached;          /* nonzero when refinement stopped because max_steiner points were added */
+} delaunay2d_mesh_quality;
+
 typedef struct delaunay2d_constraint_options {
     size_t struct_size;          /* sizeof(delaunay2d_constraint_options) as the host knows it */
     const uint32_t* segments;    /* 2 * segment_count point indices */
@@ -226,16 +260,24 @@ typedef struct delaunay2d_constraint_options {
     size_t hole_count;
     int region;                  /* delaunay2d_region */
     unsigned threads;            /* as delaunay2d_triangulate's */
+    /* Added in version 1.1; a host compiled before leaves them out. */
+    const delaunay2d_region_point* regions; /* region_count regions (attributes, area bounds) */
+    size_t region_count;
+    const delaunay2d_quality_options* quality; /* null: no refinement */
 } delaunay2d_constraint_options;
 
 typedef struct delaunay2d_constrained_result {
     size_t struct_size;          /* set by the host before the call: sizeof as it knows it */
     delaunay2d_result mesh;      /* over mesh.point_count = count + added_count points */
-    double* points;              /* 2 * mesh.point_count: the input points (x, y) then the added crossing points */
-    size_t added_count;          /* crossing points added after the input points */
+    double* points;              /* 2 * mesh.point_count: the input points (x, y) then the added points */
+    size_t added_count;          /* points added after the input points: crossings, then refinement's */
     uint8_t* constrained;        /* 3 * mesh.triangle_count: 1 where edge (v[i], v[i+1]) lies on a segment */
     size_t segment_count;
     uint32_t* segments;          /* 2 * segment_count: the segments as split, as point indices */
+    /* Added in version 1.1; a host compiled before leaves them out. */
+    double* triangle_attributes; /* mesh.triangle_count region attributes (0 outside every region); null without regions */
+    size_t hole_on_segment_count;/* hole points lying on a segment: they remove nothing */
+    delaunay2d_mesh_quality quality; /* filled whether or not refinement was asked for */
 } delaunay2d_constrained_result;
 
 /* Triangulates count points (read as delaunay2d_triangulate reads them)
@@ -262,12 +304,29 @@ typedef struct delaunay2d_constrained_result {
  * threads: as for delaunay2d_triangulate; it is used by the unconstrained
  * triangulation the segments are inserted into, which they are one by one.
  *
+ * Regions and refinement (version 1.1). With regions, triangle_attributes
+ * gives each triangle its region's attribute. With options->quality,
+ * points are added after the crossing points until every kept triangle has
+ * no angle below quality->min_angle and no area above its bound; the
+ * segments as split and the constrained flags follow. Triangles pinched
+ * between segments that meet at a small angle, or left when max_steiner
+ * points have been added, are counted in quality.unrefined_count. The
+ * result is the same for any number of threads. result->quality describes
+ * the kept triangles in every call.
+ *
+ * A hole point lying exactly on a segment (or on a segment's end) removes
+ * nothing: which side it meant cannot be told. Such points are counted in
+ * hole_on_segment_count.
+ *
  * Returns DELAUNAY2D_OK, or: DELAUNAY2D_INVALID_ARGUMENT for a null result
  * or options, a struct_size below that of this first version, null coords
  * with count > 0, stride < 2, null segments or holes with a nonzero count,
  * a region outside delaunay2d_region, a segment naming a point at or past
- * count or a point with a NaN or infinite coordinate, or a hole point with
- * such a coordinate; DELAUNAY2D_TOO_MANY_POINTS when the points, with the
+ * count or a point with a NaN or infinite coordinate, a hole point or a
+ * region point with such a coordinate, null regions with a nonzero count,
+ * a region attribute or area that is not finite, a quality record whose
+ * struct_size is below its first version's, a min_angle that is NaN,
+ * negative or 60 or more, or a max_area that is NaN, negative or infinite; DELAUNAY2D_TOO_MANY_POINTS when the points, with the
  * crossings, exceed what delaunay2d_triangulate takes;
  * DELAUNAY2D_OUT_OF_MEMORY when memory runs out. On any failure *result is
  * zeroed (but for struct_size) and nothing is left allocated; with a

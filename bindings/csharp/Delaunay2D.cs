@@ -93,7 +93,7 @@ namespace Delaunay2D
             return Collect(status, ref result);
         }
 
-        /// <summary>The version of the loaded library, e.g. "1.0.0".</summary>
+        /// <summary>The version of the loaded library, e.g. "1.1.0".</summary>
         public static string LibraryVersion
         {
             get { return Marshal.PtrToStringAnsi(Native.delaunay2d_version()); }

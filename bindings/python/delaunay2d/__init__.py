@@ -27,11 +27,11 @@ from .triangulation import Triangulation, triangulate
 from .interpolate import LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata
 from .voronoi import Voronoi
 
-__version__ = "1.0.0"
+__version__ = "1.1.0"
 
 
 def version():
-    """The version of the loaded shared library, e.g. '1.0.0'."""
+    """The version of the loaded shared library, e.g. '1.1.0'."""
     return _library.load().delaunay2d_version().decode("ascii")
 
 

@@ -37,13 +37,35 @@ static_assert(offsetof(LREdgeList, length) == 0 && offsetof(LREdgeList, edges) =
 // The constrained call's records: hosts compiled against this first version
 // pass these sizes in struct_size, so the layout never changes; later
 // fields only ever go at the end.
-static_assert(sizeof(delaunay2d_constraint_options) == 48);
+static_assert(offsetof(delaunay2d_constraint_options, regions) == 48);
 static_assert(offsetof(delaunay2d_constraint_options, segments) == 8);
 static_assert(offsetof(delaunay2d_constraint_options, holes) == 24);
 static_assert(offsetof(delaunay2d_constraint_options, region) == 40);
 static_assert(offsetof(delaunay2d_constraint_options, threads) == 44);
-static_assert(sizeof(delaunay2d_constrained_result) == 104);
+static_assert(offsetof(delaunay2d_constrained_result, triangle_attributes) == 104);
 static_assert(offsetof(delaunay2d_constrained_result, mesh) == 8);
 static_assert(offsetof(delaunay2d_constrained_result, points) == 64);
 static_assert(offsetof(delaunay2d_constrained_result, constrained) == 80);
 static_assert(offsetof(delaunay2d_constrained_result, segments) == 96);
+
+// Version 1.1 grew both records at their ends, and added the records of
+// regions and refinement.
+static_assert(sizeof(delaunay2d_constraint_options) == 72);
+static_assert(offsetof(delaunay2d_constraint_options, region_count) == 56);
+static_assert(offsetof(delaunay2d_constraint_options, quality) == 64);
+static_assert(sizeof(delaunay2d_constrained_result) == 304);
+static_assert(offsetof(delaunay2d_constrained_result, hole_on_segment_count) == 112);
+static_assert(offsetof(delaunay2d_constrained_result, quality) == 120);
+static_assert(sizeof(delaunay2d_region_point) == 32);
+static_assert(offsetof(delaunay2d_region_point, attribute) == 16);
+static_assert(offsetof(delaunay2d_region_point, max_area) == 24);
+static_assert(sizeof(delaunay2d_quality_options) == 40);
+static_assert(offsetof(delaunay2d_quality_options, min_angle) == 8);
+static_assert(offsetof(delaunay2d_quality_options, max_area) == 16);
+static_assert(offsetof(delaunay2d_quality_options, max_steiner) == 24);
+static_assert(offsetof(delaunay2d_quality_options, conforming) == 32);
+static_assert(sizeof(delaunay2d_mesh_quality) == 184);
+static_assert(offsetof(delaunay2d_mesh_quality, angle_histogram) == 16);
+static_assert(offsetof(delaunay2d_mesh_quality, added_by_refinement) == 160);
+static_assert(offsetof(delaunay2d_mesh_quality, unrefined_count) == 168);
+static_assert(offsetof(delaunay2d_mesh_quality, budget_reached) == 176);

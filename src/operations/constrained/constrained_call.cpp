@@ -39,13 +39,25 @@ T* copy_array(const std::vector<T>& values) {
     return out;
 }
 
+// The fields of r that a host whose record is struct_size bytes long has.
+size_t known_size(const delaunay2d_constrained_result& r) {
+    return std::min(r.struct_size, sizeof(delaunay2d_constrained_result));
+}
+
+// Frees what r holds and zeroes it but for struct_size, writing no byte past
+// the host's record: a host compiled against an earlier, shorter record
+// passes one of that size.
 void release(delaunay2d_constrained_result& r) noexcept {
+    const size_t size = r.struct_size;
+    const size_t known = known_size(r);
     delaunay2d_result_free(&r.mesh);
     std::free(r.points);
     std::free(r.constrained);
     std::free(r.segments);
-    const size_t size = r.struct_size;
-    r = delaunay2d_constrained_result{};
+    if (known >= offsetof(delaunay2d_constrained_result, triangle_attributes) + sizeof(double*)) {
+        std::free(r.triangle_attributes);
+    }
+    std::memset(static_cast<void*>(&r), 0, known);
     r.struct_size = size;
 }
 
@@ -341,8 +353,9 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
         if (!std::isfinite(o.holes[h])) return DELAUNAY2D_INVALID_ARGUMENT;
     }
     delaunay2d_result base{};
+    // Built whole here; the host gets the part its record has room for.
     delaunay2d_constrained_result out{};
-    out.struct_size = host_size;
+    out.struct_size = sizeof(out);
     delaunay2d_status outcome = DELAUNAY2D_OK;
     try {
         outcome = triangulate(coords, count, stride, o, base, out);
@@ -360,6 +373,9 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
     }
     std::memcpy(static_cast<void*>(result), &out, known);
     result->struct_size = host_size;
+    if (known < offsetof(delaunay2d_constrained_result, triangle_attributes) + sizeof(double*)) {
+        std::free(out.triangle_attributes);  // a host without the field cannot free it
+    }
     return DELAUNAY2D_OK;
 }
 
