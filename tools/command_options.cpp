@@ -77,8 +77,8 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
                    "Run create_mesh_2d instead, with its trace lines written to FILE")
         ->type_name("FILE");
     app.add_option("--region", options.region,
-                   "inside: keep what the segments enclose (default for .poly and .geojson input); "
-                   "hull: the whole convex hull (default for point files)")
+                   "inside: keep what the segments enclose (default when the segments of a .poly or "
+                   ".geojson input close a ring); hull: the whole convex hull (default otherwise)")
         ->check(CLI::IsMember({"inside", "hull"}));
     app.add_flag("-v,--verbose", options.verbose, "With -o, print the summary on standard error");
     app.add_flag("--strict", options.strict,

@@ -1,19 +1,63 @@
 #include "constrained_run.hpp"
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
+#include "formats/output/shortest_number.hpp"
 #include "index_array_mesh.hpp"
 
 namespace d2dcli {
 
-ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads) {
+namespace {
+
+// Whether (x, y) lies on the segment from a to b, ends included. The three
+// points are collinear exactly when the library finds no triangle on them:
+// its own exact orientation test, so the program names the very hole points
+// the library counted.
+bool on_segment(const double* a, const double* b, double x, double y) {
+    if (x < std::min(a[0], b[0]) || x > std::max(a[0], b[0]) || y < std::min(a[1], b[1]) ||
+        y > std::max(a[1], b[1])) {
+        return false;
+    }
+    const double three[6] = {a[0], a[1], b[0], b[1], x, y};
+    delaunay2d_result mesh{};
+    if (delaunay2d_triangulate(three, 3, 2, 1, &mesh) != DELAUNAY2D_OK) return false;
+    const bool collinear = mesh.triangle_count == 0;
+    delaunay2d_result_free(&mesh);
+    return collinear;
+}
+
+// Warns about each hole point that lies on a segment: it removes nothing.
+void warn_holes_on_segments(const std::vector<double>& holes, const delaunay2d_constrained_result& result) {
+    for (size_t h = 0; h < holes.size() / 2; ++h) {
+        for (size_t s = 0; s < result.segment_count; ++s) {
+            const double* a = result.points + 2 * size_t{result.segments[2 * s]};
+            const double* b = result.points + 2 * size_t{result.segments[2 * s + 1]};
+            if (!on_segment(a, b, holes[2 * h], holes[2 * h + 1])) continue;
+            char x[max_number_chars + 1] = {};
+            char y[max_number_chars + 1] = {};
+            write_shortest(x, holes[2 * h]);
+            write_shortest(y, holes[2 * h + 1]);
+            std::fprintf(stderr,
+                         "delaunay2d: warning: hole point %zu (%s, %s) lies on a segment and removes nothing: "
+                         "move it inside the hole\n",
+                         h + 1, x, y);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, delaunay2d_region region, unsigned threads) {
     delaunay2d_constraint_options options{};
     options.struct_size = sizeof options;
     options.segments = input.segments.data();
     options.segment_count = input.segments.size() / 2;
     options.holes = input.holes.data();
     options.hole_count = input.holes.size() / 2;
-    options.region = inside ? DELAUNAY2D_REGION_INSIDE : DELAUNAY2D_REGION_HULL;
+    options.region = region;
     options.threads = threads;
     result_.struct_size = sizeof result_;
     const delaunay2d_status status =
@@ -21,6 +65,7 @@ ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, bool inside, unsig
     if (status != DELAUNAY2D_OK) {
         throw TriangulationError(std::string("cannot triangulate: ") + delaunay2d_status_message(status));
     }
+    if (result_.hole_on_segment_count > 0) warn_holes_on_segments(input.holes, result_);
 }
 
 ConstrainedRun::~ConstrainedRun() { delaunay2d_constrained_result_free(&result_); }

@@ -14,9 +14,11 @@ namespace d2dcli {
 class ConstrainedRun {
 public:
     // Triangulates the input (which must outlive this object) keeping the
-    // region "inside" or "hull"; throws TriangulationError with the
-    // library's message when the call fails.
-    ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads);
+    // region asked for (DELAUNAY2D_REGION_AUTO: inside when the segments
+    // close a ring, the hull otherwise); warns about hole points on
+    // segments; throws TriangulationError with the library's message when
+    // the call fails.
+    ConstrainedRun(const ConstrainedInput& input, delaunay2d_region region, unsigned threads);
     ConstrainedRun(const ConstrainedRun&) = delete;
     ConstrainedRun& operator=(const ConstrainedRun&) = delete;
     ~ConstrainedRun();

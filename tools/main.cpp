@@ -160,7 +160,13 @@ int run(const CommandOptions& options) {
     const bool large = points.size() >= large_input;
     std::optional<IndexArrayMesh> index_arrays;
     std::optional<ConstrainedRun> with_segments;
-    const bool inside = options.region ? *options.region == "inside" : constrained.has_value();
+    // Without --region: the inside when the segments close a ring, the hull
+    // for open lines (the library's DELAUNAY2D_REGION_AUTO), the hull for points.
+    const delaunay2d_region region = options.region ? (*options.region == "inside" ? DELAUNAY2D_REGION_INSIDE
+                                                                                   : DELAUNAY2D_REGION_HULL)
+                                     : constrained ? DELAUNAY2D_REGION_AUTO
+                                                   : DELAUNAY2D_REGION_HULL;
+    const bool inside = region == DELAUNAY2D_REGION_INSIDE;
     IndexedMesh traced;
     std::optional<AtomicFile> trace_file;
     MeshView mesh;
@@ -173,7 +179,7 @@ int run(const CommandOptions& options) {
                 constrained.emplace();
                 constrained->points = points;
             }
-            with_segments.emplace(*constrained, inside, options.threads);
+            with_segments.emplace(*constrained, region, options.threads);
             mesh = with_segments->view();
         } else if (options.trace) {
             trace_file.emplace(*options.trace);

@@ -1,6 +1,7 @@
 """Interpolation in scipy.interpolate's names: ``LinearNDInterpolator``,
 ``NearestNDInterpolator``, ``NaturalNeighborInterpolator`` and
-``griddata``, over the library's exact triangulation.
+``griddata``, over the library's exact triangulation (the cubic
+``CloughTocherInterpolator`` is in clough_tocher.py).
 
 ``points`` may be an (n, 2) array, an (n, 3) or (n, 4) one (only the
 first two columns count), a tuple (x, y) of 1-D arrays, or (for the linear
@@ -150,11 +151,15 @@ _METHODS = {"linear": LinearNDInterpolator, "nearest": NearestNDInterpolator,
 def griddata(points, values, xi, method="linear", fill_value=np.nan, rescale=False):
     """Interpolates unstructured data at xi, as scipy.interpolate.griddata:
     points (n, 2) or a tuple (x, y); xi (..., 2) or a tuple of arrays that
-    broadcast (e.g. from np.meshgrid). method "linear", "nearest" or
-    "natural" (no "cubic"); fill_value outside the hull (not used by
-    "nearest"); rescale as scipy's (see the module's notes)."""
+    broadcast (e.g. from np.meshgrid). method "linear", "nearest",
+    "cubic" (Clough-Tocher, see CloughTocherInterpolator) or "natural";
+    fill_value outside the hull (not used by "nearest"); rescale as scipy's
+    (see the module's notes)."""
+    if method == "cubic":
+        from .clough_tocher import CloughTocherInterpolator
+        return CloughTocherInterpolator(points, values, fill_value=fill_value, rescale=rescale)(xi)
     if method not in _METHODS:
-        raise ValueError("unknown interpolation method {!r}: use linear, nearest or natural".format(method))
+        raise ValueError("unknown interpolation method {!r}: use linear, nearest, cubic or natural".format(method))
     if method == "nearest":
         interpolator = NearestNDInterpolator(points, values, rescale=rescale)
     else:

@@ -138,7 +138,10 @@ void write_mesh(ConstrainedMesh& mesh, size_t count, const delaunay2d_constraint
     out.segments = copy_array(pieces);
     out.segment_count = pieces.size() / 2;
     const std::vector<uint8_t> keep =
-        kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes, options.hole_count);
+        kept_triangles(mesh,
+                       options.region == DELAUNAY2D_REGION_INSIDE ||
+                           (options.region == DELAUNAY2D_REGION_AUTO && rings_enclose_a_triangle(mesh)),
+                       options.holes, options.hole_count);
     // Kept triangles keep their order; links into removed ones become -1.
     // Compacted in place: a triangle only ever moves down.
     std::vector<int32_t> number(triangles, -1);
@@ -343,7 +346,8 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
     std::memcpy(&o, options, std::min(options->struct_size, sizeof(o)));
     if ((coords == nullptr && count > 0) || stride < 2 || (o.segments == nullptr && o.segment_count > 0) ||
         (o.holes == nullptr && o.hole_count > 0) ||
-        (o.region != DELAUNAY2D_REGION_HULL && o.region != DELAUNAY2D_REGION_INSIDE)) {
+        (o.region != DELAUNAY2D_REGION_HULL && o.region != DELAUNAY2D_REGION_INSIDE &&
+         o.region != DELAUNAY2D_REGION_AUTO)) {
         return DELAUNAY2D_INVALID_ARGUMENT;
     }
     for (size_t s = 0; s < 2 * o.segment_count; ++s) {

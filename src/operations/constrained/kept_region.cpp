@@ -8,6 +8,7 @@
 // own without crossing a segment edge.
 #include "operations/constrained/kept_region.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -90,6 +91,13 @@ void remove_hole(const ConstrainedMesh& mesh, int32_t start, std::vector<uint8_t
 }
 
 }  // namespace
+
+bool rings_enclose_a_triangle(const ConstrainedMesh& mesh) {
+    // Any closed ring puts the triangles just inside its outermost edges at
+    // one crossing: an odd count exists exactly when a ring does.
+    const std::vector<uint8_t> odd = inside_rings(mesh);
+    return std::find(odd.begin(), odd.end(), uint8_t{1}) != odd.end();
+}
 
 std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count) {
     std::vector<uint8_t> keep = inside ? inside_rings(mesh) : std::vector<uint8_t>(mesh.triangle_count(), 1);

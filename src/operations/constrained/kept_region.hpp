@@ -18,6 +18,10 @@ namespace d2d::operations::constrained {
 // the hull or in a part already removed).
 std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count);
 
+// Whether some closed ring of segment edges encloses a triangle: the region
+// DELAUNAY2D_REGION_AUTO keeps the inside then, and the whole hull otherwise.
+bool rings_enclose_a_triangle(const ConstrainedMesh& mesh);
+
 }  // namespace d2d::operations::constrained
 
 #endif
