@@ -26,9 +26,9 @@ from . import _library
 from ._library import library_path
 from .records import Library, Mesh, Mesh2D, Point3D, Point3DList, Triangle, mesh_triangles
 from .triangulation import Triangulation, triangulate
-from .interpolate import LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata
+from .interpolate import (CloughTocher2DInterpolator, CloughTocherInterpolator, GradientEstimationWarning,
+                          LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata)
 from .voronoi import Voronoi
-from .clough_tocher import CloughTocher2DInterpolator, CloughTocherInterpolator, GradientEstimationWarning
 
 __version__ = "1.1.0"
 

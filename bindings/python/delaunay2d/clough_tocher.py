@@ -1,5 +1,5 @@
-"""``CloughTocherInterpolator``: the C1 cubic interpolant of Clough and
-Tocher on the library's triangulation, with the gradients at the points
+"""The C1 cubic interpolant of Clough and Tocher on the library's
+triangulation (``CloughTocherInterpolator`` in interpolate.py), with the gradients at the points
 estimated as scipy.interpolate.CloughTocher2DInterpolator estimates them,
 so that the two give the same surface on the same points.
 
@@ -29,8 +29,6 @@ import math
 import warnings
 
 import numpy as np
-
-from .interpolate import _Interpolator, _query_points
 
 
 class GradientEstimationWarning(Warning):
@@ -97,7 +95,7 @@ def estimate_gradients(tri, values, tol=1e-6, maxiter=400):
     return gradients
 
 
-def _edge_directions(tri):
+def edge_directions(tri):
     """g (m, 3): for the edge opposite vertex k, the across-edge direction
     as a multiple of the side from the middle vertex, in the triangle's
     own barycentric coordinates of the neighbour's centroid; -1/2 on the
@@ -121,7 +119,7 @@ def _edge_directions(tri):
     return g
 
 
-def _evaluate(f, df, e, g, b):
+def patch_values(f, df, e, g, b):
     """The Clough-Tocher patch value at barycentric coordinates b (q, 3) of
     triangles with values f (q, 3, k), gradients df (q, 3, k, 2), edge
     vectors e = (e12, e23, e31) each (q, 2) and directions g (q, 3)."""
@@ -170,50 +168,3 @@ def _evaluate(f, df, e, g, b):
             + 3 * b2 ** 2 * b4 * c0201 + 3 * b2 * b3 ** 2 * c0120 + 6 * b2 * b3 * b4 * c0111
             + 3 * b2 * b4 ** 2 * c0102 + b3 ** 3 * c0030 + 3 * b3 ** 2 * b4 * c0021 + 3 * b3 * b4 ** 2 * c0012
             + b4 ** 3 * c0003)
-
-
-class CloughTocherInterpolator(_Interpolator):
-    """Piecewise cubic, C1 (continuously differentiable) interpolation on
-    the Delaunay triangulation, scipy's CloughTocher2DInterpolator on the
-    library's triangulation: points, values, fill_value (outside the
-    triangles) and rescale as LinearNDInterpolator's; tol and maxiter
-    for the gradient estimate (scipy's defaults). ``grad`` holds the
-    estimated gradients, (n, 2) or (n, ..., 2) for values (n, ...)."""
-
-    def __init__(self, points, values, fill_value=np.nan, tol=1e-6, maxiter=400, rescale=False, threads=0):
-        super().__init__(points, values, fill_value=fill_value, rescale=rescale, threads=threads)
-        self._gradients = estimate_gradients(self.tri, self.values, tol=tol, maxiter=maxiter)
-        self._directions = _edge_directions(self.tri)
-        shape = self._value_shape + (2,)
-        grad = self._gradients
-        if self._complex:
-            grad = grad[:, 0::2] + 1j * grad[:, 1::2]
-        self.grad = grad.reshape((len(self.points),) + shape)
-
-    def __call__(self, *args):
-        xi = _query_points(args)
-        if self.scale is not None:
-            xi = (xi - self.offset) / self.scale
-        shape = xi.shape[:-1]
-        flat = np.ascontiguousarray(xi.reshape(-1, 2), dtype=np.float64)
-        width = self.values.shape[1]
-        out = np.full((len(flat), width), np.nan)
-        simplex = self.tri.find_simplex(flat) if len(flat) else np.empty(0, dtype=np.int32)
-        inside = np.flatnonzero(simplex >= 0)
-        if len(inside) and width:
-            t = simplex[inside]
-            vertices = np.asarray(self.tri.simplices)[t]
-            transform = self.tri.transform[t]
-            c01 = np.einsum("qij,qj->qi", transform[:, :2], flat[inside] - transform[:, 2])
-            b = np.column_stack([c01, 1 - c01.sum(axis=1)])
-            p = np.asarray(self.points, dtype=np.float64)[:, :2]
-            v0, v1, v2 = p[vertices[:, 0]], p[vertices[:, 1]], p[vertices[:, 2]]
-            out[inside] = _evaluate(self.values[vertices], self._gradients[vertices], (v1 - v0, v2 - v1, v0 - v2),
-                                    self._directions[t], b)
-        if self._complex:
-            out = out.view(np.complex128)
-        out[simplex < 0] = self.fill_value
-        return out.reshape(shape + self._value_shape)
-
-
-CloughTocher2DInterpolator = CloughTocherInterpolator
