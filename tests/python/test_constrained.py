@@ -149,4 +149,4 @@ def test_a_hole_point_on_a_segment_removes_nothing_and_is_named():
     assert tri.hole_on_segment_count == 2 and area2(tri) == area2(whole)
     with pytest.warns(UserWarning, match=r"hole 1 \(3\.0, 2\.0\) lies"):
         holed = delaunay2d.triangulate(points, segments, holes=[[2.0, 2.0], [3.0, 2.0]], region="hull")
-    assert holed.hole_on_segment_count == 1 and area2(holed) == area2(whole) - 4
+    assert holed.hole_on_segment_count == 1 and area2(holed) == area2(whole) - 8  # twice the inner area
