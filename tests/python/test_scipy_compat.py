@@ -164,6 +164,9 @@ def test_cubic_takes_the_values_at_the_points_and_fills_outside():
     f = delaunay2d.CloughTocherInterpolator(p, values_at(p), fill_value=7.0)
     assert np.allclose(f(p), values_at(p), rtol=0, atol=1e-12)
     assert f(-1.0, -1.0) == 7.0 and f(np.zeros((0, 2))).shape == (0,)
+    # One sweep is not enough: the budget ends the estimate, with a warning.
+    with pytest.warns(delaunay2d.GradientEstimationWarning):
+        delaunay2d.CloughTocherInterpolator(p, values_at(p), maxiter=1)
 
 
 def test_scipy_interpolators_take_our_triangulation(points):
