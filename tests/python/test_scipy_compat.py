@@ -157,6 +157,11 @@ def test_cubic_matches_scipys_clough_tocher(points):
     assert relative_gap(a(*xi), b(*xi)) < 1e-6
     ref = si.interpnd.estimate_gradients_2d_global(Delaunay(points), values)
     assert np.allclose(delaunay2d.CloughTocherInterpolator(points, values).grad, ref, rtol=1e-6, atol=1e-9)
+    # The numpy sweeps, a level at a time, are the plain point-by-point ones.
+    from delaunay2d.clough_tocher import estimate_gradients
+    tri = delaunay2d.triangulate(points)
+    plain, levels = (estimate_gradients(tri, values[:, None], by_levels=b) for b in (False, True))
+    assert np.allclose(plain, levels, rtol=1e-12, atol=1e-12)
 
 
 def test_cubic_takes_the_values_at_the_points_and_fills_outside():
