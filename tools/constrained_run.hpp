@@ -4,7 +4,9 @@
 
 #include <delaunay2d.h>
 
+#include <span>
 #include <string>
+#include <vector>
 
 #include "formats/read/constrained_input.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
@@ -22,9 +24,13 @@ public:
     ~ConstrainedRun();
     // Over the input points and the crossing points added after them.
     MeshView view() const;
+    // Each triangle's region attribute (the input's regions; 0 outside
+    // them), or empty when the input has no regions.
+    std::span<const double> triangle_attributes() const;
 
 private:
     delaunay2d_constrained_result result_{};
+    std::vector<double> attributes_;  // labelled here when the library gave none
 };
 
 }  // namespace d2dcli
