@@ -60,11 +60,9 @@ double value_at(const LineSource& source, const ValueFields& fields, std::size_t
         throw_input_error(source.name(), source.line_number(),
                           "empty value in column " + std::to_string(i + 1) + ": a coordinate needs a number");
     }
-    double ignored = 0.0;
-    const auto first = static_cast<unsigned char>(fields.field[i][0]);
-    if (std::isalpha(first) != 0 || (first == '"' && !parse_double(fields.field[i], ignored))) {
-        // Text where a number was expected: most often a column of names
-        // in a file without a header.
+    if (fields.field[i].find_first_of(" \t") != std::string_view::npos) {
+        // Words with blanks between them where a number was expected: a
+        // column of names ("New York") in a file without a header.
         throw_input_error(source.name(), source.line_number(),
                           "not a number: " + quoted(fields.field[i]) + " (column " + std::to_string(i + 1) +
                               "; a header line naming x and y lets other columns hold text)");

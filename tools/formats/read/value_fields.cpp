@@ -62,11 +62,11 @@ bool digits_around_blank(std::string_view value) {
 
 }  // namespace
 
-// Two kinds of line. One with a comma or a semicolon (outside quotes) is
-// CSV as RFC 4180 and GDAL write it: only that character separates, so a
-// text value may hold blanks ("New York"), a value may be empty, and a
-// value in double quotes may hold the separator. Any other line is values
-// separated by blanks. In both, "..." is one value.
+// Two kinds of line. One with a comma (outside quotes) is CSV as RFC 4180
+// and GDAL write it: only commas separate, so a text value may hold blanks
+// ("New York"), a value may be empty, and a value in double quotes may hold
+// a comma. Any other line is values separated by blanks, or by semicolons
+// and blanks. In all, "..." is one value.
 //
 //   1,0,New York,        -> "1" "0" "New York"      (the empty last one dropped)
 //   "a, b";2;3           -> "\"a, b\"" "2" "3"
@@ -113,7 +113,7 @@ const char* split_fields(std::string_view line, ValueFields& fields) {
         return nullptr;
     }
     // A semicolon-separated line (spreadsheets where the comma is the
-    // decimal point) takes only semicolons as separators.
+    // decimal point) takes semicolons and blanks as separators.
     const char separator = semicolons ? ';' : ',';
     bool bare_comma = false;  // "1,5": a comma with a digit on each side
     bool blanks_inside = false;  // "5 2": numbers separated by blanks within a value
@@ -126,12 +126,21 @@ const char* split_fields(std::string_view line, ValueFields& fields) {
         if (quoted_value) {
             i = after_quoted(line, i);
         }
-        while (i < n && line[i] != separator) {
+        // Blanks end a value of a semicolon-separated line too ("1 2;3").
+        while (i < n && line[i] != separator && !(semicolons && is_blank(line[i]))) {
             ++i;
         }
         std::size_t end = i;
         while (end > start && is_blank(line[end - 1])) {
             --end;
+        }
+        if (semicolons) {
+            while (i < n && is_blank(line[i])) {
+                ++i;
+            }
+            if (i < n && line[i] != separator) {
+                --i;  // a blank alone separated the value: the next one starts after it
+            }
         }
         const std::string_view value = line.substr(start, end - start);
         if (!quoted_value) {
