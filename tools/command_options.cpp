@@ -147,8 +147,9 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     if (!options.vector.attribute.empty() && !vector_input) {
         return usage_error("--attribute reads a feature attribute: give a GeoJSON or another vector file (.shp, .gpkg)");
     }
-    if (!options.vector.layer.empty() && !vector_input) {
-        return usage_error("--layer picks a layer of a vector file (.shp, .gpkg, ...)");
+    if (!options.vector.layer.empty() && options.input_format != InputFormat::ogr &&
+        input_format_of_path(options.input) != InputFormat::ogr) {
+        return usage_error("--layer picks a layer of a file GDAL reads (.gpkg, .shp, ...); GeoJSON has one");
     }
     if (options.generate && !options.vector.z_column.empty()) {
         return usage_error("--z-column reads a column of the input; a generated sample has none");

@@ -39,7 +39,11 @@ FeatureCollector::FeatureCollector(std::string name, VectorRequest request)
     input_.labels.name = request_.attribute;
 }
 
-void FeatureCollector::begin_feature(const FeatureValues& values) { feature_ = values; }
+void FeatureCollector::begin_feature(const FeatureValues& values) {
+    feature_ = values;
+    any_label_ = any_label_ || values.label.has_value();
+    any_z_value_ = any_z_value_ || values.z.has_value();
+}
 
 void FeatureCollector::coordinate_system(const std::string& crs) { input_.crs = crs; }
 
@@ -130,6 +134,13 @@ void FeatureCollector::polygon(const std::vector<std::vector<double>>& rings) {
 ConstrainedInput FeatureCollector::finish() {
     if (input_.points.size() == 0) {
         throw InputError(name_ + ": no point, line or polygon in the input");
+    }
+    // A name no feature has is most likely misspelt.
+    if (!request_.attribute.empty() && !any_label_) {
+        throw InputError(name_ + ": no feature has a value for '" + request_.attribute + "' (--attribute)");
+    }
+    if (!request_.z_column.empty() && !any_z_value_) {
+        throw InputError(name_ + ": no feature has a number for '" + request_.z_column + "' (--z-column)");
     }
     if (any_z_) {
         input_.points.extra_columns = 1;
