@@ -121,6 +121,7 @@ TEST(FeatureCollector, SharedBordersOnceRepeatedPointsTwiceZFromTheGeometryOrACo
     EXPECT_EQ(input.labels.values, (std::vector<std::string>{"left", "7"}));
     EXPECT_EQ(input.labels.number, (std::vector<bool>{false, true}));
 
+    request.attribute.clear();
     request.z_column = "elev";
     d2dcli::FeatureCollector by_column("layer", request);
     d2dcli::FeatureValues contour;
