@@ -4,6 +4,7 @@
 
 #include <delaunay2d.h>
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,7 +31,12 @@ public:
 
 private:
     delaunay2d_constrained_result result_{};
-    std::vector<double> attributes_;  // labelled here when the library gave none
+    std::vector<double> attributes_;  // the triangles' labels, as the view lists them
+    // A polygon layer's mesh: the triangles inside its polygons, and their
+    // neighbours among them (polygon_faces.hpp).
+    bool filtered_ = false;
+    std::vector<std::uint32_t> triangles_;
+    std::vector<std::int32_t> neighbours_;
 };
 
 }  // namespace d2dcli

@@ -232,8 +232,11 @@ int run(const CommandOptions& options) {
         output.first_number = options.zero_based ? 0 : 1;
         output.terrain = options.terrain;
         // The input's coordinate system goes to the outputs that record one.
+        // (Not WGS 84 to GeoJSON, which means it without a crs member, and
+        // whose readers take the member's EPSG:4326 as latitude first.)
         if (output.terrain.crs.empty() && constrained && !constrained->crs.empty() &&
-            (options.format == OutputFormat::tif || options.format == OutputFormat::geojson)) {
+            (options.format == OutputFormat::tif ||
+             (options.format == OutputFormat::geojson && constrained->crs != "EPSG:4326"))) {
             output.terrain.crs = constrained->crs;
         }
         output.also_png = options.also_png;

@@ -95,6 +95,22 @@ for source in ["squares.geojson", "squares.shp", "squares.gpkg"]:
                   "%s: triangle at %s labelled %r, not %r" % (source, centre.ExportToWkt(), feature.GetField(attribute), want))
         check(abs(area - (2 - 0.0625)) < 1e-12, "%s: the triangles cover %r, not 1.9375" % (source, area))
 
+# A layer of adjacent polygons keeps every one of them: the middle square
+# of a 3 x 3 grid lies two borders in from outside, where rings nesting
+# even-odd would make it a hole.
+grid = {"type": "FeatureCollection", "features": [
+    {"type": "Feature", "properties": {"cell": 3 * i + j}, "geometry": {"type": "Polygon",
+     "coordinates": [square(i, j, i + 1, j + 1)]}} for i in range(3) for j in range(3)]}
+result = run("-", "--attribute", "cell", "--strict", "-o", path("grid.geojson"), stdin=json.dumps(grid))
+check(result.stderr == "", "a grid of polygons: " + result.stderr)
+with open(path("grid.geojson")) as f:
+    cells = json.load(f)["features"]
+check(len(cells) == 18, "a grid of 9 squares gives %d triangles, not 18" % len(cells))
+for feature in cells:
+    corners = feature["geometry"]["coordinates"][0][:3]
+    x, y = sum(p[0] for p in corners) / 3, sum(p[1] for p in corners) / 3
+    check(feature["properties"]["cell"] == 3 * int(x) + int(y), "grid: %r" % feature["properties"])
+
 # --layer picks the GeoPackage's point layer; a wrong name lists the layers.
 result = run(path("squares.gpkg"), "--layer", "points")
 check("points read       4" in result.stdout and "triangles         2" in result.stdout, "--layer points: " + result.stdout)

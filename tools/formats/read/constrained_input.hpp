@@ -6,6 +6,7 @@
 
 #include <delaunay2d.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,15 @@
 #include "formats/read/point_set.hpp"
 
 namespace d2dcli {
+
+// A polygon of a vector input, kept to tell which faces of the mesh it
+// covers (polygon_faces.hpp): its rings as x, y pairs (not closed), the
+// code of its label (0: none) and its bounding box.
+struct InputPolygon {
+    std::vector<std::vector<double>> rings;
+    double label = 0.0;
+    std::array<double, 4> box{};  // west, south, east, north
+};
 
 struct ConstrainedInput {
     PointSet points;  // z (and w) per point where the input gives them
@@ -24,6 +34,7 @@ struct ConstrainedInput {
     std::vector<delaunay2d_region_point> regions;
     RegionLabels labels;
     std::string crs;  // "EPSG:code" when the input names one
+    std::vector<InputPolygon> polygons;  // a vector input's polygons, which its inside is the union of
 };
 
 // Triangle's .poly: a node section (count, dimension 2, attributes, marker

@@ -111,24 +111,37 @@ void FeatureCollector::polygon(const std::vector<std::vector<double>>& rings) {
             previous = v;
         }
     }
-    if (request_.attribute.empty() || !feature_.label) {
-        return;
+    InputPolygon kept;
+    kept.box = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    for (const std::vector<double>& ring : rings) {
+        std::vector<double> xy;
+        for (std::size_t k = 0; k < open_count(ring); ++k) {
+            xy.push_back(ring[3 * k]);
+            xy.push_back(ring[3 * k + 1]);
+            kept.box = {std::min(kept.box[0], ring[3 * k]), std::min(kept.box[1], ring[3 * k + 1]),
+                        std::max(kept.box[2], ring[3 * k]), std::max(kept.box[3], ring[3 * k + 1])};
+        }
+        kept.rings.push_back(std::move(xy));
     }
-    const std::optional<std::pair<double, double>> inside = point_inside(rings);
-    if (!inside) {
-        return;  // no area: no triangle to label
+    if (!request_.attribute.empty() && feature_.label) {
+        RegionLabels& labels = input_.labels;
+        auto [code, added] = label_codes_.try_emplace(*feature_.label, static_cast<double>(labels.values.size() + 1));
+        if (added) {
+            labels.values.push_back(*feature_.label);
+            labels.number.push_back(feature_.label_is_number);
+        }
+        kept.label = code->second;
+        // The library labels the triangles it reaches from a point inside.
+        if (const std::optional<std::pair<double, double>> inside = point_inside(rings)) {
+            delaunay2d_region_point region{};
+            region.x = inside->first;
+            region.y = inside->second;
+            region.attribute = code->second;
+            input_.regions.push_back(region);
+        }
     }
-    RegionLabels& labels = input_.labels;
-    auto [code, added] = label_codes_.try_emplace(*feature_.label, static_cast<double>(labels.values.size() + 1));
-    if (added) {
-        labels.values.push_back(*feature_.label);
-        labels.number.push_back(feature_.label_is_number);
-    }
-    delaunay2d_region_point region{};
-    region.x = inside->first;
-    region.y = inside->second;
-    region.attribute = code->second;
-    input_.regions.push_back(region);
+    input_.polygons.push_back(std::move(kept));
 }
 
 ConstrainedInput FeatureCollector::finish() {
