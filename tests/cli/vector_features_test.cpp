@@ -12,7 +12,9 @@
 
 #include "formats/read/input_error.hpp"
 #include "formats/read/value_fields.hpp"
+#include "cli/scratch_folder.hpp"
 #include "formats/read/vector_features.hpp"
+#include "support/process_runner.hpp"
 
 namespace {
 
@@ -132,6 +134,40 @@ TEST(FeatureCollector, SharedBordersOnceRepeatedPointsTwiceZFromTheGeometryOrACo
     EXPECT_EQ(line.points.zw, (std::vector<double>{120, 0, 120, 0}));
     EXPECT_EQ(line.segments, (std::vector<std::uint32_t>{0, 1}));
     EXPECT_THROW(d2dcli::FeatureCollector("empty", {}).finish(), d2dcli::InputError);
+}
+
+}  // namespace
+
+namespace {
+
+d2dtest::ProcessResult run(const std::vector<std::string>& args) { return d2dtest::run_process(DELAUNAY2D_CLI, args); }
+
+// The program on GeoJSON without GDAL: a 3 x 3 layer of adjacent squares
+// keeps all nine (the middle one is two borders in, where even-odd rings
+// would make it a hole), with no warning for the shared borders even under
+// --strict; a point given twice still warns.
+TEST(VectorProgram, AdjacentPolygonsAreAllKeptAndSharedBordersRaiseNoWarning) {
+    d2dtest::ScratchFolder folder;
+    std::string grid = "{\"type\": \"FeatureCollection\", \"features\": [";
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            grid += std::string(i + j == 0 ? "" : ",") + "{\"type\": \"Feature\", \"properties\": {}, \"geometry\": " +
+                    "{\"type\": \"Polygon\", \"coordinates\": [[[" + std::to_string(i) + "," + std::to_string(j) +
+                    "],[" + std::to_string(i + 1) + "," + std::to_string(j) + "],[" + std::to_string(i + 1) + "," +
+                    std::to_string(j + 1) + "],[" + std::to_string(i) + "," + std::to_string(j + 1) + "]]]}}";
+        }
+    }
+    d2dtest::write_text(folder.file("grid.geojson"), grid + "]}");
+    d2dtest::ProcessResult result = run({folder.file("grid.geojson"), "--strict", "-o", folder.file("grid.off")});
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_NE(d2dtest::read_text(folder.file("grid.off")).find("\n16 18 0\n"), std::string::npos);
+
+    d2dtest::write_text(folder.file("twice.geojson"),
+                        "{\"type\": \"MultiPoint\", \"coordinates\": [[0, 0], [1, 0], [0, 1], [0, 0]]}");
+    result = run({folder.file("twice.geojson"), "-o", folder.file("twice.off")});
+    EXPECT_EQ(result.err, "delaunay2d: warning: " + folder.file("twice.geojson") +
+                              ": 1 point left out (1 repeated, 0 not finite)\n");
 }
 
 }  // namespace
