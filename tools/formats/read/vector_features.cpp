@@ -41,15 +41,21 @@ FeatureCollector::FeatureCollector(std::string name, VectorRequest request)
 
 void FeatureCollector::begin_feature(const FeatureValues& values) {
     feature_ = values;
+    ++features_;
     any_label_ = any_label_ || values.label.has_value();
-    any_z_value_ = any_z_value_ || values.z.has_value();
 }
 
 void FeatureCollector::coordinate_system(const std::string& crs) { input_.crs = crs; }
 
 double FeatureCollector::z_of(double geometry_z) const {
     if (!request_.z_column.empty()) {
-        return feature_.z ? *feature_.z : std::numeric_limits<double>::quiet_NaN();
+        // A height of 0 made up for a contour without one would bend the
+        // surface down to sea level: refused instead.
+        if (!feature_.z) {
+            throw InputError(name_ + ": feature " + std::to_string(features_) + " has no number for '" +
+                             request_.z_column + "' (--z-column)");
+        }
+        return *feature_.z;
     }
     return geometry_z;
 }
@@ -151,9 +157,6 @@ ConstrainedInput FeatureCollector::finish() {
     // A name no feature has is most likely misspelt.
     if (!request_.attribute.empty() && !any_label_) {
         throw InputError(name_ + ": no feature has a value for '" + request_.attribute + "' (--attribute)");
-    }
-    if (!request_.z_column.empty() && !any_z_value_) {
-        throw InputError(name_ + ": no feature has a number for '" + request_.z_column + "' (--z-column)");
     }
     if (any_z_) {
         input_.points.extra_columns = 1;

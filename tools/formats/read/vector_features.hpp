@@ -75,7 +75,7 @@ private:
     FeatureValues feature_;
     bool any_z_ = false;        // some point has z: every point gets one
     bool any_label_ = false;    // some feature has the attribute
-    bool any_z_value_ = false;  // some feature has a z_column value
+    std::size_t features_ = 0;  // features begun, for messages (from 1)
     std::unordered_map<std::string, std::uint32_t> shared_;  // x and y's bits -> point
     std::unordered_map<std::string, double> label_codes_;  // label -> its region attribute
 };
