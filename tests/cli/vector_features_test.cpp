@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,38 @@ TEST(VectorProgram, AdjacentPolygonsAreAllKeptAndSharedBordersRaiseNoWarning) {
     result = run({folder.file("twice.geojson"), "-o", folder.file("twice.off")});
     EXPECT_EQ(result.err, "delaunay2d: warning: " + folder.file("twice.geojson") +
                               ": 1 point left out (1 repeated, 0 not finite)\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The z of the point added where two breaklines cross, read back from the
+// written .node: along the segment listed first, interpolated linearly.
+// The crossing of y = 3x with y = 1 - x/3 is (0.3, 0.9), which rounds; at
+// x = 0.3 the first runs 30% of the way from z = 0 to z = 30.
+double crossing_z(const std::string& segments) {
+    d2dtest::ScratchFolder folder;
+    d2dtest::write_text(folder.file("x.poly"), "4 2 1 0\n1 0 0 0\n2 1 3 30\n3 0 1 10\n4 3 0 10\n" + segments + "0\n");
+    d2dtest::ProcessResult result = run({folder.file("x.poly"), "-o", folder.file("m.ele"), "--keep-all-points"});
+    EXPECT_EQ(result.exit_status, 0) << result.err;
+    std::istringstream node(d2dtest::read_text(folder.file("m.node")));
+    std::string line;
+    std::getline(node, line);
+    EXPECT_EQ(line, "5 2 1 1") << "the crossing is the fifth point, z its one attribute";
+    double number = 0, x = 0, y = 0, z = 0;
+    for (int k = 0; k < 5; ++k) {
+        node >> number >> x >> y >> z;
+        std::getline(node, line);
+    }
+    EXPECT_NEAR(x, 0.3, 1e-15);
+    EXPECT_NEAR(y, 0.9, 1e-15);
+    return z;
+}
+
+TEST(BreaklineHeights, PolyAttributesAreZAndACrossingTakesZAlongTheFirstSegment) {
+    EXPECT_NEAR(crossing_z("2 0\n1 1 2\n2 3 4\n"), 9.0, 1e-12);
+    EXPECT_EQ(crossing_z("2 0\n1 3 4\n2 1 2\n"), 10.0);
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 //
 //   Point, MultiPoint             -> points (a repeated one stays repeated)
 //   LineString, MultiLineString   -> chains of segments (breaklines)
-//   Polygon, MultiPolygon         -> rings as closed chains, and a point
-//                                    inside each polygon for its region
+//   Polygon, MultiPolygon         -> rings as closed chains, the polygon
+//                                    itself (polygon_faces.hpp keeps what
+//                                    it covers), and with a label a point
+//                                    inside it for its region
 //
 // Vertices of lines and rings that share x and y (the borders adjacent
 // polygons share) become one point, so a polygon layer has no repeated
