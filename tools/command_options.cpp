@@ -158,7 +158,8 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         return usage_error("--trace runs create_mesh_2d, which keeps no segments: leave out --trace or --region");
     }
     if (!options.id_column.empty() && segments_input) {
-        return usage_error("--id-column reads a column of a text file; .poly and GeoJSON inputs have none");
+        return usage_error("--id-column reads a column of a text file; .poly, GeoJSON and other vector inputs "
+                           "have none (--attribute labels the triangles of polygons)");
     }
     if (options.region && *options.region == "inside" && !segments_input && options.input != "-") {
         return usage_error("--region inside keeps what rings of segments enclose; only .poly and GeoJSON "

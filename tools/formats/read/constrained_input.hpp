@@ -1,7 +1,8 @@
-// Inputs that carry segments as well as points: Triangle's .poly files and
-// GeoJSON polygons. Both are read whole into points, segments (pairs of
-// point indices, from 0) and hole points. Which files they are is told in
-// input_format.hpp.
+// Inputs that carry segments as well as points: Triangle's .poly files,
+// GeoJSON and the vector files OGR reads. Each is read whole into points
+// (with z where given), segments (pairs of point indices, from 0), hole
+// points, and for vector inputs their polygons and labelled regions. Which
+// files they are is told in input_format.hpp.
 #pragma once
 
 #include <delaunay2d.h>
