@@ -4,7 +4,10 @@
 
 #include <delaunay2d.h>
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "formats/read/constrained_input.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
@@ -24,9 +27,18 @@ public:
     ~ConstrainedRun();
     // Over the input points and the crossing points added after them.
     MeshView view() const;
+    // Each triangle's region attribute (the input's regions; 0 outside
+    // them), or empty when the input has no regions.
+    std::span<const double> triangle_attributes() const;
 
 private:
     delaunay2d_constrained_result result_{};
+    std::vector<double> attributes_;  // the triangles' labels, as the view lists them
+    // A polygon layer's mesh: the triangles inside its polygons, and their
+    // neighbours among them (polygon_faces.hpp).
+    bool filtered_ = false;
+    std::vector<std::uint32_t> triangles_;
+    std::vector<std::int32_t> neighbours_;
 };
 
 }  // namespace d2dcli
