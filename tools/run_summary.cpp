@@ -28,9 +28,14 @@ void print_summary(std::FILE* out, const RunSummary& s) {
         std::fprintf(out, " (left out: %zu repeated, %zu not finite)", s.repeated, s.not_finite);
     }
     std::fprintf(out, "\ntriangles         %zu\nhull size         %zu\n", s.triangles, s.hull);
-    std::fprintf(out, "time              read %.3f s, triangulate %.3f s", s.read_seconds, s.triangulate_seconds);
+    std::fprintf(out, "time              %s %.3f s, triangulate %.3f s", s.generated ? "generate" : "read",
+                 s.read_seconds, s.triangulate_seconds);
+    if (s.interpolate_seconds > 0.0) {
+        std::fprintf(out, ", interpolate %.3f s", s.interpolate_seconds);
+    }
     if (!s.written.empty()) {
-        std::fprintf(out, ", write %.3f s", s.write_seconds);
+        const double writing = s.write_seconds - s.interpolate_seconds;
+        std::fprintf(out, ", write %.3f s", writing > 0.0 ? writing : 0.0);
     }
     std::fputc('\n', out);
     if (!s.written.empty()) {
