@@ -22,7 +22,8 @@ void count_mesh(const MeshView& mesh, RunSummary& summary) {
 }
 
 void print_summary(std::FILE* out, const RunSummary& s) {
-    std::fprintf(out, "points read       %zu (%s)\n", s.points_read, printable(s.source).c_str());
+    std::fprintf(out, "points %-10s %zu (%s)\n", s.generated ? "generated" : "read", s.points_read,
+                 printable(s.source).c_str());
     std::fprintf(out, "distinct points   %zu", s.distinct);
     if (s.repeated > 0 || s.not_finite > 0) {
         std::fprintf(out, " (left out: %zu repeated, %zu not finite)", s.repeated, s.not_finite);

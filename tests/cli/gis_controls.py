@@ -231,7 +231,7 @@ assert outline and outline.group(1).count("M") == 6, outline and outline.group(1
 
 # --- the summary names its stages ---
 summary = run("--generate", "uniform", "--n", "1000", "-o", path("generated.off"), "-v").stderr.decode()
-assert "generate " in summary and "read " not in summary, summary
+assert "points generated" in summary and "generate 0" in summary and "read" not in summary, summary
 summary = run(path("survey.csv"), "-o", path("summary.tif"), "--cell", "7", "-v").stderr.decode()
 assert "interpolate " in summary and "write " in summary, summary
 print("gis controls ok")

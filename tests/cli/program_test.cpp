@@ -321,7 +321,7 @@ TEST(Program, GeneratedSamplesTriangulate) {
     for (const char* kind : {"uniform", "clusters", "grid", "circle"}) {
         ProcessResult result = run({"--generate", kind, "--n", "2000", "--seed", "7"});
         EXPECT_EQ(result.exit_status, 0) << kind << ": " << result.err;
-        EXPECT_EQ(result.out.rfind("points read       2000 (generated: ", 0), 0u) << result.out;
+        EXPECT_EQ(result.out.rfind("points generated  2000 (generated: ", 0), 0u) << result.out;
     }
 }
 

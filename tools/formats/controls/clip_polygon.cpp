@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -52,6 +53,56 @@ ClipPolygon::ClipPolygon(std::span<const double> xy, std::span<const std::uint32
         box_[2] = std::max({box_[2], e[0], e[2]});
         box_[3] = std::max({box_[3], e[1], e[3]});
     }
+    if (edges_.empty() || edges_.size() > 0xffffffffu) {
+        return;
+    }
+    // About four edges per strip; fewer strips while long edges, each in
+    // every strip it reaches, would make the index more than 16 times the
+    // edges (each halving halves the entries of the long edges, so this
+    // ends within 17 rounds).
+    std::size_t strips = std::min<std::size_t>(std::max<std::size_t>(edges_.size() / 4, 1), 1u << 16);
+    std::vector<std::uint32_t> count;
+    for (;;) {
+        strip_height_ = (box_[3] - box_[1]) / static_cast<double>(strips);
+        if (!(strip_height_ > 0.0)) {
+            strips = 1;
+            strip_height_ = 1.0;
+        }
+        strip_start_.assign(strips + 1, 0);
+        std::size_t entries = 0;
+        for (const auto& e : edges_) {
+            entries += strip_of(std::max(e[1], e[3])) - strip_of(std::min(e[1], e[3])) + 1;
+        }
+        if (entries <= 16 * edges_.size() || strips == 1) {
+            break;
+        }
+        strips /= 2;
+    }
+    for (const auto& e : edges_) {
+        for (std::size_t t = strip_of(std::min(e[1], e[3])); t <= strip_of(std::max(e[1], e[3])); ++t) {
+            ++strip_start_[t + 1];
+        }
+    }
+    for (std::size_t t = 0; t < strips; ++t) {
+        strip_start_[t + 1] += strip_start_[t];
+    }
+    strips_.resize(strip_start_[strips]);
+    std::vector<std::uint32_t> next(strip_start_.begin(), strip_start_.end() - 1);
+    for (std::size_t k = 0; k < edges_.size(); ++k) {
+        const auto& e = edges_[k];
+        for (std::size_t t = strip_of(std::min(e[1], e[3])); t <= strip_of(std::max(e[1], e[3])); ++t) {
+            strips_[next[t]++] = static_cast<std::uint32_t>(k);
+        }
+    }
+}
+
+std::size_t ClipPolygon::strip_of(double y) const {
+    const std::size_t strips = strip_start_.size() - 1;
+    const double at = std::floor((y - box_[1]) / strip_height_);
+    if (!(at > 0.0)) {
+        return 0;
+    }
+    return std::min(strips - 1, static_cast<std::size_t>(at));
 }
 
 ClipPolygon ClipPolygon::read(const std::string& path) {
@@ -77,20 +128,18 @@ ClipPolygon ClipPolygon::read(const std::string& path) {
 
 bool ClipPolygon::contains(double x, double y) const {
     bool inside = false;
-    for (const auto& e : edges_) {
-        inside ^= crosses(e, x, y);
-    }
+    edges_near(y, y, [&](std::size_t k) { inside ^= crosses(edges_[k], x, y); });
     return inside;
 }
 
 void ClipPolygon::row(double y, std::span<const double> xs, std::vector<std::uint8_t>& inside) const {
     inside.assign(xs.size(), 0);
     std::vector<const std::array<double, 4>*> spanning;
-    for (const auto& e : edges_) {
-        if (spans(e, y)) {
-            spanning.push_back(&e);
+    edges_near(y, y, [&](std::size_t k) {
+        if (spans(edges_[k], y)) {
+            spanning.push_back(&edges_[k]);
         }
-    }
+    });
     if (spanning.empty()) {
         return;
     }

@@ -41,6 +41,27 @@ public:
     // edges that span y are looked at.
     void row(double y, std::span<const double> xs, std::vector<std::uint8_t>& inside) const;
 
+    // Calls visit(k) for each edge k that may meet the band ymin <= y <=
+    // ymax (every edge that does, and some that do not).
+    template <typename Visit>
+    void edges_near(double ymin, double ymax, Visit&& visit) const {
+        if (strips_.empty() || ymax < box_[1] || ymin > box_[3]) {
+            return;
+        }
+        const std::size_t first = strip_of(ymin);
+        const std::size_t last = strip_of(ymax);
+        for (std::size_t s = first; s <= last; ++s) {
+            for (std::uint32_t k = strip_start_[s]; k < strip_start_[s + 1]; ++k) {
+                const std::uint32_t e = strips_[k];
+                // An edge in several strips is visited once: in the first
+                // of them that the band reaches.
+                if (s == first || strip_of(std::min(edges_[e][1], edges_[e][3])) == s) {
+                    visit(static_cast<std::size_t>(e));
+                }
+            }
+        }
+    }
+
     std::size_t edge_count() const { return edges_.size(); }
     // xmin ymin xmax ymax of the rings.
     const double* box() const { return box_; }
@@ -48,8 +69,16 @@ public:
     const double* edge(std::size_t k) const { return edges_[k].data(); }
 
 private:
+    std::size_t strip_of(double y) const;
+
     std::vector<std::array<double, 4>> edges_;
     double box_[4];
+    // The edges by horizontal strips of the box: the edges that reach
+    // strip s are strips_[strip_start_[s] .. strip_start_[s + 1]), so that a
+    // point's test looks at the few edges near its y, not at all of them.
+    double strip_height_ = 1.0;
+    std::vector<std::uint32_t> strip_start_;
+    std::vector<std::uint32_t> strips_;
 };
 
 }  // namespace d2dcli
