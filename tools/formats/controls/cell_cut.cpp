@@ -85,12 +85,16 @@ std::vector<RingPart> cut_cell_to_polygon(const Ring& cell, const ClipPolygon& c
     }
     std::vector<std::vector<Split>> splits(n);
     std::vector<std::pair<Point, Point>> pieces;
+    std::vector<std::pair<Point, Point>> clip_pieces;
+    std::vector<Point> clip_corners;  // the ends of the polygon's edges that meet the cell
     clip.edges_near(ymin, ymax, [&](std::size_t k) {
         const double* e = clip.edge(k);
         if (std::max(e[0], e[2]) < xmin || std::min(e[0], e[2]) > xmax) {
             return;
         }
         const Point a{e[0], e[1]}, b{e[2], e[3]};
+        clip_corners.push_back(a);
+        clip_corners.push_back(b);
         // Cyrus-Beck: the edge's stretch on the inner side of every side
         // of the cell, with the side it enters and leaves through.
         double t_in = 0.0, t_out = 1.0;
@@ -157,15 +161,60 @@ std::vector<RingPart> cut_cell_to_polygon(const Ring& cell, const ClipPolygon& c
             }
         }
         if (p != q) {
-            pieces.emplace_back(p, q);
+            clip_pieces.emplace_back(p, q);
         }
     });
-    // The cell's sides, split where the polygon crosses them; a stretch
-    // between two splits is inside or outside as its middle is.
+    // A stretch of polygon edge is boundary only where the inside changes
+    // across it: where two polygons share a border (two edges along one
+    // line, whose ends need not meet), it does not, and the even-odd rule
+    // cancels it. The sides are probed a millionth of the stretch's length
+    // off its middle.
+    // A stretch is first split at the polygon's corners that lie on it,
+    // where a shared border may begin or end.
+    for (const auto& [p, q] : clip_pieces) {
+        std::vector<std::pair<double, Point>> stops{{0.0, p}, {1.0, q}};
+        const double dx = q.first - p.first, dy = q.second - p.second;
+        for (const Point& c : clip_corners) {
+            if (exact_side(p.first, p.second, q.first, q.second, c.first, c.second) == 0) {
+                const double t = ((c.first - p.first) * dx + (c.second - p.second) * dy) / (dx * dx + dy * dy);
+                if (t > 0.0 && t < 1.0) {
+                    stops.push_back({t, c});
+                }
+            }
+        }
+        std::sort(stops.begin(), stops.end(), [](const auto& u, const auto& v) { return u.first < v.first; });
+        for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
+            const Point u = stops[k].second, v = stops[k + 1].second;
+            if (u == v) {
+                continue;
+            }
+            const Point middle = along(u, v, 0.5);
+            const double nx = -(v.second - u.second) * 1e-6, ny = (v.first - u.first) * 1e-6;
+            if (clip.contains(middle.first + nx, middle.second + ny) !=
+                clip.contains(middle.first - nx, middle.second - ny)) {
+                pieces.emplace_back(u, v);
+            }
+        }
+    }
+    // The cell's sides, split where the polygon crosses them or has a
+    // corner on them; a stretch between two splits is boundary where the
+    // cell's inside next to it (probed a millionth of its length in from
+    // its middle) is inside the polygon. The probe, not the middle itself,
+    // settles a side that lies along a polygon edge.
     for (std::size_t j = 0; j < n; ++j) {
         std::vector<Split>& on = splits[j];
-        on.push_back({0.0, corner(j)});
-        on.push_back({1.0, corner(j + 1)});
+        const Point c = corner(j), d = corner(j + 1);
+        on.push_back({0.0, c});
+        on.push_back({1.0, d});
+        const double dx = d.first - c.first, dy = d.second - c.second;
+        for (const Point& k : clip_corners) {
+            if (exact_side(c.first, c.second, d.first, d.second, k.first, k.second) == 0) {
+                const double t = ((k.first - c.first) * dx + (k.second - c.second) * dy) / (dx * dx + dy * dy);
+                if (t > 0.0 && t < 1.0) {
+                    on.push_back({t, k});
+                }
+            }
+        }
         std::sort(on.begin(), on.end(), [](const Split& u, const Split& v) { return u.t < v.t; });
         for (std::size_t k = 0; k + 1 < on.size(); ++k) {
             const Point u = on[k].at, v = on[k + 1].at;
@@ -173,7 +222,8 @@ std::vector<RingPart> cut_cell_to_polygon(const Ring& cell, const ClipPolygon& c
                 continue;
             }
             const Point middle = along(u, v, 0.5);
-            if (clip.contains(middle.first, middle.second)) {
+            const double nx = -(v.second - u.second) * 1e-6, ny = (v.first - u.first) * 1e-6;
+            if (clip.contains(middle.first + nx, middle.second + ny)) {
                 pieces.emplace_back(u, v);
             }
         }
