@@ -26,7 +26,7 @@ const char* const description =
     "files. Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
     ".neigh beside it), .ply, .geojson (triangles, or with --voronoi Thiessen\n"
-    "polygons), .svg or .png (a picture), or a surface raster of z: .tif\n"
+    "polygons), .svg or .png (a picture, also of the Thiessen polygons), or a surface raster of z: .tif\n"
     "(GeoTIFF) or .asc (ESRI ASCII grid) with --cell. '-o -' with --format\n"
     "writes to standard output. z is kept wherever the format has room for it.\n"
     "\n"
@@ -37,6 +37,7 @@ const char* const description =
     "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n"
     "  delaunay2d survey.csv -o dem.tif --cell 1 --crs EPSG:32633\n"
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
+    "  delaunay2d survey.csv -o dem.tif --cell 1 --align --clip area.geojson --max-edge 50\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
 // The most points the library triangulates: a larger sample is refused
