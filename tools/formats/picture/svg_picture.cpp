@@ -285,6 +285,9 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     for (std::int32_t across : mesh.neighbours) {
         boundary_edges += across < 0 ? 1 : 0;
     }
+    if (triangle_count == 0) {
+        boundary_edges = mesh.hull.size();  // drawn as the line the points lie on
+    }
     const std::size_t hull_stride = std::max<std::size_t>(1, (boundary_edges + most_outline - 1) / most_outline);
     const std::size_t segment_count = limits.segments.size() / 2;
     const std::size_t segment_stride = std::max<std::size_t>(1, (segment_count + most_outline - 1) / most_outline);
@@ -364,7 +367,16 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         opening += " stroke-linecap=\"round\" stroke-width=\"" + std::to_string(edge_width).substr(0, 4) + "\"";
         picture.edges_drawn = put_edges(sink, page, mesh, opening, edge_stride, steps);
     }
-    if (limits.cells == nullptr) {
+    if (limits.cells == nullptr && triangle_count == 0 && mesh.hull.size() > 1) {
+        // No triangles (points on one line): the hull is the line.
+        PathPieces line(sink, "<path fill=\"none\" stroke=\"#1d3557\" stroke-linejoin=\"round\" stroke-width=\"1.5\"",
+                        std::numeric_limits<std::size_t>::max());
+        for (std::size_t k = 0; k < mesh.hull.size(); k += hull_stride) {
+            TextSink& out = line.next();
+            out.put(k == 0 ? 'M' : 'L');
+            put_vertex(out, page, mesh, mesh.hull[k]);
+        }
+    } else if (limits.cells == nullptr) {
         // The boundary, not the convex hull: a region, --clip and
         // --max-edge leave outlines of their own, and holes.
         PathPieces boundary(sink, "<path fill=\"none\" stroke=\"#1d3557\" stroke-linecap=\"round\" stroke-width=\"1.5\"");
