@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <iostream>
 #include <vector>
 
@@ -24,7 +26,7 @@ const char* const description =
     "and .poly files; GeoJSON; or what GDAL reads (.shp, .gpkg, ...). Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
     ".neigh beside it), .ply, .geojson (triangles, or with --voronoi Thiessen\n"
-    "polygons), .svg or .png (a picture), or a surface raster of z: .tif\n"
+    "polygons), .svg or .png (a picture, also of the Thiessen polygons), or a surface raster of z: .tif\n"
     "(GeoTIFF) or .asc (ESRI ASCII grid) with --cell. '-o -' with --format\n"
     "writes to standard output. z is kept wherever the format has room for it.\n"
     "\n"
@@ -37,6 +39,7 @@ const char* const description =
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
     "  delaunay2d countries.gpkg --attribute name -o triangles.geojson\n"
     "  delaunay2d contours.shp --z-column elev -o dem.tif --cell 10\n"
+    "  delaunay2d survey.csv -o dem.tif --cell 1 --align --clip area.geojson --max-edge 50\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
 // The most points the library triangulates: a larger sample is refused
@@ -119,7 +122,21 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         ->type_name("METHOD");
     app.add_option("--crs", options.terrain.crs, "Record this coordinate system (EPSG:code) in .tif and .geojson")
         ->type_name("EPSG:CODE");
-    app.add_flag("--voronoi", options.terrain.voronoi, "GeoJSON: each point's Thiessen (Voronoi) polygon");
+    app.add_flag("--voronoi", options.terrain.voronoi,
+                 "GeoJSON, SVG, PNG: each point's Thiessen (Voronoi) polygon, cut to the hull (or --bounds, --clip)");
+    app.add_flag("--align", options.terrain.align,
+                 "Raster: start the grid on whole multiples of --cell (as gdal_grid -tap)");
+    app.add_option("--nodata", options.terrain.nodata, "Raster: the value of cells with no data (default -9999)")
+        ->type_name("V");
+    app.add_option("--clip", options.clip,
+                   "Leave out what lies outside the polygons of FILE (.geojson, .poly): raster cells by their "
+                   "centres, triangles by their centroids; Thiessen polygons are cut to it")
+        ->type_name("FILE");
+    app.add_option("--max-edge", options.terrain.max_edge,
+                   "Leave out triangles with an edge longer than L (mesh files, rasters, pictures)")
+        ->type_name("L");
+    app.add_flag("--no-points", options.no_points, "Picture: do not draw the points");
+    app.add_flag("--no-edges", options.no_edges, "Picture: do not draw the edges (or the Thiessen cells' outlines)");
     app.add_flag("--png", options.also_png, "With an .svg output, also render it to a .png beside it");
     app.add_option("--title", options.svg_title, "The picture's title")->type_name("TEXT");
 
@@ -215,7 +232,8 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     // would drop them without a word, so they are refused, as --crs,
     // --voronoi and --png are.
     const bool picture = options.output && (options.format == OutputFormat::svg || options.format == OutputFormat::png);
-    const bool cells = options.output && options.format == OutputFormat::geojson && options.terrain.voronoi;
+    const bool cells = options.output && options.terrain.voronoi &&
+                       (options.format == OutputFormat::geojson || picture);
     const struct {
         const char* option;
         bool read;
@@ -228,15 +246,31 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
          "-o PATH.geojson with --voronoi"},
         {"--ascii", options.output && options.format == OutputFormat::ply, "--ascii writes a text PLY: give -o PATH.ply"},
         {"--title", picture, "--title names a picture: give -o PATH.svg or PATH.png"},
+        {"--align", raster, "--align places a raster's cells: give -o PATH.tif or PATH.asc"},
+        {"--nodata", raster, "--nodata is a raster's empty value: give -o PATH.tif or PATH.asc"},
+        {"--no-points", picture, "--no-points is for pictures: give -o PATH.svg or PATH.png"},
+        {"--no-edges", picture, "--no-edges is for pictures: give -o PATH.svg or PATH.png"},
+        {"--clip", options.output.has_value(), "--clip cuts what is written: give -o PATH"},
+        {"--max-edge", options.output.has_value() && !options.terrain.voronoi,
+         "--max-edge leaves out triangles of what is written: give -o PATH (Thiessen polygons have no triangles)"},
     };
     for (const auto& option : read_by_some_outputs) {
         if (app.count(option.option) > 0 && !option.read) {
             return usage_error(option.message);
         }
     }
-    if (options.terrain.voronoi && (!options.output || options.format != OutputFormat::geojson)) {
-        return usage_error("--voronoi writes GeoJSON: give -o PATH.geojson");
+    if (options.terrain.voronoi && !cells && !picture) {
+        return usage_error("--voronoi writes GeoJSON or draws a picture: give -o PATH.geojson, PATH.svg or PATH.png");
     }
+    if (app.count("--max-edge") > 0 && !(options.terrain.max_edge > 0.0 && std::isfinite(options.terrain.max_edge))) {
+        return usage_error("--max-edge needs a positive length");
+    }
+    // Rasters hold 32-bit floats: the value recorded as NODATA is the one
+    // the cells hold, so it is rounded to a float here, and must fit one.
+    if (!(std::fabs(options.terrain.nodata) <= std::numeric_limits<float>::max())) {
+        return usage_error("--nodata needs a finite value that a 32-bit float holds");
+    }
+    options.terrain.nodata = static_cast<double>(static_cast<float>(options.terrain.nodata));
     if (options.also_png && (!options.output || options.format != OutputFormat::svg || *options.output == "-")) {
         return usage_error("--png renders an SVG: give -o PATH.svg");
     }

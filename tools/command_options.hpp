@@ -31,6 +31,9 @@ struct CommandOptions {
     TerrainOptions terrain;
     bool also_png = false;  // with an SVG, its PNG beside it
     std::string svg_title;
+    bool no_points = false;  // pictures: leave out the points
+    bool no_edges = false;   // pictures: leave out the edges
+    std::optional<std::string> clip;  // --clip: the polygon file
     // "inside" or "hull"; unset: inside for .poly and GeoJSON input, hull
     // for point files.
     std::optional<std::string> region;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@
 #include "index_array_mesh.hpp"
 #include "constrained_run.hpp"
 #include "crossing_heights.hpp"
+#include "formats/controls/clip_polygon.hpp"
 #include "formats/output/atomic_file.hpp"
 #include "formats/read/input_error.hpp"
 #include "formats/read/input_format.hpp"
@@ -110,9 +112,10 @@ void refuse_to_overwrite_the_input(const CommandOptions& options) {
     std::vector<std::string> outputs;
     std::string how;
     if (options.output) {
-        // Segments are known only once the input is read: count the .poly
-        // that a mesh with segments writes beside Triangle's files.
-        outputs = output_paths(*options.output, options.format, options.also_png, true);
+        // The .poly beside Triangle's files comes only with segments, which
+        // only .poly and GeoJSON inputs bring.
+        outputs = output_paths(*options.output, options.format, options.also_png,
+                               !options.generate && carries_segments(input_format_of_path(options.input)));
         if (outputs.size() > 1) {
             how = "-o " + *options.output + " writes ";
             for (std::size_t i = 0; i < outputs.size(); ++i) {
@@ -147,8 +150,12 @@ void judge_left_out_points(const CommandOptions& options, const RunSummary& summ
     }
 }
 
-int run(const CommandOptions& options) {
+int run(CommandOptions options) {
     refuse_to_overwrite_the_input(options);
+    if (options.clip) {
+        // Read first: a wrong polygon file fails before the work.
+        options.terrain.clip = std::make_shared<const ClipPolygon>(ClipPolygon::read(*options.clip));
+    }
     RunSummary summary;
     auto start = std::chrono::steady_clock::now();
     PointSet points;
@@ -156,6 +163,7 @@ int run(const CommandOptions& options) {
     if (options.generate) {
         points = generate_sample(*options.generate, options.sample_size, options.seed);
         summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
+        summary.generated = true;
     } else {
         points = read_input_file(options, summary.source, constrained);
     }
@@ -247,6 +255,8 @@ int run(const CommandOptions& options) {
                                                       : options.input.substr(options.input.find_last_of('/') + 1);
         }
         output.svg.threads = options.threads;
+        output.svg.points = !options.no_points;
+        output.svg.edges = !options.no_edges;
         if (!points.z_name.empty()) {
             output.svg.z_label = points.z_name;
         }
@@ -258,6 +268,7 @@ int run(const CommandOptions& options) {
         });
         progress.clear();
         summary.write_seconds = seconds_since(start);
+        summary.interpolate_seconds = files.interpolate_seconds;
         summary.written = files.paths;
         if (files.picture.sampled) {
             warn(*options.output + ": " + files.picture.note);

@@ -22,15 +22,21 @@ void count_mesh(const MeshView& mesh, RunSummary& summary) {
 }
 
 void print_summary(std::FILE* out, const RunSummary& s) {
-    std::fprintf(out, "points read       %zu (%s)\n", s.points_read, printable(s.source).c_str());
+    std::fprintf(out, "points %-10s %zu (%s)\n", s.generated ? "generated" : "read", s.points_read,
+                 printable(s.source).c_str());
     std::fprintf(out, "distinct points   %zu", s.distinct);
     if (s.repeated > 0 || s.not_finite > 0) {
         std::fprintf(out, " (left out: %zu repeated, %zu not finite)", s.repeated, s.not_finite);
     }
     std::fprintf(out, "\ntriangles         %zu\nhull size         %zu\n", s.triangles, s.hull);
-    std::fprintf(out, "time              read %.3f s, triangulate %.3f s", s.read_seconds, s.triangulate_seconds);
+    std::fprintf(out, "time              %s %.3f s, triangulate %.3f s", s.generated ? "generate" : "read",
+                 s.read_seconds, s.triangulate_seconds);
+    if (s.interpolate_seconds > 0.0) {
+        std::fprintf(out, ", interpolate %.3f s", s.interpolate_seconds);
+    }
     if (!s.written.empty()) {
-        std::fprintf(out, ", write %.3f s", s.write_seconds);
+        const double writing = s.write_seconds - s.interpolate_seconds;
+        std::fprintf(out, ", write %.3f s", writing > 0.0 ? writing : 0.0);
     }
     std::fputc('\n', out);
     if (!s.written.empty()) {

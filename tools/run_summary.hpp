@@ -19,9 +19,11 @@ struct RunSummary {
     std::size_t not_finite = 0;  // points with a NaN or infinite coordinate
     std::size_t triangles = 0;
     std::size_t hull = 0;
-    double read_seconds = 0.0;
+    bool generated = false;      // the points were generated, not read
+    double read_seconds = 0.0;   // reading, or generating, the points
     double triangulate_seconds = 0.0;
-    double write_seconds = 0.0;
+    double interpolate_seconds = 0.0;  // a raster's interpolation, part of writing it
+    double write_seconds = 0.0;        // writing, interpolation included
     std::vector<std::string> written;  // files written, if any
 };
 

@@ -154,13 +154,20 @@ TEST(MeshWriters, PictureDrawsEdgesHullAndDotsOrASampleOfALargeMesh) {
     EXPECT_EQ(full.picture.points_drawn, 4u);
     EXPECT_TRUE(svg.starts_with("<?xml"));
     EXPECT_TRUE(svg.ends_with("</svg>\n"));
-    // Five edges, each drawn once; the hull closed; the 0.1 by 2.5 box fits
+    // Five edges, each drawn once; the boundary's four, counter-clockwise;
+    // the 0.1 by 2.5 box fits
     // 1000 px high below the 52 px header, 16 px from the left, y upward.
     std::size_t edges_at = svg.find("d=\"", svg.find("#5d7fb0"));
     std::string edges = svg.substr(edges_at, svg.find('"', edges_at + 3) - edges_at);
     std::size_t moves = static_cast<std::size_t>(std::count(edges.begin(), edges.end(), 'M'));
     EXPECT_EQ(moves, 5u);
-    EXPECT_NE(svg.find("M16.0 1052.0L56.0 1052.0L56.0 52.0L16.0 52.0Z"), std::string::npos) << svg;
+    std::size_t boundary_at = svg.find("d=\"", svg.find("#1d3557"));
+    std::string boundary = svg.substr(boundary_at, svg.find('"', boundary_at + 3) - boundary_at);
+    for (const char* edge : {"M16.0 1052.0L56.0 1052.0", "M56.0 1052.0L56.0 52.0", "M56.0 52.0L16.0 52.0",
+                             "M16.0 52.0L16.0 1052.0"}) {
+        EXPECT_NE(boundary.find(edge), std::string::npos) << edge << " in " << boundary;
+    }
+    EXPECT_EQ(std::count(boundary.begin(), boundary.end(), 'M'), 4) << boundary;
     EXPECT_EQ(svg.find("sampled"), std::string::npos);
 
     // A budget that holds nothing: every third point and the first edge.

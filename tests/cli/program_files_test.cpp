@@ -62,6 +62,8 @@ TEST(ProgramFiles, AnOutputThatIsTheInputIsRefusedHoweverItIsSpelled) {
         EXPECT_EQ(result.exit_status, 1) << args[2];
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_NE(result.err.find(": is the input file"), std::string::npos) << result.err;
+        // Points bring no segments, so no .poly is named among the files.
+        EXPECT_EQ(result.err.find(".poly"), std::string::npos) << result.err;
     }
     // Standard input redirected from the file is the file too.
     ProcessResult piped = run_in_shell("exec \"$0\" \"$@\" < \"$1\"", {input, "-o", folder.file("in.ele")});

@@ -248,6 +248,12 @@ TEST(Program, UsageErrorsExitWithStatusTwo) {
         {"points.txt", "-o", "-"},                              // standard output needs --format
         {"points.txt", "-o", "-", "--format", "ele"},           // three files cannot share it
         {"points.txt", "-o", "mesh.json", "--voronoi"},
+        {"points.txt", "-o", "mesh.off", "--align"},                       // rasters only
+        {"points.txt", "-o", "dem.asc", "--cell", "1", "--nodata", "1e40"},  // no 32-bit float
+        {"points.txt", "-o", "mesh.off", "--max-edge", "0"},
+        {"points.txt", "-o", "cells.geojson", "--voronoi", "--max-edge", "5"},
+        {"points.txt", "--clip", "area.geojson"},                          // nothing written to cut
+        {"points.txt", "-o", "mesh.off", "--no-points"},
         {"points.txt", "-o", "dem.asc", "--cell", "1", "--crs", "UTM33"},
         {"points.txt", "-o", "dem.asc", "--cell", "1", "--crs", "EPSG:32633"},  // no place for it
         {"points.txt", "--format", "off"},
@@ -316,7 +322,7 @@ TEST(Program, GeneratedSamplesTriangulate) {
     for (const char* kind : {"uniform", "clusters", "grid", "circle"}) {
         ProcessResult result = run({"--generate", kind, "--n", "2000", "--seed", "7"});
         EXPECT_EQ(result.exit_status, 0) << kind << ": " << result.err;
-        EXPECT_EQ(result.out.rfind("points read       2000 (generated: ", 0), 0u) << result.out;
+        EXPECT_EQ(result.out.rfind("points generated  2000 (generated: ", 0), 0u) << result.out;
     }
 }
 

@@ -47,6 +47,12 @@ if(DELAUNAY2D_GDAL_PYTHON)
                      $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_vector)
     set_tests_properties(cli_vector_inputs PROPERTIES TIMEOUT 300)
   endif()
+  # --align, --nodata, --clip, --max-edge, Thiessen cells cut to the hull
+  # or a polygon, the picture options, the summary's stages.
+  add_test(NAME cli_gis_controls
+           COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/gis_controls.py
+                   $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_gis_controls)
+  set_tests_properties(cli_gis_controls PROPERTIES TIMEOUT 300)
 else()
   message(WARNING "no python3 with GDAL's bindings: the terrain output test is not registered "
                   "(Debian: apt-get install -y python3-gdal)")

@@ -77,11 +77,6 @@ void put_label(TextSink& sink, const MeshView& mesh, std::size_t t) {
     }
 }
 
-struct CellsOwner {
-    delaunay2d_cells cells{};
-    ~CellsOwner() { delaunay2d_cells_free(&cells); }
-};
-
 }  // namespace
 
 std::string layer_name(const std::string& path) {
@@ -125,57 +120,52 @@ void write_geojson_triangles(TextSink& sink, const MeshView& mesh, const std::st
     sink.put("\n]}\n");
 }
 
-void write_geojson_cells(TextSink& sink, const MeshView& mesh, const std::string& name, const TerrainOptions& options,
-                         const Progress& progress) {
-    double box[4] = {0.0, 0.0, 0.0, 0.0};
-    if (options.bounds) {
-        std::copy(options.bounds->begin(), options.bounds->end(), box);
-    } else {
-        // The extent of the points: their cells then tile it exactly.
-        box[0] = box[1] = std::numeric_limits<double>::infinity();
-        box[2] = box[3] = -box[0];
-        for (std::uint32_t v : mesh.hull) {
-            box[0] = std::min(box[0], mesh.x(v));
-            box[1] = std::min(box[1], mesh.y(v));
-            box[2] = std::max(box[2], mesh.x(v));
-            box[3] = std::max(box[3], mesh.y(v));
-        }
-    }
-    if (!(box[0] < box[2] && box[1] < box[3])) {
-        throw OutputError(sink.name() + ": the box of the Thiessen polygons is empty (give --bounds)");
-    }
-    const delaunay2d_result result = library_mesh(mesh);
-    CellsOwner owner;
-    owner.cells.struct_size = sizeof(delaunay2d_cells);
-    delaunay2d_status status =
-        delaunay2d_voronoi_cells(mesh.xy.data(), 2, &result, box, options.threads, &owner.cells);
-    if (status == DELAUNAY2D_OUT_OF_MEMORY) {
-        throw std::bad_alloc();
-    }
-    if (status != DELAUNAY2D_OK) {
-        throw OutputError(sink.name() + ": cannot build the Thiessen polygons: " +
-                          delaunay2d_status_message(status));
-    }
-    const delaunay2d_cells& cells = owner.cells;
-    ProgressSteps steps(progress, cells.point_count);
-    put_header(sink, name, options.crs);
+void write_geojson_cells(TextSink& sink, const MeshView& mesh, const ThiessenCells& cells, const std::string& name,
+                         const std::string& crs, const Progress& progress) {
+    ProgressSteps steps(progress, cells.point_count());
+    put_header(sink, name, crs);
     const char* separator = "\n";
-    for (std::size_t i = 0; i < cells.point_count; ++i) {
-        const std::size_t begin = cells.offsets[i];
-        const std::size_t end = cells.offsets[i + 1];
+    auto put_ring = [&](std::size_t r) {
+        const std::size_t begin = cells.ring_offsets[r];
+        const std::size_t end = cells.ring_offsets[r + 1];
+        sink.put('[');
+        for (std::size_t k = begin; k <= end; ++k) {
+            const std::size_t at = k < end ? k : begin;
+            put_position(sink, cells.vertices[2 * at], cells.vertices[2 * at + 1]);
+            sink.put(k < end ? ", " : "]");
+        }
+    };
+    auto put_part = [&](std::size_t p) {
+        sink.put('[');
+        for (std::size_t r = cells.part_rings[p]; r < cells.part_rings[p + 1]; ++r) {
+            sink.put(r > cells.part_rings[p] ? ", " : "");
+            put_ring(r);
+        }
+        sink.put(']');
+    };
+    for (std::size_t i = 0; i < cells.point_count(); ++i) {
+        const std::size_t first = cells.part_offsets[i];
+        const std::size_t last = cells.part_offsets[i + 1];
         steps.advance();
-        if (end - begin < 3) {
-            continue;  // a repeated point, or one outside the box: no cell
+        if (first == last) {
+            continue;  // a repeated point, or one outside: no cell
         }
         sink.put(separator);
         sink.put("{\"type\": \"Feature\", \"properties\": {");
         put_point_properties(sink, mesh, static_cast<std::uint32_t>(i));
-        sink.put("}, \"geometry\": {\"type\": \"Polygon\", \"coordinates\": [[");
-        for (std::size_t k = begin; k <= end; ++k) {
-            const std::size_t at = k < end ? k : begin;
-            put_position(sink, cells.vertices[2 * at], cells.vertices[2 * at + 1]);
-            sink.put(k < end ? ", " : "]]}}");
+        if (last - first == 1) {
+            sink.put("}, \"geometry\": {\"type\": \"Polygon\", \"coordinates\": ");
+            put_part(first);
+        } else {
+            // A cell that a --clip polygon cuts in pieces.
+            sink.put("}, \"geometry\": {\"type\": \"MultiPolygon\", \"coordinates\": [");
+            for (std::size_t p = first; p < last; ++p) {
+                sink.put(p > first ? ", " : "");
+                put_part(p);
+            }
+            sink.put(']');
         }
+        sink.put("}}");
         separator = ",\n";
     }
     sink.put("\n]}\n");

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "formats/controls/thiessen_cells.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
 #include "formats/mesh_write/terrain_options.hpp"
 #include "formats/output/text_sink.hpp"
@@ -16,12 +17,11 @@ namespace d2dcli {
 void write_geojson_triangles(TextSink& sink, const MeshView& mesh, const std::string& name, const std::string& crs,
                              const Progress& progress);
 
-// One Polygon per input point that has a cell: its Voronoi cell clipped to
-// options.bounds (or the points' extent), through the library's
-// delaunay2d_voronoi_cells; properties "index" (the point's input index),
-// "id" and "z" when the input gave them.
-void write_geojson_cells(TextSink& sink, const MeshView& mesh, const std::string& name, const TerrainOptions& options,
-                         const Progress& progress);
+// One Polygon per input point that has a cell (thiessen_cells.hpp), a
+// MultiPolygon for a cell that --clip cuts in pieces; properties "index"
+// (the point's input index), "id" and "z" when the input gave them.
+void write_geojson_cells(TextSink& sink, const MeshView& mesh, const ThiessenCells& cells, const std::string& name,
+                         const std::string& crs, const Progress& progress);
 
 // The file's name without folder and extension: the layer's name in QGIS.
 std::string layer_name(const std::string& path);

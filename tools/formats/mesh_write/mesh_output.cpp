@@ -146,6 +146,10 @@ WrittenFiles write_mesh(const std::string& path, const MeshView& mesh, const Out
         }
     }
     const std::size_t count = result.paths.size();
+    // The formats of the switch below show the kept triangles; the terrain
+    // formats choose for themselves (a raster interpolates on them all).
+    KeptTriangles kept;
+    const MeshView shown = shown_mesh(mesh, options.terrain, kept);
     SharedProgress shared(progress, count);
     auto write_file = [&](std::size_t k) {
         const int fd = to_stdout ? STDOUT_FILENO : files[k]->fd();
@@ -153,17 +157,17 @@ WrittenFiles write_mesh(const std::string& path, const MeshView& mesh, const Out
         Progress part = shared.part(k);
         switch (options.format) {
             case OutputFormat::off:
-                write_off(sink, mesh, written, part);
+                write_off(sink, shown, written, part);
                 break;
             case OutputFormat::obj:
-                write_obj(sink, mesh, written, part);
+                write_obj(sink, shown, written, part);
                 break;
             case OutputFormat::json:
-                write_json(sink, mesh, written, part);
+                write_json(sink, shown, written, part);
                 break;
             case OutputFormat::svg:
                 if (k == 0) {
-                    result.picture = write_svg(sink, mesh, written, options.svg, part);
+                    result.picture = write_picture(sink, mesh, written, options, part);
                 } else {
                     OutputOptions png = options;
                     png.format = OutputFormat::png;
@@ -173,13 +177,13 @@ WrittenFiles write_mesh(const std::string& path, const MeshView& mesh, const Out
                 break;
             case OutputFormat::ele:
                 if (k == 0) {
-                    write_ele(sink, mesh, written, options.first_number, part);
+                    write_ele(sink, shown, written, options.first_number, part);
                 } else if (k == 1) {
-                    write_node(sink, mesh, written, options.first_number, part);
+                    write_node(sink, shown, written, options.first_number, part);
                 } else if (k == 2) {
-                    write_neigh(sink, mesh, options.first_number, part);
+                    write_neigh(sink, shown, options.first_number, part);
                 } else {
-                    write_poly(sink, mesh, written, options.first_number);
+                    write_poly(sink, shown, written, options.first_number);
                 }
                 break;
             default:

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/controls/kept_triangles.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
 #include "formats/mesh_write/terrain_options.hpp"
 #include "formats/mesh_write/written_points.hpp"
@@ -38,7 +39,17 @@ struct OutputOptions {
 struct WrittenFiles {
     std::vector<std::string> paths;
     SvgPicture picture;  // for an SVG or PNG file
+    double interpolate_seconds = 0.0;  // of the write's time, spent interpolating a raster's cells
 };
+
+// The triangles that the mesh files and pictures show: mesh itself, or
+// with --max-edge or --clip a copy held in kept without those left out.
+MeshView shown_mesh(const MeshView& mesh, const TerrainOptions& terrain, KeptTriangles& kept);
+
+// The SVG picture of the shown triangles, or with --voronoi of the
+// Thiessen cells.
+SvgPicture write_picture(TextSink& sink, const MeshView& mesh, const WrittenPoints& written,
+                         const OutputOptions& options, const Progress& progress);
 
 // Writes the formats that terrain work adds (PLY, GeoJSON, the rasters,
 // PNG) to fd, through sink where the format is text.

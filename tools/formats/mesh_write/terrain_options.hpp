@@ -5,10 +5,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace d2dcli {
+
+class ClipPolygon;
 
 enum class SurfaceMethod { linear, natural };
 
@@ -19,6 +22,10 @@ struct TerrainOptions {
     std::string crs;                                // "EPSG:code", or empty
     bool voronoi = false;                           // GeoJSON: Thiessen polygons instead of triangles
     bool ascii = false;                             // PLY: text instead of binary
+    bool align = false;                             // raster origin on whole multiples of the cell
+    double nodata = -9999.0;                        // raster value of cells with no data
+    double max_edge = 0.0;                          // leave out triangles with a longer edge; 0: none
+    std::shared_ptr<const ClipPolygon> clip;        // leave out what lies outside it; null: none
     unsigned threads = 0;
 };
 

@@ -197,6 +197,43 @@ std::size_t put_edges(TextSink& sink, const Page& page, const MeshView& mesh, co
     return drawn;
 }
 
+// The Thiessen cells, every stride-th: filled with the colour of their
+// point's z when shaded, outlined when opening is not empty.
+void put_cells(TextSink& sink, const Page& page, const MeshView& mesh, const ThiessenCells& cells,
+               const ZRange* range, const std::string& outline, std::size_t stride) {
+    auto put_cell = [&](TextSink& out, std::size_t i) {
+        for (std::size_t p = cells.part_offsets[i]; p < cells.part_offsets[i + 1]; ++p) {
+            for (std::size_t r = cells.part_rings[p]; r < cells.part_rings[p + 1]; ++r) {
+                for (std::size_t k = cells.ring_offsets[r]; k < cells.ring_offsets[r + 1]; ++k) {
+                    out.put(k == cells.ring_offsets[r] ? 'M' : 'L');
+                    put_xy(out, page, cells.vertices[2 * k], cells.vertices[2 * k + 1]);
+                }
+                out.put('Z');
+            }
+        }
+    };
+    if (range != nullptr) {
+        for (int b = 0; b < bands; ++b) {
+            const std::string colour = band_colour(b);
+            PathPieces paths(sink, "<path fill=\"" + colour + "\" fill-rule=\"evenodd\" stroke=\"" + colour +
+                                       "\" stroke-width=\"0.35\" stroke-linejoin=\"round\"");
+            for (std::size_t i = 0; i < cells.point_count(); i += stride) {
+                if (cells.part_offsets[i] != cells.part_offsets[i + 1] && range->band(mesh.z(i)) == b) {
+                    put_cell(paths.next(), i);
+                }
+            }
+        }
+    }
+    if (!outline.empty()) {
+        PathPieces paths(sink, outline);
+        for (std::size_t i = 0; i < cells.point_count(); i += stride) {
+            if (cells.part_offsets[i] != cells.part_offsets[i + 1]) {
+                put_cell(paths.next(), i);
+            }
+        }
+    }
+}
+
 std::size_t count_edges(const MeshView& mesh) {
     std::size_t hull_edges = 0;
     for (std::int32_t across : mesh.neighbours) {
@@ -244,10 +281,23 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     // The hull and the constraint segments are outlines: a few thousand
     // vertices trace one as well as a million on a page this size (points
     // on a circle make a hull of all of them).
-    const std::size_t hull_stride = std::max<std::size_t>(1, (mesh.hull.size() + most_outline - 1) / most_outline);
+    std::size_t boundary_edges = 0;
+    for (std::int32_t across : mesh.neighbours) {
+        boundary_edges += across < 0 ? 1 : 0;
+    }
+    if (triangle_count == 0) {
+        boundary_edges = mesh.hull.size();  // drawn as the line the points lie on
+    }
+    const std::size_t hull_stride = std::max<std::size_t>(1, (boundary_edges + most_outline - 1) / most_outline);
     const std::size_t segment_count = limits.segments.size() / 2;
     const std::size_t segment_stride = std::max<std::size_t>(1, (segment_count + most_outline - 1) / most_outline);
-    budget -= std::min(budget, (mesh.hull.size() / hull_stride + segment_count / segment_stride) * edge_bytes);
+    budget -= std::min(budget, (boundary_edges / hull_stride + segment_count / segment_stride) * edge_bytes);
+    // The cells (with --voronoi) take what is left, in place of the edges.
+    std::size_t cell_stride = 1;
+    if (limits.cells != nullptr) {
+        const std::size_t cell_bytes = limits.cells->vertices.size() / 2 * 16 * (shaded ? 2 : 1);
+        cell_stride = std::max<std::size_t>(1, (cell_bytes + budget - 1) / std::max<std::size_t>(budget, 1));
+    }
     const std::size_t most_edges =
         std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(area / 6.0), budget / edge_bytes));
     const std::size_t edge_stride = std::max<std::size_t>(1, (picture.edge_count + most_edges - 1) / most_edges);
@@ -275,22 +325,40 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     put_text(sink, margin, 42.0, 12, "start");
     put_count(sink, point_count);
     sink.put(" points, ");
-    put_count(sink, triangle_count);
-    sink.put(" triangles");
-    if (shaded) {
+    if (limits.cells != nullptr) {
+        std::size_t with_cell = 0;
+        for (std::size_t i = 0; i < limits.cells->point_count(); ++i) {
+            with_cell += limits.cells->part_offsets[i] != limits.cells->part_offsets[i + 1] ? 1 : 0;
+        }
+        put_count(sink, with_cell);
+        sink.put(" Thiessen cells");
+        if (shaded) {
+            sink.put("; cells coloured by their point's z");
+        }
+    } else {
+        put_count(sink, triangle_count);
+        sink.put(" triangles");
+    }
+    if (shaded && limits.cells == nullptr) {
         sink.put(fill_triangles ? "; triangles coloured by their mean z"
                                 : "; colour: z interpolated on the triangles, in 4-px squares");
     }
     sink.put("</text>\n");
 
-    if (shaded) {
+    if (limits.cells != nullptr) {
+        put_cells(sink, page, mesh, *limits.cells, shaded ? &range : nullptr,
+                  limits.edges ? std::string("<path fill=\"none\" stroke=\"#5d7fb0\" stroke-linejoin=\"round\" "
+                                             "stroke-width=\"0.6\"")
+                               : std::string(),
+                  cell_stride);
+    } else if (shaded) {
         if (fill_triangles) {
             put_triangle_fills(sink, page, mesh, range, steps);
         } else {
             put_grid_fills(sink, page, mesh, range, limits.threads);
         }
     }
-    if (triangle_count > 0) {
+    if (triangle_count > 0 && limits.edges && limits.cells == nullptr) {
         const double edge_width = std::clamp(
             0.12 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(picture.edge_count / edge_stride, 1))),
             0.25, 1.0);
@@ -299,18 +367,30 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         opening += " stroke-linecap=\"round\" stroke-width=\"" + std::to_string(edge_width).substr(0, 4) + "\"";
         picture.edges_drawn = put_edges(sink, page, mesh, opening, edge_stride, steps);
     }
-    if (!mesh.hull.empty()) {
-        PathPieces hull(sink, "<path fill=\"none\" stroke=\"#1d3557\" stroke-linejoin=\"round\" stroke-width=\"1.5\"",
+    if (limits.cells == nullptr && triangle_count == 0 && mesh.hull.size() > 1) {
+        // No triangles (points on one line): the hull is the line.
+        PathPieces line(sink, "<path fill=\"none\" stroke=\"#1d3557\" stroke-linejoin=\"round\" stroke-width=\"1.5\"",
                         std::numeric_limits<std::size_t>::max());
-        char command = 'M';
         for (std::size_t k = 0; k < mesh.hull.size(); k += hull_stride) {
-            TextSink& out = hull.next();
-            out.put(command);
+            TextSink& out = line.next();
+            out.put(k == 0 ? 'M' : 'L');
             put_vertex(out, page, mesh, mesh.hull[k]);
-            command = 'L';
         }
-        if (mesh.hull.size() > 2) {
-            hull.next().put('Z');
+    } else if (limits.cells == nullptr) {
+        // The boundary, not the convex hull: a region, --clip and
+        // --max-edge leave outlines of their own, and holes.
+        PathPieces boundary(sink, "<path fill=\"none\" stroke=\"#1d3557\" stroke-linecap=\"round\" stroke-width=\"1.5\"");
+        std::size_t seen = 0;
+        for (std::size_t e = 0; e < mesh.neighbours.size(); ++e) {
+            if (mesh.neighbours[e] >= 0 || seen++ % hull_stride != 0) {
+                continue;
+            }
+            const std::size_t t = e / 3;
+            TextSink& out = boundary.next();
+            out.put('M');
+            put_vertex(out, page, mesh, mesh.triangles[e]);
+            out.put('L');
+            put_vertex(out, page, mesh, mesh.triangles[3 * t + (e % 3 + 1) % 3]);
         }
     }
     if (!limits.segments.empty()) {
@@ -331,7 +411,7 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         PathPieces dots(sink, std::string("<path fill=\"none\" stroke=\"") + (shaded ? "#111111" : "#d1495b") +
                                   "\" stroke-linecap=\"round\" stroke-width=\"" +
                                   std::to_string(dot_diameter).substr(0, 4) + "\"");
-        for (std::size_t k = 0; k < point_count; k += dot_stride) {
+        for (std::size_t k = 0; k < point_count && limits.points; k += dot_stride) {
             const std::uint32_t i = written.input_index[k];
             if (std::isfinite(mesh.x(i)) && std::isfinite(mesh.y(i))) {
                 TextSink& out = dots.next();
@@ -348,15 +428,19 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     }
     put_scale_and_range(sink, page);
 
-    picture.sampled = edge_stride > 1 || dot_stride > 1 || hull_stride > 1 || segment_stride > 1;
+    // Only what is drawn at all counts as thinned.
+    const bool edges_thinned = edge_stride > 1 && limits.edges && limits.cells == nullptr;
+    const bool dots_thinned = dot_stride > 1 && limits.points;
+    const bool outline_thinned = hull_stride > 1 && limits.cells == nullptr;
+    picture.sampled = edges_thinned || dots_thinned || outline_thinned || segment_stride > 1 || cell_stride > 1;
     if (picture.sampled) {
         // Name only what was thinned: "59973 of 59973 edges" reads as if
         // something were missing.
         std::string drawn;
-        if (edge_stride > 1) {
+        if (edges_thinned) {
             drawn = std::to_string(picture.edges_drawn) + " of " + std::to_string(picture.edge_count) + " edges";
         }
-        if (dot_stride > 1) {
+        if (dots_thinned) {
             drawn += (drawn.empty() ? "" : " and ") + std::to_string(picture.points_drawn) + " of " +
                      std::to_string(point_count) + " points";
         }
@@ -364,8 +448,11 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         if (!drawn.empty()) {
             picture.note += ": " + drawn + " drawn";
         }
-        if (hull_stride > 1) {
-            picture.note += "; the hull through 1 in " + std::to_string(hull_stride) + " of its vertices";
+        if (outline_thinned) {
+            picture.note += "; 1 in " + std::to_string(hull_stride) + " boundary edges";
+        }
+        if (cell_stride > 1) {
+            picture.note += "; 1 in " + std::to_string(cell_stride) + " Thiessen cells";
         }
         if (segment_stride > 1) {
             picture.note += "; 1 in " + std::to_string(segment_stride) + " constraint segments";

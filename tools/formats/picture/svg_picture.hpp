@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "formats/controls/thiessen_cells.hpp"
 #include "formats/mesh_write/mesh_view.hpp"
 #include "formats/mesh_write/written_points.hpp"
 #include "formats/output/text_sink.hpp"
@@ -24,6 +25,11 @@ struct SvgLimits {
     std::string title;  // default: the counts
     std::string z_label = "z";  // the legend's heading
     unsigned threads = 0;
+    bool points = true;  // draw the points (--no-points: not)
+    bool edges = true;   // draw the triangles' edges or the cells' outlines (--no-edges: not)
+    // With --voronoi: the Thiessen cells, drawn (and shaded by their
+    // point's z) instead of the triangles.
+    const ThiessenCells* cells = nullptr;
 };
 
 struct SvgPicture {
@@ -34,8 +40,10 @@ struct SvgPicture {
     std::size_t points_drawn = 0;
 };
 
-// A picture with the drawing 1000 px on its longer side: triangles shaded by
-// z when the input has z (with a legend), every edge once, the hull, the
+// A picture with the drawing 1000 px on its longer side: triangles (or
+// Thiessen cells) shaded by z when the input has z (with a legend), every
+// edge once, the mesh's boundary (the edges with no triangle on one side:
+// the hull, or the outline of a region, of --clip and --max-edge), the
 // points, a title, a scale bar and the coordinate range.
 SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
                      const Progress& progress);

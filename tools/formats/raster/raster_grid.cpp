@@ -34,7 +34,7 @@ std::string grid_size_text(double columns, double rows) {
 }  // namespace
 
 RasterGrid fit_grid(const std::string& path, const MeshView& mesh, double cell,
-                    const std::optional<std::array<double, 4>>& bounds) {
+                    const std::optional<std::array<double, 4>>& bounds, bool align) {
     if (!(cell > 0.0) || !std::isfinite(cell)) {
         throw OutputError(path + ": a raster needs a positive --cell size");
     }
@@ -57,6 +57,13 @@ RasterGrid fit_grid(const std::string& path, const MeshView& mesh, double cell,
     }
     if (!(xmin < xmax && ymin < ymax) || !std::isfinite(xmax - xmin) || !std::isfinite(ymax - ymin)) {
         throw OutputError(path + ": the raster's extent is empty (the mesh is flat or --bounds are wrong)");
+    }
+    if (align) {
+        // Whole cells from the origin: xmin (and ymin) move down to the
+        // multiple of the cell at or below them; the far sides follow from
+        // the count of cells, as without alignment.
+        xmin = std::floor(xmin / cell) * cell;
+        ymin = std::floor(ymin / cell) * cell;
     }
     const double columns = std::max(1.0, std::ceil((xmax - xmin) / cell));
     const double rows = std::max(1.0, std::ceil((ymax - ymin) / cell));

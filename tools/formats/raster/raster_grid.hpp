@@ -33,10 +33,12 @@ struct RasterGrid {
 
 // The grid of cells of the given size that covers bounds (xmin ymin xmax
 // ymax), or without bounds the extent of the mesh's finite points, starting
-// at its lower-left corner. Throws OutputError (naming path) when the cell is
+// at its lower-left corner; aligned, the grid starts instead at the whole
+// multiple of the cell at or below that corner (as gdal_grid's and
+// gdalwarp's -tap), so that grids of one cell size line up. Throws OutputError (naming path) when the cell is
 // not positive, the extent is empty or the grid would be absurdly large.
 RasterGrid fit_grid(const std::string& path, const MeshView& mesh, double cell,
-                    const std::optional<std::array<double, 4>>& bounds);
+                    const std::optional<std::array<double, 4>>& bounds, bool align = false);
 
 // Fills out with row_count whole rows of values, from row first_row down.
 using GridRows = std::function<void(std::size_t first_row, std::size_t row_count, double* out)>;
