@@ -108,7 +108,8 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
     const size_t points = count + out.added.size() / 2;
     auto at = [&](uint32_t p) { return p < count ? &xy[2 * static_cast<size_t>(p)] : &out.added[2 * (p - count)]; };
 
-    // Each segment's own crossings, segment by segment.
+    // Each segment's own crossings, segment by segment, in increasing order
+    // (the records are in point order), for the membership tests below.
     std::vector<size_t> first_own(segment_count + 1, 0);
     for (const SegmentCrossing& c : crossings) {
         ++first_own[c.first + 1];
@@ -124,11 +125,6 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
         }
     }
 
-    // Each segment's own crossing points in increasing order, for the
-    // membership tests below.
-    for (size_t seg = 0; seg < segment_count; ++seg) {
-        std::sort(own.begin() + static_cast<std::ptrdiff_t>(first_own[seg]), own.begin() + static_cast<std::ptrdiff_t>(first_own[seg + 1]));
-    }
 
     // The hot pixels: every end once, every crossing point (with the two
     // segments of its first crossing record, whose own it is); listed in
