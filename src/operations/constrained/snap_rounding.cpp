@@ -50,7 +50,9 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/sort/radix_sort.hpp"
 #include "engine/spatial/morton_key.hpp"
+#include "engine/system/thread_count.hpp"
 #include "operations/constrained/hot_pixels.hpp"
 #include "operations/constrained/segment_crossings.hpp"
 #include "operations/constrained/segment_grid.hpp"
@@ -79,21 +81,27 @@ SnappedSegments snap_segments(const std::vector<double>& xy, size_t count,
             high_y = std::max(high_y, c.y);
         }
         const MortonCells cells(low_x, high_x, low_y, high_y, 65536.0);
-        struct Keyed {
-            uint32_t key;
-            SegmentCrossing crossing;
-        };
-        std::vector<Keyed> keyed(crossings.size());
-        for (size_t k = 0; k < crossings.size(); ++k) keyed[k] = {cells.key(crossings[k].x, crossings[k].y), crossings[k]};
-        std::sort(keyed.begin(), keyed.end(), [](const Keyed& p, const Keyed& q) {
-            if (p.key != q.key) return p.key < q.key;
-            const SegmentCrossing& a = p.crossing;
-            const SegmentCrossing& b = q.crossing;
+        std::vector<KeyedIndex> items(crossings.size()), spare(crossings.size());
+        for (size_t k = 0; k < crossings.size(); ++k) items[k] = {cells.key(crossings[k].x, crossings[k].y), static_cast<uint32_t>(k)};
+        KeyedIndex* sorted = radix_sort(items.data(), spare.data(), items.size(), ThreadCount(1));
+        // Within one key (a few records at most, but for crossings
+        // crowded into one cell): by point, then by segments.
+        auto before = [&](const KeyedIndex& p, const KeyedIndex& q) {
+            const SegmentCrossing& a = crossings[p.index];
+            const SegmentCrossing& b = crossings[q.index];
             if (a.x != b.x) return a.x < b.x;
             if (a.y != b.y) return a.y < b.y;
             return a.first != b.first ? a.first < b.first : a.second < b.second;
-        });
-        for (size_t k = 0; k < crossings.size(); ++k) crossings[k] = keyed[k].crossing;
+        };
+        for (size_t from = 0; from < crossings.size();) {
+            size_t to = from + 1;
+            while (to < crossings.size() && sorted[to].key == sorted[from].key) ++to;
+            if (to - from > 1) std::sort(sorted + from, sorted + to, before);
+            from = to;
+        }
+        std::vector<SegmentCrossing> in_order(crossings.size());
+        for (size_t k = 0; k < crossings.size(); ++k) in_order[k] = crossings[sorted[k].index];
+        crossings.swap(in_order);
     }
     std::vector<uint32_t> point_of_crossing(crossings.size());
     for (size_t k = 0; k < crossings.size(); ++k) {
