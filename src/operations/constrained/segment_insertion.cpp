@@ -99,9 +99,9 @@ std::pair<int32_t, int> edge_between(const ConstrainedMesh& mesh, uint32_t a, ui
 }
 
 // Flags edge i of t as lying on segment `owner` (1 + its index); an edge
-// already on a segment keeps the first.
+// already on a segment keeps the smaller, whatever the order of insertion.
 void mark(ConstrainedMesh& mesh, int32_t t, int i, uint32_t owner) {
-    if (!mesh.fixed(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
+    if (!mesh.fixed(t, i) || owner < mesh.owner(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
 }
 
 class SegmentInserter {
@@ -354,11 +354,27 @@ bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& piece
     // many as the triangles (snapped chains, long polygons), not for a few
     // segments among many points.
     const bool pass = 4 * pieces.size() >= mesh.triangle_count();
-    const std::vector<uint8_t> found = pass ? mark_existing_pieces(mesh, pieces) : std::vector<uint8_t>(pieces.size(), 0);
+    std::vector<uint32_t> order;
+    if (pass) {
+        // The pieces left, by their lower-numbered end: snapped crossing
+        // points are numbered along a Morton curve, so consecutive walks
+        // stay near each other in memory (ties by position in the list).
+        const std::vector<uint8_t> found = mark_existing_pieces(mesh, pieces);
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            if (found[k] == 0 && pieces[k].a != pieces[k].b) order.push_back(static_cast<uint32_t>(k));
+        }
+        std::sort(order.begin(), order.end(), [&](uint32_t p, uint32_t q) {
+            const uint32_t lp = std::min(pieces[p].a, pieces[p].b), lq = std::min(pieces[q].a, pieces[q].b);
+            return lp != lq ? lp < lq : p < q;
+        });
+    } else {
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            if (pieces[k].a != pieces[k].b) order.push_back(static_cast<uint32_t>(k));
+        }
+    }
     SegmentInserter inserter(mesh, stop_at_crossing, !pass);
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        const SegmentPiece& p = pieces[k];
-        if (p.a != p.b && found[k] == 0) inserter.insert(p.a, p.b, p.owner);
+    for (const uint32_t k : order) {
+        inserter.insert(pieces[k].a, pieces[k].b, pieces[k].owner);
         if (inserter.crossed()) return false;
     }
     return true;
