@@ -114,4 +114,27 @@ TEST(CrossingProperty, CrossingPointsAreRoundedToNearest) {
     EXPECT_EQ(tie.second, 1.0);
 }
 
+// Crossings that are doubles themselves come out unchanged, also at a power
+// of two (where the gap below is half the gap above) and one double off it,
+// and for steep and shallow pairs: the rounding's midpoint tests must not
+// move an exact answer.
+TEST(CrossingProperty, CrossingsOnDoublesAreExact) {
+    for (const double x : {1.0, 1.0 - 0x1p-53, 1.0 + 0x1p-52, 0x1p-30, 3.0 * 0x1p-1000, 0x1p900}) {
+        for (const double y : {1.0, 0.75, 0x1p-20, 1.0 - 0x1p-53}) {
+            for (const double spread : {1.0, 1024.0}) {
+                // Diagonals of a box around (x, y): where its sides are
+                // exact the crossing is (x, y) itself; the expected point
+                // is computed exactly either way.
+                const double hx = x * 0.5, hy = y * 0.5 * spread;
+                const double a[2] = {x - hx, y - hy}, b[2] = {x + hx, y + hy};
+                const double c[2] = {x - hx, y + hy}, d[2] = {x + hx, y - hy};
+                const auto got = d2d::operations::constrained::crossing_point(a, b, c, d);
+                const auto want = expected_crossing(a, b, c, d);
+                EXPECT_EQ(got.first, want.first) << x << " " << y;
+                EXPECT_EQ(got.second, want.second) << x << " " << y;
+            }
+        }
+    }
+}
+
 }  // namespace

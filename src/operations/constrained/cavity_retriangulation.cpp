@@ -28,12 +28,7 @@
 namespace d2d::operations::constrained {
 namespace {
 
-struct Task {
-    uint32_t i;
-    uint32_t j;
-    int32_t parent;  // the triangle whose edge `edge` is c[j] -> c[i], or -1 for the base
-    int edge;
-};
+using Task = Cavity::Task;
 
 // Triangulates the polygon chain[0..m] over its base chain[0] -> chain[m]
 // in slots taken from the end of `slots`; returns the triangle on the base
@@ -88,13 +83,12 @@ int32_t triangulate_polygon(ConstrainedMesh& mesh, const std::vector<uint32_t>& 
 }  // namespace
 
 void retriangulate(ConstrainedMesh& mesh, Cavity& cavity) {
-    std::vector<Task> tasks;
     // The left chain lies left of a -> e as it is; the right chain lies left
     // of e -> a when read backwards.
-    const int32_t left = triangulate_polygon(mesh, cavity.left, cavity.left_rim, cavity.slots, tasks);
-    std::vector<uint32_t> chain(cavity.right.rbegin(), cavity.right.rend());
-    std::vector<RimEdge> rim(cavity.right_rim.rbegin(), cavity.right_rim.rend());
-    const int32_t right = triangulate_polygon(mesh, chain, rim, cavity.slots, tasks);
+    const int32_t left = triangulate_polygon(mesh, cavity.left, cavity.left_rim, cavity.slots, cavity.tasks);
+    cavity.reversed.assign(cavity.right.rbegin(), cavity.right.rend());
+    cavity.reversed_rim.assign(cavity.right_rim.rbegin(), cavity.right_rim.rend());
+    const int32_t right = triangulate_polygon(mesh, cavity.reversed, cavity.reversed_rim, cavity.slots, cavity.tasks);
     mesh.join(left, 0, right, cavity.owner);
 }
 

@@ -6,9 +6,9 @@
 // Triangles are counter-clockwise; edge i of triangle t runs from
 // tri[3t + i] to tri[3t + (i + 1) % 3]; nbr and con hold, for that edge,
 // the triangle across it (-1 outside the hull) and the segment it lies on
-// (0 for none, else 1 + the index of the first segment whose piece made it
-// a segment edge; only whether it is 0 reaches the result). Both triangles
-// of an edge always hold the same value.
+// (0 for none, else 1 + the smallest index of the segments whose pieces
+// made it a segment edge; only whether it is 0 reaches the result). Both
+// triangles of an edge always hold the same value.
 #ifndef DELAUNAY2D_OPERATIONS_CONSTRAINED_CONSTRAINED_MESH_HPP
 #define DELAUNAY2D_OPERATIONS_CONSTRAINED_CONSTRAINED_MESH_HPP
 
@@ -112,10 +112,14 @@ struct SegmentPiece {
     uint32_t owner;
 };
 
-// Makes each piece a - b, in order, a chain of mesh edges flagged as on a
-// segment (split at vertices exactly on it), adding no point. Keeps the
-// constrained Delaunay property. A piece that crosses a segment edge
-// follows existing edges (mark_edge_path); with stop_at_crossing the call
+// Makes each piece a - b a chain of mesh edges flagged as on a segment
+// (split at vertices exactly on it), adding no point. Keeps the
+// constrained Delaunay property. Pieces go in in the list's order, or,
+// where the pieces are about as many as the triangles, those that are
+// already edges first and the others by their lower-numbered end; the
+// order is fixed by the input either way. A piece that crosses a segment
+// edge inserted before it follows existing edges (mark_edge_path); with
+// stop_at_crossing the call
 // instead returns false at the first such piece, the mesh left a valid
 // triangulation with some pieces inserted. Returns true otherwise.
 bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces, bool stop_at_crossing = false);

@@ -113,11 +113,8 @@ class RoundedCoordinate {
     // be decided here.
     bool round(double c, double& out) const {
         if (!std::isfinite(c)) return false;
-        int s = 0;
-        if (compare(c, s) && s == 0) {
-            out = c;
-            return true;
-        }
+        // P equal to c needs no test of its own: it lies strictly between
+        // c's midpoints, which the loop checks first.
         // Three moves are plenty: the estimate is within a few units in the
         // last place unless the coordinates are extreme, which the caller's
         // arbitrary-width path handles.
@@ -163,7 +160,6 @@ class RoundedCoordinate {
         sign = den_ < 0 ? -s : s;
         return true;
     }
-    bool compare(double c, int& sign) const { return sign_against(c, 0.0, false, sign); }
     bool compare_midpoint(double lo, double hi, int& sign) const { return sign_against(lo, hi, true, sign); }
 
     Int128 p_, w_, da_, den_;

@@ -85,11 +85,11 @@ void mark_edge_path(ConstrainedMesh& mesh, uint32_t a, uint32_t b, uint32_t owne
     for (uint32_t w = b; w != a;) {
         const uint32_t v = previous[w];
         const auto [t, i] = mesh.find_edge(v, w);
-        if (t >= 0 && !mesh.fixed(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
+        if (t >= 0 && (!mesh.fixed(t, i) || owner < mesh.owner(t, i))) mesh.join(t, i, mesh.across(t, i), owner);
         if (t < 0) {
             // The edge w -> v runs the other way round the hull.
             const auto [s, k] = mesh.find_edge(w, v);
-            if (s >= 0 && !mesh.fixed(s, k)) mesh.join(s, k, mesh.across(s, k), owner);
+            if (s >= 0 && (!mesh.fixed(s, k) || owner < mesh.owner(s, k))) mesh.join(s, k, mesh.across(s, k), owner);
         }
         w = v;
     }

@@ -30,6 +30,16 @@ struct Cavity {
     std::vector<RimEdge> right_rim;
     std::vector<int32_t> slots;
     uint32_t owner = 0;  // the segment's value for ConstrainedMesh::con
+    // Room the retriangulation reuses from cavity to cavity.
+    struct Task {
+        uint32_t i;
+        uint32_t j;
+        int32_t parent;  // the triangle whose edge `edge` is c[j] -> c[i], or -1 for the base
+        int edge;
+    };
+    std::vector<Task> tasks;
+    std::vector<uint32_t> reversed;
+    std::vector<RimEdge> reversed_rim;
 
     void clear() {
         left.clear();

@@ -17,6 +17,7 @@
 #include <limits>
 
 #include "engine/exact/exact_predicates.hpp"
+#include "engine/spatial/morton_key.hpp"
 #include "operations/constrained/crossing_point.hpp"
 #include "operations/constrained/segment_grid.hpp"
 
@@ -73,7 +74,21 @@ std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
     constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
     std::vector<uint32_t> tested_by(count, kNone);
     std::vector<uint32_t> partners;
-    for (size_t s = 0; s < count; ++s) {
+    // Segments taken in the Morton order of their midpoints (ties by
+    // index): consecutive ones are near, so their cells and partners are
+    // mostly in cache. Which pairs are tested, and which record each gives,
+    // does not depend on this order (a pair is tested from its lower index).
+    std::vector<std::pair<uint32_t, uint32_t>> order(count);
+    {
+        const MortonCells cells(low_x, high_x, low_y, high_y, 65536.0);
+        for (size_t s = 0; s < count; ++s) {
+            const double* a = &xy[2 * segments[s].first];
+            const double* b = &xy[2 * segments[s].second];
+            order[s] = {cells.key(a[0] * 0.5 + b[0] * 0.5, a[1] * 0.5 + b[1] * 0.5), static_cast<uint32_t>(s)};
+        }
+        std::sort(order.begin(), order.end());
+    }
+    for (const auto& [key, s] : order) {
         const double* a = &xy[2 * segments[s].first];
         const double* b = &xy[2 * segments[s].second];
         const double s_low_x = std::min(a[0], b[0]), s_high_x = std::max(a[0], b[0]);

@@ -20,9 +20,11 @@ struct SegmentCrossing {
 
 // The proper crossings of the segments (pairs of point indices into xy, x
 // and y per point, every end finite and the two ends of a segment apart),
-// in a fixed order: by first, then by point. Of one segment's crossings
-// with later ones that round to one point only the first is listed. Segments
-// that touch, overlap along a line or meet at an end cross nowhere here.
+// in a fixed order: grouped by first (the groups along a space-filling
+// curve through the segments' midpoints), then by point. Of one segment's
+// crossings with later ones that round to one point only the first is
+// listed. Segments that touch, overlap along a line or meet at an end cross
+// nowhere here.
 std::vector<SegmentCrossing> segment_crossings(const std::vector<double>& xy,
                                                const std::vector<std::pair<uint32_t, uint32_t>>& segments);
 

@@ -10,6 +10,11 @@
 // ends on the same line; there are finitely many such vertices, so each
 // piece is done after at most as many steps as vertices lie on it.
 //
+// Most snapped pieces join neighbouring crossings, which the triangulation
+// of all points has mostly joined already: where pieces are many, one pass
+// over the triangles flags those first (mark_existing_pieces), and only
+// the rest are walked.
+//
 // From the piece's start a, the walk finds the triangle around a whose
 // corner the piece leaves through, then crosses triangles along the piece:
 //
@@ -19,6 +24,7 @@
 //       \/   \  \ /    \  /           left of it; the crossed triangles
 //     right[1] right[2]  \/           are replaced by the triangulations
 //                                     of the polygons above and below.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -93,14 +99,15 @@ std::pair<int32_t, int> edge_between(const ConstrainedMesh& mesh, uint32_t a, ui
 }
 
 // Flags edge i of t as lying on segment `owner` (1 + its index); an edge
-// already on a segment keeps the first.
+// already on a segment keeps the smaller, whatever the order of insertion.
 void mark(ConstrainedMesh& mesh, int32_t t, int i, uint32_t owner) {
-    if (!mesh.fixed(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
+    if (!mesh.fixed(t, i) || owner < mesh.owner(t, i)) mesh.join(t, i, mesh.across(t, i), owner);
 }
 
 class SegmentInserter {
  public:
-    SegmentInserter(ConstrainedMesh& mesh, bool stop_at_crossing) : mesh_(mesh), stop_at_crossing_(stop_at_crossing) {}
+    SegmentInserter(ConstrainedMesh& mesh, bool stop_at_crossing, bool look_for_edge)
+        : mesh_(mesh), stop_at_crossing_(stop_at_crossing), look_for_edge_(look_for_edge) {}
     bool crossed() const { return crossed_; }
 
     void insert(uint32_t a, uint32_t b, uint32_t owner) {
@@ -116,12 +123,15 @@ class SegmentInserter {
 
  private:
     void insert_piece(uint32_t a, uint32_t b) {
-        // Most snapped pieces join neighbouring crossings, which the
-        // triangulation of all points has mostly joined already: look for
-        // the edge by vertex numbers alone before any orientation test.
-        if (const auto [t, i] = edge_between(mesh_, a, b); t >= 0) {
-            mark(mesh_, t, i, owner_);
-            return;
+        // Without the pass over the triangles (mark_existing_pieces), look
+        // for the edge by vertex numbers alone before any orientation test.
+        // After it, most pieces left are no edge, and one that has become
+        // one (made by an earlier cavity) leaves a along it: depart says so.
+        if (look_for_edge_) {
+            if (const auto [t, i] = edge_between(mesh_, a, b); t >= 0) {
+                mark(mesh_, t, i, owner_);
+                return;
+            }
         }
         const Departure d = depart(mesh_, a, b);
         if (d.along_edge) {
@@ -206,6 +216,18 @@ class SegmentInserter {
      *        x---+---y
      */
     bool pinched() {
+        // A small cavity (most are one or two flips' worth) is checked
+        // against its few slots directly: no look into a per-triangle table.
+        if (cavity_.slots.size() <= 8) {
+            for (const auto* rim : {&cavity_.left_rim, &cavity_.right_rim}) {
+                for (const RimEdge& e : *rim) {
+                    for (const int32_t s : cavity_.slots) {
+                        if (e.outside == s) return true;
+                    }
+                }
+            }
+            return false;
+        }
         ++stamp_;
         if (seen_.size() < mesh_.triangle_count()) seen_.resize(mesh_.triangle_count(), 0);
         for (const int32_t s : cavity_.slots) seen_[static_cast<size_t>(s)] = stamp_;
@@ -269,15 +291,90 @@ class SegmentInserter {
     std::vector<SegmentPiece> pieces_;
     uint32_t owner_ = 0;
     bool stop_at_crossing_;
+    bool look_for_edge_;
     bool crossed_ = false;
 };
+
+// Flags, in one pass over the triangles, every piece that is already an
+// edge of the mesh, and returns for each piece whether it was found. Most
+// snapped pieces join neighbouring crossings, which the triangulation of
+// all points has mostly joined already; finding them here, in the order of
+// the triangles (spatially coherent), costs one look at a short list per
+// edge, where looking around each piece's first vertex in the order of the
+// pieces costs a turn of scattered triangles per piece. An edge that is
+// several pieces takes the smallest owner, as inserting them in order does.
+std::vector<uint8_t> mark_existing_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces) {
+    const size_t vertices = mesh.vertex_count();
+    // The pieces by their lower-numbered end (a counting sort), each with
+    // what the pass needs beside it.
+    struct Listed {
+        uint32_t high;
+        uint32_t owner;
+        uint32_t piece;
+    };
+    std::vector<uint32_t> first(vertices + 1, 0);
+    for (const SegmentPiece& p : pieces) {
+        if (p.a != p.b) ++first[std::min(p.a, p.b) + 1];
+    }
+    for (size_t v = 0; v < vertices; ++v) first[v + 1] += first[v];
+    std::vector<Listed> by_low(first[vertices]);
+    {
+        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            const SegmentPiece& p = pieces[k];
+            if (p.a != p.b) by_low[fill[std::min(p.a, p.b)]++] = {std::max(p.a, p.b), p.owner, static_cast<uint32_t>(k)};
+        }
+    }
+    std::vector<uint8_t> found(pieces.size(), 0);
+    const size_t triangles = mesh.triangle_count();
+    for (size_t t = 0; t < triangles; ++t) {
+        for (int i = 0; i < 3; ++i) {
+            const size_t at = 3 * t + static_cast<size_t>(i);
+            const int32_t n = mesh.nbr[at];
+            if (n >= 0 && static_cast<size_t>(n) < t) continue;  // each edge once
+            const uint32_t u = mesh.tri[at], w = mesh.tri[3 * t + static_cast<size_t>(next3(i))];
+            const uint32_t low = std::min(u, w), high = std::max(u, w);
+            uint32_t owner = 0;
+            for (uint32_t k = first[low]; k < first[low + 1]; ++k) {
+                const Listed& p = by_low[k];
+                if (p.high != high) continue;
+                found[p.piece] = 1;
+                if (owner == 0 || p.owner < owner) owner = p.owner;
+            }
+            if (owner != 0 && !mesh.fixed(static_cast<int32_t>(t), i)) mesh.join(static_cast<int32_t>(t), i, n, owner);
+        }
+    }
+    return found;
+}
 
 }  // namespace
 
 bool insert_pieces(ConstrainedMesh& mesh, const std::vector<SegmentPiece>& pieces, bool stop_at_crossing) {
-    SegmentInserter inserter(mesh, stop_at_crossing);
-    for (const SegmentPiece& p : pieces) {
-        if (p.a != p.b) inserter.insert(p.a, p.b, p.owner);
+    // The pass reads every triangle: worth it where the pieces are about as
+    // many as the triangles (snapped chains, long polygons), not for a few
+    // segments among many points.
+    const bool pass = 4 * pieces.size() >= mesh.triangle_count();
+    std::vector<uint32_t> order;
+    if (pass) {
+        // The pieces left, by their lower-numbered end: snapped crossing
+        // points are numbered along a Morton curve, so consecutive walks
+        // stay near each other in memory (ties by position in the list).
+        const std::vector<uint8_t> found = mark_existing_pieces(mesh, pieces);
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            if (found[k] == 0 && pieces[k].a != pieces[k].b) order.push_back(static_cast<uint32_t>(k));
+        }
+        std::sort(order.begin(), order.end(), [&](uint32_t p, uint32_t q) {
+            const uint32_t lp = std::min(pieces[p].a, pieces[p].b), lq = std::min(pieces[q].a, pieces[q].b);
+            return lp != lq ? lp < lq : p < q;
+        });
+    } else {
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            if (pieces[k].a != pieces[k].b) order.push_back(static_cast<uint32_t>(k));
+        }
+    }
+    SegmentInserter inserter(mesh, stop_at_crossing, !pass);
+    for (const uint32_t k : order) {
+        inserter.insert(pieces[k].a, pieces[k].b, pieces[k].owner);
         if (inserter.crossed()) return false;
     }
     return true;

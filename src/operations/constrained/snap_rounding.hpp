@@ -11,7 +11,8 @@
 namespace d2d::operations::constrained {
 
 struct SnappedSegments {
-    // x, y of each rounded crossing that is a new point, by x then y; point
+    // x, y of each rounded crossing that is a new point, in Morton order
+    // (then by x, then y); point
     // count + k is added[2k], added[2k + 1].
     std::vector<double> added;
     // Segment s becomes the chain of points chain[start[s] .. start[s + 1]):
