@@ -6,7 +6,8 @@
 
 namespace d2dcli {
 
-ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads) {
+ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads,
+                               const QualityBounds& bounds) {
     delaunay2d_constraint_options options{};
     options.struct_size = sizeof options;
     options.segments = input.segments.data();
@@ -15,6 +16,21 @@ ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, bool inside, unsig
     options.hole_count = input.holes.size() / 2;
     options.region = inside ? DELAUNAY2D_REGION_INSIDE : DELAUNAY2D_REGION_HULL;
     options.threads = threads;
+    options.regions = input.regions.data();
+    options.region_count = input.regions.size();
+    // A .poly whose regions carry area bounds asks for refinement by itself.
+    bool region_areas = false;
+    for (const delaunay2d_region_point& region : input.regions) {
+        region_areas = region_areas || region.max_area > 0.0;
+    }
+    delaunay2d_quality_options quality{};
+    quality.struct_size = sizeof quality;
+    quality.min_angle = bounds.min_angle;
+    quality.max_area = bounds.max_area;
+    quality.max_steiner = bounds.max_steiner;
+    quality.conforming = bounds.conforming ? 1 : 0;
+    refined_ = bounds.min_angle > 0.0 || bounds.max_area > 0.0 || bounds.conforming || region_areas;
+    options.quality = refined_ ? &quality : nullptr;
     result_.struct_size = sizeof result_;
     const delaunay2d_status status =
         delaunay2d_triangulate_constrained(input.points.xy.data(), input.points.size(), 2, &options, &result_);
@@ -33,6 +49,9 @@ MeshView ConstrainedRun::view() const {
                   {mesh.hull, mesh.hull_count},
                   {mesh.vertex_of_point, mesh.point_count}};
     view.segments = {result_.segments, 2 * result_.segment_count};
+    if (result_.triangle_attributes != nullptr) {
+        view.triangle_attributes = {result_.triangle_attributes, mesh.triangle_count};
+    }
     return view;
 }
 

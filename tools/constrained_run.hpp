@@ -1,9 +1,11 @@
 // The constrained triangulation of a .poly or GeoJSON input through the
-// library's delaunay2d_triangulate_constrained.
+// library's delaunay2d_triangulate_constrained, with its regions and, when
+// asked for, quality refinement.
 #pragma once
 
 #include <delaunay2d.h>
 
+#include <cstdint>
 #include <string>
 
 #include "formats/read/constrained_input.hpp"
@@ -11,20 +13,36 @@
 
 namespace d2dcli {
 
+// What refinement is asked to reach; all zero (and no region with an area
+// bound in the input) runs no refinement.
+struct QualityBounds {
+    double min_angle = 0.0;         // degrees
+    double max_area = 0.0;
+    std::uint64_t max_steiner = 0;  // 0: the library's own budget only
+    bool conforming = false;
+};
+
 class ConstrainedRun {
 public:
     // Triangulates the input (which must outlive this object) keeping the
-    // region "inside" or "hull"; throws TriangulationError with the
-    // library's message when the call fails.
-    ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads);
+    // region "inside" or "hull", refining as bounds ask; throws
+    // TriangulationError with the library's message when the call fails.
+    ConstrainedRun(const ConstrainedInput& input, bool inside, unsigned threads, const QualityBounds& bounds = {});
     ConstrainedRun(const ConstrainedRun&) = delete;
     ConstrainedRun& operator=(const ConstrainedRun&) = delete;
     ~ConstrainedRun();
-    // Over the input points and the crossing points added after them.
+    // Over the input points and the points added after them (crossings,
+    // then refinement's), with each triangle's region attribute when the
+    // input has regions.
     MeshView view() const;
+    // Whether refinement ran, and the figures of the kept triangles.
+    bool refined() const { return refined_; }
+    const delaunay2d_mesh_quality& quality() const { return result_.quality; }
+    std::size_t hole_points_on_segments() const { return result_.hole_on_segment_count; }
 
 private:
     delaunay2d_constrained_result result_{};
+    bool refined_ = false;
 };
 
 }  // namespace d2dcli

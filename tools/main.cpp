@@ -173,7 +173,12 @@ int run(const CommandOptions& options) {
                 constrained.emplace();
                 constrained->points = points;
             }
-            with_segments.emplace(*constrained, inside, options.threads);
+            QualityBounds bounds;
+            bounds.min_angle = options.min_angle;
+            bounds.max_area = options.max_area;
+            bounds.max_steiner = options.max_steiner;
+            bounds.conforming = options.conforming;
+            with_segments.emplace(*constrained, inside, options.threads, bounds);
             mesh = with_segments->view();
         } else if (options.trace) {
             trace_file.emplace(*options.trace);
@@ -201,6 +206,25 @@ int run(const CommandOptions& options) {
         warn("all " + std::to_string(summary.distinct) + " distinct points lie on one line; the mesh is empty");
     }
     judge_left_out_points(options, summary);
+    if (with_segments && with_segments->hole_points_on_segments() > 0) {
+        warn(summary.source + ": " + std::to_string(with_segments->hole_points_on_segments()) +
+             " hole point(s) lie on a segment and remove nothing (which side was meant cannot be told)");
+    }
+    if (with_segments && with_segments->refined()) {
+        const delaunay2d_mesh_quality& figures = with_segments->quality();
+        RunSummary::Quality& quality = summary.quality.emplace();
+        quality.asked_min_angle = options.min_angle;
+        quality.max_steiner = options.max_steiner;
+        quality.min_angle = figures.min_angle;
+        quality.max_angle = figures.max_angle;
+        quality.added = figures.added_by_refinement;
+        quality.unrefined = figures.unrefined_count;
+        quality.budget_reached = figures.budget_reached != 0;
+        const std::string shortfall = refinement_shortfall(quality);
+        if (!shortfall.empty() && options.output && !options.verbose) {
+            warn(summary.source + ": " + shortfall);
+        }
+    }
 
     if (options.output) {
         OutputOptions output;

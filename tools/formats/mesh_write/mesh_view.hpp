@@ -24,6 +24,9 @@ struct MeshView {
     int extra_columns = 0;
     const PointIds* ids = nullptr;
     std::span<const std::uint32_t> segments = {};  // pairs of points: the segments as split (constrained meshes)
+    // Per triangle: its region's attribute (constrained meshes of an input
+    // with regions; empty otherwise).
+    std::span<const double> triangle_attributes = {};
 
     std::size_t point_count() const { return xy.size() / 2; }
     std::size_t triangle_count() const { return triangles.size() / 3; }
@@ -33,6 +36,7 @@ struct MeshView {
     double z(std::size_t i) const { return zw.empty() ? 0.0 : zw[2 * i]; }
     double w(std::size_t i) const { return zw.empty() ? 0.0 : zw[2 * i + 1]; }
     bool has_ids() const { return ids != nullptr && !ids->empty(); }
+    bool has_regions() const { return !triangle_attributes.empty(); }
 };
 
 }  // namespace d2dcli
