@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -190,7 +191,13 @@ int run(const CommandOptions& options) {
         }
     }
     summary.triangulate_seconds = seconds_since(start);
-    count_mesh(mesh, summary);
+    {
+        // The summary counts the points read: those the constrained call
+        // added after them (crossings, refinement's) are counted apart.
+        MeshView read = mesh;
+        read.vertex_of_point = mesh.vertex_of_point.first(std::min(points.size(), mesh.vertex_of_point.size()));
+        count_mesh(read, summary);
+    }
     // z, w and ids belong to input rows: the .poly and GeoJSON readers, the
     // only inputs with segments and so with added crossing points, give none.
     mesh.zw = points.zw;

@@ -64,9 +64,9 @@ def keyed(points, triangles, values):
 # --- the plate of doc/quality.md, refined, in three formats ---
 shutil.copy(os.path.join(source, "data", "plate.poly"), path("plate.poly"))
 bounds = ["--min-angle", "30", "--max-area", "0.1"]
-for name in ("plate.ele", "plate.vtu", "plate.msh"):
+for name in ("mesh.ele", "plate.vtu", "plate.msh"):
     run(path("plate.poly"), *bounds, "-o", path(name))
-points, triangles, region = read_triangle_files("plate")
+points, triangles, region = read_triangle_files("mesh")
 assert region is not None, ".ele lost the region column"
 angles, area = angles_and_areas(points, triangles)
 assert angles.min() >= 30.0 - 1e-9, "smallest angle %r" % angles.min()
