@@ -87,7 +87,9 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         ->type_name("DEG");
     app.add_option("--max-area", options.max_area, "Refine (.poly, .geojson) until no triangle's area exceeds A")
         ->type_name("A");
-    app.add_option("--max-steiner", options.max_steiner, "Refinement adds at most N points")->type_name("N");
+    // Signed, so that a negative count is refused rather than wrapped round.
+    std::int64_t max_steiner = 0;
+    app.add_option("--max-steiner", max_steiner, "Refinement adds at most N points")->type_name("N");
     app.add_flag("--conforming", options.conforming,
                  "Refine (.poly, .geojson) until every edge is Delaunay, splitting segments");
     app.add_flag("-v,--verbose", options.verbose, "With -o, print the summary on standard error");
@@ -158,9 +160,10 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     if (app.count("--max-area") > 0 && !(options.max_area > 0.0 && std::isfinite(options.max_area))) {
         return usage_error("--max-area takes a finite area above 0");
     }
-    if (app.count("--max-steiner") > 0 && options.max_steiner == 0) {
+    if (app.count("--max-steiner") > 0 && max_steiner < 1) {
         return usage_error("--max-steiner takes a count of at least 1 (leave it out for no limit)");
     }
+    options.max_steiner = static_cast<std::uint64_t>(max_steiner);
     if (options.generate && app.count("INPUT") > 0) {
         return usage_error("give either INPUT or --generate, not both");
     }
