@@ -34,8 +34,9 @@ struct SvgPicture {
     std::size_t points_drawn = 0;
 };
 
-// A picture with the drawing 1000 px on its longer side: triangles shaded by
-// z when the input has z (with a legend), every edge once, the hull, the
+// A picture with the drawing 1000 px on its longer side: triangles coloured
+// by region when the mesh has regions, else shaded by z when the input has
+// z (with a legend), every edge once, the hull, the
 // points, a title, a scale bar and the coordinate range.
 SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
                      const Progress& progress);
