@@ -103,6 +103,27 @@ assert np.array_equal(physical, msh_region), "physical tags are not the whole-nu
 assert keyed(points, msh_triangles, msh_region) == keyed(points, triangles, region), ".msh differs from .ele"
 assert {name: list(tag) for name, tag in msh.field_data.items()} == {"region 1": [1, 2], "region 2": [2, 2]}
 
+# --- --conforming: every edge of the mesh is Delaunay (the two angles
+# facing an inner edge add up to at most 180 degrees, up to rounding) ---
+# A long segment across a square with a point just above and below it:
+# its constrained mesh is not Delaunay, the conforming one is.
+with open(path("across.poly"), "w") as f:
+    f.write("8 2 0 0\n1 0 0\n2 10 0\n3 10 10\n4 0 10\n5 1 5\n6 9 5\n7 5 5.3\n8 5 4.7\n"
+            "5 0\n1 1 2\n2 2 3\n3 3 4\n4 4 1\n5 5 6\n0\n")
+def most_facing(stem):
+    c_points, c_triangles, _ = read_triangle_files(stem)
+    c_angles, _ = angles_and_areas(c_points, c_triangles)
+    facing = {}
+    for t, corners in enumerate(c_triangles):
+        for k in range(3):
+            edge = tuple(sorted((corners[(k + 1) % 3], corners[(k + 2) % 3])))
+            facing.setdefault(edge, []).append(c_angles[t][k])
+    return max(sum(pair) for pair in facing.values() if len(pair) == 2)
+run(path("across.poly"), "-o", path("constrained.ele"))
+run(path("across.poly"), "--conforming", "-o", path("conforming.ele"))
+assert most_facing("constrained") > 180.0 + 1e-3, "the example is Delaunay without --conforming"
+assert most_facing("conforming") <= 180.0 + 1e-7, "an edge is not Delaunay with --conforming"
+
 # --- attributes that are not whole numbers get physical tags 1, 2, ... ---
 with open(path("plate.poly")) as f:
     text = f.read()

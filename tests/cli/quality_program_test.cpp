@@ -73,6 +73,14 @@ TEST(QualityProgram, RegionsAreTheEleAttributeColumn) {
         for (int k = 0; k < 3; ++k) centre_x += ele.nodes[static_cast<size_t>(row[static_cast<size_t>(k)]) - 1][0] / 3;
         EXPECT_EQ(row[3], centre_x < 6 ? 3.0 : 7.5) << centre_x;
     }
+    // The picture colours the triangles by region, with a legend.
+    result = run({folder.file("box.poly"), "-o", folder.file("m.svg")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    const std::string svg = read_text(folder.file("m.svg"));
+    EXPECT_NE(svg.find("triangles coloured by region"), std::string::npos);
+    EXPECT_NE(svg.find(">7.5</text>"), std::string::npos);
+    EXPECT_NE(svg.find("<path fill=\"#f4c06a\""), std::string::npos);
+    EXPECT_NE(svg.find("<path fill=\"#7fc1e8\""), std::string::npos);
     // No region section, or an empty one: no attribute column.
     for (const std::string& regions : {std::string(), std::string("0\n")}) {
         write_text(folder.file("box.poly"), box_poly(regions));
