@@ -3,8 +3,9 @@
 //   - walls (segment edges, and hull edges of the kept part) that a vertex
 //     encroaches, split first, in the order found;
 //   - bad triangles (an angle below the bound, or an area above their
-//     label's bound), worst first: a heap keyed by badness, ties broken by
-//     the vertex numbers, so the order never depends on memory or threads.
+//     label's bound), shortest edge first (by buckets of a factor two, in
+//     the order found within one), so the order never depends on memory or
+//     threads.
 // A bad triangle gets its off-centre (Ungor), or its circumcentre when that
 // is nearer or only its area is bad. A point that would encroach a wall (it
 // lies in the wall's diametral circle, and the wall would bound its cavity)
@@ -65,22 +66,29 @@ using constrained::next3;
 using constrained::prev3;
 
 constexpr int32_t kUnlabelled = std::numeric_limits<int32_t>::min();
+// Area buckets come after every angle bucket (a double's exponent lies
+// within +-1100).
+constexpr int kAreaBuckets = 1 << 20;
 constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
 constexpr double kRadiansPerDegree = 0.017453292519943295769236907684886;
 // Above this bound no proof promises the end: a budget is set.
 constexpr double kProvenAngle = 20.7;
 
+// A bad triangle waiting. Those with a bad angle come first, shortest edge
+// first, by buckets of a factor two in squared length (Triangle's order,
+// which needs the fewest points in practice); then those too large, the
+// largest first by buckets of a factor two in area (halving a mesh evenly).
+// In each bucket they are taken in the order found: fixed by the run alone.
 struct BadTriangle {
-    double key;      // smaller is worse
-    uint32_t v[3];   // its vertices from the smallest number, in order round
+    int bucket;      // floor(log2(squared shortest edge)): smaller first
+    uint64_t order;  // when it was found
+    uint32_t v[3];   // its vertices, from the smallest number, in order round
     int32_t t;
 };
 
-// The heap's order: the worst on top; equal keys by vertex numbers.
-struct LessUrgent {
+struct LaterFirst {
     bool operator()(const BadTriangle& x, const BadTriangle& y) const {
-        if (x.key != y.key) return x.key > y.key;
-        return std::tie(x.v[0], x.v[1], x.v[2]) > std::tie(y.v[0], y.v[1], y.v[2]);
+        return x.bucket != y.bucket ? x.bucket > y.bucket : x.order > y.order;
     }
 };
 
@@ -143,7 +151,8 @@ class Refiner {
     uint64_t added_ = 0;
     bool budget_reached_ = false;
     bool stopped_ = false;
-    std::priority_queue<BadTriangle, std::vector<BadTriangle>, LessUrgent> bad_;
+    std::priority_queue<BadTriangle, std::vector<BadTriangle>, LaterFirst> bad_;
+    uint64_t found_ = 0;
     std::deque<WallSplit> walls_;
     std::set<std::pair<uint32_t, uint32_t>> unsplittable_;
     // Per added vertex: the input segment (its two end vertices) it split,
@@ -182,10 +191,10 @@ class Refiner {
         return budget >= 1.8e19 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(budget);
     }
 
-    // The badness of kept triangle t: the squared sine of its smallest
-    // angle (below the bound's: bad), or for a triangle whose angles are
-    // good but area is not, 1 + bound / area. Returns false when t is good.
-    bool badness(int32_t t, double& key, int& shortest) const {
+    // Whether kept triangle t is bad: its smallest angle (opposite its
+    // shortest edge) below the bound (angle_bad), or its area above its
+    // label's bound. Gives the shortest edge's index and squared length.
+    bool bad(int32_t t, bool& angle_bad, int& shortest, double& shortest_length) const {
         const uint32_t v[3] = {m_.vertex(t, 0), m_.vertex(t, 1), m_.vertex(t, 2)};
         double len[3];
         for (int i = 0; i < 3; ++i) {
@@ -193,28 +202,31 @@ class Refiner {
             len[i] = dx * dx + dy * dy;
         }
         shortest = len[0] <= len[1] ? (len[0] <= len[2] ? 0 : 2) : (len[1] <= len[2] ? 1 : 2);
+        shortest_length = len[shortest];
         const double cross = (x(v[1]) - x(v[0])) * (y(v[2]) - y(v[0])) - (y(v[1]) - y(v[0])) * (x(v[2]) - x(v[0]));
         // sin(smallest angle) = 2 area / (the two longer edges' product).
         const double others = len[next3(shortest)] * len[prev3(shortest)];
         const double sin2 = others > 0.0 ? cross * cross / others : 0.0;
-        if (sin2 < sin2_bound_) {
-            key = sin2;
-            return true;
-        }
+        angle_bad = sin2 < sin2_bound_;
+        if (angle_bad) return true;
         const double bound = s_.label_area[static_cast<size_t>(label_[static_cast<size_t>(t)])];
-        const double area = 0.5 * cross;
-        if (bound > 0.0 && area > bound) {
-            key = 1.0 + bound / area;
-            return true;
-        }
-        return false;
+        return bound > 0.0 && 0.5 * cross > bound;
     }
 
     void push_if_bad(int32_t t) {
-        double key = 0.0;
+        bool angle_bad = false;
         int shortest = 0;
-        if (!badness(t, key, shortest)) return;
-        BadTriangle b{key, {}, t};
+        double length = 0.0;
+        if (!bad(t, angle_bad, shortest, length)) return;
+        int bucket = 0;
+        if (angle_bad) {
+            std::frexp(length, &bucket);
+        } else {
+            const uint32_t a = m_.vertex(t, 0), b = m_.vertex(t, 1), c = m_.vertex(t, 2);
+            std::frexp((x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a)), &bucket);
+            bucket = kAreaBuckets - bucket;
+        }
+        BadTriangle b{bucket, found_++, {}, t};
         int first = 0;
         for (int i = 1; i < 3; ++i) {
             if (m_.vertex(t, i) < m_.vertex(t, first)) first = i;
@@ -397,10 +409,10 @@ class Refiner {
             if (m_.vertex(t, i) == b.v[0]) first = i;
         }
         if (first < 0 || m_.vertex(t, (first + 1) % 3) != b.v[1] || m_.vertex(t, (first + 2) % 3) != b.v[2]) return;
-        double key = 0.0;
+        bool angle_bad = false;
         int shortest = 0;
-        if (!badness(t, key, shortest)) return;
-        const bool angle_bad = key < 1.0;
+        double length = 0.0;
+        if (!bad(t, angle_bad, shortest, length)) return;
         if (angle_bad && pinched(t, shortest)) return;
         const uint32_t p = m_.vertex(t, shortest), q = m_.vertex(t, next3(shortest)), r = m_.vertex(t, prev3(shortest));
         const Vec2 o = off_centre(at(p), at(q), at(r), angle_bad ? cot_half_ : 0.0);
