@@ -47,7 +47,6 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
-#include <queue>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -55,6 +54,7 @@
 
 #include "engine/exact/exact_predicates.hpp"
 #include "engine/merge/limits.hpp"
+#include "operations/refine/bad_triangle_queue.hpp"
 #include "operations/refine/encroachment.hpp"
 #include "operations/refine/new_points.hpp"
 
@@ -66,31 +66,19 @@ using constrained::next3;
 using constrained::prev3;
 
 constexpr int32_t kUnlabelled = std::numeric_limits<int32_t>::min();
-// Area buckets come after every angle bucket (a double's exponent lies
-// within +-1100).
-constexpr int kAreaBuckets = 1 << 20;
+// The order of the bad triangles. Those with a bad angle come first,
+// shortest edge first, by buckets of a factor two in squared length
+// (Triangle's order, which needs the fewest points in practice); then those
+// too large, the largest first by buckets of a factor two in area (halving
+// a mesh evenly). In each bucket they are taken in the order found: fixed
+// by the run alone. A bucket is a double's exponent, offset to count from
+// 0, for the angles; after them the same, reversed, for the areas.
+constexpr int kExponentSpan = 2200;
+constexpr int kExponentLow = -1100;
 constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
 constexpr double kRadiansPerDegree = 0.017453292519943295769236907684886;
 // Above this bound no proof promises the end: a budget is set.
 constexpr double kProvenAngle = 20.7;
-
-// A bad triangle waiting. Those with a bad angle come first, shortest edge
-// first, by buckets of a factor two in squared length (Triangle's order,
-// which needs the fewest points in practice); then those too large, the
-// largest first by buckets of a factor two in area (halving a mesh evenly).
-// In each bucket they are taken in the order found: fixed by the run alone.
-struct BadTriangle {
-    int bucket;      // floor(log2(squared shortest edge)): smaller first
-    uint64_t order;  // when it was found
-    uint32_t v[3];   // its vertices, from the smallest number, in order round
-    int32_t t;
-};
-
-struct LaterFirst {
-    bool operator()(const BadTriangle& x, const BadTriangle& y) const {
-        return x.bucket != y.bucket ? x.bucket > y.bucket : x.order > y.order;
-    }
-};
 
 struct WallSplit {
     uint32_t a, b;
@@ -132,9 +120,7 @@ class Refiner {
                 continue;
             }
             if (bad_.empty()) break;
-            const BadTriangle b = bad_.top();
-            bad_.pop();
-            mend(b);
+            mend(bad_.pop());
         }
         return RefineOutcome{added_, budget_reached_};
     }
@@ -151,13 +137,13 @@ class Refiner {
     uint64_t added_ = 0;
     bool budget_reached_ = false;
     bool stopped_ = false;
-    std::priority_queue<BadTriangle, std::vector<BadTriangle>, LaterFirst> bad_;
-    uint64_t found_ = 0;
+    BadTriangleQueue bad_{2 * kExponentSpan};
     std::deque<WallSplit> walls_;
     std::set<std::pair<uint32_t, uint32_t>> unsplittable_;
     // Per added vertex: the input segment (its two end vertices) it split,
     // kNoVertex for a point inside a triangle.
     std::vector<std::pair<uint32_t, uint32_t>> segment_of_;
+    std::vector<uint32_t> bucket_;        // per triangle: the bucket it was last queued in
     std::vector<uint32_t> cavity_mark_;   // per triangle: the stamp of the last cavity that held it
     uint32_t stamp_ = 0;
     std::vector<int32_t> star_, stack_, cavity_;
@@ -218,22 +204,29 @@ class Refiner {
         int shortest = 0;
         double length = 0.0;
         if (!bad(t, angle_bad, shortest, length)) return;
-        int bucket = 0;
+        int exponent = 0;
+        size_t bucket = 0;
         if (angle_bad) {
-            std::frexp(length, &bucket);
+            std::frexp(length, &exponent);
+            bucket = static_cast<size_t>(std::clamp(exponent - kExponentLow, 0, kExponentSpan - 1));
         } else {
             const uint32_t a = m_.vertex(t, 0), b = m_.vertex(t, 1), c = m_.vertex(t, 2);
-            std::frexp((x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a)), &bucket);
-            bucket = kAreaBuckets - bucket;
+            std::frexp((x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a)), &exponent);
+            bucket = static_cast<size_t>(2 * kExponentSpan - 1 - std::clamp(exponent - kExponentLow, 0, kExponentSpan - 1));
         }
-        BadTriangle b{bucket, found_++, {}, t};
+        BadTriangle b{{}, t};
         int first = 0;
         for (int i = 1; i < 3; ++i) {
             if (m_.vertex(t, i) < m_.vertex(t, first)) first = i;
         }
         for (int i = 0; i < 3; ++i) b.v[i] = m_.vertex(t, (first + i) % 3);
-        bad_.push(b);
+        bad_.push(bucket, b);
+        bucket_.resize(m_.triangle_count(), 0);
+        bucket_[static_cast<size_t>(t)] = static_cast<uint32_t>(bucket);
     }
+
+    // A triangle whose point was rejected goes to the back of its bucket.
+    void push_again(const BadTriangle& b) { bad_.push(bucket_[static_cast<size_t>(b.t)], b); }
 
     // Whether (px, py) encroaches wall a - b: lies in its diametral circle
     // (exact), and, unless the mesh must be conforming, also in its lens --
@@ -426,7 +419,7 @@ class Refiner {
             // Beyond a wall: a wall whose circle holds the point is split
             // (the point is then visible again); any other, the triangle is
             // left.
-            if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(holder, edge)) bad_.push(b);
+            if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(holder, edge)) push_again(b);
             return;
         }
         for (int i = 0; i < 3; ++i) {
@@ -462,7 +455,7 @@ class Refiner {
             }
         }
         if (rejected) {
-            bad_.push(b);
+            push_again(b);
             return;
         }
         const uint32_t v = constrained::insert_point(m_, o.x, o.y, holder);
