@@ -297,16 +297,35 @@ class Refiner {
         }
     }
 
-    // After vertex v went in: the new triangles (all around v) take the
-    // label of a neighbour across an edge off the walls -- the parts that
-    // walls bound keep their labels, and every changed triangle touches v.
-    // Then each triangle around v is looked at.
+    // After vertex v went in, the triangles it changed: those around v,
+    // the new ones, and the ring around v's triangles (a flip of an edge
+    // at v, which a point rounded off a segment's line can need, leaves
+    // triangles just outside v's star).
+    void collect_changed(uint32_t v, size_t old_count) {
+        collect_star(v);
+        const size_t around = star_.size();
+        for (size_t k = 0; k < around; ++k) {
+            for (int i = 0; i < 3; ++i) {
+                const int32_t n = m_.across(star_[k], i);
+                if (n >= 0) star_.push_back(n);
+            }
+        }
+        for (size_t t = old_count; t < m_.triangle_count(); ++t) star_.push_back(static_cast<int32_t>(t));
+        std::sort(star_.begin(), star_.end());
+        star_.erase(std::unique(star_.begin(), star_.end()), star_.end());
+    }
+
+    // After vertex v went in: the new triangles take the label of a
+    // neighbour across an edge off the walls -- the parts that walls bound
+    // keep their labels, flips never cross a wall, and a reused triangle
+    // stays in its part. Then each changed triangle is looked at.
     void settle(uint32_t v) {
         ++added_;
+        const size_t old_count = label_.size();
         label_.resize(m_.triangle_count(), kUnlabelled);
-        collect_star(v);
+        collect_changed(v, old_count);
         // Each pass labels at least one triangle next to a labelled one, so
-        // at most star-size passes.
+        // at most as many passes as changed triangles.
         for (size_t pass = 0; pass <= star_.size(); ++pass) {
             bool open = false;
             for (const int32_t t : star_) {
@@ -496,17 +515,30 @@ class Refiner {
         std::pair<uint32_t, uint32_t> segment{std::min(p, q), std::max(p, q)};
         if (!p_input) segment = segment_of(p);
         if (p_input && !q_input) segment = segment_of(q);
-        // The point wanted, then the same point rounded from the input
-        // segment itself (not from this piece, whose ends may be rounded
-        // already), so that the segment passes through the rounding box of
-        // every vertex on it. Failing that, the point as computed, if the
-        // four triangles take it.
+        // The point wanted. On a segment edge: that point of the input
+        // segment itself (not of this piece, whose ends may be rounded split
+        // points or crossings), rounded, so that the segment passes through
+        // the rounding box of every vertex on it, as snap rounding promises.
+        // On a hull edge: only a point exactly on it (of the input segment
+        // when on one), so that the mesh still tiles the convex hull. Else
+        // the wall stays.
         Vec2 c = midpoint(at(p), at(q));
         if (p_input != q_input) c = shell_point(at(p_input ? p : q), at(p_input ? q : p));
-        Vec2 on_segment = c;
-        if (rounded_on_segment(at(segment.first), at(segment.second), on_segment) && fits(on_segment)) {
-            c = on_segment;
-        } else if (!fits(c)) {
+        bool placed = false;
+        const uint32_t owner = m_.owner(t, i);
+        if (owner != 0 && n >= 0) {
+            if (4 * static_cast<size_t>(owner) <= s_.segment_ends.size()) {
+                const double* ends = &s_.segment_ends[4 * static_cast<size_t>(owner - 1)];
+                placed = rounded_on_segment(Vec2{ends[0], ends[1]}, Vec2{ends[2], ends[3]}, c) && fits(c);
+            }
+        } else {
+            if (owner != 0 && 4 * static_cast<size_t>(owner) <= s_.segment_ends.size()) {
+                const double* ends = &s_.segment_ends[4 * static_cast<size_t>(owner - 1)];
+                rounded_on_segment(Vec2{ends[0], ends[1]}, Vec2{ends[2], ends[3]}, c);
+            }
+            placed = orient2d_exact(x(p), y(p), x(q), y(q), c.x, c.y) == 0.0 && fits(c);
+        }
+        if (!placed) {
             unsplittable_.insert(key);
             return;
         }
