@@ -116,6 +116,9 @@ std::vector<uint32_t> mesh_hull(const ConstrainedMesh& mesh, uint32_t first) {
 struct Finish {
     const delaunay2d_constraint_options& options;
     const delaunay2d_quality_options* quality;  // null: no refinement
+    // The input segments as inserted (ConstrainedMesh::con is 1 + an index
+    // into them), set once known.
+    const std::vector<std::pair<uint32_t, uint32_t>>* segments = nullptr;
 };
 
 // The area bound of a triangle of region r (-1: none): the region's own
@@ -142,6 +145,12 @@ refine::RefineOutcome refine_kept(ConstrainedMesh& mesh, const Finish& finish, s
         asked = asked || settings.label_area.back() > 0.0;
     }
     if (!asked) return {};
+    if (finish.segments != nullptr) {
+        for (const auto& [a, b] : *finish.segments) {
+            settings.segment_ends.insert(settings.segment_ends.end(),
+                                         {mesh.xy[2 * size_t{a}], mesh.xy[2 * size_t{a} + 1], mesh.xy[2 * size_t{b}], mesh.xy[2 * size_t{b} + 1]});
+        }
+    }
     std::vector<int32_t> label(keep.size());
     for (size_t t = 0; t < keep.size(); ++t) label[t] = keep[t] != 0 ? region[t] + 1 : -1;
     const refine::RefineOutcome outcome = refine::refine_mesh(mesh, label, settings);
@@ -325,9 +334,10 @@ void index_corners(ConstrainedMesh& mesh) {
     for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
 }
 
-delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& finish,
+delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& given,
                               delaunay2d_result& base, delaunay2d_constrained_result& out) {
-    const delaunay2d_constraint_options& options = finish.options;
+    const delaunay2d_constraint_options& options = given.options;
+    Finish finish = given;
     ConstrainedMesh mesh;
     mesh.xy.resize(2 * count);
     for (size_t i = 0; i < count; ++i) {
@@ -336,6 +346,7 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
     }
     std::vector<std::pair<uint32_t, uint32_t>> segments;
     if (!input_segments(options, mesh.xy, segments)) return DELAUNAY2D_INVALID_ARGUMENT;
+    finish.segments = &segments;
     // First as if no two segments crossed: then nothing is rounded and
     // each segment is split only at input points exactly on it. The first
     // piece found crossing a segment edge ends this attempt.

@@ -230,8 +230,17 @@ uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near) {
 }
 
 uint32_t split_edge_at(ConstrainedMesh& mesh, int32_t t, int i, double x, double y) {
+    // Off the edge's line, v can leave the new spokes r - v and v - s
+    // themselves not locally Delaunay: they are checked too.
+    const uint32_t r = mesh.vertex(t, prev3(i));
+    const int32_t n = mesh.across(t, i);
     const uint32_t v = add_vertex(mesh, x, y);
     std::vector<std::pair<uint32_t, uint32_t>> flips;
+    if (n >= 0) {
+        const uint32_t s = mesh.vertex(n, prev3(mesh.edge_index(n, mesh.vertex(t, next3(i)), mesh.vertex(t, i))));
+        flips.emplace_back(v, s);
+    }
+    flips.emplace_back(r, v);
     split_edge(mesh, t, i, v, flips);
     make_delaunay(mesh, flips);
     return v;

@@ -16,6 +16,9 @@ struct RefineSettings {
     uint64_t max_steiner = 0;         // the caller's budget, 0 for none
     bool conforming = false;          // split segments until every edge is Delaunay
     std::vector<double> label_area;   // by label: the area bound, 0 for none
+    // By segment owner - 1 (ConstrainedMesh::con): the input segment's ends
+    // x0, y0, x1, y1, from which split points are rounded.
+    std::vector<double> segment_ends;
 };
 
 struct RefineOutcome {
