@@ -456,13 +456,20 @@ class Refiner {
         stack_.assign(1, holder);
         cavity_mark_[static_cast<size_t>(holder)] = stamp_;
         bool rejected = false;
+        bool blocked = false;
         while (!stack_.empty()) {
             const int32_t s = stack_.back();
             stack_.pop_back();
             for (int i = 0; i < 3; ++i) {
                 if (wall(s, i)) {
                     const uint32_t a = m_.vertex(s, i), c = m_.vertex(s, next3(i));
-                    if (encroaches(a, c, o.x, o.y) && queue_forced(s, i)) rejected = true;
+                    if (encroaches(a, c, o.x, o.y)) {
+                        if (queue_forced(s, i)) {
+                            rejected = true;
+                        } else {
+                            blocked = true;
+                        }
+                    }
                     continue;
                 }
                 const int32_t n = m_.across(s, i);
@@ -473,10 +480,13 @@ class Refiner {
                 stack_.push_back(n);
             }
         }
-        if (rejected) {
+        // A wall it encroaches that cannot be split leaves the triangle as
+        // it is (the point might lie on that wall).
+        if (rejected && !blocked) {
             push_again(b);
             return;
         }
+        if (blocked) return;
         const uint32_t v = constrained::insert_point(m_, o.x, o.y, holder);
         segment_of_.emplace_back(kNoVertex, kNoVertex);
         settle(v);
@@ -500,6 +510,10 @@ class Refiner {
         const uint32_t p = m_.vertex(t, i), q = m_.vertex(t, next3(i)), r = m_.vertex(t, prev3(i));
         const std::pair<uint32_t, uint32_t> key{std::min(p, q), std::max(p, q)};
         if (unsplittable_.count(key) != 0) return;
+        if (std::binary_search(s_.shared_pieces.begin(), s_.shared_pieces.end(), key)) {
+            unsplittable_.insert(key);
+            return;
+        }
         const int32_t n = m_.across(t, i);
         const uint32_t s = n >= 0 ? m_.vertex(n, prev3(m_.edge_index(n, q, p))) : 0;
         auto fits = [&](Vec2 c) {
