@@ -147,6 +147,8 @@ class Refiner {
     std::vector<uint32_t> cavity_mark_;   // per triangle: the stamp of the last cavity that held it
     uint32_t stamp_ = 0;
     std::vector<int32_t> star_, stack_, cavity_;
+    std::vector<uint32_t> seen_;          // per triangle: the stamp of the last change that listed it
+    uint32_t seen_stamp_ = 0;
     uint64_t walk_state_ = 0x2545f4914f6cdd1du;
 
     double x(uint32_t v) const { return m_.xy[2 * static_cast<size_t>(v)]; }
@@ -297,33 +299,40 @@ class Refiner {
         }
     }
 
-    // After vertex v went in, the triangles it changed: those around v,
-    // the new ones, and the ring around v's triangles (a flip of an edge
-    // at v, which a point rounded off a segment's line can need, leaves
-    // triangles just outside v's star).
-    void collect_changed(uint32_t v, size_t old_count) {
+    // After vertex v went in, the triangles it changed: those around v and
+    // the new ones; after a wall split also the ring around v's triangles
+    // (a point rounded off the wall's line can need a flip of an edge at v,
+    // which leaves triangles just outside v's star). A point inside a
+    // triangle or on an edge, exactly, changes only triangles at v.
+    void collect_changed(uint32_t v, size_t old_count, bool ring) {
         collect_star(v);
-        const size_t around = star_.size();
-        for (size_t k = 0; k < around; ++k) {
-            for (int i = 0; i < 3; ++i) {
-                const int32_t n = m_.across(star_[k], i);
-                if (n >= 0) star_.push_back(n);
-            }
+        if (++seen_stamp_ == 0) {
+            std::fill(seen_.begin(), seen_.end(), 0u);
+            seen_stamp_ = 1;
         }
-        for (size_t t = old_count; t < m_.triangle_count(); ++t) star_.push_back(static_cast<int32_t>(t));
-        std::sort(star_.begin(), star_.end());
-        star_.erase(std::unique(star_.begin(), star_.end()), star_.end());
+        seen_.resize(m_.triangle_count(), 0);
+        for (const int32_t t : star_) seen_[static_cast<size_t>(t)] = seen_stamp_;
+        auto add = [&](int32_t t) {
+            if (t < 0 || seen_[static_cast<size_t>(t)] == seen_stamp_) return;
+            seen_[static_cast<size_t>(t)] = seen_stamp_;
+            star_.push_back(t);
+        };
+        const size_t around = star_.size();
+        for (size_t k = 0; ring && k < around; ++k) {
+            for (int i = 0; i < 3; ++i) add(m_.across(star_[k], i));
+        }
+        for (size_t t = old_count; t < m_.triangle_count(); ++t) add(static_cast<int32_t>(t));
     }
 
     // After vertex v went in: the new triangles take the label of a
     // neighbour across an edge off the walls -- the parts that walls bound
     // keep their labels, flips never cross a wall, and a reused triangle
     // stays in its part. Then each changed triangle is looked at.
-    void settle(uint32_t v) {
+    void settle(uint32_t v, bool ring) {
         ++added_;
         const size_t old_count = label_.size();
         label_.resize(m_.triangle_count(), kUnlabelled);
-        collect_changed(v, old_count);
+        collect_changed(v, old_count, ring);
         // Each pass labels at least one triangle next to a labelled one, so
         // at most as many passes as changed triangles.
         for (size_t pass = 0; pass <= star_.size(); ++pass) {
@@ -489,7 +498,7 @@ class Refiner {
         if (blocked) return;
         const uint32_t v = constrained::insert_point(m_, o.x, o.y, holder);
         segment_of_.emplace_back(kNoVertex, kNoVertex);
-        settle(v);
+        settle(v, false);
     }
 
     // Splits the wall a - b (if it is still an edge, still a wall, and
@@ -558,7 +567,7 @@ class Refiner {
         }
         const uint32_t v = constrained::split_edge_at(m_, t, i, c.x, c.y);
         segment_of_.push_back(segment);
-        settle(v);
+        settle(v, true);
     }
 };
 
