@@ -119,6 +119,9 @@ struct Finish {
     // The input segments as inserted (ConstrainedMesh::con is 1 + an index
     // into them), set once known.
     const std::vector<std::pair<uint32_t, uint32_t>>* segments = nullptr;
+    // Snapped pieces that more than one segment passes along (vertex
+    // pairs, lower first, sorted).
+    std::vector<std::pair<uint32_t, uint32_t>> shared_pieces;
 };
 
 // The area bound of a triangle of region r (-1: none): the region's own
@@ -145,6 +148,7 @@ refine::RefineOutcome refine_kept(ConstrainedMesh& mesh, const Finish& finish, s
         asked = asked || settings.label_area.back() > 0.0;
     }
     if (!asked) return {};
+    settings.shared_pieces = finish.shared_pieces;
     if (finish.segments != nullptr) {
         for (const auto& [a, b] : *finish.segments) {
             settings.segment_ends.insert(settings.segment_ends.end(),
@@ -398,6 +402,16 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
         }
     }
     snapped = SnappedSegments();
+    if (finish.quality != nullptr) {
+        std::vector<std::pair<uint32_t, uint32_t>> ends;
+        for (const SegmentPiece& piece : pieces) ends.emplace_back(std::min(piece.a, piece.b), std::max(piece.a, piece.b));
+        std::sort(ends.begin(), ends.end());
+        for (size_t k = 1; k < ends.size(); ++k) {
+            if (ends[k] == ends[k - 1] && (finish.shared_pieces.empty() || finish.shared_pieces.back() != ends[k])) {
+                finish.shared_pieces.push_back(ends[k]);
+            }
+        }
+    }
     insert_pieces(mesh, pieces);
     write_mesh(mesh, count, finish, base, out);
     return DELAUNAY2D_OK;
@@ -447,7 +461,7 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
             return DELAUNAY2D_INVALID_ARGUMENT;
         }
     }
-    const Finish finish{o, o.quality != nullptr ? &q : nullptr};
+    const Finish finish{o, o.quality != nullptr ? &q : nullptr, nullptr, {}};
     delaunay2d_result base{};
     // Built whole here; the host gets the part its record has room for.
     delaunay2d_constrained_result out{};

@@ -81,7 +81,7 @@ uint32_t add_vertex(ConstrainedMesh& mesh, double x, double y) {
 void split_triangle(ConstrainedMesh& mesh, int32_t t, uint32_t v, std::vector<std::pair<uint32_t, uint32_t>>& flips) {
     const uint32_t p = mesh.vertex(t, 0), q = mesh.vertex(t, 1), r = mesh.vertex(t, 2);
     const int32_t out_qr = mesh.across(t, 1), out_rp = mesh.across(t, 2);
-    const uint32_t c_qr = mesh.owner(t, 1), c_rp = mesh.fixed(t, 2);
+    const uint32_t c_qr = mesh.owner(t, 1), c_rp = mesh.owner(t, 2);
     const int32_t n1 = mesh.new_triangle();
     const int32_t n2 = mesh.new_triangle();
     // Vertex triples first, links after, so that every join finds its edge.
@@ -116,7 +116,7 @@ void split_edge(ConstrainedMesh& mesh, int32_t t, int i, uint32_t v, std::vector
     const int32_t n = mesh.across(t, i);
     const uint32_t c = mesh.owner(t, i);
     const int32_t out_qr = mesh.across(t, next3(i)), out_rp = mesh.across(t, prev3(i));
-    const uint32_t c_qr = mesh.owner(t, next3(i)), c_rp = mesh.fixed(t, prev3(i));
+    const uint32_t c_qr = mesh.owner(t, next3(i)), c_rp = mesh.owner(t, prev3(i));
     const int32_t t2 = mesh.new_triangle();
     uint32_t s = 0;
     int32_t n2 = -1, out_sq = -1, out_ps = -1;

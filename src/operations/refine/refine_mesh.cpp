@@ -147,6 +147,8 @@ class Refiner {
     std::vector<uint32_t> cavity_mark_;   // per triangle: the stamp of the last cavity that held it
     uint32_t stamp_ = 0;
     std::vector<int32_t> star_, stack_, cavity_;
+    std::vector<uint32_t> seen_;          // per triangle: the stamp of the last change that listed it
+    uint32_t seen_stamp_ = 0;
     uint64_t walk_state_ = 0x2545f4914f6cdd1du;
 
     double x(uint32_t v) const { return m_.xy[2 * static_cast<size_t>(v)]; }
@@ -297,33 +299,40 @@ class Refiner {
         }
     }
 
-    // After vertex v went in, the triangles it changed: those around v,
-    // the new ones, and the ring around v's triangles (a flip of an edge
-    // at v, which a point rounded off a segment's line can need, leaves
-    // triangles just outside v's star).
-    void collect_changed(uint32_t v, size_t old_count) {
+    // After vertex v went in, the triangles it changed: those around v and
+    // the new ones; after a wall split also the ring around v's triangles
+    // (a point rounded off the wall's line can need a flip of an edge at v,
+    // which leaves triangles just outside v's star). A point inside a
+    // triangle or on an edge, exactly, changes only triangles at v.
+    void collect_changed(uint32_t v, size_t old_count, bool ring) {
         collect_star(v);
-        const size_t around = star_.size();
-        for (size_t k = 0; k < around; ++k) {
-            for (int i = 0; i < 3; ++i) {
-                const int32_t n = m_.across(star_[k], i);
-                if (n >= 0) star_.push_back(n);
-            }
+        if (++seen_stamp_ == 0) {
+            std::fill(seen_.begin(), seen_.end(), 0u);
+            seen_stamp_ = 1;
         }
-        for (size_t t = old_count; t < m_.triangle_count(); ++t) star_.push_back(static_cast<int32_t>(t));
-        std::sort(star_.begin(), star_.end());
-        star_.erase(std::unique(star_.begin(), star_.end()), star_.end());
+        seen_.resize(m_.triangle_count(), 0);
+        for (const int32_t t : star_) seen_[static_cast<size_t>(t)] = seen_stamp_;
+        auto add = [&](int32_t t) {
+            if (t < 0 || seen_[static_cast<size_t>(t)] == seen_stamp_) return;
+            seen_[static_cast<size_t>(t)] = seen_stamp_;
+            star_.push_back(t);
+        };
+        const size_t around = star_.size();
+        for (size_t k = 0; ring && k < around; ++k) {
+            for (int i = 0; i < 3; ++i) add(m_.across(star_[k], i));
+        }
+        for (size_t t = old_count; t < m_.triangle_count(); ++t) add(static_cast<int32_t>(t));
     }
 
     // After vertex v went in: the new triangles take the label of a
     // neighbour across an edge off the walls -- the parts that walls bound
     // keep their labels, flips never cross a wall, and a reused triangle
     // stays in its part. Then each changed triangle is looked at.
-    void settle(uint32_t v) {
+    void settle(uint32_t v, bool ring) {
         ++added_;
         const size_t old_count = label_.size();
         label_.resize(m_.triangle_count(), kUnlabelled);
-        collect_changed(v, old_count);
+        collect_changed(v, old_count, ring);
         // Each pass labels at least one triangle next to a labelled one, so
         // at most as many passes as changed triangles.
         for (size_t pass = 0; pass <= star_.size(); ++pass) {
@@ -456,13 +465,20 @@ class Refiner {
         stack_.assign(1, holder);
         cavity_mark_[static_cast<size_t>(holder)] = stamp_;
         bool rejected = false;
+        bool blocked = false;
         while (!stack_.empty()) {
             const int32_t s = stack_.back();
             stack_.pop_back();
             for (int i = 0; i < 3; ++i) {
                 if (wall(s, i)) {
                     const uint32_t a = m_.vertex(s, i), c = m_.vertex(s, next3(i));
-                    if (encroaches(a, c, o.x, o.y) && queue_forced(s, i)) rejected = true;
+                    if (encroaches(a, c, o.x, o.y)) {
+                        if (queue_forced(s, i)) {
+                            rejected = true;
+                        } else {
+                            blocked = true;
+                        }
+                    }
                     continue;
                 }
                 const int32_t n = m_.across(s, i);
@@ -473,13 +489,16 @@ class Refiner {
                 stack_.push_back(n);
             }
         }
-        if (rejected) {
+        // A wall it encroaches that cannot be split leaves the triangle as
+        // it is (the point might lie on that wall).
+        if (rejected && !blocked) {
             push_again(b);
             return;
         }
+        if (blocked) return;
         const uint32_t v = constrained::insert_point(m_, o.x, o.y, holder);
         segment_of_.emplace_back(kNoVertex, kNoVertex);
-        settle(v);
+        settle(v, false);
     }
 
     // Splits the wall a - b (if it is still an edge, still a wall, and
@@ -500,6 +519,10 @@ class Refiner {
         const uint32_t p = m_.vertex(t, i), q = m_.vertex(t, next3(i)), r = m_.vertex(t, prev3(i));
         const std::pair<uint32_t, uint32_t> key{std::min(p, q), std::max(p, q)};
         if (unsplittable_.count(key) != 0) return;
+        if (std::binary_search(s_.shared_pieces.begin(), s_.shared_pieces.end(), key)) {
+            unsplittable_.insert(key);
+            return;
+        }
         const int32_t n = m_.across(t, i);
         const uint32_t s = n >= 0 ? m_.vertex(n, prev3(m_.edge_index(n, q, p))) : 0;
         auto fits = [&](Vec2 c) {
@@ -544,7 +567,7 @@ class Refiner {
         }
         const uint32_t v = constrained::split_edge_at(m_, t, i, c.x, c.y);
         segment_of_.push_back(segment);
-        settle(v);
+        settle(v, true);
     }
 };
 
