@@ -20,8 +20,9 @@ jobs=2
 packages=(cmake make gcc g++ libgtest-dev libbenchmark-dev libgmp-dev python3 binutils)
 # The command-line program: option parsing, number parsing, GeoTIFF through
 # GDAL, PNG through librsvg; and the readers its tests check the outputs
-# with (rsvg-convert; GDAL's Python bindings for rasters and GeoJSON).
-packages+=(libcli11-dev libfast-float-dev librsvg2-bin libgdal-dev librsvg2-dev gdal-bin python3-gdal)
+# with (rsvg-convert; GDAL's Python bindings for rasters and GeoJSON;
+# meshio for .vtu and .msh).
+packages+=(libcli11-dev libfast-float-dev librsvg2-bin libgdal-dev librsvg2-dev gdal-bin python3-gdal python3-meshio)
 # Consumers (pkg-config), the Debian package (dpkg-shlibdeps, file), the
 # Python package and its tests, the C# binding (mcs, mono).
 packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools python3-wheel

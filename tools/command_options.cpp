@@ -25,10 +25,12 @@ const char* const description =
     "(CSV), with '#' comments and one optional header line; Triangle's .node\n"
     "and .poly files; GeoJSON; or what GDAL reads (.shp, .gpkg, ...). Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
-    ".neigh beside it), .ply, .geojson (triangles, or with --voronoi Thiessen\n"
-    "polygons), .svg or .png (a picture, also of the Thiessen polygons), or a surface raster of z: .tif\n"
-    "(GeoTIFF) or .asc (ESRI ASCII grid) with --cell. '-o -' with --format\n"
-    "writes to standard output. z is kept wherever the format has room for it.\n"
+    ".neigh beside it), .ply, .vtu (VTK, for ParaView), .msh (gmsh 4.1),\n"
+    ".geojson (triangles, or with --voronoi Thiessen polygons), .svg or .png\n"
+    "(a picture, also of the Thiessen polygons), or a surface raster of z:\n"
+    ".tif (GeoTIFF) or .asc (ESRI ASCII grid) with --cell. '-o -' with\n"
+    "--format writes to standard output. z is kept wherever the format has\n"
+    "room for it.\n"
     "\n"
     "Examples:\n"
     "  delaunay2d points.csv\n"
@@ -40,6 +42,7 @@ const char* const description =
     "  delaunay2d countries.gpkg --attribute name -o triangles.geojson\n"
     "  delaunay2d contours.shp --z-column elev -o dem.tif --cell 10\n"
     "  delaunay2d survey.csv -o dem.tif --cell 1 --align --clip area.geojson --max-edge 50\n"
+    "  delaunay2d plate.poly --min-angle 30 --max-area 0.5 -o plate.msh\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
 // The most points the library triangulates: a larger sample is refused
@@ -69,7 +72,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         ->type_name("PATH");
     app.add_option("-f,--format", format, "Output format, when PATH's extension does not say")
         ->type_name("FORMAT")
-        ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png"}));
+        ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png", "vtu", "msh"}));
     app.add_option("--input-format", input_format, "Input format (default: from the extension or the content)")
         ->type_name("FORMAT")
         ->check(CLI::IsMember({"auto", "text", "node", "geojson", "ogr"}));
@@ -85,6 +88,16 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
                    "inside: keep what the segments enclose (default when the segments of a .poly or "
                    ".geojson input close a ring); hull: the whole convex hull (default otherwise)")
         ->check(CLI::IsMember({"inside", "hull"}));
+    app.add_option("--min-angle", options.min_angle,
+                   "Refine (.poly, .geojson) until no angle is below DEG degrees (up to about 33)")
+        ->type_name("DEG");
+    app.add_option("--max-area", options.max_area, "Refine (.poly, .geojson) until no triangle's area exceeds A")
+        ->type_name("A");
+    // Signed, so that a negative count is refused rather than wrapped round.
+    std::int64_t max_steiner = 0;
+    app.add_option("--max-steiner", max_steiner, "Refinement adds at most N points")->type_name("N");
+    app.add_flag("--conforming", options.conforming,
+                 "Refine (.poly, .geojson) until every edge is Delaunay, splitting segments");
     app.add_flag("-v,--verbose", options.verbose, "With -o, print the summary on standard error");
     app.add_flag("--strict", options.strict,
                  "Fail (exit 1) when a point is left out (repeated or not finite) or the mesh is empty");
@@ -182,6 +195,22 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         return usage_error("--region inside keeps what rings of segments enclose; only .poly and GeoJSON "
                            "inputs have segments");
     }
+    const bool refining = app.count("--min-angle") + app.count("--max-area") + app.count("--max-steiner") > 0 ||
+                          options.conforming;
+    if (refining && !segments_input) {
+        return usage_error("--min-angle, --max-area, --max-steiner and --conforming refine a mesh with segments: "
+                           "give a .poly or .geojson input");
+    }
+    if (app.count("--min-angle") > 0 && !(options.min_angle > 0.0 && options.min_angle < 60.0)) {
+        return usage_error("--min-angle takes degrees above 0 and below 60 (up to about 33 is reached in practice)");
+    }
+    if (app.count("--max-area") > 0 && !(options.max_area > 0.0 && std::isfinite(options.max_area))) {
+        return usage_error("--max-area takes a finite area above 0");
+    }
+    if (app.count("--max-steiner") > 0 && max_steiner < 1) {
+        return usage_error("--max-steiner takes a count of at least 1 (leave it out for no limit)");
+    }
+    options.max_steiner = static_cast<std::uint64_t>(max_steiner);
     if (options.generate && app.count("INPUT") > 0) {
         return usage_error("give either INPUT or --generate, not both");
     }

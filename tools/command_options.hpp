@@ -37,6 +37,11 @@ struct CommandOptions {
     // "inside" or "hull"; unset: inside for .poly and GeoJSON input, hull
     // for point files.
     std::optional<std::string> region;
+    // Quality refinement of a .poly or GeoJSON input (0: not asked for).
+    double min_angle = 0.0;          // degrees
+    double max_area = 0.0;
+    std::uint64_t max_steiner = 0;   // 0: no limit of the user's
+    bool conforming = false;
 };
 
 // Parses the command line. Returns the options, or the exit status when the

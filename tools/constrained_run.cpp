@@ -53,7 +53,8 @@ void warn_holes_on_segments(const std::vector<double>& holes, const delaunay2d_c
 
 }  // namespace
 
-ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, delaunay2d_region region, unsigned threads) {
+ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, delaunay2d_region region, unsigned threads,
+                               const QualityBounds& bounds) {
     // A polygon layer keeps the union of its polygons, not what its rings
     // enclose even-odd (polygon_faces.hpp): the library meshes the hull.
     const bool by_polygons = region != DELAUNAY2D_REGION_HULL && !input.polygons.empty();
@@ -67,6 +68,19 @@ ConstrainedRun::ConstrainedRun(const ConstrainedInput& input, delaunay2d_region 
     options.threads = threads;
     options.regions = input.regions.data();
     options.region_count = input.regions.size();
+    // A .poly whose regions carry area bounds asks for refinement by itself.
+    bool region_areas = false;
+    for (const delaunay2d_region_point& r : input.regions) {
+        region_areas = region_areas || r.max_area > 0.0;
+    }
+    delaunay2d_quality_options quality{};
+    quality.struct_size = sizeof quality;
+    quality.min_angle = bounds.min_angle;
+    quality.max_area = bounds.max_area;
+    quality.max_steiner = bounds.max_steiner;
+    quality.conforming = bounds.conforming ? 1 : 0;
+    refined_ = bounds.min_angle > 0.0 || bounds.max_area > 0.0 || bounds.conforming || region_areas;
+    options.quality = refined_ ? &quality : nullptr;
     result_.struct_size = sizeof result_;
     const delaunay2d_status status =
         delaunay2d_triangulate_constrained(input.points.xy.data(), input.points.size(), 2, &options, &result_);
@@ -120,6 +134,7 @@ MeshView ConstrainedRun::view() const {
                   {mesh.hull, mesh.hull_count},
                   {mesh.vertex_of_point, mesh.point_count}};
     view.segments = {result_.segments, 2 * result_.segment_count};
+    view.triangle_attributes = attributes_;
     return view;
 }
 

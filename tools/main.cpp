@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -191,7 +192,12 @@ int run(CommandOptions options) {
                 constrained.emplace();
                 constrained->points = points;
             }
-            with_segments.emplace(*constrained, region, options.threads);
+            QualityBounds bounds;
+            bounds.min_angle = options.min_angle;
+            bounds.max_area = options.max_area;
+            bounds.max_steiner = options.max_steiner;
+            bounds.conforming = options.conforming;
+            with_segments.emplace(*constrained, region, options.threads, bounds);
             mesh = with_segments->view();
         } else if (options.trace) {
             trace_file.emplace(*options.trace);
@@ -203,7 +209,13 @@ int run(CommandOptions options) {
         }
     }
     summary.triangulate_seconds = seconds_since(start);
-    count_mesh(mesh, summary);
+    {
+        // The summary counts the points read: those the constrained call
+        // added after them (crossings, refinement's) are counted apart.
+        MeshView read = mesh;
+        read.vertex_of_point = mesh.vertex_of_point.first(std::min(points.size(), mesh.vertex_of_point.size()));
+        count_mesh(read, summary);
+    }
     // z, w and ids belong to input rows; the points the constrained call
     // adds where segments cross take z and w along their segments.
     std::vector<double> zw;
@@ -217,7 +229,6 @@ int run(CommandOptions options) {
     mesh.extra_columns = points.extra_columns;
     mesh.ids = &points.ids;
     if (with_segments && !constrained->labels.empty()) {
-        mesh.triangle_labels = with_segments->triangle_attributes();
         mesh.labels = &constrained->labels;
     }
 
@@ -230,6 +241,25 @@ int run(CommandOptions options) {
         warn("all " + std::to_string(summary.distinct) + " distinct points lie on one line; the mesh is empty");
     }
     judge_left_out_points(options, summary);
+    if (with_segments && with_segments->hole_points_on_segments() > 0) {
+        warn(summary.source + ": " + std::to_string(with_segments->hole_points_on_segments()) +
+             " hole point(s) lie on a segment and remove nothing (which side was meant cannot be told)");
+    }
+    if (with_segments && with_segments->refined()) {
+        const delaunay2d_mesh_quality& figures = with_segments->quality();
+        RunSummary::Quality& quality = summary.quality.emplace();
+        quality.asked_min_angle = options.min_angle;
+        quality.max_steiner = options.max_steiner;
+        quality.min_angle = figures.min_angle;
+        quality.max_angle = figures.max_angle;
+        quality.added = figures.added_by_refinement;
+        quality.unrefined = figures.unrefined_count;
+        quality.budget_reached = figures.budget_reached != 0;
+        const std::string shortfall = refinement_shortfall(quality);
+        if (!shortfall.empty() && options.output && !options.verbose) {
+            warn(summary.source + ": " + shortfall);
+        }
+    }
 
     if (options.output) {
         OutputOptions output;

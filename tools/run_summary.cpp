@@ -29,6 +29,19 @@ void print_summary(std::FILE* out, const RunSummary& s) {
         std::fprintf(out, " (left out: %zu repeated, %zu not finite)", s.repeated, s.not_finite);
     }
     std::fprintf(out, "\ntriangles         %zu\nhull size         %zu\n", s.triangles, s.hull);
+    if (s.quality) {
+        const RunSummary::Quality& q = *s.quality;
+        std::fprintf(out, "smallest angle    %.2f degrees", q.min_angle);
+        if (q.short_of_bound()) {
+            std::fprintf(out, " (%g asked: not reached)", q.asked_min_angle);
+        }
+        std::fprintf(out, "\nlargest angle     %.2f degrees\n", q.max_angle);
+        std::fprintf(out, "points added      %llu by refinement", static_cast<unsigned long long>(q.added));
+        if (q.budget_reached) {
+            std::fprintf(out, " (the budget: refinement stopped there)");
+        }
+        std::fprintf(out, "\nunrefined         %llu triangles\n", static_cast<unsigned long long>(q.unrefined));
+    }
     std::fprintf(out, "time              %s %.3f s, triangulate %.3f s", s.generated ? "generate" : "read",
                  s.read_seconds, s.triangulate_seconds);
     if (s.interpolate_seconds > 0.0) {
@@ -46,6 +59,25 @@ void print_summary(std::FILE* out, const RunSummary& s) {
         }
         std::fputc('\n', out);
     }
+}
+
+std::string refinement_shortfall(const RunSummary::Quality& q) {
+    std::string text;
+    char number[64];
+    if (q.short_of_bound()) {
+        std::snprintf(number, sizeof number, "%g", q.asked_min_angle);
+        text = std::string("--min-angle ") + number + " not reached: the smallest angle is ";
+        std::snprintf(number, sizeof number, "%.2f", q.min_angle);
+        text += std::string(number) + " degrees";
+    }
+    if (q.budget_reached) {
+        text += (text.empty() ? "" : "; ") + std::string("refinement stopped after adding ") +
+                std::to_string(q.added) + " points (the budget)";
+    }
+    if (!text.empty()) {
+        text += " (" + std::to_string(q.unrefined) + (q.unrefined == 1 ? " triangle" : " triangles") + " unrefined)";
+    }
+    return text;
 }
 
 }  // namespace d2dcli

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,28 @@ struct RunSummary {
     double interpolate_seconds = 0.0;  // a raster's interpolation, part of writing it
     double write_seconds = 0.0;        // writing, interpolation included
     std::vector<std::string> written;  // files written, if any
+    // Of a refined constrained mesh: what the kept triangles are like.
+    struct Quality {
+        double asked_min_angle = 0.0;  // degrees, 0 when not asked for
+        std::uint64_t max_steiner = 0; // the user's budget, 0 for none
+        double min_angle = 0.0;        // degrees
+        double max_angle = 0.0;
+        std::uint64_t added = 0;       // points refinement added
+        std::uint64_t unrefined = 0;   // triangles still below or above a bound
+        bool budget_reached = false;
+        // Whether the smallest angle falls short of the one asked for.
+        bool short_of_bound() const { return asked_min_angle > 0.0 && min_angle < asked_min_angle; }
+    };
+    std::optional<Quality> quality;
 };
 
 // Fills in the counts of the mesh.
 void count_mesh(const MeshView& mesh, RunSummary& summary);
 
 void print_summary(std::FILE* out, const RunSummary& summary);
+
+// One line on what refinement could not do (the angle reached below the
+// one asked for, the budget spent), or empty when it did all.
+std::string refinement_shortfall(const RunSummary::Quality& quality);
 
 }  // namespace d2dcli

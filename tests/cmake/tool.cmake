@@ -57,3 +57,17 @@ else()
   message(WARNING "no python3 with GDAL's bindings: the terrain output test is not registered "
                   "(Debian: apt-get install -y python3-gdal)")
 endif()
+
+# Refined meshes (angles, areas, regions) from Triangle's files, .vtu and
+# .msh read back with meshio, and the commands of doc/quality.md.
+execute_process(COMMAND /usr/bin/python3 -c "import meshio, numpy"
+                RESULT_VARIABLE meshio_missing OUTPUT_QUIET ERROR_QUIET)
+if(meshio_missing EQUAL 0)
+  add_test(NAME cli_quality_outputs
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cli/quality_outputs.py
+                   $<TARGET_FILE:delaunay2d_cli> ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/cli_quality)
+  set_tests_properties(cli_quality_outputs PROPERTIES TIMEOUT 300)
+else()
+  message(WARNING "no /usr/bin/python3 with meshio: the .vtu and .msh test is not registered "
+                  "(Debian: apt-get install -y python3-meshio)")
+endif()

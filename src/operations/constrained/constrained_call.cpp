@@ -24,6 +24,7 @@
 #include "operations/constrained/kept_region.hpp"
 #include "operations/constrained/snap_rounding.hpp"
 #include "operations/refine/quality_figures.hpp"
+#include "operations/refine/refine_mesh.hpp"
 
 namespace d2d::operations::constrained {
 namespace {
@@ -115,6 +116,12 @@ std::vector<uint32_t> mesh_hull(const ConstrainedMesh& mesh, uint32_t first) {
 struct Finish {
     const delaunay2d_constraint_options& options;
     const delaunay2d_quality_options* quality;  // null: no refinement
+    // The input segments as inserted (ConstrainedMesh::con is 1 + an index
+    // into them), set once known.
+    const std::vector<std::pair<uint32_t, uint32_t>>* segments = nullptr;
+    // Snapped pieces that more than one segment passes along (vertex
+    // pairs, lower first, sorted).
+    std::vector<std::pair<uint32_t, uint32_t>> shared_pieces;
 };
 
 // The area bound of a triangle of region r (-1: none): the region's own
@@ -124,19 +131,56 @@ double area_bound(const Finish& finish, int32_t r) {
     return finish.quality != nullptr ? finish.quality->max_area : 0.0;
 }
 
+// Refines the kept triangles when the quality record asks for anything (a
+// bound, or conforming); keep and region follow the triangles.
+refine::RefineOutcome refine_kept(ConstrainedMesh& mesh, const Finish& finish, std::vector<uint8_t>& keep,
+                                  std::vector<int32_t>& region) {
+    const delaunay2d_quality_options* quality = finish.quality;
+    if (quality == nullptr) return {};
+    refine::RefineSettings settings;
+    settings.min_angle = quality->min_angle;
+    settings.max_steiner = quality->max_steiner;
+    settings.conforming = quality->conforming != 0;
+    settings.label_area.push_back(area_bound(finish, -1));
+    bool asked = settings.min_angle > 0.0 || settings.conforming || settings.label_area[0] > 0.0;
+    for (size_t k = 0; k < finish.options.region_count; ++k) {
+        settings.label_area.push_back(area_bound(finish, static_cast<int32_t>(k)));
+        asked = asked || settings.label_area.back() > 0.0;
+    }
+    if (!asked) return {};
+    settings.shared_pieces = finish.shared_pieces;
+    if (finish.segments != nullptr) {
+        for (const auto& [a, b] : *finish.segments) {
+            settings.segment_ends.insert(settings.segment_ends.end(),
+                                         {mesh.xy[2 * size_t{a}], mesh.xy[2 * size_t{a} + 1], mesh.xy[2 * size_t{b}], mesh.xy[2 * size_t{b} + 1]});
+        }
+    }
+    std::vector<int32_t> label(keep.size());
+    for (size_t t = 0; t < keep.size(); ++t) label[t] = keep[t] != 0 ? region[t] + 1 : -1;
+    const refine::RefineOutcome outcome = refine::refine_mesh(mesh, label, settings);
+    keep.resize(label.size());
+    region.resize(label.size());
+    for (size_t t = 0; t < label.size(); ++t) {
+        keep[t] = label[t] >= 0 ? 1 : 0;
+        region[t] = label[t] > 0 ? label[t] - 1 : -1;
+    }
+    return outcome;
+}
+
 void write_mesh(ConstrainedMesh& mesh, size_t count, const Finish& finish, delaunay2d_result& base,
                 delaunay2d_constrained_result& out) {
     const delaunay2d_constraint_options& options = finish.options;
     size_t holes_on_segments = 0;
     const bool inside = options.region == DELAUNAY2D_REGION_INSIDE ||
                         (options.region == DELAUNAY2D_REGION_AUTO && rings_enclose_a_triangle(mesh));
-    const std::vector<uint8_t> keep =
+    std::vector<uint8_t> keep =
         kept_triangles(mesh, inside, options.holes, options.hole_count, &holes_on_segments);
     out.hole_on_segment_count = holes_on_segments;
     std::vector<RegionSeed> seeds(options.region_count);
     for (size_t k = 0; k < options.region_count; ++k) seeds[k] = {options.regions[k].x, options.regions[k].y};
-    const std::vector<int32_t> region = seeds.empty() ? std::vector<int32_t>(mesh.triangle_count(), -1)
-                                                      : region_of_triangles(mesh, keep, seeds);
+    std::vector<int32_t> region = seeds.empty() ? std::vector<int32_t>(mesh.triangle_count(), -1)
+                                                : region_of_triangles(mesh, keep, seeds);
+    const refine::RefineOutcome refined = refine_kept(mesh, finish, keep, region);
     const size_t vertices = mesh.vertex_count();
     out.added_count = vertices - count;
     out.mesh.point_count = vertices;
@@ -194,6 +238,8 @@ void write_mesh(ConstrainedMesh& mesh, size_t count, const Finish& finish, delau
     mesh.nbr.resize(3 * kept);
     out.quality = refine::measure_quality(mesh.xy.data(), mesh.tri.data(), kept,
                                           finish.quality != nullptr ? finish.quality->min_angle : 0.0, bound.data());
+    out.quality.added_by_refinement = refined.added;
+    out.quality.budget_reached = refined.budget_reached ? 1 : 0;
     out.mesh.triangle_count = kept;
     out.mesh.triangles = mesh.tri.release();
     out.mesh.neighbours = mesh.nbr.release();
@@ -294,9 +340,10 @@ void index_corners(ConstrainedMesh& mesh) {
     for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
 }
 
-delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& finish,
+delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& given,
                               delaunay2d_result& base, delaunay2d_constrained_result& out) {
-    const delaunay2d_constraint_options& options = finish.options;
+    const delaunay2d_constraint_options& options = given.options;
+    Finish finish = given;
     ConstrainedMesh mesh;
     mesh.xy.resize(2 * count);
     for (size_t i = 0; i < count; ++i) {
@@ -305,6 +352,7 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
     }
     std::vector<std::pair<uint32_t, uint32_t>> segments;
     if (!input_segments(options, mesh.xy, segments)) return DELAUNAY2D_INVALID_ARGUMENT;
+    finish.segments = &segments;
     // First as if no two segments crossed: then nothing is rounded and
     // each segment is split only at input points exactly on it. The first
     // piece found crossing a segment edge ends this attempt.
@@ -356,6 +404,16 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
         }
     }
     snapped = SnappedSegments();
+    if (finish.quality != nullptr) {
+        std::vector<std::pair<uint32_t, uint32_t>> ends;
+        for (const SegmentPiece& piece : pieces) ends.emplace_back(std::min(piece.a, piece.b), std::max(piece.a, piece.b));
+        std::sort(ends.begin(), ends.end());
+        for (size_t k = 1; k < ends.size(); ++k) {
+            if (ends[k] == ends[k - 1] && (finish.shared_pieces.empty() || finish.shared_pieces.back() != ends[k])) {
+                finish.shared_pieces.push_back(ends[k]);
+            }
+        }
+    }
     insert_pieces(mesh, pieces);
     write_mesh(mesh, count, finish, base, out);
     return DELAUNAY2D_OK;
@@ -406,7 +464,7 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
             return DELAUNAY2D_INVALID_ARGUMENT;
         }
     }
-    const Finish finish{o, o.quality != nullptr ? &q : nullptr};
+    const Finish finish{o, o.quality != nullptr ? &q : nullptr, nullptr, {}};
     delaunay2d_result base{};
     // Built whole here; the host gets the part its record has room for.
     delaunay2d_constrained_result out{};

@@ -64,7 +64,7 @@ void put_label(TextSink& sink, const MeshView& mesh, std::size_t t) {
     sink.put(", ");
     put_json_string(sink, labels.name);
     sink.put(": ");
-    const double code = mesh.triangle_labels[t];
+    const double code = mesh.triangle_attributes[t];
     if (!(code >= 1.0 && code <= static_cast<double>(labels.values.size()))) {
         sink.put("null");
         return;

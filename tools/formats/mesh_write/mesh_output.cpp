@@ -100,6 +100,12 @@ std::optional<OutputFormat> output_format_named(std::string_view name) {
     if (name == "png") {
         return OutputFormat::png;
     }
+    if (name == "vtu") {
+        return OutputFormat::vtu;
+    }
+    if (name == "msh") {
+        return OutputFormat::msh;
+    }
     return std::nullopt;
 }
 
@@ -164,6 +170,12 @@ WrittenFiles write_mesh(const std::string& path, const MeshView& mesh, const Out
                 break;
             case OutputFormat::json:
                 write_json(sink, shown, written, part);
+                break;
+            case OutputFormat::vtu:
+                write_vtu(sink, mesh, written, part);
+                break;
+            case OutputFormat::msh:
+                write_msh(sink, mesh, written, part);
                 break;
             case OutputFormat::svg:
                 if (k == 0) {

@@ -19,9 +19,9 @@
 
 namespace d2dcli {
 
-enum class OutputFormat { off, obj, json, ele, svg, ply, geojson, asc, tif, png };
+enum class OutputFormat { off, obj, json, ele, svg, ply, geojson, asc, tif, png, vtu, msh };
 
-// "off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif" or "png".
+// "off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png", "vtu" or "msh".
 std::optional<OutputFormat> output_format_named(std::string_view name);
 // The format of a path's extension (also ".node" and ".neigh" for Triangle's
 // files, ".tiff"); nothing when the extension names none.

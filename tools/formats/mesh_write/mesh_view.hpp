@@ -24,9 +24,11 @@ struct MeshView {
     int extra_columns = 0;
     const PointIds* ids = nullptr;
     std::span<const std::uint32_t> segments = {};  // pairs of points: the segments as split (constrained meshes)
-    // Per triangle, the code of its region's label (0: none), and what the
-    // codes stand for (null without labels).
-    std::span<const double> triangle_labels = {};
+    // Per triangle: its region's attribute (constrained meshes of an input
+    // with regions; empty otherwise). With labels (vector input with
+    // --attribute), the attribute is the code of the triangle's label: 0 for
+    // none, k for labels->values[k - 1].
+    std::span<const double> triangle_attributes = {};
     const RegionLabels* labels = nullptr;
 
     std::size_t point_count() const { return xy.size() / 2; }
@@ -37,7 +39,10 @@ struct MeshView {
     double z(std::size_t i) const { return zw.empty() ? 0.0 : zw[2 * i]; }
     double w(std::size_t i) const { return zw.empty() ? 0.0 : zw[2 * i + 1]; }
     bool has_ids() const { return ids != nullptr && !ids->empty(); }
-    bool has_labels() const { return labels != nullptr && !labels->empty() && triangle_labels.size() == triangle_count(); }
+    bool has_regions() const { return !triangle_attributes.empty(); }
+    bool has_labels() const {
+        return labels != nullptr && !labels->empty() && triangle_attributes.size() == triangle_count();
+    }
 };
 
 }  // namespace d2dcli

@@ -28,7 +28,8 @@ void write_json(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
 // Triangle's files, numbered from first_number (1 as Triangle writes them,
 // or 0): .node "<number> x y [z [w]] [id] <marker>" with marker 1 for a
 // point on the hull, z and w (as far as the input gave them) and the id as
-// attributes; .ele "<number> a b c"; .neigh "<number> n0 n1 n2"; and for a
+// attributes; .ele "<number> a b c", with the region attribute as a fourth
+// column (header "n 3 1") when the mesh has regions; .neigh "<number> n0 n1 n2"; and for a
 // mesh with segments .poly: the points (numbered as in the .node file) and
 // the segments as split, with no holes (the removed parts are gone from
 // the .ele already).
@@ -43,5 +44,13 @@ void write_poly(TextSink& sink, const MeshView& mesh, const WrittenPoints& writt
 // faces: binary little-endian, or ASCII.
 void write_ply(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, bool ascii,
                const Progress& progress);
+
+// VTK's XML unstructured grid (vtu_file.cpp), ASCII: points, triangles,
+// point data "z" with z, cell data "region" with regions.
+void write_vtu(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress);
+
+// gmsh 4.1 ASCII (gmsh_file.cpp): a physical surface per region, the
+// region attribute as element data "region", z as node data "z".
+void write_msh(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const Progress& progress);
 
 }  // namespace d2dcli

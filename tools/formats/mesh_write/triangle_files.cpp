@@ -72,12 +72,17 @@ void write_ele(TextSink& sink, const MeshView& mesh, const WrittenPoints& writte
                const Progress& progress) {
     ProgressSteps steps(progress, mesh.triangle_count());
     sink.put_integer(static_cast<std::int64_t>(mesh.triangle_count()));
-    sink.put(" 3 0\n");
+    // The region attribute is Triangle's one triangle attribute (its -A).
+    sink.put(mesh.has_regions() ? " 3 1\n" : " 3 0\n");
     for (std::size_t t = 0; t < mesh.triangle_count(); ++t) {
         sink.put_integer(static_cast<std::int64_t>(t) + first_number);
         for (std::size_t k = 0; k < 3; ++k) {
             sink.put(' ');
             sink.put_integer(written.number_of(mesh.triangles[3 * t + k]) + static_cast<std::int64_t>(first_number));
+        }
+        if (mesh.has_regions()) {
+            sink.put(' ');
+            sink.put_shortest(mesh.triangle_attributes[t]);
         }
         sink.put('\n');
         steps.advance();

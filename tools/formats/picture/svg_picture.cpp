@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/picture/region_fills.hpp"
 #include "formats/picture/svg_page.hpp"
 #include "formats/raster/raster_files.hpp"
 
@@ -258,9 +259,15 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     ProgressSteps steps(progress, 2 * triangle_count + point_count);
 
     Page page = fit_page(mesh, written);
-    const bool shaded = mesh.has_z() && triangle_count > 0;
+    // Regions (the materials of a model) take the fill before z does.
+    const std::vector<double> regions = region_values(mesh);
+    // (while the triangles fit in 60% of the file's budget; past that the
+    // picture is drawn as without regions)
+    const std::size_t fill_budget = limits.max_bytes > fixed_bytes ? (limits.max_bytes - fixed_bytes) / 10 * 6 : 0;
+    const bool by_region = !regions.empty() && triangle_count > 0 && triangle_count * fill_bytes <= fill_budget;
+    const bool shaded = mesh.has_z() && triangle_count > 0 && !by_region;
     const ZRange range = shaded ? z_range(mesh, written) : ZRange{};
-    const double page_width = page.width + 2 * margin + (shaded ? legend_width : 0.0);
+    const double page_width = page.width + 2 * margin + (shaded || by_region ? legend_width : 0.0);
     const double page_height = page.height + header_height + footer_height;
     const double area = page.width * page.height;
 
@@ -269,13 +276,16 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     // than the page can show.
     std::size_t budget = limits.max_bytes > fixed_bytes ? limits.max_bytes - fixed_bytes : 0;
     bool fill_triangles = false;
+    if (by_region) {
+        budget -= std::min(budget, triangle_count * fill_bytes);
+    }
     if (shaded) {
         fill_triangles = triangle_count * fill_bytes <= budget / 10 * 6;
         const std::size_t squares = static_cast<std::size_t>(area / (grid_pixels * grid_pixels));
         budget -= std::min(budget, fill_triangles ? triangle_count * fill_bytes : squares * square_bytes);
     }
     const std::size_t most_dots = std::min<std::size_t>(
-        {static_cast<std::size_t>(area / (shaded ? 60.0 : 20.0)), budget / 5 / dot_bytes});
+        {static_cast<std::size_t>(area / (shaded || by_region ? 60.0 : 20.0)), budget / 5 / dot_bytes});
     const std::size_t dot_stride = std::max<std::size_t>(1, (point_count + most_dots - 1) / std::max<std::size_t>(most_dots, 1));
     budget -= std::min(budget, point_count / dot_stride * dot_bytes);
     // The hull and the constraint segments are outlines: a few thousand
@@ -338,6 +348,9 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
     } else {
         put_count(sink, triangle_count);
         sink.put(" triangles");
+        if (by_region) {
+            sink.put("; triangles coloured by region");
+        }
     }
     if (shaded && limits.cells == nullptr) {
         sink.put(fill_triangles ? "; triangles coloured by their mean z"
@@ -351,6 +364,8 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
                                              "stroke-width=\"0.6\"")
                                : std::string(),
                   cell_stride);
+    } else if (by_region) {
+        put_region_fills(sink, page, mesh, regions, steps);
     } else if (shaded) {
         if (fill_triangles) {
             put_triangle_fills(sink, page, mesh, range, steps);
@@ -362,7 +377,7 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         const double edge_width = std::clamp(
             0.12 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(picture.edge_count / edge_stride, 1))),
             0.25, 1.0);
-        std::string opening = shaded ? "<path fill=\"none\" stroke=\"#1b1b1b\" stroke-opacity=\"0.35\""
+        std::string opening = shaded || by_region ? "<path fill=\"none\" stroke=\"#1b1b1b\" stroke-opacity=\"0.35\""
                                      : "<path fill=\"none\" stroke=\"#5d7fb0\"";
         opening += " stroke-linecap=\"round\" stroke-width=\"" + std::to_string(edge_width).substr(0, 4) + "\"";
         picture.edges_drawn = put_edges(sink, page, mesh, opening, edge_stride, steps);
@@ -407,8 +422,8 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
         // Dots as zero-length round-capped strokes.
         const double dot_diameter = std::clamp(
             0.25 * std::sqrt(area / static_cast<double>(std::max<std::size_t>(point_count / dot_stride, 1))), 0.9,
-            shaded ? 2.5 : 5.0);
-        PathPieces dots(sink, std::string("<path fill=\"none\" stroke=\"") + (shaded ? "#111111" : "#d1495b") +
+            shaded || by_region ? 2.5 : 5.0);
+        PathPieces dots(sink, std::string("<path fill=\"none\" stroke=\"") + (shaded || by_region ? "#111111" : "#d1495b") +
                                   "\" stroke-linecap=\"round\" stroke-width=\"" +
                                   std::to_string(dot_diameter).substr(0, 4) + "\"");
         for (std::size_t k = 0; k < point_count && limits.points; k += dot_stride) {
@@ -422,6 +437,9 @@ SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& 
             }
             steps.advance();
         }
+    }
+    if (by_region) {
+        put_region_legend(sink, page, regions);
     }
     if (shaded) {
         put_legend(sink, page, range, limits.z_label.empty() ? std::string("z") : limits.z_label);

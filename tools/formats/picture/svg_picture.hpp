@@ -40,10 +40,11 @@ struct SvgPicture {
     std::size_t points_drawn = 0;
 };
 
-// A picture with the drawing 1000 px on its longer side: triangles (or
-// Thiessen cells) shaded by z when the input has z (with a legend), every
-// edge once, the mesh's boundary (the edges with no triangle on one side:
-// the hull, or the outline of a region, of --clip and --max-edge), the
+// A picture with the drawing 1000 px on its longer side: triangles coloured
+// by region when the mesh has regions, else triangles (or Thiessen cells)
+// shaded by z when the input has z (with a legend), every edge once, the
+// mesh's boundary (the edges with no triangle on one side: the hull, or the
+// outline of a region, of --clip and --max-edge), the
 // points, a title, a scale bar and the coordinate range.
 SvgPicture write_svg(TextSink& sink, const MeshView& mesh, const WrittenPoints& written, const SvgLimits& limits,
                      const Progress& progress);

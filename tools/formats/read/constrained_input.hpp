@@ -30,8 +30,10 @@ struct ConstrainedInput {
     PointSet points;  // z (and w) per point where the input gives them
     std::vector<std::uint32_t> segments;
     std::vector<double> holes;
-    // Vector inputs with --attribute: a point inside each labelled polygon,
-    // its attribute the code of its label.
+    // Triangle's regional attributes and area bounds (.poly: a point, its
+    // region's attribute, and max_area > 0 or 0 for none), or, for vector
+    // inputs with --attribute, a point inside each labelled polygon, its
+    // attribute the code of its label.
     std::vector<delaunay2d_region_point> regions;
     RegionLabels labels;
     std::string crs;  // "EPSG:code" when the input names one
@@ -42,7 +44,9 @@ struct ConstrainedInput {
 // flag; or a count of 0, then the points come from STEM.node, which this
 // reader does not follow), a segment section (count, marker flag; each line
 // number, two endpoints, optional marker), a hole section (count; each line
-// number, x, y). Numbering starts at 0 or 1, as the first vertex says; a
+// number, x, y), and a regional section (count; each line number, x, y,
+// attribute, and optionally a maximum area, which is none when 0 or less),
+// both optional. Numbering starts at 0 or 1, as the first vertex says; a
 // vertex's first attribute is its z and the second its w (as the program
 // writes .node files); markers are read and dropped. '#' starts a comment.
 // Throws InputError.

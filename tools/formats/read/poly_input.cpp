@@ -1,7 +1,8 @@
-// Triangle's .poly files, read for their points, segments and holes. A
+// Triangle's .poly files, read for their points, segments, holes and regions. A
 // line's fields and numbers are read as in the point files
 // (value_fields.hpp): the same separators and comments, and numbers that
 // read the same whatever the locale.
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -115,7 +116,26 @@ ConstrainedInput read_poly(LineSource& source) {
         input.holes.push_back(reader.number(f.field[1], "hole x"));
         input.holes.push_back(reader.number(f.field[2], "hole y"));
     }
-    return input;  // a regional attribute section, if any, is not needed
+    if (!reader.maybe_line()) return input;  // so is the regional section
+    const long long regions = reader.integer(f.field[0], "region count");
+    if (regions < 0) reader.fail("negative region count");
+    for (long long k = 0; k < regions; ++k) {
+        reader.line("all regions are read");
+        if (f.count < 4) reader.fail("a region needs a number, x, y and an attribute");
+        delaunay2d_region_point region{};
+        region.x = reader.number(f.field[1], "region x");
+        region.y = reader.number(f.field[2], "region y");
+        region.attribute = reader.number(f.field[3], "region attribute");
+        // Triangle's files write -1 (or 0) for a region without an area bound.
+        const double area = f.count > 4 ? reader.number(f.field[4], "region maximum area") : 0.0;
+        if (!std::isfinite(region.x) || !std::isfinite(region.y) || !std::isfinite(region.attribute) ||
+            !std::isfinite(area)) {
+            reader.fail("a region's point, attribute and area must be finite numbers");
+        }
+        region.max_area = area > 0.0 ? area : 0.0;
+        input.regions.push_back(region);
+    }
+    return input;
 }
 
 }  // namespace d2dcli
