@@ -13,7 +13,8 @@
 # building blocks' helpers are d2d itself; the merge's records are
 # d2d::merge, the traced entry points d2d::traced, the index-array call
 # d2d::index_arrays, the operations d2d::operations (the constrained call
-# d2d::operations::constrained).
+# d2d::operations::constrained, the quality refinement of its mesh
+# d2d::operations::refine).
 set(DELAUNAY2D_SOURCES
   # engine
   ${CMAKE_CURRENT_LIST_DIR}/engine/system/allocation_faults.cpp
@@ -85,6 +86,8 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/segment_crossings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/segment_insertion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/snap_rounding.cpp
+  # quality refinement of the constrained mesh, and its figures
+  ${CMAKE_CURRENT_LIST_DIR}/operations/refine/quality_figures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/coherent_copy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/mesh_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/vertex_fans.cpp

@@ -23,6 +23,7 @@
 #include "engine/merge/limits.hpp"
 #include "operations/constrained/kept_region.hpp"
 #include "operations/constrained/snap_rounding.hpp"
+#include "operations/refine/quality_figures.hpp"
 
 namespace d2d::operations::constrained {
 namespace {
@@ -31,6 +32,8 @@ namespace {
 // this cannot have filled them in.
 constexpr size_t kFirstOptionsSize = offsetof(delaunay2d_constraint_options, threads) + sizeof(unsigned);
 constexpr size_t kFirstResultSize = offsetof(delaunay2d_constrained_result, segments) + sizeof(uint32_t*);
+// The quality record came with version 1.1: all of it is its first version.
+constexpr size_t kFirstQualitySize = offsetof(delaunay2d_quality_options, conforming) + sizeof(int);
 
 template <class T>
 T* copy_array(const std::vector<T>& values) {
@@ -107,8 +110,31 @@ std::vector<uint32_t> mesh_hull(const ConstrainedMesh& mesh, uint32_t first) {
     return hull;
 }
 
-void write_mesh(ConstrainedMesh& mesh, size_t count, const delaunay2d_constraint_options& options,
-                delaunay2d_result& base, delaunay2d_constrained_result& out) {
+// What the call's options ask for once the segments are in: the region
+// kept, hole points, regions and refinement.
+struct Finish {
+    const delaunay2d_constraint_options& options;
+    const delaunay2d_quality_options* quality;  // null: no refinement
+};
+
+// The area bound of a triangle of region r (-1: none): the region's own
+// when it has one, else the global one (0: none).
+double area_bound(const Finish& finish, int32_t r) {
+    if (r >= 0 && finish.options.regions[r].max_area > 0.0) return finish.options.regions[r].max_area;
+    return finish.quality != nullptr ? finish.quality->max_area : 0.0;
+}
+
+void write_mesh(ConstrainedMesh& mesh, size_t count, const Finish& finish, delaunay2d_result& base,
+                delaunay2d_constrained_result& out) {
+    const delaunay2d_constraint_options& options = finish.options;
+    size_t holes_on_segments = 0;
+    const std::vector<uint8_t> keep = kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes,
+                                                     options.hole_count, &holes_on_segments);
+    out.hole_on_segment_count = holes_on_segments;
+    std::vector<RegionSeed> seeds(options.region_count);
+    for (size_t k = 0; k < options.region_count; ++k) seeds[k] = {options.regions[k].x, options.regions[k].y};
+    const std::vector<int32_t> region = seeds.empty() ? std::vector<int32_t>(mesh.triangle_count(), -1)
+                                                      : region_of_triangles(mesh, keep, seeds);
     const size_t vertices = mesh.vertex_count();
     out.added_count = vertices - count;
     out.mesh.point_count = vertices;
@@ -137,8 +163,6 @@ void write_mesh(ConstrainedMesh& mesh, size_t count, const delaunay2d_constraint
     }
     out.segments = copy_array(pieces);
     out.segment_count = pieces.size() / 2;
-    const std::vector<uint8_t> keep =
-        kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes, options.hole_count);
     // Kept triangles keep their order; links into removed ones become -1.
     // Compacted in place: a triangle only ever moves down.
     std::vector<int32_t> number(triangles, -1);
@@ -147,19 +171,27 @@ void write_mesh(ConstrainedMesh& mesh, size_t count, const delaunay2d_constraint
         if (keep[t] != 0) number[t] = static_cast<int32_t>(kept++);
     }
     out.constrained = allocate_host_array<uint8_t>(3 * kept);
+    if (options.region_count > 0) out.triangle_attributes = allocate_host_array<double>(kept);
+    std::vector<double> bound(kept);
     for (size_t t = 0; t < triangles; ++t) {
         if (number[t] < 0) continue;
-        const size_t to = 3 * static_cast<size_t>(number[t]);
+        const auto to = static_cast<size_t>(number[t]);
         for (size_t i = 0; i < 3; ++i) {
             const int32_t n = mesh.nbr[3 * t + i];
-            out.constrained[to + i] = mesh.con[3 * t + i] != 0 ? 1 : 0;
-            mesh.tri[to + i] = mesh.tri[3 * t + i];
-            mesh.nbr[to + i] = n < 0 ? -1 : number[static_cast<size_t>(n)];
+            out.constrained[3 * to + i] = mesh.con[3 * t + i] != 0 ? 1 : 0;
+            mesh.tri[3 * to + i] = mesh.tri[3 * t + i];
+            mesh.nbr[3 * to + i] = n < 0 ? -1 : number[static_cast<size_t>(n)];
         }
+        if (out.triangle_attributes != nullptr) {
+            out.triangle_attributes[to] = region[t] >= 0 ? options.regions[region[t]].attribute : 0.0;
+        }
+        bound[to] = area_bound(finish, region[t]);
     }
     if (allocation_faults::next_fails()) throw std::bad_alloc();
     mesh.tri.resize(3 * kept);
     mesh.nbr.resize(3 * kept);
+    out.quality = refine::measure_quality(mesh.xy.data(), mesh.tri.data(), kept,
+                                          finish.quality != nullptr ? finish.quality->min_angle : 0.0, bound.data());
     out.mesh.triangle_count = kept;
     out.mesh.triangles = mesh.tri.release();
     out.mesh.neighbours = mesh.nbr.release();
@@ -260,8 +292,9 @@ void index_corners(ConstrainedMesh& mesh) {
     for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
 }
 
-delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const delaunay2d_constraint_options& options,
+delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& finish,
                               delaunay2d_result& base, delaunay2d_constrained_result& out) {
+    const delaunay2d_constraint_options& options = finish.options;
     ConstrainedMesh mesh;
     mesh.xy.resize(2 * count);
     for (size_t i = 0; i < count; ++i) {
@@ -277,6 +310,7 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
     if (status != DELAUNAY2D_OK) return status;
     if (base.triangle_count == 0) {
         write_line(mesh, count, segments, base, out);
+        if (options.region_count > 0) out.triangle_attributes = allocate_host_array<double>(0);
         return DELAUNAY2D_OK;
     }
     {
@@ -290,7 +324,7 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
             pieces.push_back({a, b, static_cast<uint32_t>(s + 1)});
         }
         if (insert_pieces(mesh, pieces, true)) {
-            write_mesh(mesh, count, options, base, out);
+            write_mesh(mesh, count, finish, base, out);
             return DELAUNAY2D_OK;
         }
     }
@@ -321,7 +355,7 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
     }
     snapped = SnappedSegments();
     insert_pieces(mesh, pieces);
-    write_mesh(mesh, count, options, base, out);
+    write_mesh(mesh, count, finish, base, out);
     return DELAUNAY2D_OK;
 }
 
@@ -352,13 +386,31 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
     for (size_t h = 0; h < 2 * o.hole_count; ++h) {
         if (!std::isfinite(o.holes[h])) return DELAUNAY2D_INVALID_ARGUMENT;
     }
+    if (o.regions == nullptr && o.region_count > 0) return DELAUNAY2D_INVALID_ARGUMENT;
+    for (size_t k = 0; k < o.region_count; ++k) {
+        const delaunay2d_region_point& r = o.regions[k];
+        if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.attribute) || !std::isfinite(r.max_area)) {
+            return DELAUNAY2D_INVALID_ARGUMENT;
+        }
+    }
+    // The quality record, like the others, is read no further than the
+    // host's size; fields it does not know stay zero (no bound, no limit).
+    delaunay2d_quality_options q{};
+    if (o.quality != nullptr) {
+        if (o.quality->struct_size < kFirstQualitySize) return DELAUNAY2D_INVALID_ARGUMENT;
+        std::memcpy(&q, o.quality, std::min(o.quality->struct_size, sizeof(q)));
+        if (!(q.min_angle >= 0.0 && q.min_angle < 60.0) || !(q.max_area >= 0.0 && std::isfinite(q.max_area))) {
+            return DELAUNAY2D_INVALID_ARGUMENT;
+        }
+    }
+    const Finish finish{o, o.quality != nullptr ? &q : nullptr};
     delaunay2d_result base{};
     // Built whole here; the host gets the part its record has room for.
     delaunay2d_constrained_result out{};
     out.struct_size = sizeof(out);
     delaunay2d_status outcome = DELAUNAY2D_OK;
     try {
-        outcome = triangulate(coords, count, stride, o, base, out);
+        outcome = triangulate(coords, count, stride, finish, base, out);
     } catch (const TooManyPoints&) {
         outcome = DELAUNAY2D_TOO_MANY_POINTS;
     } catch (...) {

@@ -5,7 +5,8 @@
 // one); those at an odd count lie inside an odd number of rings: even-odd
 // nesting, with no need for the rings to be given in any order or
 // direction. Each hole point then removes the triangles reachable from its
-// own without crossing a segment edge.
+// own without crossing a segment edge, unless it lies on a segment edge
+// or at one's end. Regions spread the same way among the kept triangles.
 #include "operations/constrained/kept_region.hpp"
 
 #include <cstddef>
@@ -73,30 +74,91 @@ std::vector<uint8_t> inside_rings(const ConstrainedMesh& mesh) {
     return keep;
 }
 
-void remove_hole(const ConstrainedMesh& mesh, int32_t start, std::vector<uint8_t>& keep) {
-    if (start < 0 || keep[static_cast<size_t>(start)] == 0) return;
+// Gives `value` to start and every triangle reachable from it across edges
+// off the segments whose mark is `from` (a flood fill; each triangle is
+// marked once, so it ends).
+template <class T>
+void flood(const ConstrainedMesh& mesh, int32_t start, std::vector<T>& mark, T from, T value,
+           const std::vector<uint8_t>* within = nullptr) {
+    auto open = [&](int32_t t) { return mark[static_cast<size_t>(t)] == from && (within == nullptr || (*within)[static_cast<size_t>(t)] != 0); };
+    if (start < 0 || !open(start)) return;
     std::vector<int32_t> stack{start};
-    keep[static_cast<size_t>(start)] = 0;
+    mark[static_cast<size_t>(start)] = value;
     while (!stack.empty()) {
         const int32_t t = stack.back();
         stack.pop_back();
         for (int i = 0; i < 3; ++i) {
             const int32_t n = mesh.across(t, i);
-            if (n < 0 || mesh.fixed(t, i) || keep[static_cast<size_t>(n)] == 0) continue;
-            keep[static_cast<size_t>(n)] = 0;
+            if (n < 0 || mesh.fixed(t, i) || !open(n)) continue;
+            mark[static_cast<size_t>(n)] = value;
             stack.push_back(n);
         }
     }
 }
 
+// Whether (x, y), held by triangle t, lies on one of t's segment edges or
+// at a vertex that ends a segment edge.
+//
+//        a                    the point at a: every edge around a is
+//       /|\                   looked at (both ways round, the hull may
+//      / | \                  stop the turn); on edge a-b: only that edge
+//     c--b--d
+bool on_segment(const ConstrainedMesh& mesh, int32_t t, double x, double y) {
+    for (int i = 0; i < 3; ++i) {
+        const uint32_t v = mesh.vertex(t, i);
+        if (mesh.xy[2 * v] != x || mesh.xy[2 * v + 1] != y) continue;
+        for (int direction = 0; direction < 2; ++direction) {
+            int32_t s = t;
+            int k = i;
+            do {
+                if (mesh.fixed(s, k) || mesh.fixed(s, prev3(k))) return true;
+                s = direction == 0 ? mesh.across(s, prev3(k)) : mesh.across(s, k);
+                if (s >= 0) k = mesh.vertex(s, 0) == v ? 0 : (mesh.vertex(s, 1) == v ? 1 : 2);
+            } while (s >= 0 && s != t);
+            if (s == t) break;
+        }
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!mesh.fixed(t, i)) continue;
+        const uint32_t a = mesh.vertex(t, i), b = mesh.vertex(t, next3(i));
+        // Inside the closed triangle and on the line of a - b: on the edge.
+        if (orient2d_exact(mesh.xy[2 * a], mesh.xy[2 * a + 1], mesh.xy[2 * b], mesh.xy[2 * b + 1], x, y) == 0.0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count) {
+std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count,
+                                    size_t* on_segment_count) {
     std::vector<uint8_t> keep = inside ? inside_rings(mesh) : std::vector<uint8_t>(mesh.triangle_count(), 1);
+    *on_segment_count = 0;
     for (size_t h = 0; h < hole_count; ++h) {
-        remove_hole(mesh, triangle_holding(mesh, holes[2 * h], holes[2 * h + 1]), keep);
+        const int32_t t = triangle_holding(mesh, holes[2 * h], holes[2 * h + 1]);
+        if (t >= 0 && on_segment(mesh, t, holes[2 * h], holes[2 * h + 1])) {
+            ++*on_segment_count;
+            continue;
+        }
+        flood<uint8_t>(mesh, t, keep, 1, 0);
     }
     return keep;
+}
+
+std::vector<int32_t> region_of_triangles(ConstrainedMesh& mesh, const std::vector<uint8_t>& keep,
+                                         const std::vector<RegionSeed>& seeds) {
+    std::vector<int32_t> region(mesh.triangle_count(), -1);
+    // Every fill covers a whole part (kept triangles joined across edges off
+    // the segments), so a part carries one mark: region k overwrites the
+    // mark its seed's triangle has now, over the part.
+    for (size_t k = 0; k < seeds.size(); ++k) {
+        const int32_t t = triangle_holding(mesh, seeds[k].x, seeds[k].y);
+        if (t < 0 || keep[static_cast<size_t>(t)] == 0) continue;
+        const int32_t current = region[static_cast<size_t>(t)];
+        if (current == static_cast<int32_t>(k)) continue;
+        flood<int32_t>(mesh, t, region, current, static_cast<int32_t>(k), &keep);
+    }
+    return region;
 }
 
 }  // namespace d2d::operations::constrained

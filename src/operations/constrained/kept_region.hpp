@@ -15,8 +15,23 @@ namespace d2d::operations::constrained {
 // triangles inside an odd number of rings of segment edges; else all. Then
 // each hole point (x, y pairs) removes the triangles connected to the one
 // holding it without crossing a segment edge (nothing when it lies outside
-// the hull or in a part already removed).
-std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count);
+// the hull or in a part already removed). A hole point exactly on a segment
+// edge or at a vertex of one removes nothing either, since which side it
+// meant cannot be told; those are counted in *on_segment.
+std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count,
+                                    size_t* on_segment);
+
+// A region point of the caller's: (x, y) inside the region.
+struct RegionSeed {
+    double x;
+    double y;
+};
+
+// For each triangle, the index of the region it belongs to, or -1: region
+// k takes the kept triangles reachable from the one holding seeds[k]
+// without crossing a segment edge; a later region overwrites an earlier.
+std::vector<int32_t> region_of_triangles(ConstrainedMesh& mesh, const std::vector<uint8_t>& keep,
+                                         const std::vector<RegionSeed>& seeds);
 
 }  // namespace d2d::operations::constrained
 
