@@ -164,6 +164,7 @@ QualityShape nested_holes() {
 QualityShape regions_with_areas() {
     QualityShape s;
     s.name = "regions";
+    s.whole_hull = true;  // the inner square is a region, not a hole
     add_ring(s, {0, 0, 1, 0, 2, 0, 2, 1, 1, 1, 0, 1});
     s.segments.insert(s.segments.end(), {1, 4});
     add_ring(s, square(1.5, 0.5, 0.2, true), false);

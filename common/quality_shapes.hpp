@@ -22,6 +22,10 @@ struct QualityShape {
     std::vector<uint32_t> segments;                // pairs of point indices
     std::vector<double> holes;                     // a point inside each hole, x, y
     std::vector<delaunay2d_region_point> regions;  // attributes and per-region area bounds
+    // Keep the whole convex hull (DELAUNAY2D_REGION_HULL) rather than what
+    // the rings enclose by even-odd nesting, for shapes whose inner rings
+    // bound regions rather than holes.
+    bool whole_hull = false;
     // Each closed ring of the boundary as x, y pairs: outer rings
     // counter-clockwise, holes clockwise, so that the signed areas add up to
     // the domain's. Empty when the domain is not given by rings alone.

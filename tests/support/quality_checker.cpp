@@ -131,25 +131,13 @@ std::string follow_chain(const Mesh& m, const std::map<uint32_t, std::vector<uin
 
 }  // namespace
 
-double kept_area2(const delaunay2d_constrained_result& r) {
-    double sum = 0.0;
-    for (size_t t = 0; t < r.mesh.triangle_count; ++t) {
-        const uint32_t* v = r.mesh.triangles + 3 * t;
-        const double* a = r.points + 2 * v[0];
-        const double* b = r.points + 2 * v[1];
-        const double* c = r.points + 2 * v[2];
-        sum += (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
-    }
-    return sum;
-}
-
 QualityReport check_quality(const QualityRequest& q, const delaunay2d_constrained_result& r) {
     QualityReport report;
     // The structure and the local Delaunay property of unflagged edges;
     // the segments' chains are checked below, allowing split points that
     // rounding has moved off the segment by a few units in the last place.
     ConstrainedInput structure = q.input;
-    structure.crossings = true;
+    structure.skip_coverage = true;
     report.failure = check_constrained(structure, r);
     if (!report.failure.empty()) return report;
 
@@ -304,7 +292,7 @@ QualityReport check_quality(const QualityRequest& q, const delaunay2d_constraine
         }
     }
     const bool budget = q.max_steiner > 0 && r.quality.budget_reached != 0;
-    if (!budget && !first_unexplained.empty()) {
+    if (q.refined && !budget && !first_unexplained.empty()) {
         report.failure = first_unexplained;
         return report;
     }

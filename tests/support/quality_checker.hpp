@@ -21,10 +21,12 @@ struct QualityRequest {
     double max_area = 0.0;       // 0: none
     uint64_t max_steiner = 0;    // 0: none
     bool conforming = false;
+    // false: the call asked for no refinement; the triangles outside their
+    // bounds (a region's area) are counted, not failed.
+    bool refined = true;
     // The domain's area, twice over, as x, y rings (outer counter-clockwise,
-    // holes clockwise); when empty, domain_area2 below is used.
+    // holes clockwise); when empty, the area is not checked.
     std::vector<std::vector<double>> rings;
-    double domain_area2 = -1.0;  // twice the area; < 0: not known, not checked
 };
 
 // What the checker counted, for the tests' messages and the benchmark.
@@ -52,7 +54,7 @@ struct QualityReport {
 // - each triangle's attribute is the one its region gives (its own flood
 //   from each region point across unflagged edges, the later region
 //   winning; 0 elsewhere);
-// - unless the budget was reached: every smallest angle >= the bound
+// - when refinement was asked for and the budget not reached: every smallest angle >= the bound
 //   except in triangles touching both sides of an input angle below the
 //   bound (its apex counts as both), and every area <= the triangle's
 //   bound (its region's, else the global one);
@@ -64,9 +66,5 @@ struct QualityReport {
 //   angles within 1e-9 degrees of a bin's edge), unrefined_count (up to
 //   angles within 1e-9 degrees of the bound) and the added points.
 QualityReport check_quality(const QualityRequest& q, const delaunay2d_constrained_result& r);
-
-// Twice the kept triangles' area, in doubles (for the domain of a shape
-// given without rings: the unrefined call's kept area).
-double kept_area2(const delaunay2d_constrained_result& r);
 
 }  // namespace d2dtest
