@@ -132,6 +132,7 @@ TEST_P(ShapeAtAngle, AngleAndAreaBoundsHold) {
     b.max_area = domain_area(shape()) / 400;
     Refined refined(shape(), b);
     EXPECT_QUALITY(refined);
+    EXPECT_EQ(refined.result.quality.budget_reached, 0);
     // Every region's bound, or the global one, caps the count from below.
     EXPECT_GE(refined.result.mesh.triangle_count, 400u);
 }
@@ -142,6 +143,7 @@ TEST_P(ShapeAtAngle, ConformingMeshIsDelaunay) {
     b.conforming = true;
     Refined refined(shape(), b);
     EXPECT_QUALITY(refined);
+    EXPECT_EQ(refined.result.quality.budget_reached, 0);
 }
 
 TEST_P(ShapeAtAngle, BudgetStopsRefinementAndIsReported) {
@@ -253,6 +255,57 @@ TEST(Regions, EachRegionKeepsItsOwnAreaBound) {
     EXPECT_GE(per_region[1], 500u);
     EXPECT_GE(per_region[2], 48u);
     EXPECT_GE(per_region[3], 2u);
+}
+
+TEST(Checker, FindsEachFlawPlantedInAGoodMesh) {
+    // The checker's own test: a mesh it accepts, then one flaw at a time.
+    Bounds b;
+    b.min_angle = 30.0;
+    Refined refined(d2dcommon::regions_with_areas(), b);
+    ASSERT_EQ(refined.status, DELAUNAY2D_OK);
+    ASSERT_EQ(refined.check().failure, "");
+    delaunay2d_constrained_result& r = refined.result;
+    auto fails = [&](const char* what) {
+        const std::string failure = refined.check().failure;
+        EXPECT_NE(failure, "") << what;
+        return failure;
+    };
+    r.triangle_attributes[0] += 1.0;
+    EXPECT_NE(fails("attribute").find("attribute"), std::string::npos);
+    r.triangle_attributes[0] -= 1.0;
+    r.quality.min_angle += 0.5;
+    EXPECT_NE(fails("min_angle").find("min_angle"), std::string::npos);
+    r.quality.min_angle -= 0.5;
+    r.quality.angle_histogram[3] += 1;
+    r.quality.angle_histogram[4] -= 1;
+    fails("histogram");
+    r.quality.angle_histogram[3] -= 1;
+    r.quality.angle_histogram[4] += 1;
+    r.quality.unrefined_count += 1;
+    fails("unrefined_count");
+    r.quality.unrefined_count -= 1;
+    // A split point of the bottom side pushed off it, into the domain.
+    size_t split = r.mesh.point_count;
+    for (size_t i = 0; i < r.mesh.point_count && split == r.mesh.point_count; ++i) {
+        if (r.points[2 * i + 1] == 0.0 && r.points[2 * i] > 0.0 && r.points[2 * i] < 2.0 && r.points[2 * i] != 1.0) split = i;
+    }
+    ASSERT_LT(split, r.mesh.point_count);
+    r.points[2 * split + 1] = 1e-9;
+    fails("split point off its segment");
+    r.points[2 * split + 1] = 0.0;
+    ASSERT_EQ(refined.check().failure, "");
+    // Bounds the mesh was not made for.
+    refined.request.min_angle = 34.0;
+    EXPECT_NE(fails("angle bound").find("below the bound"), std::string::npos);
+    refined.request.min_angle = 30.0;
+    refined.request.max_area = 1e-4;
+    fails("area bound");
+    refined.request.max_area = 0.0;
+    refined.request.conforming = true;
+    const size_t pieces = r.segment_count;
+    r.segment_count = pieces - 1;
+    fails("a segment piece left out");
+    r.segment_count = pieces;
 }
 
 }  // namespace

@@ -58,7 +58,9 @@ struct QualityReport {
 //   except in triangles touching both sides of an input angle below the
 //   bound (its apex counts as both), and every area <= the triangle's
 //   bound (its region's, else the global one);
-// - the budget: points added by refinement at most max_steiner;
+// - the budget: points added by refinement at most max_steiner; a budget
+//   reached only where the caller gave one or the bound is above 20.7
+//   degrees (where the library may set its own);
 // - the kept area equals the domain's: exactly when every split point
 //   lies on its segment, else within the area between each segment and
 //   its chain;
