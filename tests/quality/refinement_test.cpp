@@ -239,6 +239,17 @@ TEST(UnitSquare, AreaBoundFillsTheSquare) {
     EXPECT_GE(refined.result.mesh.triangle_count, 5000u);
 }
 
+TEST(WavyPolygon, FullSizeReachesThirtyThreeDegrees) {
+    // The benchmark's polygon of 10^4 vertices with 100 holes: 33 degrees
+    // is a target of the issue.
+    Bounds b;
+    b.min_angle = 33.0;
+    Refined refined(d2dcommon::wavy_polygon_with_holes(10000, 10), b);
+    EXPECT_QUALITY(refined);
+    EXPECT_EQ(refined.result.quality.budget_reached, 0);
+    EXPECT_GE(refined.result.quality.min_angle, 33.0 - 1e-9);
+}
+
 TEST(Regions, EachRegionKeepsItsOwnAreaBound) {
     // Region 1 (area <= 0.002 over 1) needs at least 500 triangles, region 2
     // (0.02 over 0.96) at least 48; the attributes tell them apart.
