@@ -98,6 +98,9 @@ class Refiner {
         const double bound = std::min(settings.min_angle, 59.0) * kRadiansPerDegree;
         sin2_bound_ = settings.min_angle > 0.0 ? std::sin(bound) * std::sin(bound) : 0.0;
         cot_half_ = settings.min_angle > 0.0 ? 1.0 / std::tan(0.5 * bound) : 0.0;
+        if (!settings.conforming && settings.min_angle > 0.0 && settings.min_angle < 45.0) {
+            lens_cos2_ = std::cos(2.0 * bound) * std::cos(2.0 * bound);
+        }
         budget_ = settings.max_steiner;
         if (budget_ == 0) budget_ = settings.min_angle > kProvenAngle ? default_budget() : std::numeric_limits<uint64_t>::max();
         const uint64_t room = kMostPoints - static_cast<uint64_t>(mesh.vertex_count());
@@ -135,6 +138,7 @@ class Refiner {
     const uint32_t input_vertices_;
     double sin2_bound_ = 0.0;
     double cot_half_ = 0.0;
+    double lens_cos2_ = 0.0;   // cos^2 (2 * bound) for the lens test, 0 for the circle
     uint64_t budget_ = 0;
     uint64_t added_ = 0;
     bool budget_reached_ = false;
@@ -219,6 +223,24 @@ class Refiner {
         bad_.push(b);
     }
 
+    // Whether (px, py) encroaches wall a - b: lies in its diametral circle
+    // (exact), and, unless the mesh must be conforming, also in its lens --
+    // sees it under at least 180 - 2 * bound degrees (Shewchuk's diametral
+    // lens, as in Triangle; fewer splits beside the boundary). The lens
+    // edge is a threshold on where points go, not on the mesh's validity,
+    // and is taken in doubles.
+    //
+    //         .-~~~-.          circle: angle at p above 90 degrees
+    //       /  .---.  \        lens:   above 180 - 2 * bound
+    //      a--(-----)--b
+    bool encroaches(uint32_t a, uint32_t b, double px, double py) const {
+        if (!in_diametral_circle(x(a), y(a), x(b), y(b), px, py)) return false;
+        if (lens_cos2_ <= 0.0) return true;
+        const double ux = x(a) - px, uy = y(a) - py, vx = x(b) - px, vy = y(b) - py;
+        const double dot = ux * vx + uy * vy;
+        return dot * dot >= lens_cos2_ * (ux * ux + uy * uy) * (vx * vx + vy * vy);
+    }
+
     // Whether the wall i of t is encroached by the vertex opposite it in a
     // triangle beside it (kept ones; any with the conforming option).
     bool encroached(int32_t t, int i) const {
@@ -226,7 +248,7 @@ class Refiner {
         auto sees = [&](int32_t s, int k) {
             if (s < 0 || (!s_.conforming && !kept(s))) return false;
             const uint32_t p = m_.vertex(s, prev3(k));
-            return in_diametral_circle(x(a), y(a), x(b), y(b), x(p), y(p));
+            return encroaches(a, b, x(p), y(p));
         };
         if (sees(t, i)) return true;
         const int32_t n = m_.across(t, i);
@@ -416,7 +438,7 @@ class Refiner {
             for (int i = 0; i < 3; ++i) {
                 if (wall(s, i)) {
                     const uint32_t a = m_.vertex(s, i), c = m_.vertex(s, next3(i));
-                    if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(s, i)) rejected = true;
+                    if (encroaches(a, c, o.x, o.y) && queue_forced(s, i)) rejected = true;
                     continue;
                 }
                 const int32_t n = m_.across(s, i);
@@ -469,17 +491,17 @@ class Refiner {
         std::pair<uint32_t, uint32_t> segment{std::min(p, q), std::max(p, q)};
         if (!p_input) segment = segment_of(p);
         if (p_input && !q_input) segment = segment_of(q);
-        int32_t centre = -1;
+        // The point wanted, then the same point rounded from the input
+        // segment itself (not from this piece, whose ends may be rounded
+        // already), so that the segment passes through the rounding box of
+        // every vertex on it. Failing that, the point as computed, if the
+        // four triangles take it.
         Vec2 c = midpoint(at(p), at(q));
-        if (p_input != q_input) {
-            const uint32_t from = p_input ? p : q;
-            const Vec2 shell = shell_point(at(from), at(p_input ? q : p));
-            if (fits(shell)) {
-                c = shell;
-                centre = static_cast<int32_t>(from);
-            }
-        }
-        if (centre < 0 && !fits(c)) {
+        if (p_input != q_input) c = shell_point(at(p_input ? p : q), at(p_input ? q : p));
+        Vec2 on_segment = c;
+        if (rounded_on_segment(at(segment.first), at(segment.second), on_segment) && fits(on_segment)) {
+            c = on_segment;
+        } else if (!fits(c)) {
             unsplittable_.insert(key);
             return;
         }
