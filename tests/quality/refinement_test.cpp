@@ -250,6 +250,22 @@ TEST(WavyPolygon, FullSizeReachesThirtyThreeDegrees) {
     EXPECT_GE(refined.result.quality.min_angle, 33.0 - 1e-9);
 }
 
+TEST(WavyPolygon, FullSizeCountBesideTriangle) {
+    // The benchmark's polygon at 30 degrees: no more triangles than
+    // Triangle's -pq30, within 5%.
+    if (d2dtest::triangle_program().empty()) GTEST_SKIP() << "Triangle's program is not installed: no comparison";
+    const QualityShape shape = d2dcommon::wavy_polygon_with_holes(10000, 10);
+    std::string why;
+    const long theirs = d2dtest::triangle_count(shape, "pq30", &why);
+    ASSERT_GT(theirs, 0) << why;
+    Bounds b;
+    b.min_angle = 30.0;
+    Refined refined(shape, b);
+    ASSERT_EQ(refined.status, DELAUNAY2D_OK);
+    EXPECT_LE(static_cast<double>(refined.result.mesh.triangle_count), 1.05 * static_cast<double>(theirs))
+        << "Triangle: " << theirs;
+}
+
 TEST(Regions, EachRegionKeepsItsOwnAreaBound) {
     // Region 1 (area <= 0.002 over 1) needs at least 500 triangles, region 2
     // (0.02 over 0.96) at least 48; the attributes tell them apart.
