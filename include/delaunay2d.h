@@ -238,8 +238,9 @@ typedef struct delaunay2d_quality_options {
     size_t struct_size;          /* sizeof(delaunay2d_quality_options) as the host knows it */
     double min_angle;            /* degrees, 0 for none; up to 20.7 always finishes, about 33 in practice */
     double max_area;             /* > 0: every kept triangle's area at most this; 0 for none */
-    uint64_t max_steiner;        /* at most this many points added by refinement; 0: no limit of the caller's */
-    int conforming;              /* nonzero: segments are split until every edge of the mesh is Delaunay */
+    uint64_t max_steiner;        /* at most this many points added by refinement; 0: no limit of the caller's
+                                    (above 20.7 degrees the library's own budget then applies) */
+    int conforming;              /* nonzero: segments are split until every edge of the mesh is Delaunay, also with no bound */
 } delaunay2d_quality_options;
 
 /* What the kept triangles of a constrained result are like. */
@@ -310,7 +311,11 @@ typedef struct delaunay2d_constrained_result {
  * no angle below quality->min_angle and no area above its bound; the
  * segments as split and the constrained flags follow. Triangles pinched
  * between segments that meet at a small angle, or left when max_steiner
- * points have been added, are counted in quality.unrefined_count. The
+ * points have been added, are counted in quality.unrefined_count. A point
+ * added on a segment is the segment's own point rounded to the nearest
+ * doubles (so every piece lies within half a gap between doubles of its
+ * segment, as with crossings); a hull edge is split only at a point
+ * exactly on it. With all bounds 0 and conforming 0 nothing is added. The
  * result is the same for any number of threads. result->quality describes
  * the kept triangles in every call.
  *

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "delaunay2d.h"
@@ -226,6 +227,37 @@ TEST(Refine, FanOfTwentySegmentsEnds) {
         EXPECT_LT(run.result.mesh.triangle_count, 20000u) << angle;
         if (angle <= 20.7) {
             EXPECT_EQ(run.result.quality.budget_reached, 0);
+        }
+    }
+}
+
+// Random crossing segments among near-coincident points (pairs a few
+// units in the last place apart): snap rounding, then refinement, in the
+// hull. Every seed must end with a mesh the checker accepts, and every
+// triangle short of the bound counted.
+TEST(Refine, CrossingSegmentsAmongNearCoincidentPoints) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        std::mt19937_64 rng(seed);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        ConstrainedInput in;
+        for (int k = 0; k < 40; ++k) {
+            const double px = unit(rng), py = unit(rng);
+            in.xy.insert(in.xy.end(), {px, py});
+            if (k % 4 == 0) in.xy.insert(in.xy.end(), {std::nextafter(px, 2.0), std::nextafter(std::nextafter(py, 2.0), 2.0)});
+        }
+        const auto n = static_cast<uint32_t>(in.xy.size() / 2);
+        for (uint32_t k = 0; k < 12; ++k) {
+            in.segments.push_back(static_cast<uint32_t>(rng() % n));
+            in.segments.push_back(static_cast<uint32_t>(rng() % n));
+        }
+        for (const double angle : {20.0, 30.0}) {
+            Refined run(in, quality(angle, 0.01));
+            ASSERT_EQ(run.status, DELAUNAY2D_OK);
+            EXPECT_EQ(d2dtest::check_constrained(in, run.result), "") << seed << " " << angle;
+            EXPECT_EQ(run.missing(angle, [](size_t) { return 0.01; }), run.result.quality.unrefined_count) << seed;
+            if (angle <= 20.7) {
+                EXPECT_EQ(run.result.quality.budget_reached, 0) << seed;
+            }
         }
     }
 }

@@ -116,6 +116,12 @@ std::vector<uint32_t> mesh_hull(const ConstrainedMesh& mesh, uint32_t first) {
 struct Finish {
     const delaunay2d_constraint_options& options;
     const delaunay2d_quality_options* quality;  // null: no refinement
+    // The input segments as inserted (ConstrainedMesh::con is 1 + an index
+    // into them), set once known.
+    const std::vector<std::pair<uint32_t, uint32_t>>* segments = nullptr;
+    // Snapped pieces that more than one segment passes along (vertex
+    // pairs, lower first, sorted).
+    std::vector<std::pair<uint32_t, uint32_t>> shared_pieces;
 };
 
 // The area bound of a triangle of region r (-1: none): the region's own
@@ -142,6 +148,13 @@ refine::RefineOutcome refine_kept(ConstrainedMesh& mesh, const Finish& finish, s
         asked = asked || settings.label_area.back() > 0.0;
     }
     if (!asked) return {};
+    settings.shared_pieces = finish.shared_pieces;
+    if (finish.segments != nullptr) {
+        for (const auto& [a, b] : *finish.segments) {
+            settings.segment_ends.insert(settings.segment_ends.end(),
+                                         {mesh.xy[2 * size_t{a}], mesh.xy[2 * size_t{a} + 1], mesh.xy[2 * size_t{b}], mesh.xy[2 * size_t{b} + 1]});
+        }
+    }
     std::vector<int32_t> label(keep.size());
     for (size_t t = 0; t < keep.size(); ++t) label[t] = keep[t] != 0 ? region[t] + 1 : -1;
     const refine::RefineOutcome outcome = refine::refine_mesh(mesh, label, settings);
@@ -325,9 +338,10 @@ void index_corners(ConstrainedMesh& mesh) {
     for (size_t c = 0; c < mesh.tri.size(); ++c) mesh.corner[mesh.tri[c]] = static_cast<int32_t>(c);
 }
 
-delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& finish,
+delaunay2d_status triangulate(const double* coords, size_t count, size_t stride, const Finish& given,
                               delaunay2d_result& base, delaunay2d_constrained_result& out) {
-    const delaunay2d_constraint_options& options = finish.options;
+    const delaunay2d_constraint_options& options = given.options;
+    Finish finish = given;
     ConstrainedMesh mesh;
     mesh.xy.resize(2 * count);
     for (size_t i = 0; i < count; ++i) {
@@ -336,6 +350,7 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
     }
     std::vector<std::pair<uint32_t, uint32_t>> segments;
     if (!input_segments(options, mesh.xy, segments)) return DELAUNAY2D_INVALID_ARGUMENT;
+    finish.segments = &segments;
     // First as if no two segments crossed: then nothing is rounded and
     // each segment is split only at input points exactly on it. The first
     // piece found crossing a segment edge ends this attempt.
@@ -387,6 +402,16 @@ delaunay2d_status triangulate(const double* coords, size_t count, size_t stride,
         }
     }
     snapped = SnappedSegments();
+    if (finish.quality != nullptr) {
+        std::vector<std::pair<uint32_t, uint32_t>> ends;
+        for (const SegmentPiece& piece : pieces) ends.emplace_back(std::min(piece.a, piece.b), std::max(piece.a, piece.b));
+        std::sort(ends.begin(), ends.end());
+        for (size_t k = 1; k < ends.size(); ++k) {
+            if (ends[k] == ends[k - 1] && (finish.shared_pieces.empty() || finish.shared_pieces.back() != ends[k])) {
+                finish.shared_pieces.push_back(ends[k]);
+            }
+        }
+    }
     insert_pieces(mesh, pieces);
     write_mesh(mesh, count, finish, base, out);
     return DELAUNAY2D_OK;
@@ -436,7 +461,7 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
             return DELAUNAY2D_INVALID_ARGUMENT;
         }
     }
-    const Finish finish{o, o.quality != nullptr ? &q : nullptr};
+    const Finish finish{o, o.quality != nullptr ? &q : nullptr, nullptr, {}};
     delaunay2d_result base{};
     // Built whole here; the host gets the part its record has room for.
     delaunay2d_constrained_result out{};

@@ -81,7 +81,7 @@ uint32_t add_vertex(ConstrainedMesh& mesh, double x, double y) {
 void split_triangle(ConstrainedMesh& mesh, int32_t t, uint32_t v, std::vector<std::pair<uint32_t, uint32_t>>& flips) {
     const uint32_t p = mesh.vertex(t, 0), q = mesh.vertex(t, 1), r = mesh.vertex(t, 2);
     const int32_t out_qr = mesh.across(t, 1), out_rp = mesh.across(t, 2);
-    const uint32_t c_qr = mesh.owner(t, 1), c_rp = mesh.fixed(t, 2);
+    const uint32_t c_qr = mesh.owner(t, 1), c_rp = mesh.owner(t, 2);
     const int32_t n1 = mesh.new_triangle();
     const int32_t n2 = mesh.new_triangle();
     // Vertex triples first, links after, so that every join finds its edge.
@@ -116,7 +116,7 @@ void split_edge(ConstrainedMesh& mesh, int32_t t, int i, uint32_t v, std::vector
     const int32_t n = mesh.across(t, i);
     const uint32_t c = mesh.owner(t, i);
     const int32_t out_qr = mesh.across(t, next3(i)), out_rp = mesh.across(t, prev3(i));
-    const uint32_t c_qr = mesh.owner(t, next3(i)), c_rp = mesh.fixed(t, prev3(i));
+    const uint32_t c_qr = mesh.owner(t, next3(i)), c_rp = mesh.owner(t, prev3(i));
     const int32_t t2 = mesh.new_triangle();
     uint32_t s = 0;
     int32_t n2 = -1, out_sq = -1, out_ps = -1;
@@ -230,8 +230,17 @@ uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near) {
 }
 
 uint32_t split_edge_at(ConstrainedMesh& mesh, int32_t t, int i, double x, double y) {
+    // Off the edge's line, v can leave the new spokes r - v and v - s
+    // themselves not locally Delaunay: they are checked too.
+    const uint32_t r = mesh.vertex(t, prev3(i));
+    const int32_t n = mesh.across(t, i);
     const uint32_t v = add_vertex(mesh, x, y);
     std::vector<std::pair<uint32_t, uint32_t>> flips;
+    if (n >= 0) {
+        const uint32_t s = mesh.vertex(n, prev3(mesh.edge_index(n, mesh.vertex(t, next3(i)), mesh.vertex(t, i))));
+        flips.emplace_back(v, s);
+    }
+    flips.emplace_back(r, v);
     split_edge(mesh, t, i, v, flips);
     make_delaunay(mesh, flips);
     return v;

@@ -16,6 +16,13 @@ struct RefineSettings {
     uint64_t max_steiner = 0;         // the caller's budget, 0 for none
     bool conforming = false;          // split segments until every edge is Delaunay
     std::vector<double> label_area;   // by label: the area bound, 0 for none
+    // By segment owner - 1 (ConstrainedMesh::con): the input segment's ends
+    // x0, y0, x1, y1, from which split points are rounded.
+    std::vector<double> segment_ends;
+    // Pieces (lower vertex first, sorted) that snap rounding gave to more
+    // than one input segment: no point rounded from one segment's line is
+    // sure to lie within half a gap of the other's, so they are not split.
+    std::vector<std::pair<uint32_t, uint32_t>> shared_pieces;
 };
 
 struct RefineOutcome {
