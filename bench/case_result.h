@@ -19,6 +19,7 @@ struct CaseResult {
     std::size_t vertices = 0;       // vertices in the result, where a contender adds some (constrained benchmark)
     std::size_t output_bytes = 0;   // bytes of what the call hands back, 0 where it keeps its own structure
     double extra_seconds = -1.0;    // optional side measurement, -1 if not taken
+    double min_angle = -1.0;        // degrees, smallest angle of the output (quality benchmark), -1 if not taken
     char error[96] = {};            // why the case has no figures; empty when it has them
 };
 

@@ -20,6 +20,9 @@ struct ConstrainedInput {
     // Let a covering path pass any vertex (off by default: a segment may
     // pass only through vertices whose hot pixel it meets).
     bool crossings = false;
+    // Leave out the covering paths (a caller that follows each segment's
+    // chain itself, as the quality checker does).
+    bool skip_coverage = false;
 };
 
 // Checks, and returns the first failure ("" when all hold):

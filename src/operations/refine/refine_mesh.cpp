@@ -37,8 +37,9 @@
 // same spacing holds (Ungor). Above 20.7 degrees there is no such proof;
 // the loop is then limited by a budget (the caller's, or one scaled from the
 // input and the area bound), and in every case by the points the library
-// indexes. Each pass of the loop either pops an entry for good or adds a
-// vertex before pushing one back, so the queues cannot cycle.
+// indexes. Each pass of the loop pops an entry; a triangle goes back only
+// behind a forced wall split, which adds a vertex or marks the wall as not
+// splittable for good (a finite set of edges), so the queues cannot cycle.
 #include "operations/refine/refine_mesh.hpp"
 
 #include <algorithm>
@@ -110,8 +111,7 @@ class Refiner {
             budget_reached_ = !bad_.empty() || !walls_.empty();
             return RefineOutcome{};
         }
-        // Each pass pops an entry; it pushes one back only after adding a
-        // vertex (see the termination argument above).
+        // Each pass pops an entry; see the termination argument above.
         while (!stopped_) {
             if (!walls_.empty()) {
                 const WallSplit w = walls_.front();
@@ -146,7 +146,7 @@ class Refiner {
     std::vector<uint32_t> bucket_;        // per triangle: the bucket it was last queued in
     std::vector<uint32_t> cavity_mark_;   // per triangle: the stamp of the last cavity that held it
     uint32_t stamp_ = 0;
-    std::vector<int32_t> star_, stack_, cavity_;
+    std::vector<int32_t> star_, stack_;
     std::vector<uint32_t> seen_;          // per triangle: the stamp of the last change that listed it
     uint32_t seen_stamp_ = 0;
     uint64_t walk_state_ = 0x2545f4914f6cdd1du;
