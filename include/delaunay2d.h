@@ -211,11 +211,17 @@ DELAUNAY2D_API const char* delaunay2d_version(void);
  * either region each hole point removes the triangles that can be reached
  * from the one holding it without crossing a segment (the convention of
  * Shewchuk's Triangle); a hole point outside the hull or in a removed part does
- * nothing. A neighbour across a removed part is -1.
+ * nothing. A neighbour across a removed part is -1. DELAUNAY2D_REGION_AUTO
+ * (version 1.1) is the choice of the program and the Python package when
+ * none is given: INSIDE when the segments close at least one ring around a
+ * triangle (a polygon), HULL when they close none (open lines such as
+ * breaklines, which INSIDE would leave with no triangle); it is decided
+ * before the hole points remove anything.
  */
 typedef enum delaunay2d_region {
     DELAUNAY2D_REGION_HULL = 0,     /* the whole convex hull */
-    DELAUNAY2D_REGION_INSIDE = 1    /* what closed rings of segments enclose, even-odd nesting, minus hole points' regions */
+    DELAUNAY2D_REGION_INSIDE = 1,   /* what closed rings of segments enclose, even-odd nesting, minus hole points' regions */
+    DELAUNAY2D_REGION_AUTO = 2      /* version 1.1: INSIDE when some closed ring of segments encloses a triangle, else HULL */
 } delaunay2d_region;
 
 /* A region of the mesh, as in the regional section of Triangle's .poly

@@ -26,6 +26,9 @@ packages+=(libcli11-dev libfast-float-dev librsvg2-bin libgdal-dev librsvg2-dev 
 # Python package and its tests, the C# binding (mcs, mono).
 packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools python3-wheel
            python3-numpy python3-scipy python3-pytest mono-mcs mono-runtime)
+# scipy's voronoi_plot_2d, which a Python test hands the package's Voronoi
+# to, draws with matplotlib (tests only; the package never imports it).
+packages+=(python3-matplotlib)
 # The Windows DLL is cross-built with MinGW-w64 and its host tests run under wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
 # The JavaScript package: emscripten builds the WebAssembly module, Node runs

@@ -91,6 +91,28 @@ step "consumer with pkg-config"
 PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" make -s -C "$work/consumers/pkg_config"
 run_consumer "$work/consumers/pkg_config/consumer"
 
+step "the C programs of doc/*.md, with -Wall -Wextra -Werror against the installed library"
+"$python" - "$root" "$work/doc_c" <<'EOF'
+import glob, os, re, sys
+os.makedirs(sys.argv[2])
+for page in sorted(glob.glob(os.path.join(sys.argv[1], "doc", "*.md"))):
+    with open(page, encoding="utf-8") as f:
+        blocks = [b for b in re.findall(r"```c\n(.*?)```", f.read(), re.S) if "int main(" in b]
+    for k, block in enumerate(blocks):
+        name = "{}_{}.c".format(os.path.basename(page)[:-3], k)
+        with open(os.path.join(sys.argv[2], name), "w", encoding="utf-8") as out:
+            out.write(block)
+EOF
+doc_programs=("$work"/doc_c/*.c)
+[[ ${#doc_programs[@]} -ge 2 && -e ${doc_programs[0]} ]] || fail "no C program found in doc/*.md"
+for source in "${doc_programs[@]}"; do
+  # shellcheck disable=SC2046
+  cc -std=c11 -Wall -Wextra -Wpedantic -Werror "$source" -o "${source%.c}" \
+    $(PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" pkg-config --cflags --libs delaunay2d) -lm \
+    || fail "$(basename "$source") (a C block of doc/) does not compile cleanly"
+  LD_LIBRARY_PATH="$prefix/$libdir" "${source%.c}" || fail "$(basename "$source") (a C block of doc/) failed"
+done
+
 step "consumer with add_subdirectory (no tests, no test dependencies)"
 cmake -S "$work/consumers/add_subdirectory" -B "$work/add_subdirectory" -DDELAUNAY2D_SOURCE_DIR="$root" > /dev/null
 cmake --build "$work/add_subdirectory" --target consumer -j "$jobs" > /dev/null
@@ -119,8 +141,25 @@ grep -qE ' \./usr/bin/delaunay2d(-triangulate)?$' "$work/deb-contents" || fail "
 dpkg-deb -f "$deb" Package Version Depends | tee "$work/deb-fields"
 grep -q "^Version: $version$" "$work/deb-fields" || fail "package version"
 grep -q "^Depends: .*libc6" "$work/deb-fields" || fail "package dependencies"
+# GDAL and librsvg are the format module's, in a package of its own that the
+# main one only recommends: the program runs without them.
+if grep -qiE "gdal|rsvg|cairo" "$work/deb-fields"; then fail "the main package depends on the format module's libraries"; fi
+dpkg-deb -c "$deb" | grep -q "libdelaunay2d_formats" && fail "the format module is in the main package"
+formats_deb="$deb_build/delaunay2d-formats_${version}_$(dpkg --print-architecture).deb"
+if [[ -f $deb_build/tools/libdelaunay2d_formats.so ]]; then
+  [[ -f $formats_deb ]] || fail "no delaunay2d-formats package beside the main one"
+  dpkg-deb -f "$deb" Recommends | grep -qx "delaunay2d-formats (= $version)" || fail "the main package does not recommend delaunay2d-formats"
+  dpkg-deb -f "$formats_deb" Depends | tee "$work/formats-fields"
+  grep -q "delaunay2d (= $version)" "$work/formats-fields" || fail "delaunay2d-formats does not depend on delaunay2d"
+  dpkg-deb -c "$formats_deb" | grep -q "/delaunay2d/libdelaunay2d_formats.so$" || fail "delaunay2d-formats lacks the module"
+fi
+dpkg-deb -e "$deb" "$work/deb-control"
+grep -qx "libdelaunay2d ${version%%.*} delaunay2d (>= $version)" "$work/deb-control/shlibs" || fail "the shlibs file"
 unpacked="$work/deb-root"
 dpkg-deb -x "$deb" "$unpacked"
+# Without the module, text input and output still work.
+printf '0 0\n1 0\n0 1\n1 1\n' > "$work/square.txt"
+"$unpacked/usr/bin/delaunay2d" "$work/square.txt" -o "$work/square.ele" || fail "the program without its format module"
 grep -qx 'prefix=/usr' "$unpacked/usr/$multiarch/pkgconfig/delaunay2d.pc" || fail "the pkg-config file's prefix is not /usr"
 run_program "$unpacked/usr/bin"
 cmake -S "$work/consumers/find_package" -B "$work/deb_consumer" -DCMAKE_PREFIX_PATH="$unpacked/usr" > /dev/null

@@ -203,6 +203,46 @@ TEST(ConstrainedWorked, NestedRingsByEvenOddAndHolePoints) {
     expect_valid(square, &frame);
 }
 
+// The kept triangles of a call, as vertex triples.
+std::vector<uint32_t> kept(const ConstrainedInput& in) {
+    Call run(in);
+    EXPECT_EQ(run.status, DELAUNAY2D_OK);
+    return {run.result.mesh.triangles, run.result.mesh.triangles + 3 * run.result.mesh.triangle_count};
+}
+
+TEST(ConstrainedWorked, AutoRegionIsTheInsideOfRingsAndTheHullOfOpenLines) {
+    std::mt19937_64 rng(5);
+    ConstrainedInput rings;
+    add_ring(rings, 0, 0, 10, 30, false, rng);
+    add_ring(rings, 0, 0, 4, 20, true, rng);
+    rings.xy.insert(rings.xy.end(), {20, 20, -20, 15});  // outside the rings
+    const auto with_region = [](ConstrainedInput in, int region) {
+        in.region = region;
+        return kept(in);
+    };
+    EXPECT_EQ(with_region(rings, DELAUNAY2D_REGION_AUTO), with_region(rings, DELAUNAY2D_REGION_INSIDE));
+    // The same rings left open: the hull, as open breaklines ask.
+    ConstrainedInput lines = rings;
+    lines.segments.resize(lines.segments.size() - 2);
+    lines.segments.erase(lines.segments.begin(), lines.segments.begin() + 2);
+    EXPECT_EQ(with_region(lines, DELAUNAY2D_REGION_AUTO), with_region(lines, DELAUNAY2D_REGION_HULL));
+    EXPECT_TRUE(with_region(lines, DELAUNAY2D_REGION_INSIDE).empty());
+    // Three segments that only cross one another close a small triangle:
+    // a ring of the mesh, not of the input's point indices.
+    ConstrainedInput star;
+    star.xy = {0, 0, 4, 1, 4, 0, 0, 1, 1, -2, 2, 3, 9, 9};
+    star.segments = {0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(with_region(star, DELAUNAY2D_REGION_AUTO), with_region(star, DELAUNAY2D_REGION_INSIDE));
+    EXPECT_FALSE(with_region(star, DELAUNAY2D_REGION_AUTO).empty());
+    // Hole points apply after the choice: one inside the only ring leaves
+    // nothing, not the hull.
+    ConstrainedInput square;
+    square.xy = {0, 0, 1, 0, 1, 1, 0, 1, 5, 5};
+    square.segments = {0, 1, 1, 2, 2, 3, 3, 0};
+    square.holes = {0.5, 0.25};
+    EXPECT_TRUE(with_region(square, DELAUNAY2D_REGION_AUTO).empty());
+}
+
 TEST(ConstrainedWorked, PolygonOfHundredThousandVerticesWithHundredHoles) {
     ConstrainedInput in;
     in.region = DELAUNAY2D_REGION_INSIDE;
@@ -299,7 +339,7 @@ TEST(ConstrainedEdges, BadArgumentsAreRefusedAndLeaveNothing) {
     options.segments = nullptr;
     EXPECT_EQ(delaunay2d_triangulate_constrained(xy, 4, 2, &options, &result), DELAUNAY2D_INVALID_ARGUMENT);
     options.segment_count = 0;
-    options.region = 2;
+    options.region = DELAUNAY2D_REGION_AUTO + 1;
     EXPECT_EQ(delaunay2d_triangulate_constrained(xy, 4, 2, &options, &result), DELAUNAY2D_INVALID_ARGUMENT);
     options.region = DELAUNAY2D_REGION_HULL;
     const double bad_hole[] = {INFINITY, 0};

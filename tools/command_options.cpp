@@ -20,8 +20,8 @@ const char* const description =
     "\n"
     "Reads INPUT (or standard input when INPUT is '-' or missing): text with\n"
     "'x y', 'x y z' or 'x y z w' per line, separated by spaces, tabs, semicolons or commas\n"
-    "(CSV), with '#' comments and one optional header line; or Triangle's .node\n"
-    "files. Without -o it prints a summary; with -o PATH it writes the mesh in\n"
+    "(CSV), with '#' comments and one optional header line; Triangle's .node\n"
+    "and .poly files; GeoJSON; or what GDAL reads (.shp, .gpkg, ...). Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
     ".neigh beside it), .ply, .geojson (triangles, or with --voronoi Thiessen\n"
     "polygons), .svg or .png (a picture), or a surface raster of z: .tif\n"
@@ -35,6 +35,8 @@ const char* const description =
     "  delaunay2d --generate clusters --n 100000 -o clusters.svg\n"
     "  delaunay2d survey.csv -o dem.tif --cell 1 --crs EPSG:32633\n"
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
+    "  delaunay2d countries.gpkg --attribute name -o triangles.geojson\n"
+    "  delaunay2d contours.shp --z-column elev -o dem.tif --cell 10\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
 
 // The most points the library triangulates: a larger sample is refused
@@ -67,7 +69,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png"}));
     app.add_option("--input-format", input_format, "Input format (default: from the extension or the content)")
         ->type_name("FORMAT")
-        ->check(CLI::IsMember({"auto", "text", "node"}));
+        ->check(CLI::IsMember({"auto", "text", "node", "geojson", "ogr"}));
     app.add_flag("--keep-all-points", options.keep_all_points,
                  "Write every input point, in input order, not only the vertices");
     app.add_flag("--zero-based", options.zero_based, "Number Triangle's .node/.ele/.neigh files from 0, not 1");
@@ -77,8 +79,8 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
                    "Run create_mesh_2d instead, with its trace lines written to FILE")
         ->type_name("FILE");
     app.add_option("--region", options.region,
-                   "inside: keep what the segments enclose (default for .poly and .geojson input); "
-                   "hull: the whole convex hull (default for point files)")
+                   "inside: keep what the segments enclose (default when the segments of a .poly or "
+                   ".geojson input close a ring); hull: the whole convex hull (default otherwise)")
         ->check(CLI::IsMember({"inside", "hull"}));
     app.add_flag("-v,--verbose", options.verbose, "With -o, print the summary on standard error");
     app.add_flag("--strict", options.strict,
@@ -97,6 +99,14 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     std::vector<double> bounds;
     std::string method = "linear";
     app.add_option("--id-column", options.id_column, "Carry the header's column NAME as each point's id")
+        ->type_name("NAME");
+    app.add_option("--z-column", options.vector.z_column,
+                   "z from the column (text) or feature attribute (GeoJSON, OGR) NAME")
+        ->type_name("NAME");
+    app.add_option("--attribute", options.vector.attribute,
+                   "Label each polygon's triangles with its feature attribute NAME (GeoJSON output)")
+        ->type_name("NAME");
+    app.add_option("--layer", options.vector.layer, "The layer of a vector file to read (default: the first)")
         ->type_name("NAME");
     app.add_flag("--ascii", options.terrain.ascii, "PLY: write text instead of binary");
     app.add_option("--cell", options.terrain.cell, "Raster (.tif, .asc): the cell size in map units")
@@ -125,14 +135,33 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
 
     // Inputs with segments (.poly, GeoJSON) and --region run the constrained
     // call: the options of the other runs would be left unused without a word.
-    const bool segments_input = !options.generate && carries_segments(input_format_of_path(options.input));
+    options.input_format = *input_format_named(input_format);
+    const bool segments_input = !options.generate && (carries_segments(input_format_of_path(options.input)) ||
+                                                      carries_segments(options.input_format));
+    // Standard input may hold GeoJSON, which only its content tells.
+    const bool vector_input = !options.generate && (options.input == "-" ||
+                                                    options.input_format == InputFormat::geojson ||
+                                                    options.input_format == InputFormat::ogr ||
+                                                    input_format_of_path(options.input) == InputFormat::geojson ||
+                                                    input_format_of_path(options.input) == InputFormat::ogr);
+    if (!options.vector.attribute.empty() && !vector_input) {
+        return usage_error("--attribute reads a feature attribute: give a GeoJSON or another vector file (.shp, .gpkg)");
+    }
+    if (!options.vector.layer.empty() && options.input_format != InputFormat::ogr &&
+        input_format_of_path(options.input) != InputFormat::ogr) {
+        return usage_error("--layer picks a layer of a file GDAL reads (.gpkg, .shp, ...); GeoJSON has one");
+    }
+    if (options.generate && !options.vector.z_column.empty()) {
+        return usage_error("--z-column reads a column of the input; a generated sample has none");
+    }
     if (options.trace && (segments_input || options.region)) {
         return usage_error("--trace runs create_mesh_2d, which keeps no segments: leave out --trace or --region");
     }
     if (!options.id_column.empty() && segments_input) {
-        return usage_error("--id-column reads a column of a text file; .poly and GeoJSON inputs have none");
+        return usage_error("--id-column reads a column of a text file; .poly, GeoJSON and other vector inputs "
+                           "have none (--attribute labels the triangles of polygons)");
     }
-    if (options.region && *options.region == "inside" && !segments_input) {
+    if (options.region && *options.region == "inside" && !segments_input && options.input != "-") {
         return usage_error("--region inside keeps what rings of segments enclose; only .poly and GeoJSON "
                            "inputs have segments");
     }
@@ -143,7 +172,6 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         return usage_error("--n must be at least 3 and at most " + std::to_string(most_points) +
                            " (the most points the library triangulates)");
     }
-    options.input_format = *input_format_named(input_format);
     if (!format.empty()) {
         if (!options.output) {
             return usage_error("--format needs -o PATH");

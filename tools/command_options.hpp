@@ -27,6 +27,7 @@ struct CommandOptions {
     std::size_t sample_size = 100000;
     std::uint64_t seed = 1;
     std::string id_column;  // empty: none
+    VectorRequest vector;   // --layer, --z-column (text inputs too), --attribute
     TerrainOptions terrain;
     bool also_png = false;  // with an SVG, its PNG beside it
     std::string svg_title;

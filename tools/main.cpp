@@ -24,6 +24,7 @@
 #include "command_options.hpp"
 #include "index_array_mesh.hpp"
 #include "constrained_run.hpp"
+#include "crossing_heights.hpp"
 #include "formats/output/atomic_file.hpp"
 #include "formats/read/input_error.hpp"
 #include "formats/read/input_format.hpp"
@@ -93,7 +94,10 @@ PointSet read_input_file(const CommandOptions& options, std::string& name, std::
             progress.show("reading " + name + ": " + std::to_string(bytes >> 20) + " MB");
         }
     });
-    InputRead input = read_input(source, options.input_format, options.id_column);
+    ReadRequest request;
+    request.id_column = options.id_column;
+    request.vector = options.vector;
+    InputRead input = read_input(source, options.input_format, request);
     if (carries_segments(input.format)) {
         constrained = std::move(input.content);
         return constrained->points;
@@ -160,7 +164,13 @@ int run(const CommandOptions& options) {
     const bool large = points.size() >= large_input;
     std::optional<IndexArrayMesh> index_arrays;
     std::optional<ConstrainedRun> with_segments;
-    const bool inside = options.region ? *options.region == "inside" : constrained.has_value();
+    // Without --region: the inside when the segments close a ring, the hull
+    // for open lines (the library's DELAUNAY2D_REGION_AUTO), the hull for points.
+    const delaunay2d_region region = options.region ? (*options.region == "inside" ? DELAUNAY2D_REGION_INSIDE
+                                                                                   : DELAUNAY2D_REGION_HULL)
+                                     : constrained ? DELAUNAY2D_REGION_AUTO
+                                                   : DELAUNAY2D_REGION_HULL;
+    const bool inside = region == DELAUNAY2D_REGION_INSIDE;
     IndexedMesh traced;
     std::optional<AtomicFile> trace_file;
     MeshView mesh;
@@ -173,7 +183,7 @@ int run(const CommandOptions& options) {
                 constrained.emplace();
                 constrained->points = points;
             }
-            with_segments.emplace(*constrained, inside, options.threads);
+            with_segments.emplace(*constrained, region, options.threads);
             mesh = with_segments->view();
         } else if (options.trace) {
             trace_file.emplace(*options.trace);
@@ -186,11 +196,22 @@ int run(const CommandOptions& options) {
     }
     summary.triangulate_seconds = seconds_since(start);
     count_mesh(mesh, summary);
-    // z, w and ids belong to input rows: the .poly and GeoJSON readers, the
-    // only inputs with segments and so with added crossing points, give none.
-    mesh.zw = points.zw;
+    // z, w and ids belong to input rows; the points the constrained call
+    // adds where segments cross take z and w along their segments.
+    std::vector<double> zw;
+    if (with_segments && !points.zw.empty()) {
+        zw = points.zw;
+        add_crossing_heights(*constrained, mesh.xy, zw);
+        mesh.zw = zw;
+    } else {
+        mesh.zw = points.zw;
+    }
     mesh.extra_columns = points.extra_columns;
     mesh.ids = &points.ids;
+    if (with_segments && !constrained->labels.empty()) {
+        mesh.triangle_labels = with_segments->triangle_attributes();
+        mesh.labels = &constrained->labels;
+    }
 
     if (summary.distinct < 3) {
         warn("only " + std::to_string(summary.distinct) +
@@ -208,6 +229,14 @@ int run(const CommandOptions& options) {
         output.keep_all_points = options.keep_all_points;
         output.first_number = options.zero_based ? 0 : 1;
         output.terrain = options.terrain;
+        // The input's coordinate system goes to the outputs that record one.
+        // (Not WGS 84 to GeoJSON, which means it without a crs member, and
+        // whose readers take the member's EPSG:4326 as latitude first.)
+        if (output.terrain.crs.empty() && constrained && !constrained->crs.empty() &&
+            (options.format == OutputFormat::tif ||
+             (options.format == OutputFormat::geojson && constrained->crs != "EPSG:4326"))) {
+            output.terrain.crs = constrained->crs;
+        }
         output.also_png = options.also_png;
         output.svg.title = options.svg_title;
         if (output.svg.title.empty()) {

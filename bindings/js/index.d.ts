@@ -9,7 +9,7 @@ export type Bounds = [number, number, number, number] | ArrayLike<number>;
 export interface ConstraintOptions {
   /** Segments as point-index pairs: flat [i0, j0, i1, j1, ...], [[i, j], ...] or a Uint32Array. */
   segments?: Uint32Array | ArrayLike<number> | ArrayLike<[number, number]>;
-  /** A point inside each hole (with region 'inside'). */
+  /** A point inside each hole; one exactly on a segment removes nothing (counted in holeOnSegmentCount). */
   holes?: Points;
   /** 'hull' (default): the whole convex hull; 'inside': what closed rings of segments enclose (even-odd), minus the holes. */
   region?: 'hull' | 'inside';
@@ -88,6 +88,8 @@ export class Triangulation extends MeshOperations {
   readonly constrained?: Uint8Array;
   /** With constraints: the segments as split, point-index pairs. */
   readonly segments?: Uint32Array;
+  /** With constraints: hole points lying exactly on a segment (or its end); they remove nothing. */
+  readonly holeOnSegmentCount?: number;
 }
 
 /**
@@ -118,6 +120,7 @@ export default class Delaunay2D extends MeshOperations {
   addedCount?: number;
   constrained?: Uint8Array;
   segments?: Uint32Array;
+  holeOnSegmentCount?: number;
   /** Triangulates again after coords changed in place. */
   update(): void;
 }

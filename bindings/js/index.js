@@ -142,7 +142,9 @@ export class Voronoi {
  *                       earlier point with the same x and y for a repeat,
  *                       -1 for a point with a NaN or infinite coordinate
  * and with constraints: addedCount, constrained (Uint8Array, 1 where edge
- * e lies on a segment), segments (the segments as split).
+ * e lies on a segment), segments (the segments as split),
+ * holeOnSegmentCount (hole points exactly on a segment: they remove
+ * nothing).
  */
 export class Triangulation extends MeshOperations {
   constructor(arrays) {

@@ -22,6 +22,14 @@ node --test test/*.test.js
 rm -rf "$build/pack" "$build/fresh"
 mkdir -p "$build/pack" "$build/fresh"
 tarball="$(npm pack --silent --pack-destination "$build/pack" | tail -n 1)"
+# The tarball carries the licence (copied from the repository's by the
+# prepack script) and says where the sources are.
+tar -tzf "$build/pack/$tarball" | grep -qx 'package/LICENSE' || { echo "FAILED: no LICENSE in $tarball" >&2; exit 1; }
+cmp <(tar -xzOf "$build/pack/$tarball" package/LICENSE) "$root/LICENSE"
+tar -xzOf "$build/pack/$tarball" package/package.json | node -e "
+const p = JSON.parse(require('fs').readFileSync(0, 'utf8'));
+if (!p.repository || !p.repository.url || p.repository.directory !== 'bindings/js') throw new Error('package.json: no repository');
+"
 cd "$build/fresh"
 echo '{ "name": "fresh", "private": true, "type": "module" }' > package.json
 npm install --offline --no-audit --no-fund "$build/pack/$tarball"

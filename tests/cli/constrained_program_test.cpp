@@ -124,6 +124,28 @@ TEST(ConstrainedProgram, PolyFileKeepsTheInsideAndWritesTheSplitSegments) {
     EXPECT_EQ(area2_with_segments_as_edges(read_back(folder)), 200.0);
 }
 
+TEST(ConstrainedProgram, OpenLinesKeepTheHullAndHolePointsOnSegmentsAreNamed) {
+    ScratchFolder folder;
+    // The box's two rings left open (two sides each): breaklines, so the
+    // default region is the hull, not an empty inside.
+    write_text(folder.file("lines.poly"),
+               "8 2 0 0\n1 0 0\n2 10 0\n3 10 10\n4 0 10\n5 3 3\n6 7 3\n7 7 7\n8 3 7\n"
+               "4 0\n1 1 2\n2 2 3\n3 5 6\n4 6 7\n0\n");
+    auto result = run({folder.file("lines.poly"), "-o", folder.file("m.ele")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_EQ(area2_with_segments_as_edges(read_back(folder)), 200.0);
+    // The closed box with hole points on the inner ring's side (5, 3) and at
+    // its corner (7, 7): both remove nothing, and each is named.
+    std::string box = kBoxWithHole;
+    box.replace(box.rfind("0\n"), 2, "2\n1 5 3\n2 7 7\n");
+    write_text(folder.file("box.poly"), box);
+    result = run({folder.file("box.poly"), "--region", "hull", "-o", folder.file("m.ele")});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_NE(result.err.find("hole point 1 (5, 3) lies on a segment and removes nothing"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("hole point 2 (7, 7) lies on a segment"), std::string::npos) << result.err;
+    EXPECT_EQ(area2_with_segments_as_edges(read_back(folder)), 200.0);
+}
+
 TEST(ConstrainedProgram, PolyFileFromZeroWithHolePointAndCrossing) {
     ScratchFolder folder;
     // A square from 0 with a diagonal pair of crossing segments and a hole

@@ -134,8 +134,9 @@ TEST(TextPoints, BadLinesAreReportedWithFileLineAndReason) {
         {"1 2\n3\n", "p.txt:2: too few values: a point needs x and y"},
         {"x,y\n7\n", "p.txt:2: too few values: 1 (the header puts x in column 1 and y in column 2)"},
         {"1 2 3 4 5\n", "p.txt:1: too many values: 5 (a point is x y, x y z or x y z w; a header line can name the columns)"},
-        {"1,,2\n", "p.txt:1: empty value before a comma"},
-        {"1,2,\n", "p.txt:1: empty value after the last comma"},
+        {"1,,2\n", "p.txt:1: empty value in column 2: a coordinate needs a number"},
+        {"1,0,New York\n", "p.txt:1: not a number: 'New York' (column 3; a header line naming x and y lets other "
+                           "columns hold text)"},
         {"1 two\n", "p.txt:1: not a number: 'two'"},
         {"1 2\n3 --4\n", "p.txt:2: not a number: '--4'"},
         {"1 2\n3 0x10\n", "p.txt:2: not a number: '0x10'"},

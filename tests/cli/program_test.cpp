@@ -218,7 +218,8 @@ TEST(Program, BadInputIsOneLineAndExitStatusOneAndNothingIsWritten) {
     const Case cases[] = {
         {"1 2\n3 4\nabc 5\n", "bad.txt:3: not a number: 'abc'"},
         {"1 2\n3\n", "bad.txt:2: too few values: a point needs x and y"},
-        {"1 2\n3 4,\n", "bad.txt:2: empty value after the last comma"},
+        {"1 2\n3 4, x\n", "bad.txt:2: values separated both by commas and by spaces: separate every value by a "
+                         "comma (CSV), or every one by spaces"},
     };
     for (const Case& c : cases) {
         write_text(input, c.text);

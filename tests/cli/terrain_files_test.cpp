@@ -84,7 +84,7 @@ TEST(TerrainFiles, AnIdColumnIsKeptAsWrittenAndMustBeNamedByTheHeader) {
     d2dcli::PointSet points = read_with_ids("Station,E,N,Elevation\nP-1,5,6,7.5\n\"2\",8,9,10\n", "Station");
     ASSERT_EQ(points.ids.end.size(), 2u);
     EXPECT_EQ(points.ids.at(0), "P-1");
-    EXPECT_EQ(points.ids.at(1), "\"2\"");
+    EXPECT_EQ(points.ids.at(1), "2");  // CSV's quotes are not part of the value
     EXPECT_EQ(points.extra_columns, 1);
     EXPECT_EQ(points.z_name, "Elevation");
     EXPECT_EQ(points.zw, (std::vector<double>{7.5, 0, 10, 0}));

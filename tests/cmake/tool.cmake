@@ -38,6 +38,15 @@ if(DELAUNAY2D_GDAL_PYTHON)
            COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/terrain_outputs.py
                    $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_terrain)
   set_tests_properties(cli_terrain_outputs PROPERTIES TIMEOUT 300)
+  # Vector inputs made by ogr2ogr (GeoJSON, Shapefile, GeoPackage, CSV),
+  # attributes, layers and a breakline DEM, read back by GDAL.
+  find_program(DELAUNAY2D_OGR2OGR ogr2ogr)
+  if(DELAUNAY2D_OGR2OGR AND TARGET delaunay2d_formats)
+    add_test(NAME cli_vector_inputs
+             COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/vector_inputs.py
+                     $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_vector)
+    set_tests_properties(cli_vector_inputs PROPERTIES TIMEOUT 300)
+  endif()
 else()
   message(WARNING "no python3 with GDAL's bindings: the terrain output test is not registered "
                   "(Debian: apt-get install -y python3-gdal)")

@@ -85,7 +85,7 @@ def test_polygon_with_hole_inside_and_hole_points():
     assert (tri.neighbors == -1).sum() == 40 + 12
     # Region hull with a hole point gives the same region here (the outer
     # ring is convex).
-    holed = delaunay2d.triangulate(points, segments, holes=[[1.0, 0.5]], threads=1)
+    holed = delaunay2d.triangulate(points, segments, holes=[[1.0, 0.5]], region="hull", threads=1)
     check(holed)
     assert area2(holed) == area2(tri)
 
@@ -117,3 +117,36 @@ def test_without_segments_the_flags_are_false():
     tri = delaunay2d.triangulate(np.random.default_rng(1).random((50, 2)))
     assert tri.constrained.shape == tri.simplices.shape and not tri.constrained.any()
     assert tri.segments.shape == (0, 2)
+
+
+def test_default_region_is_the_inside_of_closed_rings_and_the_hull_of_open_lines():
+    # A square ring with two points outside it, and the same with the ring
+    # left open (breaklines).
+    points = np.array([[0, 0], [1, 0], [1, 1], [0, 1], [2, 2], [-1, 2]], dtype=float)
+    ring4, open3 = closed(0, 4), closed(0, 4)[:3]
+    for segments, kept in ((ring4, "inside"), (open3, "hull")):
+        default = delaunay2d.triangulate(points, segments)
+        check(default)
+        assert area2(default) == area2(delaunay2d.triangulate(points, segments, region=kept))
+    assert area2(delaunay2d.triangulate(points, ring4)) == 2
+    # Three segments that only cross one another close a triangle with no
+    # cycle among their end points: the rule is the mesh's, not the indices'.
+    star = np.array([[0, 0], [4, 1], [4, 0], [0, 1], [1, -2], [2, 3], [9, 9]], dtype=float)
+    inside = delaunay2d.triangulate(star, [[0, 1], [2, 3], [4, 5]])
+    assert 0 < area2(inside) < area2(delaunay2d.triangulate(star, [[0, 1], [2, 3], [4, 5]], region="hull"))
+
+
+def test_a_hole_point_on_a_segment_removes_nothing_and_is_named():
+    # The square with an inner square: a hole point on the inner square's
+    # side, one on a corner, and one inside the inner square.
+    outer = np.array([[0, 0], [4, 0], [4, 4], [0, 4]], dtype=float)
+    inner = outer / 2 + 1
+    points = np.vstack((outer, inner))
+    segments = np.vstack((closed(0, 4), closed(4, 4)))
+    whole = delaunay2d.triangulate(points, segments, region="hull")
+    with pytest.warns(UserWarning, match=r"hole 0 \(1\.5, 1\.0\), hole 1 \(3\.0, 3\.0\) lie on a segment"):
+        tri = delaunay2d.triangulate(points, segments, holes=[[1.5, 1.0], [3.0, 3.0]], region="hull")
+    assert tri.hole_on_segment_count == 2 and area2(tri) == area2(whole)
+    with pytest.warns(UserWarning, match=r"hole 1 \(3\.0, 2\.0\) lies"):
+        holed = delaunay2d.triangulate(points, segments, holes=[[2.0, 2.0], [3.0, 2.0]], region="hull")
+    assert holed.hole_on_segment_count == 1 and area2(holed) == area2(whole) - 8  # twice the inner area

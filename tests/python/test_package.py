@@ -19,7 +19,7 @@ LAYERS = {
     "_library_file": 0,
     "_library": 1,
     "_operations": 2, "constrained": 2, "records": 2,
-    "queries": 3,
+    "queries": 3, "clough_tocher": 3,
     "triangulation": 4,
     "interpolate": 5, "voronoi": 5,
     "__init__": 6,

@@ -136,3 +136,67 @@ def test_lifted_attributes_match_scipy(points):
     with_nan = delaunay2d.triangulate(np.vstack([points, [np.nan, 1e9]]))
     assert np.array_equal(with_nan.max_bound, ref.max_bound)
     assert with_nan.paraboloid_scale == ref.paraboloid_scale
+
+
+def relative_gap(ours, ref):
+    assert np.array_equal(np.isnan(ours), np.isnan(ref))
+    finite = ~np.isnan(ref)
+    return np.max(np.abs(ours[finite] - ref[finite]) / np.maximum(np.abs(ref[finite]), 1e-300), initial=0.0)
+
+
+def test_cubic_matches_scipys_clough_tocher(points):
+    # Smooth data; scipy's gradient estimate stops at a tolerance, so the
+    # surfaces agree when the same sweeps are made in the same order.
+    values, xi = values_at(points), grid_over(points)
+    for rescale in (False, True):
+        ours = delaunay2d.griddata(points, values, xi, method="cubic", rescale=rescale)
+        assert relative_gap(ours, si.griddata(points, values, xi, method="cubic", rescale=rescale)) < 1e-6
+    two = np.column_stack([values, values ** 2 + 1j * values])  # several and complex values per point
+    a = delaunay2d.CloughTocherInterpolator(points, two, fill_value=-1.0)
+    b = si.CloughTocher2DInterpolator(points, two, fill_value=-1.0)
+    assert relative_gap(a(*xi), b(*xi)) < 1e-6
+    ref = si.interpnd.estimate_gradients_2d_global(Delaunay(points), values)
+    assert np.allclose(delaunay2d.CloughTocherInterpolator(points, values).grad, ref, rtol=1e-6, atol=1e-9)
+    # The numpy sweeps, a level at a time, are the plain point-by-point ones.
+    from delaunay2d.clough_tocher import estimate_gradients
+    tri = delaunay2d.triangulate(points)
+    plain, levels = (estimate_gradients(tri, values[:, None], by_levels=b) for b in (False, True))
+    assert np.allclose(plain, levels, rtol=1e-12, atol=1e-12)
+
+
+def test_cubic_takes_the_values_at_the_points_and_fills_outside():
+    p = POINT_SETS["square"]
+    f = delaunay2d.CloughTocherInterpolator(p, values_at(p), fill_value=7.0)
+    assert np.allclose(f(p), values_at(p), rtol=0, atol=1e-12)
+    assert f(-1.0, -1.0) == 7.0 and f(np.zeros((0, 2))).shape == (0,)
+    # One sweep is not enough: the budget ends the estimate, with a warning.
+    with pytest.warns(delaunay2d.GradientEstimationWarning):
+        delaunay2d.CloughTocherInterpolator(p, values_at(p), maxiter=1)
+
+
+def test_scipy_interpolators_take_our_triangulation(points):
+    tri, values, xi = delaunay2d.triangulate(points), values_at(points), grid_over(points)
+    theirs = tri.to_scipy()
+    assert isinstance(theirs, Delaunay)
+    assert np.array_equal(theirs.find_simplex(np.stack(xi, axis=-1)), tri.find_simplex(np.stack(xi, axis=-1)))
+    for cls in (si.LinearNDInterpolator, si.CloughTocher2DInterpolator):
+        assert relative_gap(cls(theirs, values)(*xi), cls(points, values)(*xi)) < 1e-9
+    with pytest.raises(Exception):
+        theirs.add_points([[0.5, 0.5]])
+
+
+def test_voronoi_plot_2d_draws_our_diagram_as_scipys():
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    from scipy.spatial import Voronoi, voronoi_plot_2d
+    p = POINT_SETS["square"][:60]
+
+    def drawn(vor):
+        figure = voronoi_plot_2d(vor)
+        lines = [c for c in figure.axes[0].collections]
+        segments = sorted(tuple(sorted(tuple(np.round(v, 9)) for v in s)) for c in lines for s in c.get_segments())
+        plt.close(figure)
+        return segments
+
+    assert drawn(delaunay2d.Voronoi(p)) == drawn(Voronoi(p))

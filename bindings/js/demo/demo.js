@@ -315,4 +315,20 @@ $('clear').addEventListener('click', () => {
 });
 for (const id of ['show-triangles', 'show-voronoi', 'show-constraints']) $(id).addEventListener('change', recompute);
 
+// The page opens with a small example drawn: 60 points on a sunflower
+// spiral (each a golden angle round from the last, so none repeat and the
+// mesh is the same on every load) and one constraint across it.
+export function example() {
+  const n = 60;
+  const out = new Array(2 * n);
+  const r = (Math.min(W, H) / 2 - MARGIN) / Math.sqrt(n);
+  for (let i = 0; i < n; i++) {
+    const t = i * Math.PI * (3 - Math.sqrt(5));
+    out[2 * i] = W / 2 + r * Math.sqrt(i + 0.5) * Math.cos(t);
+    out[2 * i + 1] = H / 2 + r * Math.sqrt(i + 0.5) * Math.sin(t);
+  }
+  return out;
+}
+points = example();
+segments = [[42, 59]];
 recompute();

@@ -161,14 +161,18 @@ function index(value, what, pointCount) {
 // holes, hole_count, region, threads.
 const OPTIONS_BYTES = 28;
 // delaunay2d_constrained_result: struct_size, mesh (28 bytes), points,
-// added_count, constrained, segment_count, segments.
-const CONSTRAINED_BYTES = 52;
+// added_count, constrained, segment_count, segments; then, of version 1.1,
+// triangle_attributes and hole_on_segment_count (the library writes no
+// byte past the size given).
+const CONSTRAINED_BYTES = 60;
 
 /**
  * The constrained Delaunay triangulation of the points with the segments
  * as edges (crossing segments split at added points). region 'hull' keeps
  * the whole convex hull, 'inside' what the closed rings of segments enclose
- * (even-odd) minus the regions of the hole points.
+ * (even-odd) minus the regions of the hole points. A hole point exactly
+ * on a segment or at its end removes nothing (which side it meant cannot
+ * be told); holeOnSegmentCount counts them.
  */
 export function triangulateConstrained(coords, options, clockwise) {
   const n = coords.length / 2;
@@ -198,7 +202,7 @@ export function triangulateConstrained(coords, options, clockwise) {
     new Uint32Array(m.exports().memory.buffer, opts, 7).set(
       [OPTIONS_BYTES, segmentsAt, segments.length / 2, holesAt, holes.length / 2, region, 1]);
     const result = keep(m.allocate(CONSTRAINED_BYTES));
-    new Uint32Array(m.exports().memory.buffer, result, 13).fill(0)[0] = CONSTRAINED_BYTES;
+    new Uint32Array(m.exports().memory.buffer, result, CONSTRAINED_BYTES / 4).fill(0)[0] = CONSTRAINED_BYTES;
     m.check(call(xy, n, 2, opts, result), 'triangulate with constraints');
     try {
       const out = readResult(result + 4, clockwise, keep);
@@ -210,6 +214,8 @@ export function triangulateConstrained(coords, options, clockwise) {
       out.constrained = m.copyOut(Uint8Array, constrainedAt, 3 * triangleCount);
       if (clockwise) out.constrained = reverseRowEdges(out.constrained);
       out.segments = m.copyOut(Uint32Array, splitAt, 2 * segmentCount);
+      // Hole points exactly on a segment (or its end) remove nothing.
+      out.holeOnSegmentCount = new Uint32Array(m.exports().memory.buffer, result + 56, 1)[0];
       return out;
     } finally {
       m.exports().delaunay2d_constrained_result_free(result);

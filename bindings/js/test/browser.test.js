@@ -87,11 +87,29 @@ test('the page in headless Chromium', { skip, timeout: 120000 }, async () => {
       await page.keyboard.up('Shift');
     };
 
+    // The page opens with its small example drawn, which "clear" removes.
+    let s = await state();
+    assert.equal(s.pointCount, 60);
+    assert.equal(s.segmentCount, 1);
+    assert.ok(s.triangleCount > 60, 'the example is triangulated');
+    // Its constraint, from point 42 to point 59 of the spiral (across the middle), drawn at its middle.
+    const spiral = (i) => {
+      const r = ((600 / 2 - 20) / Math.sqrt(60)) * Math.sqrt(i + 0.5);
+      const t = i * Math.PI * (3 - Math.sqrt(5));
+      return [450 + r * Math.cos(t), 300 + r * Math.sin(t)];
+    };
+    const [[ax, ay], [bx, by]] = [spiral(42), spiral(59)];
+    assert.ok(await drawnNear(page, Math.round((ax + bx) / 2), Math.round((ay + by) / 2), 'constraint'), 'the example is drawn');
+    await mkdir(screenshots, { recursive: true });
+    await page.screenshot({ path: join(screenshots, 'opening.png') });
+    await page.click('#clear');
+    assert.equal((await state()).pointCount, 0);
+
     // Three clicks: one triangle, its edges drawn in the mesh's colour.
     await click(100, 100);
     await click(500, 120);
     await click(300, 450);
-    let s = await state();
+    s = await state();
     assert.equal(s.pointCount, 3);
     assert.equal(s.triangleCount, 1);
     assert.ok(await drawnNear(page, 200, 105, 'mesh'), 'edge (100,100)-(500,120) is drawn');

@@ -77,6 +77,20 @@ test("region 'inside': a square ring with a hole keeps the area between", { skip
   assert.equal(hull.triangles.length / 3, 2 * 10 - 2 - 4);
 });
 
+test('a hole point on a segment removes nothing and is counted', { skip }, () => {
+  // The example of doc/javascript.md: (0.5, 0.5) lies on the segment
+  // (1, 0) - (0, 1); (0.25, 0.25) lies inside the triangle.
+  const points = [[0, 0], [1, 0], [0, 1], [1, 1]];
+  const segments = [[0, 1], [1, 2], [2, 0]];
+  const on = triangulate(points, { segments, holes: [[0.5, 0.5]], region: 'inside' });
+  assert.equal(on.holeOnSegmentCount, 1);
+  assert.equal(on.triangles.length / 3, 1);
+  const inside = triangulate(points, { segments, holes: [[0.25, 0.25]] });
+  assert.equal(inside.holeOnSegmentCount, 0);
+  assert.equal(inside.triangles.length / 3, 1);  // the triangle beyond the hypotenuse is kept
+  assert.equal(triangulate(points, { segments }).holeOnSegmentCount, 0);
+});
+
 test('constraints: bad input', { skip }, () => {
   const coords = uniform(10, 1);
   assert.throws(() => triangulate(coords, { segments: [[0, 10]] }), { name: 'RangeError', message: /not a point index/ });

@@ -16,15 +16,18 @@ them.
 Beyond the triangulation, in scipy's names: ``tri.find_simplex(xi)`` and
 the other scipy.spatial.Delaunay attributes on the result,
 ``LinearNDInterpolator``, ``NearestNDInterpolator``,
-``NaturalNeighborInterpolator``, ``griddata`` and ``Voronoi`` (with
-``cell_polygons(bbox)``).
+``NaturalNeighborInterpolator``, ``CloughTocherInterpolator`` (cubic, C1),
+``griddata`` and ``Voronoi`` (with ``cell_polygons(bbox)``). scipy itself is
+not needed; ``tri.to_scipy()`` hands the triangulation to scipy's own
+interpolators, and ``scipy.spatial.voronoi_plot_2d`` draws ``Voronoi``.
 """
 
 from . import _library
 from ._library import library_path
 from .records import Library, Mesh, Mesh2D, Point3D, Point3DList, Triangle, mesh_triangles
 from .triangulation import Triangulation, triangulate
-from .interpolate import LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata
+from .interpolate import (CloughTocher2DInterpolator, CloughTocherInterpolator, GradientEstimationWarning,
+                          LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata)
 from .voronoi import Voronoi
 
 __version__ = "1.1.0"
@@ -39,4 +42,5 @@ __all__ = [
     "Library", "Mesh", "Mesh2D", "Point3D", "Point3DList", "Triangle", "Triangulation",
     "library_path", "mesh_triangles", "triangulate", "version",
     "LinearNDInterpolator", "NaturalNeighborInterpolator", "NearestNDInterpolator", "Voronoi", "griddata",
+    "CloughTocherInterpolator", "CloughTocher2DInterpolator", "GradientEstimationWarning",
 ]

@@ -7,12 +7,15 @@ in-place views of ``triangulation.py`` do not apply).
 """
 
 import ctypes
+import warnings
 
 import numpy as np
 
 from . import _library
 
-REGIONS = {"hull": 0, "inside": 1}
+# None: the library's DELAUNAY2D_REGION_AUTO, the program's own default --
+# the inside when the segments close a ring, the hull otherwise.
+REGIONS = {"hull": 0, "inside": 1, None: 2}
 
 
 class ConstraintOptions(ctypes.Structure):
@@ -25,6 +28,22 @@ class ConstraintOptions(ctypes.Structure):
         ("hole_count", ctypes.c_size_t),
         ("region", ctypes.c_int),
         ("threads", ctypes.c_uint),
+        # Version 1.1.
+        ("regions", ctypes.c_void_p),
+        ("region_count", ctypes.c_size_t),
+        ("quality", ctypes.c_void_p),
+    ]
+
+
+class MeshQuality(ctypes.Structure):
+    """delaunay2d_mesh_quality, field for field."""
+    _fields_ = [
+        ("min_angle", ctypes.c_double),
+        ("max_angle", ctypes.c_double),
+        ("angle_histogram", ctypes.c_uint64 * 18),
+        ("added_by_refinement", ctypes.c_uint64),
+        ("unrefined_count", ctypes.c_uint64),
+        ("budget_reached", ctypes.c_int),
     ]
 
 
@@ -38,6 +57,10 @@ class ConstrainedResult(ctypes.Structure):
         ("constrained", ctypes.POINTER(ctypes.c_uint8)),
         ("segment_count", ctypes.c_size_t),
         ("segments", ctypes.POINTER(ctypes.c_uint32)),
+        # Version 1.1.
+        ("triangle_attributes", ctypes.POINTER(ctypes.c_double)),
+        ("hole_on_segment_count", ctypes.c_size_t),
+        ("quality", MeshQuality),
     ]
 
 
@@ -94,6 +117,24 @@ def hole_array(holes):
     return np.ascontiguousarray(array)
 
 
+def holes_on_segments(holes, points, segments):
+    """Indices of the hole points lying on a segment (ends included), decided
+    exactly: the products of the doubles as fractions, so that these are the
+    very points the library counted."""
+    from fractions import Fraction
+    found = []
+    for h, (x, y) in enumerate(holes.tolist()):
+        a, b = points[segments[:, 0]], points[segments[:, 1]]
+        near = ((np.minimum(a[:, 0], b[:, 0]) <= x) & (x <= np.maximum(a[:, 0], b[:, 0])) &
+                (np.minimum(a[:, 1], b[:, 1]) <= y) & (y <= np.maximum(a[:, 1], b[:, 1])))
+        for s in np.flatnonzero(near).tolist():
+            (ax, ay), (bx, by) = (map(Fraction, a[s].tolist()), map(Fraction, b[s].tolist()))
+            if (bx - ax) * (Fraction(y) - ay) == (by - ay) * (Fraction(x) - ax):
+                found.append(h)
+                break
+    return found
+
+
 def _copy(pointer, count, dtype):
     if count == 0:
         return np.empty(0, dtype=dtype)
@@ -105,7 +146,7 @@ def triangulate_constrained(array, stride, segments, holes, region, threads):
     dict (neighbours and flags already in scipy's order, numbered by
     opposite vertex through the library's own conversion)."""
     if region not in REGIONS:
-        raise ValueError('region must be "hull" or "inside", not {!r}'.format(region))
+        raise ValueError('region must be None, "hull" or "inside", not {!r}'.format(region))
     seg = segment_array(segments, array)
     hol = hole_array(holes)
     lib = _declare(_library.load())
@@ -131,14 +172,26 @@ def triangulate_constrained(array, stride, segments, holes, region, threads):
         for by_edge in (neighbors, flags):
             _library.number_by_opposite_vertex(lib, by_edge.ctypes.data, m)
         flags = flags.astype(bool)
+        points = _copy(result.points, 2 * n, np.float64).reshape(n, 2)
+        split = _copy(result.segments, 2 * result.segment_count, np.int32).reshape(-1, 2)
+        on_segments = result.hole_on_segment_count
+        if on_segments:
+            named = holes_on_segments(hol, points, split)
+            one = on_segments == 1
+            warnings.warn("{} on a segment and remove{} nothing (which side is meant cannot be told): "
+                          "move {} inside its hole".format(
+                              ", ".join("hole {} ({!r}, {!r})".format(h, *hol[h].tolist()) for h in named)
+                              + (" lies" if one else " lie"), "s" if one else "", "it" if one else "each"),
+                          stacklevel=3)
         return {
-            "points": _copy(result.points, 2 * n, np.float64).reshape(n, 2),
+            "points": points,
             "simplices": _copy(mesh.triangles, 3 * m, np.int32).reshape(m, 3),
             "neighbors": neighbors.reshape(m, 3),
             "constrained": flags.reshape(m, 3),
             "hull": _copy(mesh.hull, mesh.hull_count, np.int32),
             "vertex_of_point": _copy(mesh.vertex_of_point, n, np.int32),
-            "segments": _copy(result.segments, 2 * result.segment_count, np.int32).reshape(-1, 2),
+            "segments": split,
+            "hole_on_segment_count": on_segments,
         }
     finally:
         lib.delaunay2d_constrained_result_free(ctypes.byref(result))

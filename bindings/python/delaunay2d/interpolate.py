@@ -1,6 +1,8 @@
 """Interpolation in scipy.interpolate's names: ``LinearNDInterpolator``,
 ``NearestNDInterpolator``, ``NaturalNeighborInterpolator`` and
-``griddata``, over the library's exact triangulation.
+``CloughTocherInterpolator`` and ``griddata``, over the library's exact
+triangulation (the Clough-Tocher patches and gradients are in
+clough_tocher.py).
 
 ``points`` may be an (n, 2) array, an (n, 3) or (n, 4) one (only the
 first two columns count), a tuple (x, y) of 1-D arrays, or (for the linear
@@ -22,7 +24,8 @@ together and answer their common shape.
 
 import numpy as np
 
-from . import _library, _operations
+from . import _library, _operations, clough_tocher
+from .clough_tocher import GradientEstimationWarning  # noqa: F401 (exported)
 from .triangulation import Triangulation, points_array, triangulate
 
 
@@ -143,6 +146,53 @@ class NearestNDInterpolator(_Interpolator):
         super().__init__(x, y, fill_value=np.nan, rescale=rescale, threads=threads)
 
 
+class CloughTocherInterpolator(_Interpolator):
+    """Piecewise cubic, C1 (continuously differentiable) interpolation on
+    the Delaunay triangulation, scipy's CloughTocher2DInterpolator on the
+    library's triangulation: points, values, fill_value (outside the
+    triangles) and rescale as LinearNDInterpolator's; tol and maxiter
+    for the gradient estimate (scipy's defaults). ``grad`` holds the
+    estimated gradients, (n, 2) or (n, ..., 2) for values (n, ...)."""
+
+    def __init__(self, points, values, fill_value=np.nan, tol=1e-6, maxiter=400, rescale=False, threads=0):
+        super().__init__(points, values, fill_value=fill_value, rescale=rescale, threads=threads)
+        self._gradients = clough_tocher.estimate_gradients(self.tri, self.values, tol=tol, maxiter=maxiter)
+        self._directions = clough_tocher.edge_directions(self.tri)
+        shape = self._value_shape + (2,)
+        grad = self._gradients
+        if self._complex:
+            grad = grad[:, 0::2] + 1j * grad[:, 1::2]
+        self.grad = grad.reshape((len(self.points),) + shape)
+
+    def __call__(self, *args):
+        xi = _query_points(args)
+        if self.scale is not None:
+            xi = (xi - self.offset) / self.scale
+        shape = xi.shape[:-1]
+        flat = np.ascontiguousarray(xi.reshape(-1, 2), dtype=np.float64)
+        width = self.values.shape[1]
+        out = np.full((len(flat), width), np.nan)
+        simplex = self.tri.find_simplex(flat) if len(flat) else np.empty(0, dtype=np.int32)
+        inside = np.flatnonzero(simplex >= 0)
+        if len(inside) and width:
+            t = simplex[inside]
+            vertices = np.asarray(self.tri.simplices)[t]
+            transform = self.tri.transform[t]
+            c01 = np.einsum("qij,qj->qi", transform[:, :2], flat[inside] - transform[:, 2])
+            b = np.column_stack([c01, 1 - c01.sum(axis=1)])
+            p = np.asarray(self.points, dtype=np.float64)[:, :2]
+            v0, v1, v2 = p[vertices[:, 0]], p[vertices[:, 1]], p[vertices[:, 2]]
+            out[inside] = clough_tocher.patch_values(self.values[vertices], self._gradients[vertices], (v1 - v0, v2 - v1, v0 - v2),
+                                                         self._directions[t], b)
+        if self._complex:
+            out = out.view(np.complex128)
+        out[simplex < 0] = self.fill_value
+        return out.reshape(shape + self._value_shape)
+
+
+CloughTocher2DInterpolator = CloughTocherInterpolator
+
+
 _METHODS = {"linear": LinearNDInterpolator, "nearest": NearestNDInterpolator,
             "natural": NaturalNeighborInterpolator}
 
@@ -150,11 +200,14 @@ _METHODS = {"linear": LinearNDInterpolator, "nearest": NearestNDInterpolator,
 def griddata(points, values, xi, method="linear", fill_value=np.nan, rescale=False):
     """Interpolates unstructured data at xi, as scipy.interpolate.griddata:
     points (n, 2) or a tuple (x, y); xi (..., 2) or a tuple of arrays that
-    broadcast (e.g. from np.meshgrid). method "linear", "nearest" or
-    "natural" (no "cubic"); fill_value outside the hull (not used by
-    "nearest"); rescale as scipy's (see the module's notes)."""
+    broadcast (e.g. from np.meshgrid). method "linear", "nearest",
+    "cubic" (Clough-Tocher, see CloughTocherInterpolator) or "natural";
+    fill_value outside the hull (not used by "nearest"); rescale as scipy's
+    (see the module's notes)."""
+    if method == "cubic":
+        return CloughTocherInterpolator(points, values, fill_value=fill_value, rescale=rescale)(xi)
     if method not in _METHODS:
-        raise ValueError("unknown interpolation method {!r}: use linear, nearest or natural".format(method))
+        raise ValueError("unknown interpolation method {!r}: use linear, nearest, cubic or natural".format(method))
     if method == "nearest":
         interpolator = NearestNDInterpolator(points, values, rescale=rescale)
     else:

@@ -56,8 +56,11 @@ class Triangulation:
     ``segments``
         (s, 2): the segments as split at points on them and at crossings,
         each mesh edge on a segment once; empty without segments.
+    ``hole_on_segment_count``
+        How many hole points lie exactly on a segment (or its end): such a
+        point removes nothing, and triangulate warns naming it.
 
-    With segments, holes or region "inside", ``points`` is (n + a, 2): the
+    With segments, holes or a region, ``points`` is (n + a, 2): the
     input points, then the a crossing points added; -1 neighbours also
     border removed regions.
 
@@ -71,7 +74,8 @@ class Triangulation:
     scipy reports it). Computed when read, not stored.
     """
 
-    def __init__(self, points, simplices, neighbors, hull, vertex_of_point, constrained=None, segments=None):
+    def __init__(self, points, simplices, neighbors, hull, vertex_of_point, constrained=None, segments=None,
+                 hole_on_segment_count=0):
         self.points = points
         self.simplices = simplices
         self.neighbors = neighbors
@@ -79,6 +83,7 @@ class Triangulation:
         self.vertex_of_point = vertex_of_point
         self.constrained = np.zeros(simplices.shape, dtype=bool) if constrained is None else constrained
         self.segments = np.empty((0, 2), dtype=np.int32) if segments is None else segments
+        self.hole_on_segment_count = hole_on_segment_count
         if len(simplices):
             self.convex_hull = np.column_stack((hull, np.roll(hull, -1)))
         else:
@@ -141,6 +146,35 @@ class Triangulation:
         """Signed distance of each lifted point of xi (..., 2) to every
         triangle's plane, (..., nsimplex)."""
         return queries.plane_distance(self, xi)
+
+    def to_scipy(self):
+        """This triangulation as a scipy.spatial.Delaunay, for the scipy
+        functions that insist on one (LinearNDInterpolator,
+        CloughTocher2DInterpolator, estimate_gradients_2d_global,
+        tsearch): the same triangles, neighbours, transforms and lifted
+        planes, not triangulated again. It has no Qhull behind it, so
+        add_points is refused. Needs scipy."""
+        from scipy.spatial import Delaunay
+        out = Delaunay.__new__(Delaunay)
+        m = len(self.simplices)
+        indptr, indices = self.vertex_neighbor_vertices
+        out.__dict__.update({
+            "_qhull": None,
+            "_points": np.ascontiguousarray(np.asarray(self.points, dtype=np.float64)[:, :2]),
+            "ndim": 2, "npoints": len(self.points), "nsimplex": m, "furthest_site": False,
+            "min_bound": self.min_bound, "max_bound": self.max_bound,
+            "simplices": np.ascontiguousarray(self.simplices, dtype=np.int32),
+            "_vertices": np.ascontiguousarray(self.simplices, dtype=np.int32),
+            "neighbors": np.ascontiguousarray(self.neighbors, dtype=np.int32),
+            "equations": np.ascontiguousarray(self.equations, dtype=np.float64),
+            "coplanar": self.coplanar, "good": np.ones(m, dtype=np.int32),
+            "paraboloid_scale": self.paraboloid_scale, "paraboloid_shift": self.paraboloid_shift,
+            "_transform": np.ascontiguousarray(self.transform, dtype=np.float64),
+            "_vertex_to_simplex": np.ascontiguousarray(self.vertex_to_simplex, dtype=np.int32),
+            "_vertex_neighbor_vertices": (np.ascontiguousarray(indptr, dtype=np.int32),
+                                          np.ascontiguousarray(indices, dtype=np.int32)),
+        })
+        return out
 
     @property
     def npoints(self):
@@ -237,7 +271,7 @@ def points_array(points):
     return array
 
 
-def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
+def triangulate(points, segments=None, holes=None, *, region=None, threads=0):
     """Triangulates points given as an (n, 2), (n, 3) or (n, 4) array of
     float64 (x, y, then a value or z, w: only x and y count), or anything numpy turns
     into one. An array that already is contiguous float64 is not copied.
@@ -246,9 +280,12 @@ def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
     constrained Delaunay triangulation; crossing segments are split at
     their crossing, rounded to doubles, added after the input points).
     holes: an (h, 2) array of points inside holes, whose regions bounded by
-    segments are removed. region: "hull" keeps the convex hull, "inside"
-    what closed rings of segments enclose (even-odd nesting). See
-    Triangulation for the added arrays.
+    segments are removed; a hole point exactly on a segment removes nothing
+    (a warning names it). region: "hull" keeps the convex hull, "inside"
+    what closed rings of segments enclose (even-odd nesting); None, the
+    default, does as the program: "inside" when the segments close at least
+    one ring, "hull" when they close none (open breaklines) or there are no
+    segments. See Triangulation for the added arrays.
 
     threads: 0 lets the library choose, 1 keeps the work on the calling
     thread, k uses at most k threads. The result is the same for every
@@ -278,7 +315,7 @@ def triangulate(points, segments=None, holes=None, *, region="hull", threads=0):
         raise ValueError("threads must be 0 (the library's choice) or a positive count")
     array, stride = _point_array(points)
     count = len(array)
-    if segments is not None or holes is not None or region != "hull":
+    if segments is not None or holes is not None or region not in (None, "hull"):
         return Triangulation(**triangulate_constrained(array, stride, segments, holes, region, threads))
 
     lib = _library.load()

@@ -30,6 +30,9 @@ class Voronoi:
                     the cell is unbounded; [] for a repeated point
     ``point_region`` (n,): index into regions of each point's cell
     ``tri``         the Triangulation it was read off
+    ``ndim``, ``furthest_site`` (False), ``min_bound``, ``max_bound``
+                    as scipy's, so that scipy.spatial.voronoi_plot_2d
+                    draws it (with (n, 2) points)
 
     With all points on one line there are no vertices and every cell is
     [-1] (scipy raises there).
@@ -81,6 +84,20 @@ class Voronoi:
     @property
     def npoints(self):
         return len(self.points)
+
+    # scipy.spatial.Voronoi's remaining attributes, read by
+    # scipy.spatial.voronoi_plot_2d among others: always 2-D, always the
+    # nearest-site diagram, bounds over the points with finite coordinates.
+    ndim = 2
+    furthest_site = False
+
+    @property
+    def min_bound(self):
+        return self.tri.min_bound
+
+    @property
+    def max_bound(self):
+        return self.tri.max_bound
 
     def cell_polygons(self, bbox):
         """Each point's cell clipped to bbox = (xmin, ymin, xmax, ymax): a

@@ -171,8 +171,10 @@ void write_mesh(ConstrainedMesh& mesh, size_t count, const Finish& finish, delau
                 delaunay2d_constrained_result& out) {
     const delaunay2d_constraint_options& options = finish.options;
     size_t holes_on_segments = 0;
-    std::vector<uint8_t> keep = kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes,
-                                                     options.hole_count, &holes_on_segments);
+    const bool inside = options.region == DELAUNAY2D_REGION_INSIDE ||
+                        (options.region == DELAUNAY2D_REGION_AUTO && rings_enclose_a_triangle(mesh));
+    std::vector<uint8_t> keep =
+        kept_triangles(mesh, inside, options.holes, options.hole_count, &holes_on_segments);
     out.hole_on_segment_count = holes_on_segments;
     std::vector<RegionSeed> seeds(options.region_count);
     for (size_t k = 0; k < options.region_count; ++k) seeds[k] = {options.regions[k].x, options.regions[k].y};
@@ -435,7 +437,8 @@ extern "C" delaunay2d_status delaunay2d_triangulate_constrained(const double* co
     std::memcpy(&o, options, std::min(options->struct_size, sizeof(o)));
     if ((coords == nullptr && count > 0) || stride < 2 || (o.segments == nullptr && o.segment_count > 0) ||
         (o.holes == nullptr && o.hole_count > 0) ||
-        (o.region != DELAUNAY2D_REGION_HULL && o.region != DELAUNAY2D_REGION_INSIDE)) {
+        (o.region != DELAUNAY2D_REGION_HULL && o.region != DELAUNAY2D_REGION_INSIDE &&
+         o.region != DELAUNAY2D_REGION_AUTO)) {
         return DELAUNAY2D_INVALID_ARGUMENT;
     }
     for (size_t s = 0; s < 2 * o.segment_count; ++s) {

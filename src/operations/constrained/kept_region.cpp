@@ -9,6 +9,7 @@
 // or at one's end. Regions spread the same way among the kept triangles.
 #include "operations/constrained/kept_region.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -129,6 +130,13 @@ bool on_segment(const ConstrainedMesh& mesh, int32_t t, double x, double y) {
 }
 
 }  // namespace
+
+bool rings_enclose_a_triangle(const ConstrainedMesh& mesh) {
+    // Any closed ring puts the triangles just inside its outermost edges at
+    // one crossing: an odd count exists exactly when a ring does.
+    const std::vector<uint8_t> odd = inside_rings(mesh);
+    return std::find(odd.begin(), odd.end(), uint8_t{1}) != odd.end();
+}
 
 std::vector<uint8_t> kept_triangles(ConstrainedMesh& mesh, bool inside, const double* holes, size_t hole_count,
                                     size_t* on_segment_count) {

@@ -33,6 +33,10 @@ struct RegionSeed {
 std::vector<int32_t> region_of_triangles(ConstrainedMesh& mesh, const std::vector<uint8_t>& keep,
                                          const std::vector<RegionSeed>& seeds);
 
+// Whether some closed ring of segment edges encloses a triangle: the region
+// DELAUNAY2D_REGION_AUTO keeps the inside then, and the whole hull otherwise.
+bool rings_enclose_a_triangle(const ConstrainedMesh& mesh);
+
 }  // namespace d2d::operations::constrained
 
 #endif

@@ -56,6 +56,27 @@ void put_point_properties(TextSink& sink, const MeshView& mesh, std::uint32_t i)
     }
 }
 
+// The triangle's label under the attribute's name: the feature's value,
+// as a number or a string as the input had it, or null outside every
+// labelled polygon.
+void put_label(TextSink& sink, const MeshView& mesh, std::size_t t) {
+    const RegionLabels& labels = *mesh.labels;
+    sink.put(", ");
+    put_json_string(sink, labels.name);
+    sink.put(": ");
+    const double code = mesh.triangle_labels[t];
+    if (!(code >= 1.0 && code <= static_cast<double>(labels.values.size()))) {
+        sink.put("null");
+        return;
+    }
+    const auto k = static_cast<std::size_t>(code) - 1;
+    if (labels.number[k]) {
+        sink.put(labels.values[k]);
+    } else {
+        put_json_string(sink, labels.values[k]);
+    }
+}
+
 struct CellsOwner {
     delaunay2d_cells cells{};
     ~CellsOwner() { delaunay2d_cells_free(&cells); }
@@ -89,6 +110,9 @@ void write_geojson_triangles(TextSink& sink, const MeshView& mesh, const std::st
         if (mesh.has_z()) {
             sink.put(", \"z_mean\": ");
             sink.put_shortest((mesh.z(v[0]) + mesh.z(v[1]) + mesh.z(v[2])) / 3.0);
+        }
+        if (mesh.has_labels()) {
+            put_label(sink, mesh, t);
         }
         sink.put("}, \"geometry\": {\"type\": \"Polygon\", \"coordinates\": [[");
         for (int k = 0; k <= 3; ++k) {

@@ -24,6 +24,10 @@ struct MeshView {
     int extra_columns = 0;
     const PointIds* ids = nullptr;
     std::span<const std::uint32_t> segments = {};  // pairs of points: the segments as split (constrained meshes)
+    // Per triangle, the code of its region's label (0: none), and what the
+    // codes stand for (null without labels).
+    std::span<const double> triangle_labels = {};
+    const RegionLabels* labels = nullptr;
 
     std::size_t point_count() const { return xy.size() / 2; }
     std::size_t triangle_count() const { return triangles.size() / 3; }
@@ -33,6 +37,7 @@ struct MeshView {
     double z(std::size_t i) const { return zw.empty() ? 0.0 : zw[2 * i]; }
     double w(std::size_t i) const { return zw.empty() ? 0.0 : zw[2 * i + 1]; }
     bool has_ids() const { return ids != nullptr && !ids->empty(); }
+    bool has_labels() const { return labels != nullptr && !labels->empty() && triangle_labels.size() == triangle_count(); }
 };
 
 }  // namespace d2dcli

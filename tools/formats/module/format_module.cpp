@@ -8,6 +8,8 @@
 #include "formats/output/output_error.hpp"
 #include "formats/picture/png_picture.hpp"
 #include "formats/raster/raster_files.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/read/vector_file.hpp"
 
 namespace d2dcli {
 
@@ -86,6 +88,19 @@ void write_png(const std::string& name, int fd, std::string_view svg) {
                           (module == nullptr ? why : "librsvg was missing when the program was built") + ")");
     }
     module->write_png(name, fd, svg);
+}
+
+ConstrainedInput read_vector_file(const std::string& path, const VectorRequest& request) {
+    std::string why;
+    const FormatModuleEntries* module = format_module(why);
+    if (module == nullptr || module->read_vector == nullptr) {
+        throw InputError(path + ": not built with GDAL's vector formats (" +
+                         (module == nullptr ? why : "GDAL was missing when the program was built") +
+                         "); GeoJSON (.geojson) is read without it");
+    }
+    FeatureCollector collector(path, request);
+    module->read_vector(path, request, collector);
+    return collector.finish();
 }
 
 }  // namespace d2dcli

@@ -1,4 +1,4 @@
-// GeoTIFF and PNG come from large libraries of the field (GDAL, librsvg
+// GeoTIFF, PNG and the vector files OGR reads come from large libraries of the field (GDAL, librsvg
 // with cairo and pango), which a program linked against them would load on
 // every run: some 40 MB and 50 ms before reading a single point, for every
 // summary and every OFF file, and enough to fail under a tight limit on
@@ -12,6 +12,7 @@
 
 #include "formats/raster/raster_grid.hpp"
 #include "formats/output/write_progress.hpp"
+#include "formats/read/vector_features.hpp"
 
 namespace d2dcli {
 
@@ -22,6 +23,7 @@ struct FormatModuleEntries {
     void (*write_geotiff)(const std::string& name, int fd, const RasterGrid& grid, const GridRows& rows,
                           const std::string& crs, const Progress& progress);
     void (*write_png)(const std::string& name, int fd, std::string_view svg);
+    void (*read_vector)(const std::string& path, const VectorRequest& request, FeatureSink& sink);
 };
 
 // The loaded module's table, or null (why then says what went wrong).

@@ -14,6 +14,11 @@ extern "C" __attribute__((visibility("default"))) const d2dcli::FormatModuleEntr
 #else
         nullptr,
 #endif
+#ifdef DELAUNAY2D_HAVE_GDAL
+        &d2dcli::ogr_read_vector,
+#else
+        nullptr,
+#endif
     };
     return &entries;
 }

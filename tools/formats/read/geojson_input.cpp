@@ -1,6 +1,6 @@
-// GeoJSON polygons as points and segments. A small JSON reader of our own:
-// GeoJSON needs objects, arrays, strings and numbers, and the program's
-// other inputs need no JSON library.
+// GeoJSON as points, segments and regions (vector_features.hpp). A small
+// JSON reader of our own: GeoJSON needs objects, arrays, strings and
+// numbers, and the program's other inputs need no JSON library.
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "formats/read/constrained_input.hpp"
+#include "formats/output/shortest_number.hpp"
 #include "formats/read/input_error.hpp"
 #include "formats/read/value_fields.hpp"
+#include "formats/read/vector_features.hpp"
 
 namespace d2dcli {
 namespace {
@@ -29,11 +31,13 @@ struct Json {
     }
 };
 
-// The members that carry geometry. Every other member (properties, bbox,
-// id, crs, foreign members) is checked for well-formed JSON and skipped
-// without building it, at any depth of nesting.
-bool carries_geometry(const std::string& key) {
-    return key == "type" || key == "features" || key == "geometry" || key == "geometries" || key == "coordinates";
+// The members that carry geometry, the coordinate system, and (when an
+// attribute is asked for) the properties. Every other member (bbox, id,
+// foreign members) is checked for well-formed JSON and skipped without
+// building it, at any depth of nesting.
+bool carries_geometry(const std::string& key, bool properties) {
+    return key == "type" || key == "features" || key == "geometry" || key == "geometries" ||
+           key == "coordinates" || key == "crs" || (properties && key == "properties");
 }
 
 // Objects and arrays that carry geometry nest at most this deep (a
@@ -43,7 +47,8 @@ constexpr int most_geometry_depth = 64;
 
 class JsonParser {
  public:
-    JsonParser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
+    JsonParser(std::string_view text, const std::string& name, bool properties)
+        : text_(text), name_(name), properties_(properties) {}
 
     Json document() {
         // A byte-order mark, as some Windows programs write before UTF-8.
@@ -79,7 +84,7 @@ class JsonParser {
         return text;
     }
 
-    Json parse(int depth) {
+    Json parse(int depth, bool keep_all = false) {
         if (depth > most_geometry_depth) {
             fail("the geometry nests more than " + std::to_string(most_geometry_depth) + " objects and arrays deep");
         }
@@ -96,8 +101,9 @@ class JsonParser {
             }
             do {
                 const std::string name = key();
-                if (carries_geometry(name)) {
-                    value.members[name] = parse(depth + 1);
+                if (keep_all || carries_geometry(name, properties_)) {
+                    // A feature's properties are kept whole: their names are the data's.
+                    value.members[name] = parse(depth + 1, keep_all || name == "properties" || name == "crs");
                 } else {
                     skip_value();
                 }
@@ -113,7 +119,7 @@ class JsonParser {
                 return value;
             }
             do {
-                value.items.push_back(parse(depth + 1));
+                value.items.push_back(parse(depth + 1, keep_all));
             } while (comma());
             expect(']');
             return value;
@@ -266,14 +272,51 @@ class JsonParser {
 
     std::string_view text_;
     const std::string& name_;
+    bool properties_;
     std::size_t at_ = 0;
 };
 
-class PolygonCollector {
+// "EPSG:code" from the legacy crs member's name ("EPSG:32633",
+// "urn:ogc:def:crs:EPSG::32633"); empty for another (CRS84 is GeoJSON's
+// own longitude and latitude).
+std::string epsg_of(const Json& crs) {
+    const Json* properties = crs.member("properties");
+    const Json* name = properties != nullptr ? properties->member("name") : nullptr;
+    if (name == nullptr || name->kind != Json::Kind::string) return {};
+    const std::string& text = name->text;
+    const std::size_t at = text.find("EPSG:");
+    if (at == std::string::npos) return {};
+    const std::size_t digits = text.find_first_of("0123456789", at);
+    if (digits == std::string::npos || text.find_first_not_of(':', at + 5) != digits) return {};
+    return "EPSG:" + text.substr(digits, text.find_first_not_of("0123456789", digits) - digits);
+}
+
+// A property's value as a label's text: strings as they are, numbers in
+// their shortest form, booleans as words; null is no label.
+std::optional<std::string> label_of(const Json& value, bool& is_number) {
+    is_number = false;
+    switch (value.kind) {
+        case Json::Kind::string:
+            return value.text;
+        case Json::Kind::number: {
+            is_number = true;
+            char digits[max_number_chars];
+            return std::string(digits, write_shortest(digits, value.number));
+        }
+        case Json::Kind::boolean:
+            return value.number != 0.0 ? "true" : "false";
+        default:
+            return std::nullopt;
+    }
+}
+
+class GeometryReader {
  public:
-    explicit PolygonCollector(const std::string& name) : name_(name) {}
+    GeometryReader(const std::string& name, const VectorRequest& request, FeatureSink& sink)
+        : name_(name), request_(request), sink_(sink) {}
 
     void visit(const Json& value) {
+        if (const Json* crs = value.member("crs")) sink_.coordinate_system(epsg_of(*crs));
         const Json* type = value.member("type");
         if (type == nullptr || type->kind != Json::Kind::string) return;
         if (type->text == "FeatureCollection") {
@@ -281,68 +324,103 @@ class PolygonCollector {
                 for (const Json& feature : features->items) visit(feature);
             }
         } else if (type->text == "Feature") {
-            if (const Json* geometry = value.member("geometry")) visit(*geometry);
-        } else if (type->text == "GeometryCollection") {
-            if (const Json* geometries = value.member("geometries")) {
-                for (const Json& geometry : geometries->items) visit(geometry);
-            }
-        } else if (type->text == "Polygon") {
-            if (const Json* rings = value.member("coordinates")) polygon(*rings);
-        } else if (type->text == "MultiPolygon") {
-            if (const Json* polygons = value.member("coordinates")) {
-                for (const Json& rings : polygons->items) polygon(rings);
-            }
+            sink_.begin_feature(values_of(value.member("properties")));
+            if (const Json* geometry = value.member("geometry")) geometry_of(*geometry);
+        } else {
+            sink_.begin_feature(FeatureValues{});
+            geometry_of(value);
         }
     }
-
-    ConstrainedInput input;
 
  private:
-    void polygon(const Json& rings) {
-        for (const Json& ring : rings.items) {
-            std::size_t n = ring.items.size();
-            // GeoJSON repeats the first position at the end.
-            if (n >= 2 && same(ring.items.front(), ring.items.back())) --n;
-            if (n < 3) throw InputError(name_ + ": a polygon ring needs three positions or more");
-            const std::size_t first = input.points.size();
-            for (std::size_t k = 0; k < n; ++k) {
-                const Json& position = ring.items[k];
-                if (position.items.size() < 2 || position.items[0].kind != Json::Kind::number ||
-                    position.items[1].kind != Json::Kind::number) {
-                    throw InputError(name_ + ": a position must be [x, y]");
-                }
-                input.points.xy.push_back(position.items[0].number);
-                input.points.xy.push_back(position.items[1].number);
-            }
-            for (std::size_t k = 0; k < n; ++k) {
-                input.segments.push_back(static_cast<std::uint32_t>(first + k));
-                input.segments.push_back(static_cast<std::uint32_t>(first + (k + 1) % n));
+    FeatureValues values_of(const Json* properties) const {
+        FeatureValues values;
+        if (properties == nullptr) return values;
+        if (!request_.z_column.empty()) {
+            const Json* z = properties->member(request_.z_column);
+            if (z != nullptr && z->kind == Json::Kind::number) values.z = z->number;
+            double number = 0.0;
+            if (z != nullptr && z->kind == Json::Kind::string && parse_double(z->text, number)) values.z = number;
+        }
+        if (!request_.attribute.empty()) {
+            if (const Json* label = properties->member(request_.attribute)) {
+                values.label = label_of(*label, values.label_is_number);
             }
         }
+        return values;
     }
-    static bool same(const Json& a, const Json& b) {
-        return a.items.size() >= 2 && b.items.size() >= 2 && a.items[0].number == b.items[0].number &&
-               a.items[1].number == b.items[1].number;
+
+    void geometry_of(const Json& value) {
+        const Json* type = value.member("type");
+        if (type == nullptr || type->kind != Json::Kind::string) return;
+        const std::string& kind = type->text;
+        if (kind == "GeometryCollection") {
+            if (const Json* geometries = value.member("geometries")) {
+                for (const Json& geometry : geometries->items) geometry_of(geometry);
+            }
+            return;
+        }
+        const Json* c = value.member("coordinates");
+        if (c == nullptr) return;
+        if (kind == "Point") {
+            const std::vector<double> p = positions({*c});
+            sink_.point(p[0], p[1], p[2]);
+        } else if (kind == "MultiPoint") {
+            const std::vector<double> p = positions(c->items);
+            for (std::size_t k = 0; k < p.size(); k += 3) sink_.point(p[k], p[k + 1], p[k + 2]);
+        } else if (kind == "LineString") {
+            sink_.line(positions(c->items));
+        } else if (kind == "MultiLineString") {
+            for (const Json& line : c->items) sink_.line(positions(line.items));
+        } else if (kind == "Polygon") {
+            polygon(*c);
+        } else if (kind == "MultiPolygon") {
+            for (const Json& rings : c->items) polygon(rings);
+        }
+    }
+
+    void polygon(const Json& rings) {
+        std::vector<std::vector<double>> xyz;
+        for (const Json& ring : rings.items) xyz.push_back(positions(ring.items));
+        if (!xyz.empty()) sink_.polygon(xyz);
+    }
+
+    // Positions as x, y, z triples (z NaN without a third number).
+    std::vector<double> positions(const std::vector<Json>& list) const {
+        std::vector<double> xyz;
+        xyz.reserve(3 * list.size());
+        for (const Json& position : list) {
+            if (position.items.size() < 2 || position.items[0].kind != Json::Kind::number ||
+                position.items[1].kind != Json::Kind::number) {
+                throw InputError(name_ + ": a position must be [x, y] or [x, y, z]");
+            }
+            xyz.push_back(position.items[0].number);
+            xyz.push_back(position.items[1].number);
+            const bool z = position.items.size() > 2 && position.items[2].kind == Json::Kind::number;
+            xyz.push_back(z ? position.items[2].number : std::nan(""));
+        }
+        return xyz;
     }
 
     const std::string& name_;
+    const VectorRequest& request_;
+    FeatureSink& sink_;
 };
 
 }  // namespace
 
-ConstrainedInput read_geojson(LineSource& source) {
+ConstrainedInput read_geojson(LineSource& source, const VectorRequest& request) {
     std::string text;
     std::string_view line;
     while (source.next_line(line)) {
         text += line;
         text += '\n';
     }
-    JsonParser parser(text, source.name());
+    JsonParser parser(text, source.name(), !request.z_column.empty() || !request.attribute.empty());
     const Json document = parser.document();
-    PolygonCollector collector(source.name());
-    collector.visit(document);
-    if (collector.input.points.size() == 0) throw InputError(source.name() + ": no Polygon or MultiPolygon in the GeoJSON");
-    return collector.input;
+    FeatureCollector collector(source.name(), request);
+    GeometryReader(source.name(), request, collector).visit(document);
+    return collector.finish();
 }
 
 }  // namespace d2dcli

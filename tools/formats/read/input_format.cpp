@@ -10,6 +10,7 @@
 #include "formats/read/node_points.hpp"
 #include "formats/read/text_points.hpp"
 #include "formats/read/value_fields.hpp"
+#include "formats/read/vector_file.hpp"
 
 namespace d2dcli {
 
@@ -22,6 +23,12 @@ std::optional<InputFormat> input_format_named(std::string_view name) {
     }
     if (name == "node") {
         return InputFormat::node;
+    }
+    if (name == "geojson") {
+        return InputFormat::geojson;
+    }
+    if (name == "ogr") {
+        return InputFormat::ogr;
     }
     return std::nullopt;
 }
@@ -45,6 +52,15 @@ InputFormat input_format_of_path(std::string_view path) {
     if (extension == "geojson") {
         return InputFormat::geojson;
     }
+    // Vector formats GDAL reads (a folder such as a File Geodatabase is
+    // named by --input-format ogr).
+    static const std::array<const char*, 12> ogr_extensions = {"shp", "gpkg", "gml", "kml", "kmz", "fgb",
+                                                               "sqlite", "tab", "mif", "gpx", "dxf", "gdb"};
+    for (const char* known : ogr_extensions) {
+        if (extension == known) {
+            return InputFormat::ogr;
+        }
+    }
     static const std::array<const char*, 8> text_extensions = {"txt", "csv", "tsv", "xy", "xyz", "dat", "pts", "asc"};
     for (const char* known : text_extensions) {
         if (extension == known) {
@@ -55,6 +71,10 @@ InputFormat input_format_of_path(std::string_view path) {
 }
 
 InputFormat input_format_of_content(std::string_view start) {
+    const std::size_t first = without_byte_order_mark(start).find_first_not_of(" \t\r\n");
+    if (first != std::string_view::npos && without_byte_order_mark(start)[first] == '{') {
+        return InputFormat::geojson;
+    }
     ValueFields fields;
     int content_lines = 0;
     while (!start.empty() && content_lines < 2) {
@@ -97,6 +117,12 @@ InputFormat input_format_of_content(std::string_view start) {
 }
 
 PointSet read_points(LineSource& source, InputFormat format, const std::string& id_column) {
+    ReadRequest request;
+    request.id_column = id_column;
+    return read_points(source, format, request);
+}
+
+PointSet read_points(LineSource& source, InputFormat format, const ReadRequest& request) {
     if (format == InputFormat::automatic) {
         format = input_format_of_path(source.name());
     }
@@ -104,22 +130,46 @@ PointSet read_points(LineSource& source, InputFormat format, const std::string& 
         format = input_format_of_content(source.peek());
     }
     if (carries_segments(format)) {
-        return read_input(source, format, id_column).content.points;
+        return read_input(source, format, request).content.points;
     }
-    if (format == InputFormat::node && !id_column.empty()) {
+    if (format == InputFormat::node && !request.id_column.empty()) {
         throw InputError(source.name() + ": --id-column reads a text file with a header; a .node file has none");
     }
-    return format == InputFormat::node ? read_node_points(source) : read_text_points(source, id_column);
+    if (format == InputFormat::node && !request.vector.z_column.empty()) {
+        throw InputError(source.name() + ": --z-column reads a text file with a header; a .node file has none "
+                                         "(its first attribute is z)");
+    }
+    return format == InputFormat::node ? read_node_points(source)
+                                       : read_text_points(source, request.id_column, request.vector.z_column);
 }
 
 InputRead read_input(LineSource& source, InputFormat format, const std::string& id_column) {
+    ReadRequest request;
+    request.id_column = id_column;
+    return read_input(source, format, request);
+}
+
+InputRead read_input(LineSource& source, InputFormat format, const ReadRequest& request) {
     InputRead input;
     // The extension of an input with segments outranks --input-format:
     // those files are read whole by their own readers.
-    const InputFormat by_name = input_format_of_path(source.name());
+    InputFormat by_name = input_format_of_path(source.name());
+    if (format == InputFormat::ogr || (format == InputFormat::geojson && !carries_segments(by_name))) {
+        by_name = format;
+    }
+    if (!carries_segments(by_name) && format == InputFormat::automatic &&
+        input_format_of_content(source.peek()) == InputFormat::geojson) {
+        by_name = InputFormat::geojson;  // standard input, or a name that says nothing
+    }
     if (carries_segments(by_name)) {
+        if (by_name == InputFormat::poly && !request.vector.z_column.empty()) {
+            throw InputError(source.name() + ": --z-column names a column or a field; a .poly file has none "
+                                             "(its first attribute is z)");
+        }
         input.format = by_name;
-        input.content = by_name == InputFormat::poly ? read_poly(source) : read_geojson(source);
+        input.content = by_name == InputFormat::poly      ? read_poly(source)
+                        : by_name == InputFormat::geojson ? read_geojson(source, request.vector)
+                                                          : read_vector_file(source.name(), request.vector);
         return input;
     }
     if (format == InputFormat::automatic) {
@@ -129,7 +179,7 @@ InputRead read_input(LineSource& source, InputFormat format, const std::string& 
         format = input_format_of_content(source.peek());
     }
     input.format = format;
-    input.content.points = read_points(source, format, id_column);
+    input.content.points = read_points(source, format, request);
     return input;
 }
 

@@ -1,14 +1,19 @@
 // Which reader an input needs, and read_input, the one entry the program
 // reads every input through. An input with segments is told by its
-// extension alone (.poly is Triangle's, .geojson is GeoJSON); a point file
+// extension (.poly is Triangle's, .geojson GeoJSON, .shp, .gpkg and the
+// other vector formats go to OGR) or by --input-format ogr; a point file
 // by the format the user names, else by its extension (.node is Triangle's;
 // .txt, .csv, .xyz and the like are text), else, for standard input and
-// other names, by the first lines of the content.
+// other names, by the first lines of the content ('{' opens GeoJSON).
 //
-//   name ──┬── .poly, .geojson ──────────────> read_poly, read_geojson:
-//          │                                   points, segments, holes
-//          └── --input-format, else the ─────> read_node_points,
-//              extension, else the content     read_text_points: points
+//   name ──┬── .poly, .geojson, .shp, ... ──> read_poly, read_geojson,
+//          │                                  read_vector_file (OGR):
+//          │                                  points, segments, holes
+//          └── --input-format, else the ────> read_node_points,
+//              extension, else the content    read_text_points: points
+//
+// GeoJSON is read by the program's own reader whether or not GDAL is
+// there: files and standard input alike, with the same messages.
 #pragma once
 
 #include <optional>
@@ -18,18 +23,26 @@
 #include "formats/read/constrained_input.hpp"
 #include "formats/read/line_source.hpp"
 #include "formats/read/point_set.hpp"
+#include "formats/read/vector_features.hpp"
 
 namespace d2dcli {
 
-enum class InputFormat { automatic, text, node, poly, geojson };
+enum class InputFormat { automatic, text, node, poly, geojson, ogr };
 
 // Whether a format's files carry segments (and hole points) besides points.
 inline bool carries_segments(InputFormat format) {
-    return format == InputFormat::poly || format == InputFormat::geojson;
+    return format == InputFormat::poly || format == InputFormat::geojson || format == InputFormat::ogr;
 }
 
-// "auto", "text" or "node", the formats a user may name; nothing for
-// another name.
+// What a read asks beside the format: columns of a text file, and the
+// layer, z and label of a vector input (z_column serves both).
+struct ReadRequest {
+    std::string id_column;
+    VectorRequest vector;
+};
+
+// "auto", "text", "node", "geojson" or "ogr", the formats a user may name;
+// nothing for another name.
 std::optional<InputFormat> input_format_named(std::string_view name);
 
 // The format that a path's extension stands for; automatic when it says none.
@@ -44,6 +57,7 @@ InputFormat input_format_of_content(std::string_view start);
 // source's name and content when it is automatic. Throws InputError.
 // id_column as for read_text_points.
 PointSet read_points(LineSource& source, InputFormat format, const std::string& id_column = {});
+PointSet read_points(LineSource& source, InputFormat format, const ReadRequest& request);
 
 struct InputRead {
     InputFormat format = InputFormat::automatic;  // the reader's: never automatic
@@ -54,5 +68,6 @@ struct InputRead {
 // its content counts), with the reader the diagram above picks: format is
 // what the user named, or automatic. Throws InputError.
 InputRead read_input(LineSource& source, InputFormat format, const std::string& id_column = {});
+InputRead read_input(LineSource& source, InputFormat format, const ReadRequest& request);
 
 }  // namespace d2dcli

@@ -52,9 +52,14 @@ PointSet read_node_points(LineSource& source) {
                               "dimension " + std::to_string(dimension) + ": only 2-dimensional points can be read");
         }
     }
+    std::int64_t attributes = 0;
     for (std::size_t i = 2; i < fields.count && i < 4; ++i) {
-        header_value(source, fields, i, i == 2 ? "number of attributes" : "number of markers");
+        const std::int64_t value = header_value(source, fields, i, i == 2 ? "number of attributes" : "number of markers");
+        attributes = i == 2 ? value : attributes;
     }
+    // The first attribute is z and the second w, as the program writes them.
+    const std::size_t kept = static_cast<std::size_t>(attributes < 2 ? attributes : 2);
+    points.extra_columns = static_cast<int>(kept);
     points.xy.reserve(2 * static_cast<std::size_t>(count < (1 << 26) ? count : (1 << 26)));
 
     std::int64_t first_number = 0;
@@ -83,10 +88,13 @@ PointSet read_node_points(LineSource& source) {
                               "vertex number " + std::to_string(number) + " out of order (expected " +
                                   std::to_string(first_number + i) + ")");
         }
-        double x = 0.0;
-        double y = 0.0;
-        for (std::size_t k = 1; k < 3; ++k) {
-            switch (read_number(fields.field[k], k == 1 ? x : y)) {
+        if (fields.count < 3 + kept) {
+            throw_input_error(source.name(), source.line_number(),
+                              "too few values: the header announces " + std::to_string(attributes) + " attributes");
+        }
+        double value[4] = {0.0, 0.0, 0.0, 0.0};
+        for (std::size_t k = 1; k < 3 + kept; ++k) {
+            switch (read_number(fields.field[k], value[k - 1])) {
                 case NumberRead::ok:
                     break;
                 case NumberRead::out_of_range:
@@ -98,8 +106,12 @@ PointSet read_node_points(LineSource& source) {
                                       "not a number: " + quoted(fields.field[k]));
             }
         }
-        points.xy.push_back(x);
-        points.xy.push_back(y);
+        points.xy.push_back(value[0]);
+        points.xy.push_back(value[1]);
+        if (kept > 0) {
+            points.zw.push_back(value[2]);
+            points.zw.push_back(value[3]);
+        }
     }
     return points;
 }

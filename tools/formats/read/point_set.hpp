@@ -29,6 +29,16 @@ struct PointIds {
     }
 };
 
+// The labels of a vector input's regions: the attribute's name, and the
+// value each region code stands for (code k, from 1, is values[k - 1]; 0
+// is no region), written as a JSON number where number[k - 1] says so.
+struct RegionLabels {
+    std::string name;
+    std::vector<std::string> values;
+    std::vector<bool> number;
+    bool empty() const { return name.empty(); }
+};
+
 struct PointSet {
     std::vector<double> xy;  // x0 y0 x1 y1 ...
     std::vector<double> zw;  // empty, or z0 w0 z1 w1 ... for every point

@@ -70,6 +70,12 @@ ConstrainedInput read_poly(LineSource& source) {
     if (count < 0) reader.fail("negative vertex count");
     if (count == 0) reader.fail("the points are in a separate .node file, which this reader does not follow; put them in the .poly");
     if (f.count > 1 && reader.integer(f.field[1], "dimension") != 2) reader.fail("dimension must be 2");
+    // Attributes: the first is z, the second w (the program's .node files
+    // write them so); more are read past.
+    const long long attributes = f.count > 2 ? reader.integer(f.field[2], "attribute count") : 0;
+    if (attributes < 0) reader.fail("negative attribute count");
+    const std::size_t kept = static_cast<std::size_t>(attributes < 2 ? attributes : 2);
+    input.points.extra_columns = static_cast<int>(kept);
     long long first = 0;
     for (long long k = 0; k < count; ++k) {
         reader.line("all vertices are read");
@@ -82,6 +88,11 @@ ConstrainedInput read_poly(LineSource& source) {
         if (number != first + k) reader.fail("vertex number " + std::to_string(number) + " out of order");
         input.points.xy.push_back(reader.number(f.field[1], "x"));
         input.points.xy.push_back(reader.number(f.field[2], "y"));
+        if (kept > 0) {
+            if (f.count < 3 + kept) reader.fail("a vertex needs its " + std::to_string(attributes) + " attributes");
+            input.points.zw.push_back(reader.number(f.field[3], "z (the first attribute)"));
+            input.points.zw.push_back(kept > 1 ? reader.number(f.field[4], "w (the second attribute)") : 0.0);
+        }
     }
     reader.line("the segment header");
     const long long segments = reader.integer(f.field[0], "segment count");

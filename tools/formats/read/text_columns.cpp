@@ -46,16 +46,44 @@ std::string TextColumns::describe() const {
     return "x in column " + std::to_string(x + 1) + " and y in column " + std::to_string(y + 1);
 }
 
-std::optional<TextColumns> columns_named_by(const ValueFields& header, std::string& problem) {
+std::size_t column_named(const ValueFields& header, const std::string& name) {
+    for (std::size_t i = 0; i < header.count; ++i) {
+        if (unquoted(header.field[i]) == name) {
+            return i;
+        }
+    }
+    // Then in any case: "Elevation" for elevation.
+    std::string lower = plain_name(name);
+    for (std::size_t i = 0; i < header.count; ++i) {
+        if (plain_name(unquoted(header.field[i])) == lower) {
+            return i;
+        }
+    }
+    return TextColumns::absent;
+}
+
+std::optional<TextColumns> columns_named_by(const ValueFields& header, std::string& problem,
+                                            const std::string& z_column) {
     TextColumns columns;
     const std::size_t count = header.count;
+    if (!z_column.empty()) {
+        columns.z = column_named(header, z_column);
+        if (columns.z == TextColumns::absent) {
+            problem = "the header has no column " + quoted(z_column) + " (--z-column)";
+            return std::nullopt;
+        }
+    }
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string name = plain_name(header.field[i]);
+        const std::string name = plain_name(unquoted(header.field[i]));
+        const bool z_named = z_column.empty() && is_one_of(name, z_names);
         std::size_t* slot = is_one_of(name, x_names)   ? &columns.x
                             : is_one_of(name, y_names) ? &columns.y
-                            : is_one_of(name, z_names) ? &columns.z
+                            : z_named                  ? &columns.z
                             : is_one_of(name, w_names) ? &columns.w
                                                        : nullptr;
+        if (i == columns.z && !z_column.empty()) {
+            continue;  // the named z column, whatever its name
+        }
         if (slot == nullptr) {
             continue;
         }
@@ -67,7 +95,17 @@ std::optional<TextColumns> columns_named_by(const ValueFields& header, std::stri
         *slot = i;
     }
     if (columns.x == TextColumns::absent && columns.y == TextColumns::absent) {
-        return std::nullopt;  // names that say nothing: the columns go by position
+        if (z_column.empty()) {
+            return std::nullopt;  // names that say nothing: the columns go by position
+        }
+        if (columns.z < 2) {
+            problem = "the header names no x and y columns, and --z-column " + quoted(z_column) +
+                      " is one of the first two, where x and y then stand";
+            return std::nullopt;
+        }
+        columns.x = 0;  // x and y by position, z by name
+        columns.y = 1;
+        return columns;
     }
     if (columns.x == TextColumns::absent || columns.y == TextColumns::absent) {
         problem = std::string("the header names a column for ") + (columns.x == TextColumns::absent ? "y" : "x") +

@@ -31,6 +31,13 @@ struct TextColumns {
 // The columns that a header line names, or nothing when it names neither x
 // nor y. A header that names only one of them, or one coordinate twice, is
 // an error: problem then says what is wrong.
-std::optional<TextColumns> columns_named_by(const ValueFields& header, std::string& problem);
+// With z_column, z is the column of that name, and the usual z names mean
+// nothing: a header without it is an error.
+std::optional<TextColumns> columns_named_by(const ValueFields& header, std::string& problem,
+                                            const std::string& z_column = {});
+
+// The column of the header that bears name (as written, else in any case;
+// without quotes), or absent.
+std::size_t column_named(const ValueFields& header, const std::string& name);
 
 }  // namespace d2dcli

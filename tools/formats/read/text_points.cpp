@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "formats/read/input_error.hpp"
 #include "formats/read/text_columns.hpp"
@@ -22,6 +23,9 @@ bool all_names(const ValueFields& fields) {
     double ignored = 0.0;
     for (std::size_t i = 0; i < fields.count; ++i) {
         const std::string_view field = fields.field[i];
+        if (field.empty()) {
+            continue;  // an unnamed column ("x,y,,name")
+        }
         const auto first = static_cast<unsigned char>(field[0]);
         const bool word_start = std::isalpha(first) != 0 || first == '_' || first == '"' || first == '\'';
         if (!word_start || has_control_byte(field) || parse_double(field, ignored)) {
@@ -52,6 +56,17 @@ double value_at(const LineSource& source, const ValueFields& fields, std::size_t
     if (has_control_byte(fields.field[i])) {
         refuse_binary(source);
     }
+    if (fields.field[i].empty()) {
+        throw_input_error(source.name(), source.line_number(),
+                          "empty value in column " + std::to_string(i + 1) + ": a coordinate needs a number");
+    }
+    if (fields.field[i].find_first_of(" \t") != std::string_view::npos) {
+        // Words with blanks between them where a number was expected: a
+        // column of names ("New York") in a file without a header.
+        throw_input_error(source.name(), source.line_number(),
+                          "not a number: " + quoted(fields.field[i]) + " (column " + std::to_string(i + 1) +
+                              "; a header line naming x and y lets other columns hold text)");
+    }
     throw_input_error(source.name(), source.line_number(), "not a number: " + quoted(fields.field[i]));
 }
 
@@ -63,24 +78,9 @@ void add_zw(PointSet& points, double z, double w) {
     points.zw.push_back(w);
 }
 
-// The column of the header that bears name (compared as written, without
-// quotes), or absent.
-std::size_t column_named(const ValueFields& header, const std::string& name) {
-    for (std::size_t i = 0; i < header.count && i < std::size(header.field); ++i) {
-        std::string_view field = header.field[i];
-        if (field.size() >= 2 && (field.front() == '"' || field.front() == '\'') && field.back() == field.front()) {
-            field = field.substr(1, field.size() - 2);
-        }
-        if (field == name) {
-            return i;
-        }
-    }
-    return TextColumns::absent;
-}
-
 }  // namespace
 
-PointSet read_text_points(LineSource& source, const std::string& id_column) {
+PointSet read_text_points(LineSource& source, const std::string& id_column, const std::string& z_column) {
     PointSet points;
     // Room for the points that a file of this size likely holds (a line of
     // a survey or of full-precision doubles takes 20 to 40 bytes), so that
@@ -108,7 +108,7 @@ PointSet read_text_points(LineSource& source, const std::string& id_column) {
         if (first_content_line && all_names(fields)) {
             first_content_line = false;
             std::string problem;
-            columns = columns_named_by(fields, problem);
+            columns = columns_named_by(fields, problem, z_column);
             if (!problem.empty()) {
                 throw_input_error(source.name(), source.line_number(), problem);
             }
@@ -121,16 +121,18 @@ PointSet read_text_points(LineSource& source, const std::string& id_column) {
                 points.ids.name = id_column;
             }
             if (columns && columns->z != TextColumns::absent) {
-                points.z_name = std::string(fields.field[columns->z]);
+                points.z_name = unquoted(fields.field[columns->z]);
             }
             if (columns) {
                 points.extra_columns = columns->w != TextColumns::absent ? 2 : columns->z != TextColumns::absent;
             }
             continue;
         }
-        if (first_content_line && !id_column.empty()) {
-            throw_input_error(source.name(), source.line_number(),
-                              "--id-column " + quoted(id_column) + " needs a header line that names the columns");
+        for (const auto& [option, name] : {std::pair{"--id-column ", &id_column}, std::pair{"--z-column ", &z_column}}) {
+            if (first_content_line && !name->empty()) {
+                throw_input_error(source.name(), source.line_number(),
+                                  option + quoted(*name) + " needs a header line that names the columns");
+            }
         }
         first_content_line = false;
         if (id_at != TextColumns::absent) {
@@ -139,7 +141,7 @@ PointSet read_text_points(LineSource& source, const std::string& id_column) {
                                   "too few values: no " + quoted(id_column) + " (column " +
                                       std::to_string(id_at + 1) + ")");
             }
-            points.ids.add(fields.field[id_at]);
+            points.ids.add(unquoted(fields.field[id_at]));
         }
 
         if (columns) {

@@ -14,8 +14,10 @@
 namespace d2dcli {
 
 // With id_column, the header must name that column, whose values are kept
-// as the points' ids. Throws InputError naming the line and what is wrong
-// with it.
-PointSet read_text_points(LineSource& source, const std::string& id_column = {});
+// as the points' ids; with z_column, z is that column's values (the names
+// z, elevation, height and the like then mean nothing). Throws InputError
+// naming the line and what is wrong with it.
+PointSet read_text_points(LineSource& source, const std::string& id_column = {},
+                          const std::string& z_column = {});
 
 }  // namespace d2dcli

@@ -16,17 +16,78 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' |
 
 }  // namespace
 
+namespace {
+
+void put_field(ValueFields& fields, std::string_view value) {
+    if (fields.count < fields.field.size()) {
+        fields.field[fields.count] = value;
+    } else {
+        fields.field.push_back(value);
+    }
+    ++fields.count;
+}
+
+// Where a field that opens with a double quote at line[i] ends: after its
+// closing quote, a doubled quote ("") standing for one inside; the line's
+// end when the quote is never closed.
+std::size_t after_quoted(std::string_view line, std::size_t i) {
+    for (++i; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                ++i;
+            } else {
+                return i + 1;
+            }
+        }
+    }
+    return line.size();
+}
+
+// "5 2" in a comma-separated line: two numbers with blanks between them,
+// which is what "1,5 2,5" (decimal commas) splits into.
+bool digits_around_blank(std::string_view value) {
+    for (std::size_t k = 1; k + 1 < value.size(); ++k) {
+        if (is_blank(value[k]) && is_digit(value[k - 1])) {
+            std::size_t next = k;
+            while (next < value.size() && is_blank(value[next])) {
+                ++next;
+            }
+            if (next < value.size() && (is_digit(value[next]) || value[next] == '-' || value[next] == '+')) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+// Two kinds of line. One with a comma (outside quotes) is CSV as RFC 4180
+// and GDAL write it: only commas separate, so a text value may hold blanks
+// ("New York"), a value may be empty, and a value in double quotes may hold
+// a comma. Any other line is values separated by blanks, or by semicolons
+// and blanks. In all, "..." is one value.
+//
+//   1,0,New York,        -> "1" "0" "New York"      (the empty last one dropped)
+//   "a, b";2;3           -> "\"a, b\"" "2" "3"
+//   1.5  2.5 "x y"       -> "1.5" "2.5" "\"x y\""
 const char* split_fields(std::string_view line, ValueFields& fields) {
     fields.count = 0;
-    if (const void* hash = std::memchr(line.data(), '#', line.size()); hash != nullptr) {
-        line = line.substr(0, static_cast<std::size_t>(static_cast<const char*>(hash) - line.data()));
+    bool semicolons = false;
+    bool commas = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            i = after_quoted(line, i) - 1;
+        } else if (c == '#') {
+            line = line.substr(0, i);  // a comment runs to the end of the line
+            break;
+        } else if (c == ';') {
+            semicolons = true;
+        } else if (c == ',') {
+            commas = true;
+        }
     }
-    // A semicolon-separated line (spreadsheets where the comma is the
-    // decimal point) takes only semicolons and blanks as separators.
-    const bool semicolons = std::memchr(line.data(), ';', line.size()) != nullptr;
-    const char separator = semicolons ? ';' : ',';
-    bool bare_comma = false;       // "1,2": a comma between two digits
-    bool blank_separator = false;  // "1 2": blanks alone between two values
     std::size_t i = 0;
     const std::size_t n = line.size();
     while (i < n && is_blank(line[i])) {
@@ -35,52 +96,98 @@ const char* split_fields(std::string_view line, ValueFields& fields) {
     if (i == n) {
         return nullptr;
     }
-    for (;;) {
-        std::size_t start = i;
-        while (i < n && !is_blank(line[i]) && line[i] != separator) {
-            ++i;
-        }
-        if (i == start) {
-            return semicolons ? "empty value before a semicolon" : "empty value before a comma";
-        }
-        std::string_view value = line.substr(start, i - start);
-        if (semicolons && value.find(',') != std::string_view::npos) {
-            return "a comma inside a value of a semicolon-separated line: decimal commas are not read "
-                   "(write 1.5, not 1,5)";
-        }
-        if (fields.count < fields.field.size()) {
-            fields.field[fields.count] = value;
-        } else {
-            fields.field.push_back(value);
-        }
-        ++fields.count;
-        const std::size_t value_end = i;
-        while (i < n && is_blank(line[i])) {
-            ++i;
-        }
-        if (i < n && line[i] == separator) {
-            // Digits on both sides: "1,5" may be one number with a decimal comma.
-            if (!semicolons && i == value_end && i + 1 < n && is_digit(line[i - 1]) && is_digit(line[i + 1])) {
-                bare_comma = true;
+    if (!semicolons && !commas) {
+        while (i < n) {
+            const std::size_t start = i;
+            if (line[i] == '"') {
+                i = after_quoted(line, i);
             }
-            ++i;
+            while (i < n && !is_blank(line[i])) {
+                ++i;
+            }
+            put_field(fields, line.substr(start, i - start));
             while (i < n && is_blank(line[i])) {
                 ++i;
             }
-            if (i == n) {
-                return semicolons ? "empty value after the last semicolon" : "empty value after the last comma";
-            }
-        } else if (i < n) {
-            blank_separator = true;
         }
-        if (i == n) {
-            if (bare_comma && blank_separator) {
-                return "values separated both by commas and by spaces: decimal commas are not read "
+        return nullptr;
+    }
+    // A semicolon-separated line (spreadsheets where the comma is the
+    // decimal point) takes semicolons and blanks as separators.
+    const char separator = semicolons ? ';' : ',';
+    bool bare_comma = false;  // "1,5": a comma with a digit on each side
+    bool blanks_inside = false;  // "5 2": numbers separated by blanks within a value
+    for (;;) {
+        while (i < n && is_blank(line[i])) {
+            ++i;
+        }
+        const std::size_t start = i;
+        const bool quoted_value = i < n && line[i] == '"';
+        if (quoted_value) {
+            i = after_quoted(line, i);
+        }
+        // Blanks end a value of a semicolon-separated line too ("1 2;3").
+        while (i < n && line[i] != separator && !(semicolons && is_blank(line[i]))) {
+            ++i;
+        }
+        std::size_t end = i;
+        while (end > start && is_blank(line[end - 1])) {
+            --end;
+        }
+        if (semicolons) {
+            while (i < n && is_blank(line[i])) {
+                ++i;
+            }
+            if (i < n && line[i] != separator) {
+                --i;  // a blank alone separated the value: the next one starts after it
+            }
+        }
+        const std::string_view value = line.substr(start, end - start);
+        if (!quoted_value) {
+            if (semicolons && value.find(',') != std::string_view::npos) {
+                return "a comma inside a value of a semicolon-separated line: decimal commas are not read "
                        "(write 1.5, not 1,5)";
             }
-            return nullptr;
+            blanks_inside = blanks_inside || (!semicolons && digits_around_blank(value));
+        }
+        put_field(fields, value);
+        if (i == n) {
+            break;
+        }
+        if (!semicolons && i == end && end > start && i + 1 < n && is_digit(line[i - 1]) && is_digit(line[i + 1])) {
+            bare_comma = true;
+        }
+        ++i;  // the separator; a value, perhaps empty, follows it
+        if (i == n) {
+            put_field(fields, line.substr(n));
         }
     }
+    if (blanks_inside) {
+        return bare_comma ? "values separated both by commas and by spaces: decimal commas are not read "
+                            "(write 1.5, not 1,5)"
+                          : "values separated both by commas and by spaces: separate every value by a comma "
+                            "(CSV), or every one by spaces";
+    }
+    // Empty values at the end ("x,y,name," as GDAL writes a CSV header)
+    // say nothing: they are dropped.
+    while (fields.count > 0 && fields.field[fields.count - 1].empty()) {
+        --fields.count;
+    }
+    return nullptr;
+}
+
+std::string unquoted(std::string_view field) {
+    if (field.size() < 2 || field.front() != '"' || field.back() != '"') {
+        return std::string(field);
+    }
+    std::string text;
+    for (std::size_t k = 1; k + 1 < field.size(); ++k) {
+        text += field[k];
+        if (field[k] == '"' && field[k + 1] == '"') {
+            ++k;  // "" stands for one quote
+        }
+    }
+    return text;
 }
 
 std::string_view without_byte_order_mark(std::string_view line) {

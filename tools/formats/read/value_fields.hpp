@@ -20,11 +20,17 @@ struct ValueFields {
     std::size_t count = 0;
 };
 
-// Splits line into fields. Returns null, or what is wrong with the line (an
-// empty value between two commas, a line that ends in a comma, decimal
-// commas: a comma inside a value of a semicolon-separated line, or values
+// Splits line into fields: CSV (RFC 4180, one line a record) when it holds
+// a comma or a semicolon outside quotes, values separated by blanks
+// otherwise; a value in double quotes is one field, kept with its quotes.
+// Empty values at the end of a CSV line are dropped; others stay, as
+// empty fields. Returns null, or what is wrong with the line (decimal
+// commas: a comma inside a value of a semicolon-separated line, or numbers
 // separated by commas and by spaces at once, as "1,5 2,5" is).
 const char* split_fields(std::string_view line, ValueFields& fields);
+
+// A field's text without its double quotes, "" read as one quote.
+std::string unquoted(std::string_view field);
 
 // line without the UTF-8 byte-order mark that spreadsheet exports put at
 // the start of a file.
