@@ -320,8 +320,10 @@ typedef struct delaunay2d_constrained_result {
  * points have been added, are counted in quality.unrefined_count. A point
  * added on a segment is the segment's own point rounded to the nearest
  * doubles (so every piece lies within half a gap between doubles of its
- * segment, as with crossings); a hull edge is split only at a point
- * exactly on it. With all bounds 0 and conforming 0 nothing is added. The
+ * segment, as with crossings); a hull edge is split at a point on it or,
+ * by a rounding, just inside, so mesh.hull (then the mesh's boundary) may
+ * bend inwards by that much. With all bounds 0 and conforming 0 nothing is
+ * added. The
  * result is the same for any number of threads. result->quality describes
  * the kept triangles in every call.
  *

@@ -262,6 +262,21 @@ TEST(Refine, CrossingSegmentsAmongNearCoincidentPoints) {
     }
 }
 
+// Random points, no segments, the whole hull: hull edges are split at
+// points on them or, rounded, just inside, and the mesh still tiles its
+// listed boundary (the checker's hull test).
+TEST(Refine, RandomPointsInTheHull) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    ConstrainedInput in;
+    for (int k = 0; k < 500; ++k) in.xy.insert(in.xy.end(), {unit(rng), unit(rng)});
+    Refined run(in, quality(30.0));
+    ASSERT_EQ(run.status, DELAUNAY2D_OK);
+    EXPECT_EQ(d2dtest::check_constrained(in, run.result), "");
+    EXPECT_EQ(run.missing(30.0, [](size_t) { return INFINITY; }), run.result.quality.unrefined_count);
+    EXPECT_LT(run.result.quality.unrefined_count, 10u);
+}
+
 TEST(Refine, BudgetIsHonoured) {
     ConstrainedInput in;
     in.region = DELAUNAY2D_REGION_INSIDE;

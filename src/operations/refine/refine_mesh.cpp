@@ -542,9 +542,9 @@ class Refiner {
         // segment itself (not of this piece, whose ends may be rounded split
         // points or crossings), rounded, so that the segment passes through
         // the rounding box of every vertex on it, as snap rounding promises.
-        // On a hull edge: only a point exactly on it (of the input segment
-        // when on one), so that the mesh still tiles the convex hull. Else
-        // the wall stays.
+        // On a hull edge: a point on it or, by a rounding, just inside (of
+        // the input segment when on one), never outside, so that the mesh
+        // stays within the convex hull of the points. Else the wall stays.
         Vec2 c = midpoint(at(p), at(q));
         if (p_input != q_input) c = shell_point(at(p_input ? p : q), at(p_input ? q : p));
         bool placed = false;
@@ -559,7 +559,23 @@ class Refiner {
                 const double* ends = &s_.segment_ends[4 * static_cast<size_t>(owner - 1)];
                 rounded_on_segment(Vec2{ends[0], ends[1]}, Vec2{ends[2], ends[3]}, c);
             }
-            placed = orient2d_exact(x(p), y(p), x(q), y(q), c.x, c.y) == 0.0 && fits(c);
+            // A rounding outside is moved in by a unit in the last place,
+            // towards the mesh (the left of p -> q).
+            if (orient2d_exact(x(p), y(p), x(q), y(q), c.x, c.y) < 0.0) {
+                const double inward_x = -(y(q) - y(p)), inward_y = x(q) - x(p);
+                const Vec2 moved[3] = {
+                    {std::nextafter(c.x, inward_x > 0.0 ? HUGE_VAL : -HUGE_VAL), c.y},
+                    {c.x, std::nextafter(c.y, inward_y > 0.0 ? HUGE_VAL : -HUGE_VAL)},
+                    {std::nextafter(c.x, inward_x > 0.0 ? HUGE_VAL : -HUGE_VAL),
+                     std::nextafter(c.y, inward_y > 0.0 ? HUGE_VAL : -HUGE_VAL)}};
+                for (const Vec2& m : moved) {
+                    if (orient2d_exact(x(p), y(p), x(q), y(q), m.x, m.y) >= 0.0) {
+                        c = m;
+                        break;
+                    }
+                }
+            }
+            placed = orient2d_exact(x(p), y(p), x(q), y(q), c.x, c.y) >= 0.0 && fits(c);
         }
         if (!placed) {
             unsplittable_.insert(key);
