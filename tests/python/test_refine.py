@@ -194,3 +194,18 @@ def test_bad_refinement_arguments_are_refused():
         delaunay2d.triangulate(points, regions=[[0, 0, 1]])
     with pytest.raises(ValueError, match="region 1"):
         delaunay2d.triangulate(points, regions=[[0, 0, 1, 0], [0, np.nan, 1, 0]])
+
+
+def test_the_guide_examples_run():
+    """The Python blocks of doc/python.md's section on quality meshes run as
+    shown (the first asserts what it says)."""
+    import os
+    import re
+    guide = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "doc", "python.md")
+    with open(guide, encoding="utf-8") as f:
+        text = f.read()
+    section = text[text.index("## Quality meshes"):text.index("## Beside scipy")]
+    blocks = re.findall(r"```python\n(.*?)```", section, re.S)
+    assert len(blocks) == 2
+    for block in blocks:
+        exec(compile(block, guide, "exec"), {})

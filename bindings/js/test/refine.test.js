@@ -156,3 +156,23 @@ test('refinement options: bad values are RangeErrors, wrong types TypeErrors', (
   assert.throws(() => triangulate(points, { regions: [[0, 0, 1]] }), TypeError);
   assert.equal(memoryStats().heapBytesInUse, 0);
 });
+
+test("the guide's example runs", async () => {
+  const { readFile, writeFile, mkdtemp, rm } = await import('node:fs/promises');
+  const { tmpdir } = await import('node:os');
+  const path = await import('node:path');
+  const guide = await readFile(new URL('../../../doc/javascript.md', import.meta.url), 'utf8');
+  const section = guide.slice(guide.indexOf('## Quality meshes'), guide.indexOf('## Memory'));
+  const block = /```js\n([\s\S]*?)```/.exec(section)[1];
+  const folder = await mkdtemp(path.join(tmpdir(), 'delaunay2d-guide-'));
+  const file = path.join(folder, 'example.mjs');
+  const source = block.replace("from 'delaunay2d'", `from '${new URL('../index.js', import.meta.url)}'`);
+  await writeFile(file, `${source}\nexport { t };\n`);
+  try {
+    const { t } = await import(file);
+    assert.equal(t.coords.length / 2, 6 + t.quality.addedByRefinement);
+    assert.ok(t.triangleAttributes.every((a) => a === 1 || a === 2));
+  } finally {
+    await rm(folder, { recursive: true });
+  }
+});
