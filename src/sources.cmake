@@ -87,7 +87,10 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/segment_insertion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/constrained/snap_rounding.cpp
   # quality refinement of the constrained mesh, and its figures
+  ${CMAKE_CURRENT_LIST_DIR}/operations/refine/encroachment.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/refine/new_points.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/refine/quality_figures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/refine/refine_mesh.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/coherent_copy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/mesh_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/common/vertex_fans.cpp

@@ -24,6 +24,7 @@
 #include "operations/constrained/kept_region.hpp"
 #include "operations/constrained/snap_rounding.hpp"
 #include "operations/refine/quality_figures.hpp"
+#include "operations/refine/refine_mesh.hpp"
 
 namespace d2d::operations::constrained {
 namespace {
@@ -124,17 +125,47 @@ double area_bound(const Finish& finish, int32_t r) {
     return finish.quality != nullptr ? finish.quality->max_area : 0.0;
 }
 
+// Refines the kept triangles when the quality record asks for anything (a
+// bound, or conforming); keep and region follow the triangles.
+refine::RefineOutcome refine_kept(ConstrainedMesh& mesh, const Finish& finish, std::vector<uint8_t>& keep,
+                                  std::vector<int32_t>& region) {
+    const delaunay2d_quality_options* quality = finish.quality;
+    if (quality == nullptr) return {};
+    refine::RefineSettings settings;
+    settings.min_angle = quality->min_angle;
+    settings.max_steiner = quality->max_steiner;
+    settings.conforming = quality->conforming != 0;
+    settings.label_area.push_back(area_bound(finish, -1));
+    bool asked = settings.min_angle > 0.0 || settings.conforming || settings.label_area[0] > 0.0;
+    for (size_t k = 0; k < finish.options.region_count; ++k) {
+        settings.label_area.push_back(area_bound(finish, static_cast<int32_t>(k)));
+        asked = asked || settings.label_area.back() > 0.0;
+    }
+    if (!asked) return {};
+    std::vector<int32_t> label(keep.size());
+    for (size_t t = 0; t < keep.size(); ++t) label[t] = keep[t] != 0 ? region[t] + 1 : -1;
+    const refine::RefineOutcome outcome = refine::refine_mesh(mesh, label, settings);
+    keep.resize(label.size());
+    region.resize(label.size());
+    for (size_t t = 0; t < label.size(); ++t) {
+        keep[t] = label[t] >= 0 ? 1 : 0;
+        region[t] = label[t] > 0 ? label[t] - 1 : -1;
+    }
+    return outcome;
+}
+
 void write_mesh(ConstrainedMesh& mesh, size_t count, const Finish& finish, delaunay2d_result& base,
                 delaunay2d_constrained_result& out) {
     const delaunay2d_constraint_options& options = finish.options;
     size_t holes_on_segments = 0;
-    const std::vector<uint8_t> keep = kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes,
+    std::vector<uint8_t> keep = kept_triangles(mesh, options.region == DELAUNAY2D_REGION_INSIDE, options.holes,
                                                      options.hole_count, &holes_on_segments);
     out.hole_on_segment_count = holes_on_segments;
     std::vector<RegionSeed> seeds(options.region_count);
     for (size_t k = 0; k < options.region_count; ++k) seeds[k] = {options.regions[k].x, options.regions[k].y};
-    const std::vector<int32_t> region = seeds.empty() ? std::vector<int32_t>(mesh.triangle_count(), -1)
-                                                      : region_of_triangles(mesh, keep, seeds);
+    std::vector<int32_t> region = seeds.empty() ? std::vector<int32_t>(mesh.triangle_count(), -1)
+                                                : region_of_triangles(mesh, keep, seeds);
+    const refine::RefineOutcome refined = refine_kept(mesh, finish, keep, region);
     const size_t vertices = mesh.vertex_count();
     out.added_count = vertices - count;
     out.mesh.point_count = vertices;
@@ -192,6 +223,8 @@ void write_mesh(ConstrainedMesh& mesh, size_t count, const Finish& finish, delau
     mesh.nbr.resize(3 * kept);
     out.quality = refine::measure_quality(mesh.xy.data(), mesh.tri.data(), kept,
                                           finish.quality != nullptr ? finish.quality->min_angle : 0.0, bound.data());
+    out.quality.added_by_refinement = refined.added;
+    out.quality.budget_reached = refined.budget_reached ? 1 : 0;
     out.mesh.triangle_count = kept;
     out.mesh.triangles = mesh.tri.release();
     out.mesh.neighbours = mesh.nbr.release();

@@ -100,6 +100,14 @@ void make_delaunay(ConstrainedMesh& mesh, std::vector<std::pair<uint32_t, uint32
 // edges on the segment. Throws TooManyPoints past the library's limit.
 uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near);
 
+// Splits edge i of t at a new vertex (x, y) that need not lie exactly on
+// the edge (refinement rounds the points it splits segments at): the
+// caller has checked with exact orientations that the two or four halves
+// are counter-clockwise. The halves keep the edge's flag; flips restore the
+// constrained Delaunay property. Returns the new vertex. Throws
+// TooManyPoints past the library's limit.
+uint32_t split_edge_at(ConstrainedMesh& mesh, int32_t t, int i, double x, double y);
+
 // The triangle that holds the point (x, y) (one of them when it lies on an
 // edge or a vertex), or -1 when it lies outside the mesh.
 int32_t triangle_holding(ConstrainedMesh& mesh, double x, double y);

@@ -229,4 +229,12 @@ uint32_t insert_point(ConstrainedMesh& mesh, double x, double y, int32_t near) {
     return v;
 }
 
+uint32_t split_edge_at(ConstrainedMesh& mesh, int32_t t, int i, double x, double y) {
+    const uint32_t v = add_vertex(mesh, x, y);
+    std::vector<std::pair<uint32_t, uint32_t>> flips;
+    split_edge(mesh, t, i, v, flips);
+    make_delaunay(mesh, flips);
+    return v;
+}
+
 }  // namespace d2d::operations::constrained

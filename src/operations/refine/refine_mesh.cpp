@@ -1,0 +1,499 @@
+// Delaunay refinement (Ruppert, Shewchuk) of the kept part of the
+// constrained mesh. Two queues drive it:
+//   - walls (segment edges, and hull edges of the kept part) that a vertex
+//     encroaches, split first, in the order found;
+//   - bad triangles (an angle below the bound, or an area above their
+//     label's bound), worst first: a heap keyed by badness, ties broken by
+//     the vertex numbers, so the order never depends on memory or threads.
+// A bad triangle gets its off-centre (Ungor), or its circumcentre when that
+// is nearer or only its area is bad. A point that would encroach a wall (it
+// lies in the wall's diametral circle, and the wall would bound its cavity)
+// or that lies beyond a wall is not inserted: the wall is split instead and
+// the triangle tried again. Walls are split at their midpoint, or, when one
+// end is an input vertex, on a shell around it (powers of two), so that
+// segments meeting at a small angle are split at equal distances.
+//
+// Left alone (counted by the figures afterwards): triangles whose small
+// angle lies between two walls (an input angle), and those whose shortest
+// edge joins two split points on one shell around an input vertex (the
+// small angle there is the input angle's shadow; splitting it would split
+// the segments again, for ever).
+//
+// Termination. With a bound of at most asin(1/(2 sqrt 2)) = 20.7 degrees
+// (radius-edge ratio sqrt 2), Ruppert's argument holds: every vertex is
+// inserted at a distance (its insertion radius) no less than a fixed
+// fraction of the local feature size at it -- a circumcentre or off-centre
+// is at least sqrt 2 times the shortest edge of its triangle away from
+// every vertex, a wall split is half its wall away from the nearest vertex
+// visible from it, and the shells keep the splits near an input angle at
+// equal distances so that one never encroaches its neighbour's diametral
+// circle (Shewchuk, "Mesh generation for domains with small angles"); the
+// triangles that would need closer points are the pinched ones left alone.
+// Since the local feature size of a bounded domain has a positive minimum,
+// the vertices keep a positive spacing and only finitely many fit: the loop
+// ends. An off-centre lies on the segment from the edge midpoint to the
+// circumcentre, no nearer to the edge's ends than the bound's apex, so the
+// same spacing holds (Ungor). Above 20.7 degrees there is no such proof;
+// the loop is then limited by a budget (the caller's, or one scaled from the
+// input and the area bound), and in every case by the points the library
+// indexes. Each pass of the loop either pops an entry for good or adds a
+// vertex before pushing one back, so the queues cannot cycle.
+#include "operations/refine/refine_mesh.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <queue>
+#include <set>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "engine/exact/exact_predicates.hpp"
+#include "engine/merge/limits.hpp"
+#include "operations/refine/encroachment.hpp"
+#include "operations/refine/new_points.hpp"
+
+namespace d2d::operations::refine {
+namespace {
+
+using constrained::ConstrainedMesh;
+using constrained::next3;
+using constrained::prev3;
+
+constexpr int32_t kUnlabelled = std::numeric_limits<int32_t>::min();
+constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
+constexpr double kRadiansPerDegree = 0.017453292519943295769236907684886;
+// Above this bound no proof promises the end: a budget is set.
+constexpr double kProvenAngle = 20.7;
+
+struct BadTriangle {
+    double key;      // smaller is worse
+    uint32_t v[3];   // its vertices from the smallest number, in order round
+    int32_t t;
+};
+
+// The heap's order: the worst on top; equal keys by vertex numbers.
+struct LessUrgent {
+    bool operator()(const BadTriangle& x, const BadTriangle& y) const {
+        if (x.key != y.key) return x.key > y.key;
+        return std::tie(x.v[0], x.v[1], x.v[2]) > std::tie(y.v[0], y.v[1], y.v[2]);
+    }
+};
+
+struct WallSplit {
+    uint32_t a, b;
+    bool forced;     // a rejected point encroaches it: split even if no vertex of the mesh does
+};
+
+enum class Walk { found, wall, lost };
+
+class Refiner {
+ public:
+    Refiner(ConstrainedMesh& mesh, std::vector<int32_t>& label, const RefineSettings& settings)
+        : m_(mesh), label_(label), s_(settings), input_vertices_(static_cast<uint32_t>(mesh.vertex_count())) {
+        const double bound = std::min(settings.min_angle, 59.0) * kRadiansPerDegree;
+        sin2_bound_ = settings.min_angle > 0.0 ? std::sin(bound) * std::sin(bound) : 0.0;
+        cot_half_ = settings.min_angle > 0.0 ? 1.0 / std::tan(0.5 * bound) : 0.0;
+        budget_ = settings.max_steiner;
+        if (budget_ == 0) budget_ = settings.min_angle > kProvenAngle ? default_budget() : std::numeric_limits<uint64_t>::max();
+        const uint64_t room = kMostPoints - static_cast<uint64_t>(mesh.vertex_count());
+        if (budget_ > room) budget_ = room;
+    }
+
+    RefineOutcome run() {
+        const size_t triangles = m_.triangle_count();
+        for (size_t t = 0; t < triangles; ++t) look_at(static_cast<int32_t>(t));
+        if (budget_ == 0) {
+            budget_reached_ = !bad_.empty() || !walls_.empty();
+            return RefineOutcome{};
+        }
+        // Each pass pops an entry; it pushes one back only after adding a
+        // vertex (see the termination argument above).
+        while (!stopped_) {
+            if (!walls_.empty()) {
+                const WallSplit w = walls_.front();
+                walls_.pop_front();
+                split_wall(w);
+                continue;
+            }
+            if (bad_.empty()) break;
+            const BadTriangle b = bad_.top();
+            bad_.pop();
+            mend(b);
+        }
+        return RefineOutcome{added_, budget_reached_};
+    }
+
+ private:
+    ConstrainedMesh& m_;
+    std::vector<int32_t>& label_;
+    const RefineSettings& s_;
+    const uint32_t input_vertices_;
+    double sin2_bound_ = 0.0;
+    double cot_half_ = 0.0;
+    uint64_t budget_ = 0;
+    uint64_t added_ = 0;
+    bool budget_reached_ = false;
+    bool stopped_ = false;
+    std::priority_queue<BadTriangle, std::vector<BadTriangle>, LessUrgent> bad_;
+    std::deque<WallSplit> walls_;
+    std::set<std::pair<uint32_t, uint32_t>> unsplittable_;
+    // Per added vertex: the input segment (its two end vertices) it split,
+    // kNoVertex for a point inside a triangle.
+    std::vector<std::pair<uint32_t, uint32_t>> segment_of_;
+    std::vector<uint32_t> cavity_mark_;   // per triangle: the stamp of the last cavity that held it
+    uint32_t stamp_ = 0;
+    std::vector<int32_t> star_, stack_, cavity_;
+    uint64_t walk_state_ = 0x2545f4914f6cdd1du;
+
+    double x(uint32_t v) const { return m_.xy[2 * static_cast<size_t>(v)]; }
+    double y(uint32_t v) const { return m_.xy[2 * static_cast<size_t>(v) + 1]; }
+    Vec2 at(uint32_t v) const { return Vec2{x(v), y(v)}; }
+    bool kept(int32_t t) const { return t >= 0 && label_[static_cast<size_t>(t)] >= 0; }
+    bool wall(int32_t t, int i) const { return m_.fixed(t, i) || m_.across(t, i) < 0; }
+    std::pair<uint32_t, uint32_t> segment_of(uint32_t v) const {
+        return v < input_vertices_ ? std::pair{kNoVertex, kNoVertex} : segment_of_[static_cast<size_t>(v - input_vertices_)];
+    }
+
+    // The caller gave no budget for a bound without a proof: enough for the
+    // meshes such bounds give in practice (a few times the input, and the
+    // area bound's share), and never endless.
+    uint64_t default_budget() const {
+        double area = 0.0;
+        double smallest = 0.0;
+        for (const double a : s_.label_area) {
+            if (a > 0.0 && (smallest == 0.0 || a < smallest)) smallest = a;
+        }
+        for (size_t t = 0; t < m_.triangle_count(); ++t) {
+            if (!kept(static_cast<int32_t>(t))) continue;
+            const uint32_t a = m_.tri[3 * t], b = m_.tri[3 * t + 1], c = m_.tri[3 * t + 2];
+            area += 0.5 * ((x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a)));
+        }
+        double budget = 64.0 * static_cast<double>(m_.vertex_count()) + 1024.0;
+        if (smallest > 0.0) budget += 8.0 * area / smallest;
+        return budget >= 1.8e19 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(budget);
+    }
+
+    // The badness of kept triangle t: the squared sine of its smallest
+    // angle (below the bound's: bad), or for a triangle whose angles are
+    // good but area is not, 1 + bound / area. Returns false when t is good.
+    bool badness(int32_t t, double& key, int& shortest) const {
+        const uint32_t v[3] = {m_.vertex(t, 0), m_.vertex(t, 1), m_.vertex(t, 2)};
+        double len[3];
+        for (int i = 0; i < 3; ++i) {
+            const double dx = x(v[next3(i)]) - x(v[i]), dy = y(v[next3(i)]) - y(v[i]);
+            len[i] = dx * dx + dy * dy;
+        }
+        shortest = len[0] <= len[1] ? (len[0] <= len[2] ? 0 : 2) : (len[1] <= len[2] ? 1 : 2);
+        const double cross = (x(v[1]) - x(v[0])) * (y(v[2]) - y(v[0])) - (y(v[1]) - y(v[0])) * (x(v[2]) - x(v[0]));
+        // sin(smallest angle) = 2 area / (the two longer edges' product).
+        const double others = len[next3(shortest)] * len[prev3(shortest)];
+        const double sin2 = others > 0.0 ? cross * cross / others : 0.0;
+        if (sin2 < sin2_bound_) {
+            key = sin2;
+            return true;
+        }
+        const double bound = s_.label_area[static_cast<size_t>(label_[static_cast<size_t>(t)])];
+        const double area = 0.5 * cross;
+        if (bound > 0.0 && area > bound) {
+            key = 1.0 + bound / area;
+            return true;
+        }
+        return false;
+    }
+
+    void push_if_bad(int32_t t) {
+        double key = 0.0;
+        int shortest = 0;
+        if (!badness(t, key, shortest)) return;
+        BadTriangle b{key, {}, t};
+        int first = 0;
+        for (int i = 1; i < 3; ++i) {
+            if (m_.vertex(t, i) < m_.vertex(t, first)) first = i;
+        }
+        for (int i = 0; i < 3; ++i) b.v[i] = m_.vertex(t, (first + i) % 3);
+        bad_.push(b);
+    }
+
+    // Whether the wall i of t is encroached by the vertex opposite it in a
+    // triangle beside it (kept ones; any with the conforming option).
+    bool encroached(int32_t t, int i) const {
+        const uint32_t a = m_.vertex(t, i), b = m_.vertex(t, next3(i));
+        auto sees = [&](int32_t s, int k) {
+            if (s < 0 || (!s_.conforming && !kept(s))) return false;
+            const uint32_t p = m_.vertex(s, prev3(k));
+            return in_diametral_circle(x(a), y(a), x(b), y(b), x(p), y(p));
+        };
+        if (sees(t, i)) return true;
+        const int32_t n = m_.across(t, i);
+        return n >= 0 && sees(n, m_.edge_index(n, b, a));
+    }
+
+    // A triangle new or changed: queued when bad, its walls when encroached.
+    // With the conforming option the segment edges of removed parts count
+    // too, so that the whole mesh, and with it the kept part, is Delaunay.
+    void look_at(int32_t t) {
+        const bool inside = kept(t);
+        if (inside) push_if_bad(t);
+        for (int i = 0; i < 3; ++i) {
+            if (!wall(t, i)) continue;
+            if (!inside && !(s_.conforming && m_.fixed(t, i))) continue;
+            if (encroached(t, i)) walls_.push_back({m_.vertex(t, i), m_.vertex(t, next3(i)), false});
+        }
+    }
+
+    // The triangles around vertex v, turning both ways from its corner
+    // (the hull may stop a turn).
+    void collect_star(uint32_t v) {
+        star_.clear();
+        const int32_t c = m_.corner[v];
+        const int32_t first = c / 3;
+        auto index_of = [&](int32_t t) { return m_.vertex(t, 0) == v ? 0 : (m_.vertex(t, 1) == v ? 1 : 2); };
+        int32_t t = first;
+        for (;;) {
+            star_.push_back(t);
+            const int32_t n = m_.across(t, prev3(index_of(t)));
+            if (n < 0) break;
+            if (n == first) return;
+            t = n;
+        }
+        t = first;
+        for (;;) {
+            const int32_t n = m_.across(t, index_of(t));
+            if (n < 0) return;
+            t = n;
+            star_.push_back(t);
+        }
+    }
+
+    // After vertex v went in: the new triangles (all around v) take the
+    // label of a neighbour across an edge off the walls -- the parts that
+    // walls bound keep their labels, and every changed triangle touches v.
+    // Then each triangle around v is looked at.
+    void settle(uint32_t v) {
+        ++added_;
+        label_.resize(m_.triangle_count(), kUnlabelled);
+        collect_star(v);
+        // Each pass labels at least one triangle next to a labelled one, so
+        // at most star-size passes.
+        for (size_t pass = 0; pass <= star_.size(); ++pass) {
+            bool open = false;
+            for (const int32_t t : star_) {
+                if (label_[static_cast<size_t>(t)] != kUnlabelled) continue;
+                for (int i = 0; i < 3; ++i) {
+                    const int32_t n = m_.across(t, i);
+                    if (n < 0 || m_.fixed(t, i) || label_[static_cast<size_t>(n)] == kUnlabelled) continue;
+                    label_[static_cast<size_t>(t)] = label_[static_cast<size_t>(n)];
+                    break;
+                }
+                open = open || label_[static_cast<size_t>(t)] == kUnlabelled;
+            }
+            if (!open) break;
+        }
+        for (const int32_t t : star_) {
+            if (label_[static_cast<size_t>(t)] == kUnlabelled) label_[static_cast<size_t>(t)] = -1;
+        }
+        for (const int32_t t : star_) look_at(t);
+        if (added_ >= budget_) {
+            budget_reached_ = true;
+            stopped_ = true;
+        }
+    }
+
+    // A walk from triangle t towards (px, py) that crosses no wall: the
+    // triangle holding the point, or the wall in the way. Edges are tried
+    // from a position drawn from the refiner's own generator (a walk with a
+    // fixed order can circle in a mesh that is not Delaunay); the steps are
+    // limited by the triangle count all the same, after which the point is
+    // given up ("lost").
+    Walk walk(int32_t& t, int& edge, double px, double py) {
+        const size_t limit = m_.triangle_count() + 16;
+        for (size_t step = 0; step < limit; ++step) {
+            walk_state_ = walk_state_ * 6364136223846793005u + 1442695040888963407u;
+            const int first = static_cast<int>((walk_state_ >> 33) % 3);
+            bool moved = false;
+            for (int k = 0; k < 3 && !moved; ++k) {
+                const int i = (first + k) % 3;
+                const uint32_t a = m_.vertex(t, i), b = m_.vertex(t, next3(i));
+                if (orient2d_exact(x(a), y(a), x(b), y(b), px, py) >= 0.0) continue;
+                if (wall(t, i)) {
+                    edge = i;
+                    return Walk::wall;
+                }
+                t = m_.across(t, i);
+                moved = true;
+            }
+            if (!moved) return Walk::found;
+        }
+        return Walk::lost;
+    }
+
+    // Whether the smallest angle of t, at the corner opposite its shortest
+    // edge p - q, is one no point can mend: between two walls (an input
+    // angle), or p and q split points of two segments that meet at an input
+    // vertex w, at the same distance from w (the shells put them there: the
+    // angle at w is the input angle, and splitting would only repeat it
+    // further in).
+    //
+    //      w ------p------ ...     |wp| = |wq|: p - q is the short edge of
+    //        `------q----- ...     a skinny triangle that no point mends
+    bool pinched(int32_t t, int shortest) const {
+        if (wall(t, next3(shortest)) && wall(t, prev3(shortest))) return true;
+        const uint32_t p = m_.vertex(t, shortest), q = m_.vertex(t, next3(shortest));
+        const auto sp = segment_of(p), sq = segment_of(q);
+        if (sp.first == kNoVertex || sq.first == kNoVertex || sp == sq) return false;
+        uint32_t w = kNoVertex;
+        for (const uint32_t a : {sp.first, sp.second}) {
+            if (a == sq.first || a == sq.second) w = a;
+        }
+        if (w == kNoVertex) return false;
+        const double dp = (x(p) - x(w)) * (x(p) - x(w)) + (y(p) - y(w)) * (y(p) - y(w));
+        const double dq = (x(q) - x(w)) * (x(q) - x(w)) + (y(q) - y(w)) * (y(q) - y(w));
+        return dp < 1.002 * dq && dq < 1.002 * dp;
+    }
+
+    // Queues a forced split of the wall i of t unless it cannot be split;
+    // returns whether it did.
+    bool queue_forced(int32_t t, int i) {
+        const uint32_t a = m_.vertex(t, i), b = m_.vertex(t, next3(i));
+        if (unsplittable_.count({std::min(a, b), std::max(a, b)}) != 0) return false;
+        walls_.push_back({a, b, true});
+        return true;
+    }
+
+    // The bad triangle b: its new point goes in, or the walls it would
+    // encroach are split and b is tried again.
+    void mend(const BadTriangle& b) {
+        const int32_t t = b.t;
+        if (static_cast<size_t>(t) >= m_.triangle_count() || !kept(t)) return;
+        int first = -1;
+        for (int i = 0; i < 3; ++i) {
+            if (m_.vertex(t, i) == b.v[0]) first = i;
+        }
+        if (first < 0 || m_.vertex(t, (first + 1) % 3) != b.v[1] || m_.vertex(t, (first + 2) % 3) != b.v[2]) return;
+        double key = 0.0;
+        int shortest = 0;
+        if (!badness(t, key, shortest)) return;
+        const bool angle_bad = key < 1.0;
+        if (angle_bad && pinched(t, shortest)) return;
+        const uint32_t p = m_.vertex(t, shortest), q = m_.vertex(t, next3(shortest)), r = m_.vertex(t, prev3(shortest));
+        const Vec2 o = off_centre(at(p), at(q), at(r), angle_bad ? cot_half_ : 0.0);
+        if (!std::isfinite(o.x) || !std::isfinite(o.y)) return;
+        int32_t holder = t;
+        int edge = -1;
+        const Walk found = walk(holder, edge, o.x, o.y);
+        if (found == Walk::lost) return;
+        if (found == Walk::wall) {
+            const uint32_t a = m_.vertex(holder, edge), c = m_.vertex(holder, next3(edge));
+            // Beyond a wall: a wall whose circle holds the point is split
+            // (the point is then visible again); any other, the triangle is
+            // left.
+            if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(holder, edge)) bad_.push(b);
+            return;
+        }
+        for (int i = 0; i < 3; ++i) {
+            const uint32_t v = m_.vertex(holder, i);
+            if (x(v) == o.x && y(v) == o.y) return;
+        }
+        // The cavity: the triangles whose circles hold the point, reached
+        // without crossing a wall. Each wall on its rim would be an edge of
+        // a triangle at the new point.
+        if (++stamp_ == 0) {
+            std::fill(cavity_mark_.begin(), cavity_mark_.end(), 0u);
+            stamp_ = 1;
+        }
+        cavity_mark_.resize(m_.triangle_count(), 0);
+        stack_.assign(1, holder);
+        cavity_mark_[static_cast<size_t>(holder)] = stamp_;
+        bool rejected = false;
+        while (!stack_.empty()) {
+            const int32_t s = stack_.back();
+            stack_.pop_back();
+            for (int i = 0; i < 3; ++i) {
+                if (wall(s, i)) {
+                    const uint32_t a = m_.vertex(s, i), c = m_.vertex(s, next3(i));
+                    if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(s, i)) rejected = true;
+                    continue;
+                }
+                const int32_t n = m_.across(s, i);
+                if (cavity_mark_[static_cast<size_t>(n)] == stamp_) continue;
+                const uint32_t u0 = m_.vertex(n, 0), u1 = m_.vertex(n, 1), u2 = m_.vertex(n, 2);
+                if (incircle_exact(x(u0), y(u0), x(u1), y(u1), x(u2), y(u2), o.x, o.y) <= 0.0) continue;
+                cavity_mark_[static_cast<size_t>(n)] = stamp_;
+                stack_.push_back(n);
+            }
+        }
+        if (rejected) {
+            bad_.push(b);
+            return;
+        }
+        const uint32_t v = constrained::insert_point(m_, o.x, o.y, holder);
+        segment_of_.emplace_back(kNoVertex, kNoVertex);
+        settle(v);
+    }
+
+    // Splits the wall a - b (if it is still an edge, still a wall, and
+    // still encroached or forced) at its midpoint or on a shell.
+    //
+    //        r                 r
+    //       / \               /|\         the two (or, on the hull, one)
+    //      /   \             / | \        triangles beside p - q become
+    //     p-----q    ->     p--m--q       four (two); m may sit a rounding
+    //      \   /             \ | /        off the line p - q, so all four
+    //       \ /               \|/         are checked counter-clockwise
+    //        s                 s          with exact orientations
+    void split_wall(const WallSplit& w) {
+        auto [t, i] = m_.find_edge(w.a, w.b);
+        if (t < 0) std::tie(t, i) = m_.find_edge(w.b, w.a);
+        if (t < 0 || !wall(t, i)) return;
+        if (!w.forced && !encroached(t, i)) return;
+        const uint32_t p = m_.vertex(t, i), q = m_.vertex(t, next3(i)), r = m_.vertex(t, prev3(i));
+        const std::pair<uint32_t, uint32_t> key{std::min(p, q), std::max(p, q)};
+        if (unsplittable_.count(key) != 0) return;
+        const int32_t n = m_.across(t, i);
+        const uint32_t s = n >= 0 ? m_.vertex(n, prev3(m_.edge_index(n, q, p))) : 0;
+        auto fits = [&](Vec2 c) {
+            auto ccw = [&](uint32_t u, double ax, double ay, double bx, double by) {
+                return orient2d_exact(x(u), y(u), ax, ay, bx, by) > 0.0;
+            };
+            return ccw(r, x(p), y(p), c.x, c.y) && ccw(r, c.x, c.y, x(q), y(q)) &&
+                   (n < 0 || (ccw(s, x(q), y(q), c.x, c.y) && ccw(s, c.x, c.y, x(p), y(p))));
+        };
+        const bool p_input = p < input_vertices_, q_input = q < input_vertices_;
+        // The input segment this wall is a piece of: its ends, or those
+        // that the split point at its end recorded.
+        std::pair<uint32_t, uint32_t> segment{std::min(p, q), std::max(p, q)};
+        if (!p_input) segment = segment_of(p);
+        if (p_input && !q_input) segment = segment_of(q);
+        int32_t centre = -1;
+        Vec2 c = midpoint(at(p), at(q));
+        if (p_input != q_input) {
+            const uint32_t from = p_input ? p : q;
+            const Vec2 shell = shell_point(at(from), at(p_input ? q : p));
+            if (fits(shell)) {
+                c = shell;
+                centre = static_cast<int32_t>(from);
+            }
+        }
+        if (centre < 0 && !fits(c)) {
+            unsplittable_.insert(key);
+            return;
+        }
+        const uint32_t v = constrained::split_edge_at(m_, t, i, c.x, c.y);
+        segment_of_.push_back(segment);
+        settle(v);
+    }
+};
+
+}  // namespace
+
+RefineOutcome refine_mesh(ConstrainedMesh& mesh, std::vector<int32_t>& label, const RefineSettings& settings) {
+    Refiner refiner(mesh, label, settings);
+    return refiner.run();
+}
+
+}  // namespace d2d::operations::refine
