@@ -109,16 +109,22 @@ def same_mesh(ours, theirs):
                                                        theirs["triangle_attributes"][:, 0].tolist()))
 
 
-def rings_and_points(seed):
+def rings_and_points(seed, wide=False):
     """A wavy outer ring, a ring inside it around a hole point, a nested
     ring inside that hole (kept by p, being reached from no hull edge), a
     segment dangling outside the outer ring, and scattered points, all in
-    general position."""
+    general position. wide: the rings' vertices nearly evenly spread, so
+    no two segments meet at an angle below 90 degrees, and nothing outside
+    the outer ring (whose hull corners would be sharp)."""
     rng = np.random.default_rng(seed)
 
     def ring(n, radius, centre):
-        t = np.sort(rng.uniform(0, 2 * np.pi, n))
-        r = radius * rng.uniform(0.85, 1.0, n)
+        if wide:
+            t = np.linspace(0, 2 * np.pi, n, endpoint=False) + rng.uniform(-0.1, 0.1, n) * 2 * np.pi / n
+            r = radius * rng.uniform(0.97, 1.0, n)
+        else:
+            t = np.sort(rng.uniform(0, 2 * np.pi, n))
+            r = radius * rng.uniform(0.85, 1.0, n)
         return np.column_stack((centre[0] + r * np.cos(t), centre[1] + r * np.sin(t)))
 
     outer, hole, island = ring(30, 10.0, (0, 0)), ring(12, 4.0, (0.5, 0)), ring(6, 1.0, (0.5, 0))
@@ -127,6 +133,8 @@ def rings_and_points(seed):
     outside = np.array([[14.0, 3.1], [15.2, -2.7], [-13.1, 12.3]])
     vertices = np.vstack((outer, hole, island, inside, outside))
     segments = np.vstack((closed(0, 30), closed(30, 12), closed(42, 6), [[len(vertices) - 3, len(vertices) - 2]]))
+    if wide:
+        vertices, segments = vertices[:-3], segments[:-1]
     return {"vertices": vertices, "segments": segments, "holes": [[0.5 + 2.5, 0.0]],
             "regions": [[0.0, 7.0, 5.0, 0.0], [0.5, 0.0, 9.0, 0.0]]}
 
@@ -156,14 +164,14 @@ def test_p_without_enclosing_segments_eats_everything(tmp_path):
 @pytest.mark.parametrize("opts, angle, area", [("pq", 20, None), ("pq30a0.5", 30, 0.5), ("pq33", 33, None),
                                                ("q25a2", 25, 2.0), ("pq28aA", 28, None)])
 def test_refinement_switches_meet_their_bounds(opts, angle, area):
-    tri = rings_and_points(3)
+    tri = rings_and_points(3, wide=True)
     tri["regions"] = [[0.0, 7.0, 5.0, 0.3], [0.5, 0.0, 9.0, -1.0]]
     out = triangle.triangulate(tri, opts)
     n = len(tri["vertices"])
     assert np.array_equal(out["vertices"][:n], tri["vertices"]) and len(out["vertices"]) > n
     points, triangles = out["vertices"], out["triangles"]
-    # Away from small input angles: the dangling segment outside and the
-    # rings' own corners are all wider than these bounds.
+    # The input has no angle below the bounds (segments meet at 90 degrees
+    # or more, the hull is the outer ring's), so every angle meets them.
     assert triangle_angles(points, triangles).min() >= angle - 1e-9
     areas = triangle_areas(points, triangles)
     assert areas.min() > 0
@@ -171,8 +179,8 @@ def test_refinement_switches_meet_their_bounds(opts, angle, area):
         assert areas.max() <= area * (1 + 1e-12)
     if opts.endswith("aA"):  # bare a: the first region's own bound, where its attribute is
         assert areas[out["triangle_attributes"][:, 0] == 5.0].max() <= 0.3 * (1 + 1e-12)
-    if "p" in opts:  # every kept segment a chain (the dangling one outside is removed)
-        assert_segments_are_chains(SimpleNamespace(points=points, segments=out["segments"]), tri["segments"][:-1])
+    if "p" in opts:  # every segment a chain of segment edges
+        assert_segments_are_chains(SimpleNamespace(points=points, segments=out["segments"]), tri["segments"])
 
 
 def test_unsupported_switches_and_keys_are_named():
