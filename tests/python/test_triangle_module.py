@@ -31,10 +31,13 @@ def run_triangle(folder, tri, opts):
     """The program on tri written as a .poly (with p) or .node file;
     its outputs read back into the module's dict."""
     v = np.asarray(tri["vertices"], dtype=float)
-    lines = ["{} 2 0 0".format(len(v))] + ["{} {!r} {!r}".format(i, x, y) for i, (x, y) in enumerate(v.tolist())]
+    vm = np.asarray(tri.get("vertex_markers", np.zeros(len(v), int))).ravel().tolist()
+    lines = ["{} 2 0 1".format(len(v))] + ["{} {!r} {!r} {}".format(i, x, y, m)
+                                           for i, ((x, y), m) in enumerate(zip(v.tolist(), vm))]
     if "p" in opts:
-        s = tri.get("segments", [])
-        lines += ["{} 0".format(len(s))] + ["{} {} {}".format(i, a, b) for i, (a, b) in enumerate(s)]
+        s = np.asarray(tri.get("segments", np.empty((0, 2), int))).tolist()
+        sm = np.asarray(tri.get("segment_markers", np.zeros(len(s), int))).ravel().tolist()
+        lines += ["{} 1".format(len(s))] + ["{} {} {} {}".format(i, a, b, m) for i, ((a, b), m) in enumerate(zip(s, sm))]
         h = tri.get("holes", [])
         lines += ["{}".format(len(h))] + ["{} {!r} {!r}".format(i, x, y) for i, (x, y) in enumerate(h)]
         r = tri.get("regions", [])
@@ -160,6 +163,46 @@ def test_p_without_enclosing_segments_eats_everything(tmp_path):
     same_mesh(triangle.triangulate(tri, "pc"), run_triangle(tmp_path, tri, "pc"))
 
 
+def marked_square():
+    """A square with a square hole, markers on the right side (3) and on the
+    hole (5), an unmarked segment inside, and one vertex marked 9."""
+    vertices = [[0, 0], [4, 0.1], [4.2, 4], [0, 3.9], [1, 1.05], [3, 0.95], [3.1, 3], [1.05, 3.1], [2, 0.45],
+                [3.55, 2.2]]
+    segments = [[0, 1], [1, 2], [2, 3], [3, 0], [4, 5], [5, 6], [6, 7], [7, 4], [8, 5]]
+    return {"vertices": vertices, "segments": segments, "segment_markers": [[0], [3], [0], [0], [5], [5], [5], [5], [0]],
+            "vertex_markers": [[0]] * 9 + [[9]], "holes": [[2, 2]]}  # in general position
+
+
+@pytest.mark.parametrize("opts", ["p", "pc", "pe", "pq30a0.05"])
+def test_markers_as_triangle(tmp_path, opts):
+    tri = marked_square()
+    ours = triangle.triangulate(tri, opts)
+    theirs = run_triangle(tmp_path, tri, opts)
+    if "q" not in opts:
+        same_mesh(ours, theirs)
+        return
+    # Refined: each piece keeps the marker of the segment it lies on (1 for
+    # the unmarked boundary), and points added on a segment take it too,
+    # as Triangle gives them.
+    v = ours["vertices"]
+    for (a, b), marker in zip(ours["segments"].tolist(), ours["segment_markers"][:, 0].tolist()):
+        mid = (v[a] + v[b]) / 2
+        owners = [k for k, (p, q) in enumerate(tri["segments"])
+                  if abs(np.cross(np.subtract(tri["vertices"][q], tri["vertices"][p]), mid - tri["vertices"][p])) < 1e-12
+                  and min(tri["vertices"][p][0], tri["vertices"][q][0]) - 1e-12 <= mid[0]
+                  <= max(tri["vertices"][p][0], tri["vertices"][q][0]) + 1e-12
+                  and min(tri["vertices"][p][1], tri["vertices"][q][1]) - 1e-12 <= mid[1]
+                  <= max(tri["vertices"][p][1], tri["vertices"][q][1]) + 1e-12]
+        assert len(owners) == 1
+        expected = tri["segment_markers"][owners[0]][0] or (1 if owners[0] < 4 else 0)
+        assert marker == expected
+        for end in (a, b):
+            if end >= len(tri["vertices"]):
+                assert ours["vertex_markers"][end, 0] == expected
+    counts = lambda d: sorted(np.unique(d["segment_markers"], return_counts=True)[0].tolist())  # noqa: E731
+    assert counts(ours) == counts(theirs)
+
+
 @needs_refinement
 @pytest.mark.parametrize("opts, angle, area", [("pq", 20, None), ("pq30a0.5", 30, 0.5), ("pq33", 33, None),
                                                ("q25a2", 25, 2.0), ("pq28aA", 28, None)])
@@ -196,3 +239,5 @@ def test_unsupported_switches_and_keys_are_named():
         triangle.triangulate({"vertices": [[0, 0], [1, 0]]}, "")
     with pytest.raises(ValueError, match="segments"):
         triangle.triangulate(dict(tri, segments=[0, 1, 2]), "p")
+    with pytest.raises(ValueError, match="segment_markers has 2 rows"):
+        triangle.triangulate(dict(tri, segments=[[0, 1]], segment_markers=[1, 2]), "p")

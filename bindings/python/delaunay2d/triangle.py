@@ -24,8 +24,11 @@ attributes as ``triangle_attributes``), ``D`` (conforming Delaunay),
 from zero: what this module always does). Any other switch is a
 ``ValueError`` that names it.
 
-Markers are Triangle's defaults: 1 on the boundary of the mesh, 0 inside
-(an input ``vertex_markers`` that is nonzero is kept). The triangles
+Markers follow Triangle: each piece of a segment keeps the segment's
+``segment_markers`` entry (1 in place of 0 on the boundary of the mesh), a
+vertex takes its nonzero input marker, else the first nonzero marker of a
+segment naming it (a point added on a segment: its piece's), else 1 on the
+boundary and 0 inside. The triangles
 differ from Triangle's only where Triangle's own choices do: their order,
 ties between cocircular points, the points refinement adds, and crossing
 segments, whose crossing is the exact one rounded to doubles here.
@@ -49,7 +52,7 @@ _LEFT_OUT = {
     "g": "an OFF file", "h": "help", "w": "weighted vertices", "W": "weighted vertices",
 }
 _NUMBER = "0123456789."  # Triangle reads no exponent: "a1e-3" is a1, then e
-_KEYS = ("vertices", "segments", "holes", "regions", "vertex_markers")
+_KEYS = ("vertices", "segments", "holes", "regions", "vertex_markers", "segment_markers")
 
 
 class _Switches:
@@ -157,6 +160,44 @@ def _outside_hole_points(vertices, segments):
     return np.array(points_out, dtype=np.float64).reshape(-1, 2)
 
 
+def _trace_segments(points, pieces, segments, markers):
+    """Which input segment each piece of the mesh's segments lies on: each
+    segment a -> b is walked from a along pieces, every step to the nearest
+    vertex ahead that lies on the line within rounding (added points on
+    segments are rounded to doubles), so it ends after at most one step per
+    piece. Returns each piece's marker (the first segment's to cover it)."""
+    links = {}
+    for u, w in pieces.tolist():
+        links.setdefault(u, []).append(w)
+        links.setdefault(w, []).append(u)
+    piece_marker = {}
+    for (a, b), marker in zip(segments.tolist(), markers):
+        d = points[b] - points[a]
+        length2 = float(d @ d)
+        if length2 == 0:
+            continue
+        slack = (4 * float(np.spacing(np.abs(points[[a, b]]).max())) + 1e-12 * length2 ** 0.5) * length2 ** 0.5
+
+        def along(v):
+            return float((points[v] - points[a]) @ d)
+
+        def on_line(v):
+            e = points[v] - points[a]
+            return abs(e[0] * d[1] - e[1] * d[0]) <= slack
+
+        at = a
+        for _ in range(len(pieces)):
+            ahead = [w for w in links.get(at, []) if along(w) > along(at) and on_line(w)]
+            if not ahead:
+                break
+            step = min(ahead, key=along)
+            piece_marker.setdefault((min(at, step), max(at, step)), marker)
+            at = step
+            if at == b:
+                break
+    return piece_marker
+
+
 def _edges(simplices, neighbors):
     """Each edge of the mesh once, as Triangle's ``e`` lists them, with
     whether it is on the boundary."""
@@ -171,7 +212,8 @@ def _edges(simplices, neighbors):
 
 def triangulate(tri, opts=""):
     """Triangulates the dict ``tri`` (``vertices``, and with ``p``
-    ``segments``, ``holes``, ``regions``; ``vertex_markers`` optional)
+    ``segments``, ``holes``, ``regions``; ``vertex_markers`` and
+    ``segment_markers`` optional)
     under the switches ``opts``, as ``triangle.triangulate`` does; returns
     a new dict (``vertices``, ``vertex_markers``, ``triangles``, and as the
     switches ask ``segments``, ``segment_markers``, ``holes``, ``regions``,
@@ -197,6 +239,7 @@ def triangulate(tri, opts=""):
     if markers_in is not None and len(markers_in) != len(vertices):
         raise ValueError("vertex_markers has {} rows for {} vertices".format(len(markers_in), len(vertices)))
 
+    segment_markers_in = _array(tri, "segment_markers", np.int32, 1)
     poly = "p" in switches
     segments = _array(tri, "segments", np.int64, 2) if poly else None
     holes = _array(tri, "holes", np.float64, 2) if poly else None
@@ -218,11 +261,37 @@ def triangulate(tri, opts=""):
     neighbors = np.ascontiguousarray(mesh.neighbors, dtype=np.int32)
     out = {"vertices": np.array(mesh.points[:, :2], dtype=np.float64)}
     edges, on_boundary = _edges(simplices, neighbors)
+    boundary = {tuple(sorted(e)) for e in edges[on_boundary].tolist()}
+    piece_marker = {}
+    markers = []
+    if segments is not None:
+        if segment_markers_in is not None and len(segment_markers_in) != len(segments):
+            raise ValueError("segment_markers has {} rows for {} segments".format(
+                len(segment_markers_in), len(segments)))
+        markers = [0] * len(segments) if segment_markers_in is None else segment_markers_in[:, 0].tolist()
+        piece_marker = _trace_segments(out["vertices"], mesh.segments, segments, markers)
+
+    def marker_of(piece):
+        marker = piece_marker.get(piece, 0)
+        return 1 if marker == 0 and piece in boundary else marker
+
+    # A vertex's own marker, else the first nonzero marker of a segment
+    # naming it, else (for a point added on a segment) its piece's, else 1
+    # on the boundary: the order in which Triangle sets them.
     vertex_markers = np.zeros((len(out["vertices"]), 1), dtype=np.int32)
-    vertex_markers[edges[on_boundary].ravel()] = 1
     if markers_in is not None:
-        given = markers_in[:, 0] != 0
-        vertex_markers[: len(vertices)][given] = markers_in[given]
+        vertex_markers[: len(vertices)] = markers_in
+    if segments is not None:
+        for (a, b), marker in zip(segments.tolist(), markers):
+            for end in (a, b):
+                if vertex_markers[end, 0] == 0:
+                    vertex_markers[end] = marker
+    for piece in piece_marker:
+        for v in piece:
+            if v >= len(vertices):
+                vertex_markers[v] = marker_of(piece)
+    on_edge = edges[on_boundary].ravel()
+    vertex_markers[on_edge] = np.where(vertex_markers[on_edge] == 0, 1, vertex_markers[on_edge])
     out["vertex_markers"] = vertex_markers
     if len(simplices):
         out["triangles"] = simplices
@@ -231,14 +300,12 @@ def triangulate(tri, opts=""):
         # removed triangles on both sides is gone, as in Triangle), and with
         # 'c' the hull's edges.
         kept = {tuple(sorted(e)) for e in edges.tolist()}
-        boundary = {tuple(sorted(e)) for e in edges[on_boundary].tolist()}
         listed = {tuple(sorted(e)) for e in mesh.segments.tolist()} & kept
         listed |= boundary
         pieces = np.array(sorted(listed), dtype=np.int32).reshape(-1, 2)
         if len(pieces):
             out["segments"] = pieces
-            out["segment_markers"] = np.array([[int(tuple(e) in boundary)] for e in pieces.tolist()],
-                                              dtype=np.int32)
+            out["segment_markers"] = np.array([[marker_of(tuple(e))] for e in pieces.tolist()], dtype=np.int32)
     if poly and holes is not None:
         out["holes"] = holes.copy()
     if poly and regions_in is not None:
@@ -249,5 +316,6 @@ def triangulate(tri, opts=""):
         out["neighbors"] = neighbors
     if "e" in switches and len(edges):
         out["edges"] = edges
-        out["edge_markers"] = on_boundary.astype(np.int32).reshape(-1, 1)
+        out["edge_markers"] = np.array([[marker_of(tuple(sorted(e)))] for e in edges.tolist()],
+                                       dtype=np.int32).reshape(-1, 1)
     return out
