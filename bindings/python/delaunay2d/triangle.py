@@ -136,12 +136,19 @@ def _strictly_inside(point, corners):
 
 
 def _outside_hole_points(vertices, segments):
-    """Hole points that remove what Triangle's ``p`` removes without ``c``:
+    r"""Hole points that remove what Triangle's ``p`` removes without ``c``:
     the triangles reached from a hull edge that is not on a segment without
     crossing a segment. One point goes in each triangle on such a hull edge
     (each removes what it reaches, so together they remove all of it), at
     its centroid, checked exactly to lie inside it; where rounding put the
-    centroid out of a sliver, a neighbour it reaches serves instead."""
+    centroid out of a sliver, a neighbour it reaches serves instead.
+
+         hull edge, not a segment
+        ______________________
+        \  x   /\   x  /\  x /    x: a hole point in each triangle on it;
+         \    /  \     /  \  /       each removes what it reaches
+        ==\==/====\===/====\/==   a segment stops them
+    """
     tri = _triangulate(vertices, segments, threads=1)
     nb, simplices, points = tri.neighbors, tri.simplices, tri.points
     open_hull = (nb < 0) & ~tri.constrained
@@ -170,29 +177,27 @@ def _trace_segments(points, pieces, segments, markers):
     for u, w in pieces.tolist():
         links.setdefault(u, []).append(w)
         links.setdefault(w, []).append(u)
+    xy = points.tolist()  # Python floats: this loop runs once per piece
     piece_marker = {}
     for (a, b), marker in zip(segments.tolist(), markers):
-        d = points[b] - points[a]
-        length2 = float(d @ d)
-        if length2 == 0:
+        (ax, ay), (bx, by) = xy[a], xy[b]
+        dx, dy = bx - ax, by - ay
+        length = (dx * dx + dy * dy) ** 0.5
+        if length == 0:
             continue
-        slack = (4 * float(np.spacing(np.abs(points[[a, b]]).max())) + 1e-12 * length2 ** 0.5) * length2 ** 0.5
-
-        def along(v):
-            return float((points[v] - points[a]) @ d)
-
-        def on_line(v):
-            e = points[v] - points[a]
-            return abs(e[0] * d[1] - e[1] * d[0]) <= slack
-
-        at = a
+        slack = (4 * float(np.spacing(max(abs(ax), abs(ay), abs(bx), abs(by)))) + 1e-12 * length) * length
+        at, here = a, 0.0
         for _ in range(len(pieces)):
-            ahead = [w for w in links.get(at, []) if along(w) > along(at) and on_line(w)]
-            if not ahead:
+            step, nearest = None, None
+            for w in links.get(at, ()):
+                ex, ey = xy[w][0] - ax, xy[w][1] - ay
+                ahead = ex * dx + ey * dy
+                if ahead > here and abs(ex * dy - ey * dx) <= slack and (nearest is None or ahead < nearest):
+                    step, nearest = w, ahead
+            if step is None:
                 break
-            step = min(ahead, key=along)
             piece_marker.setdefault((min(at, step), max(at, step)), marker)
-            at = step
+            at, here = step, nearest
             if at == b:
                 break
     return piece_marker
@@ -261,7 +266,7 @@ def triangulate(tri, opts=""):
     neighbors = np.ascontiguousarray(mesh.neighbors, dtype=np.int32)
     out = {"vertices": np.array(mesh.points[:, :2], dtype=np.float64)}
     edges, on_boundary = _edges(simplices, neighbors)
-    boundary = {tuple(sorted(e)) for e in edges[on_boundary].tolist()}
+    boundary = set(map(tuple, np.sort(edges[on_boundary], axis=1).tolist()))
     piece_marker = {}
     markers = []
     if segments is not None:
@@ -269,7 +274,8 @@ def triangulate(tri, opts=""):
             raise ValueError("segment_markers has {} rows for {} segments".format(
                 len(segment_markers_in), len(segments)))
         markers = [0] * len(segments) if segment_markers_in is None else segment_markers_in[:, 0].tolist()
-        piece_marker = _trace_segments(out["vertices"], mesh.segments, segments, markers)
+        if any(markers):  # unmarked segments need no tracing: their pieces are 0, or 1 on the boundary
+            piece_marker = _trace_segments(out["vertices"], mesh.segments, segments, markers)
 
     def marker_of(piece):
         marker = piece_marker.get(piece, 0)
@@ -281,7 +287,7 @@ def triangulate(tri, opts=""):
     vertex_markers = np.zeros((len(out["vertices"]), 1), dtype=np.int32)
     if markers_in is not None:
         vertex_markers[: len(vertices)] = markers_in
-    if segments is not None:
+    if any(markers):
         for (a, b), marker in zip(segments.tolist(), markers):
             for end in (a, b):
                 if vertex_markers[end, 0] == 0:
@@ -299,13 +305,14 @@ def triangulate(tri, opts=""):
         # The segments as split, each an edge of a kept triangle (one with
         # removed triangles on both sides is gone, as in Triangle), and with
         # 'c' the hull's edges.
-        kept = {tuple(sorted(e)) for e in edges.tolist()}
-        listed = {tuple(sorted(e)) for e in mesh.segments.tolist()} & kept
+        kept = set(map(tuple, np.sort(edges, axis=1).tolist()))
+        listed = set(map(tuple, np.sort(mesh.segments, axis=1).tolist())) & kept
         listed |= boundary
         pieces = np.array(sorted(listed), dtype=np.int32).reshape(-1, 2)
         if len(pieces):
             out["segments"] = pieces
-            out["segment_markers"] = np.array([[marker_of(tuple(e))] for e in pieces.tolist()], dtype=np.int32)
+            out["segment_markers"] = np.array([marker_of(e) for e in map(tuple, pieces.tolist())],
+                                              dtype=np.int32).reshape(-1, 1)
     if poly and holes is not None:
         out["holes"] = holes.copy()
     if poly and regions_in is not None:
@@ -316,6 +323,6 @@ def triangulate(tri, opts=""):
         out["neighbors"] = neighbors
     if "e" in switches and len(edges):
         out["edges"] = edges
-        out["edge_markers"] = np.array([[marker_of(tuple(sorted(e)))] for e in edges.tolist()],
+        out["edge_markers"] = np.array([marker_of(e) for e in map(tuple, np.sort(edges, axis=1).tolist())],
                                        dtype=np.int32).reshape(-1, 1)
     return out
