@@ -172,7 +172,8 @@ def _trace_segments(points, pieces, segments, markers):
     segment a -> b is walked from a along pieces, every step to the nearest
     vertex ahead that lies on the line within rounding (added points on
     segments are rounded to doubles), so it ends after at most one step per
-    piece. Returns each piece's marker (the first segment's to cover it)."""
+    piece. Returns each piece's marker (the first segment's to cover it),
+    by the piece's key (see _keys)."""
     links = {}
     for u, w in pieces.tolist():
         links.setdefault(u, []).append(w)
@@ -196,11 +197,17 @@ def _trace_segments(points, pieces, segments, markers):
                     step, nearest = w, ahead
             if step is None:
                 break
-            piece_marker.setdefault((min(at, step), max(at, step)), marker)
+            piece_marker.setdefault(min(at, step) * len(xy) + max(at, step), marker)
             at, here = step, nearest
             if at == b:
                 break
     return piece_marker
+
+
+def _keys(pairs, count):
+    """Each undirected edge (u, w) as one int64, min * count + max."""
+    pairs = np.asarray(pairs, dtype=np.int64).reshape(-1, 2)
+    return pairs.min(axis=1) * count + pairs.max(axis=1)
 
 
 def _edges(simplices, neighbors):
@@ -266,7 +273,9 @@ def triangulate(tri, opts=""):
     neighbors = np.ascontiguousarray(mesh.neighbors, dtype=np.int32)
     out = {"vertices": np.array(mesh.points[:, :2], dtype=np.float64)}
     edges, on_boundary = _edges(simplices, neighbors)
-    boundary = set(map(tuple, np.sort(edges[on_boundary], axis=1).tolist()))
+    count = len(out["vertices"])
+    edge_keys = _keys(edges, count)
+    boundary_keys = edge_keys[on_boundary]
     piece_marker = {}
     markers = []
     if segments is not None:
@@ -277,14 +286,16 @@ def triangulate(tri, opts=""):
         if any(markers):  # unmarked segments need no tracing: their pieces are 0, or 1 on the boundary
             piece_marker = _trace_segments(out["vertices"], mesh.segments, segments, markers)
 
-    def marker_of(piece):
-        marker = piece_marker.get(piece, 0)
-        return 1 if marker == 0 and piece in boundary else marker
+    def markers_of(keys):
+        """The pieces' own markers, 1 in place of 0 on the boundary."""
+        raw = np.array([piece_marker.get(k, 0) for k in keys.tolist()] if piece_marker else np.zeros(len(keys)),
+                       dtype=np.int32)
+        return np.where((raw == 0) & np.isin(keys, boundary_keys), 1, raw).astype(np.int32).reshape(-1, 1)
 
     # A vertex's own marker, else the first nonzero marker of a segment
     # naming it, else (for a point added on a segment) its piece's, else 1
     # on the boundary: the order in which Triangle sets them.
-    vertex_markers = np.zeros((len(out["vertices"]), 1), dtype=np.int32)
+    vertex_markers = np.zeros((count, 1), dtype=np.int32)
     if markers_in is not None:
         vertex_markers[: len(vertices)] = markers_in
     if any(markers):
@@ -292,10 +303,11 @@ def triangulate(tri, opts=""):
             for end in (a, b):
                 if vertex_markers[end, 0] == 0:
                     vertex_markers[end] = marker
-    for piece in piece_marker:
-        for v in piece:
-            if v >= len(vertices):
-                vertex_markers[v] = marker_of(piece)
+        keys = np.array(list(piece_marker), dtype=np.int64)
+        for key, marker in zip(keys.tolist(), markers_of(keys)[:, 0].tolist()):
+            for v in (key // count, key % count):
+                if v >= len(vertices):
+                    vertex_markers[v] = marker
     on_edge = edges[on_boundary].ravel()
     vertex_markers[on_edge] = np.where(vertex_markers[on_edge] == 0, 1, vertex_markers[on_edge])
     out["vertex_markers"] = vertex_markers
@@ -305,14 +317,11 @@ def triangulate(tri, opts=""):
         # The segments as split, each an edge of a kept triangle (one with
         # removed triangles on both sides is gone, as in Triangle), and with
         # 'c' the hull's edges.
-        kept = set(map(tuple, np.sort(edges, axis=1).tolist()))
-        listed = set(map(tuple, np.sort(mesh.segments, axis=1).tolist())) & kept
-        listed |= boundary
-        pieces = np.array(sorted(listed), dtype=np.int32).reshape(-1, 2)
-        if len(pieces):
-            out["segments"] = pieces
-            out["segment_markers"] = np.array([marker_of(e) for e in map(tuple, pieces.tolist())],
-                                              dtype=np.int32).reshape(-1, 1)
+        segment_keys = _keys(mesh.segments, count)
+        listed = np.union1d(segment_keys[np.isin(segment_keys, edge_keys)], boundary_keys)
+        if len(listed):
+            out["segments"] = np.column_stack((listed // count, listed % count)).astype(np.int32)
+            out["segment_markers"] = markers_of(listed)
     if poly and holes is not None:
         out["holes"] = holes.copy()
     if poly and regions_in is not None:
@@ -323,6 +332,5 @@ def triangulate(tri, opts=""):
         out["neighbors"] = neighbors
     if "e" in switches and len(edges):
         out["edges"] = edges
-        out["edge_markers"] = np.array([marker_of(e) for e in map(tuple, np.sort(edges, axis=1).tolist())],
-                                       dtype=np.int32).reshape(-1, 1)
+        out["edge_markers"] = markers_of(edge_keys)
     return out
