@@ -4,6 +4,10 @@
 #include "operations/refine/new_points.hpp"
 
 #include <cmath>
+#include <utility>
+
+#include "engine/exact/exact_predicates.hpp"
+#include "operations/constrained/crossing_point.hpp"
 
 namespace d2d::operations::refine {
 
@@ -20,6 +24,28 @@ Vec2 shell_point(Vec2 w, Vec2 b) {
     // On an axis-parallel segment one coordinate is exactly w's, so the
     // point lies exactly on it.
     return Vec2{dx == 0.0 ? w.x : w.x + f * dx, dy == 0.0 ? w.y : w.y + f * dy};
+}
+
+bool rounded_on_segment(Vec2 a, Vec2 b, Vec2& near) {
+    //        c
+    //        |        the cross-cut c - d, half as long as a - b, through
+    //   a----+----b   the point wanted; its exact crossing with a - b is
+    //        |        rounded
+    //        d
+    const double ex = b.x - a.x, ey = b.y - a.y;
+    const double c[2] = {near.x - 0.25 * ey, near.y + 0.25 * ex};
+    const double d[2] = {near.x + 0.25 * ey, near.y - 0.25 * ex};
+    const double from[2] = {a.x, a.y}, to[2] = {b.x, b.y};
+    const double c_side = orient2d_exact(a.x, a.y, b.x, b.y, c[0], c[1]);
+    const double d_side = orient2d_exact(a.x, a.y, b.x, b.y, d[0], d[1]);
+    const double a_side = orient2d_exact(c[0], c[1], d[0], d[1], a.x, a.y);
+    const double b_side = orient2d_exact(c[0], c[1], d[0], d[1], b.x, b.y);
+    if (!(c_side > 0.0 && d_side < 0.0) || !((a_side > 0.0 && b_side < 0.0) || (a_side < 0.0 && b_side > 0.0))) {
+        return false;
+    }
+    const std::pair<double, double> p = constrained::crossing_point(from, to, c, d);
+    near = Vec2{p.first, p.second};
+    return true;
 }
 
 Vec2 off_centre(Vec2 p, Vec2 q, Vec2 r, double cot_half) {

@@ -24,6 +24,15 @@ Vec2 midpoint(Vec2 a, Vec2 b);
 //       shells     input angle only
 Vec2 shell_point(Vec2 w, Vec2 b);
 
+// A point of segment a - b near `near` (a point close to the segment, well
+// inside it), rounded as the crossings are: the exact crossing of a - b
+// with a short cross-cut through `near`, each coordinate rounded to the
+// nearest double. So the segment passes through the new vertex's rounding
+// box, as through every vertex snap rounding puts on it. Returns false
+// (and `near` unchanged) when the cross-cut does not cross a - b inside
+// both, which only a segment near the doubles' resolution can cause.
+bool rounded_on_segment(Vec2 a, Vec2 b, Vec2& near);
+
 // The off-centre of triangle (p, q, r) whose shortest edge is p - q, for
 // the angle bound whose half-angle cotangent is `cot_half` (Ungor): the
 // point on the bisector of p - q, on r's side, at 0.475 cot_half |pq| from

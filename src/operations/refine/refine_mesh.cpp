@@ -3,8 +3,9 @@
 //   - walls (segment edges, and hull edges of the kept part) that a vertex
 //     encroaches, split first, in the order found;
 //   - bad triangles (an angle below the bound, or an area above their
-//     label's bound), worst first: a heap keyed by badness, ties broken by
-//     the vertex numbers, so the order never depends on memory or threads.
+//     label's bound), shortest edge first (by buckets of a factor two, in
+//     the order found within one), so the order never depends on memory or
+//     threads.
 // A bad triangle gets its off-centre (Ungor), or its circumcentre when that
 // is nearer or only its area is bad. A point that would encroach a wall (it
 // lies in the wall's diametral circle, and the wall would bound its cavity)
@@ -46,7 +47,6 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
-#include <queue>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -54,6 +54,7 @@
 
 #include "engine/exact/exact_predicates.hpp"
 #include "engine/merge/limits.hpp"
+#include "operations/refine/bad_triangle_queue.hpp"
 #include "operations/refine/encroachment.hpp"
 #include "operations/refine/new_points.hpp"
 
@@ -65,24 +66,19 @@ using constrained::next3;
 using constrained::prev3;
 
 constexpr int32_t kUnlabelled = std::numeric_limits<int32_t>::min();
+// The order of the bad triangles. Those with a bad angle come first,
+// shortest edge first, by buckets of a factor two in squared length
+// (Triangle's order, which needs the fewest points in practice); then those
+// too large, the largest first by buckets of a factor two in area (halving
+// a mesh evenly). In each bucket they are taken in the order found: fixed
+// by the run alone. A bucket is a double's exponent, offset to count from
+// 0, for the angles; after them the same, reversed, for the areas.
+constexpr int kExponentSpan = 2200;
+constexpr int kExponentLow = -1100;
 constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
 constexpr double kRadiansPerDegree = 0.017453292519943295769236907684886;
 // Above this bound no proof promises the end: a budget is set.
 constexpr double kProvenAngle = 20.7;
-
-struct BadTriangle {
-    double key;      // smaller is worse
-    uint32_t v[3];   // its vertices from the smallest number, in order round
-    int32_t t;
-};
-
-// The heap's order: the worst on top; equal keys by vertex numbers.
-struct LessUrgent {
-    bool operator()(const BadTriangle& x, const BadTriangle& y) const {
-        if (x.key != y.key) return x.key > y.key;
-        return std::tie(x.v[0], x.v[1], x.v[2]) > std::tie(y.v[0], y.v[1], y.v[2]);
-    }
-};
 
 struct WallSplit {
     uint32_t a, b;
@@ -98,6 +94,9 @@ class Refiner {
         const double bound = std::min(settings.min_angle, 59.0) * kRadiansPerDegree;
         sin2_bound_ = settings.min_angle > 0.0 ? std::sin(bound) * std::sin(bound) : 0.0;
         cot_half_ = settings.min_angle > 0.0 ? 1.0 / std::tan(0.5 * bound) : 0.0;
+        if (!settings.conforming && settings.min_angle > 0.0 && settings.min_angle < 45.0) {
+            lens_cos2_ = std::cos(2.0 * bound) * std::cos(2.0 * bound);
+        }
         budget_ = settings.max_steiner;
         if (budget_ == 0) budget_ = settings.min_angle > kProvenAngle ? default_budget() : std::numeric_limits<uint64_t>::max();
         const uint64_t room = kMostPoints - static_cast<uint64_t>(mesh.vertex_count());
@@ -121,9 +120,7 @@ class Refiner {
                 continue;
             }
             if (bad_.empty()) break;
-            const BadTriangle b = bad_.top();
-            bad_.pop();
-            mend(b);
+            mend(bad_.pop());
         }
         return RefineOutcome{added_, budget_reached_};
     }
@@ -135,16 +132,18 @@ class Refiner {
     const uint32_t input_vertices_;
     double sin2_bound_ = 0.0;
     double cot_half_ = 0.0;
+    double lens_cos2_ = 0.0;   // cos^2 (2 * bound) for the lens test, 0 for the circle
     uint64_t budget_ = 0;
     uint64_t added_ = 0;
     bool budget_reached_ = false;
     bool stopped_ = false;
-    std::priority_queue<BadTriangle, std::vector<BadTriangle>, LessUrgent> bad_;
+    BadTriangleQueue bad_{2 * kExponentSpan};
     std::deque<WallSplit> walls_;
     std::set<std::pair<uint32_t, uint32_t>> unsplittable_;
     // Per added vertex: the input segment (its two end vertices) it split,
     // kNoVertex for a point inside a triangle.
     std::vector<std::pair<uint32_t, uint32_t>> segment_of_;
+    std::vector<uint32_t> bucket_;        // per triangle: the bucket it was last queued in
     std::vector<uint32_t> cavity_mark_;   // per triangle: the stamp of the last cavity that held it
     uint32_t stamp_ = 0;
     std::vector<int32_t> star_, stack_, cavity_;
@@ -178,10 +177,10 @@ class Refiner {
         return budget >= 1.8e19 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(budget);
     }
 
-    // The badness of kept triangle t: the squared sine of its smallest
-    // angle (below the bound's: bad), or for a triangle whose angles are
-    // good but area is not, 1 + bound / area. Returns false when t is good.
-    bool badness(int32_t t, double& key, int& shortest) const {
+    // Whether kept triangle t is bad: its smallest angle (opposite its
+    // shortest edge) below the bound (angle_bad), or its area above its
+    // label's bound. Gives the shortest edge's index and squared length.
+    bool bad(int32_t t, bool& angle_bad, int& shortest, double& shortest_length) const {
         const uint32_t v[3] = {m_.vertex(t, 0), m_.vertex(t, 1), m_.vertex(t, 2)};
         double len[3];
         for (int i = 0; i < 3; ++i) {
@@ -189,34 +188,62 @@ class Refiner {
             len[i] = dx * dx + dy * dy;
         }
         shortest = len[0] <= len[1] ? (len[0] <= len[2] ? 0 : 2) : (len[1] <= len[2] ? 1 : 2);
+        shortest_length = len[shortest];
         const double cross = (x(v[1]) - x(v[0])) * (y(v[2]) - y(v[0])) - (y(v[1]) - y(v[0])) * (x(v[2]) - x(v[0]));
         // sin(smallest angle) = 2 area / (the two longer edges' product).
         const double others = len[next3(shortest)] * len[prev3(shortest)];
         const double sin2 = others > 0.0 ? cross * cross / others : 0.0;
-        if (sin2 < sin2_bound_) {
-            key = sin2;
-            return true;
-        }
+        angle_bad = sin2 < sin2_bound_;
+        if (angle_bad) return true;
         const double bound = s_.label_area[static_cast<size_t>(label_[static_cast<size_t>(t)])];
-        const double area = 0.5 * cross;
-        if (bound > 0.0 && area > bound) {
-            key = 1.0 + bound / area;
-            return true;
-        }
-        return false;
+        return bound > 0.0 && 0.5 * cross > bound;
     }
 
     void push_if_bad(int32_t t) {
-        double key = 0.0;
+        bool angle_bad = false;
         int shortest = 0;
-        if (!badness(t, key, shortest)) return;
-        BadTriangle b{key, {}, t};
+        double length = 0.0;
+        if (!bad(t, angle_bad, shortest, length)) return;
+        int exponent = 0;
+        size_t bucket = 0;
+        if (angle_bad) {
+            std::frexp(length, &exponent);
+            bucket = static_cast<size_t>(std::clamp(exponent - kExponentLow, 0, kExponentSpan - 1));
+        } else {
+            const uint32_t a = m_.vertex(t, 0), b = m_.vertex(t, 1), c = m_.vertex(t, 2);
+            std::frexp((x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a)), &exponent);
+            bucket = static_cast<size_t>(2 * kExponentSpan - 1 - std::clamp(exponent - kExponentLow, 0, kExponentSpan - 1));
+        }
+        BadTriangle b{{}, t};
         int first = 0;
         for (int i = 1; i < 3; ++i) {
             if (m_.vertex(t, i) < m_.vertex(t, first)) first = i;
         }
         for (int i = 0; i < 3; ++i) b.v[i] = m_.vertex(t, (first + i) % 3);
-        bad_.push(b);
+        bad_.push(bucket, b);
+        bucket_.resize(m_.triangle_count(), 0);
+        bucket_[static_cast<size_t>(t)] = static_cast<uint32_t>(bucket);
+    }
+
+    // A triangle whose point was rejected goes to the back of its bucket.
+    void push_again(const BadTriangle& b) { bad_.push(bucket_[static_cast<size_t>(b.t)], b); }
+
+    // Whether (px, py) encroaches wall a - b: lies in its diametral circle
+    // (exact), and, unless the mesh must be conforming, also in its lens --
+    // sees it under at least 180 - 2 * bound degrees (Shewchuk's diametral
+    // lens, as in Triangle; fewer splits beside the boundary). The lens
+    // edge is a threshold on where points go, not on the mesh's validity,
+    // and is taken in doubles.
+    //
+    //         .-~~~-.          circle: angle at p above 90 degrees
+    //       /  .---.  \        lens:   above 180 - 2 * bound
+    //      a--(-----)--b
+    bool encroaches(uint32_t a, uint32_t b, double px, double py) const {
+        if (!in_diametral_circle(x(a), y(a), x(b), y(b), px, py)) return false;
+        if (lens_cos2_ <= 0.0) return true;
+        const double ux = x(a) - px, uy = y(a) - py, vx = x(b) - px, vy = y(b) - py;
+        const double dot = ux * vx + uy * vy;
+        return dot * dot >= lens_cos2_ * (ux * ux + uy * uy) * (vx * vx + vy * vy);
     }
 
     // Whether the wall i of t is encroached by the vertex opposite it in a
@@ -226,7 +253,7 @@ class Refiner {
         auto sees = [&](int32_t s, int k) {
             if (s < 0 || (!s_.conforming && !kept(s))) return false;
             const uint32_t p = m_.vertex(s, prev3(k));
-            return in_diametral_circle(x(a), y(a), x(b), y(b), x(p), y(p));
+            return encroaches(a, b, x(p), y(p));
         };
         if (sees(t, i)) return true;
         const int32_t n = m_.across(t, i);
@@ -375,10 +402,10 @@ class Refiner {
             if (m_.vertex(t, i) == b.v[0]) first = i;
         }
         if (first < 0 || m_.vertex(t, (first + 1) % 3) != b.v[1] || m_.vertex(t, (first + 2) % 3) != b.v[2]) return;
-        double key = 0.0;
+        bool angle_bad = false;
         int shortest = 0;
-        if (!badness(t, key, shortest)) return;
-        const bool angle_bad = key < 1.0;
+        double length = 0.0;
+        if (!bad(t, angle_bad, shortest, length)) return;
         if (angle_bad && pinched(t, shortest)) return;
         const uint32_t p = m_.vertex(t, shortest), q = m_.vertex(t, next3(shortest)), r = m_.vertex(t, prev3(shortest));
         const Vec2 o = off_centre(at(p), at(q), at(r), angle_bad ? cot_half_ : 0.0);
@@ -392,7 +419,7 @@ class Refiner {
             // Beyond a wall: a wall whose circle holds the point is split
             // (the point is then visible again); any other, the triangle is
             // left.
-            if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(holder, edge)) bad_.push(b);
+            if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(holder, edge)) push_again(b);
             return;
         }
         for (int i = 0; i < 3; ++i) {
@@ -416,7 +443,7 @@ class Refiner {
             for (int i = 0; i < 3; ++i) {
                 if (wall(s, i)) {
                     const uint32_t a = m_.vertex(s, i), c = m_.vertex(s, next3(i));
-                    if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(s, i)) rejected = true;
+                    if (encroaches(a, c, o.x, o.y) && queue_forced(s, i)) rejected = true;
                     continue;
                 }
                 const int32_t n = m_.across(s, i);
@@ -428,7 +455,7 @@ class Refiner {
             }
         }
         if (rejected) {
-            bad_.push(b);
+            push_again(b);
             return;
         }
         const uint32_t v = constrained::insert_point(m_, o.x, o.y, holder);
@@ -469,17 +496,17 @@ class Refiner {
         std::pair<uint32_t, uint32_t> segment{std::min(p, q), std::max(p, q)};
         if (!p_input) segment = segment_of(p);
         if (p_input && !q_input) segment = segment_of(q);
-        int32_t centre = -1;
+        // The point wanted, then the same point rounded from the input
+        // segment itself (not from this piece, whose ends may be rounded
+        // already), so that the segment passes through the rounding box of
+        // every vertex on it. Failing that, the point as computed, if the
+        // four triangles take it.
         Vec2 c = midpoint(at(p), at(q));
-        if (p_input != q_input) {
-            const uint32_t from = p_input ? p : q;
-            const Vec2 shell = shell_point(at(from), at(p_input ? q : p));
-            if (fits(shell)) {
-                c = shell;
-                centre = static_cast<int32_t>(from);
-            }
-        }
-        if (centre < 0 && !fits(c)) {
+        if (p_input != q_input) c = shell_point(at(p_input ? p : q), at(p_input ? q : p));
+        Vec2 on_segment = c;
+        if (rounded_on_segment(at(segment.first), at(segment.second), on_segment) && fits(on_segment)) {
+            c = on_segment;
+        } else if (!fits(c)) {
             unsplittable_.insert(key);
             return;
         }
