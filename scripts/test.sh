@@ -37,6 +37,9 @@ packages+=(g++-mingw-w64-x86-64 wine64)
 # the registry, and Chromium runs the page. A Node that brings its own npm
 # (not Debian's) needs no npm package.
 packages+=(emscripten nodejs chromium)
+# Triangle's program, the reference the Python module delaunay2d.triangle is
+# compared with (tests/python/test_triangle_module.py).
+packages+=(triangle-bin)
 if ! command -v npm >/dev/null 2>&1; then packages+=(npm); fi
 
 install_missing_packages() {

@@ -13,6 +13,31 @@ export interface ConstraintOptions {
   holes?: Points;
   /** 'hull' (default): the whole convex hull; 'inside': what closed rings of segments enclose (even-odd), minus the holes. */
   region?: 'hull' | 'inside';
+  /** Regions as in Triangle's .poly files: [x, y, attribute, maxArea] rows (or 4k numbers); maxArea > 0 bounds the region's areas under refinement. */
+  regions?: ArrayLike<[number, number, number, number]> | ArrayLike<number>;
+  /** Refinement: no kept triangle with an angle below this, in degrees (0 to below 60; up to 20.7 always ends, about 33 in practice). */
+  minAngle?: number;
+  /** Refinement: no kept triangle with an area above this (> 0). */
+  maxArea?: number;
+  /** Refinement: at most this many points added; 0 adds none (the figures still describe the mesh). */
+  maxSteiner?: number;
+  /** Refinement: split segments until every edge is Delaunay. */
+  conforming?: boolean;
+}
+
+/** What the kept triangles of a constrained result are like. */
+export interface MeshQuality {
+  /** Smallest and largest angle of a kept triangle, degrees (0 without triangles). */
+  minAngle: number;
+  maxAngle: number;
+  /** The angles, three per triangle, in 18 bins of 10 degrees: [0, 10) ... [170, 180]. */
+  angleHistogram: number[];
+  /** Points refinement added (after the crossing points). */
+  addedByRefinement: number;
+  /** Kept triangles still below the angle bound or above their area bound. */
+  unrefinedCount: number;
+  /** Whether refinement stopped at maxSteiner points. */
+  budgetReached: boolean;
 }
 
 export interface InterpolateOptions {
@@ -82,8 +107,14 @@ export class Triangulation extends MeshOperations {
   readonly hull: Uint32Array;
   /** i for a point in the mesh; for a repeat, the first point with the same x and y; -1 for a NaN or infinite coordinate. */
   readonly vertexOfPoint: Int32Array;
-  /** With constraints: crossing points added after the input points. */
+  /** With constraints: points added after the input points (crossings, then refinement's). */
   readonly addedCount?: number;
+  /** With constraints: each triangle's region attribute (0 outside every region). */
+  readonly triangleAttributes?: Float64Array;
+  /** With constraints: hole points lying on a segment (they remove nothing). */
+  readonly holeOnSegmentCount?: number;
+  /** With constraints: the quality figures of the kept triangles. */
+  readonly quality?: MeshQuality;
   /** With constraints: 1 where half-edge e lies on a segment. */
   readonly constrained?: Uint8Array;
   /** With constraints: the segments as split, point-index pairs. */
@@ -120,7 +151,9 @@ export default class Delaunay2D extends MeshOperations {
   addedCount?: number;
   constrained?: Uint8Array;
   segments?: Uint32Array;
+  triangleAttributes?: Float64Array;
   holeOnSegmentCount?: number;
+  quality?: MeshQuality;
   /** Triangulates again after coords changed in place. */
   update(): void;
 }

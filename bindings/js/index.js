@@ -143,8 +143,10 @@ export class Voronoi {
  *                       -1 for a point with a NaN or infinite coordinate
  * and with constraints: addedCount, constrained (Uint8Array, 1 where edge
  * e lies on a segment), segments (the segments as split),
- * holeOnSegmentCount (hole points exactly on a segment: they remove
- * nothing).
+ * triangleAttributes (Float64Array, each triangle's region attribute, 0
+ * outside every region), holeOnSegmentCount (hole points lying on a
+ * segment, which remove nothing) and quality (minAngle, maxAngle,
+ * angleHistogram, addedByRefinement, unrefinedCount, budgetReached).
  */
 export class Triangulation extends MeshOperations {
   constructor(arrays) {
@@ -161,18 +163,24 @@ export class Triangulation extends MeshOperations {
  * Triangulates points: a flat Float64Array (or array of numbers) x0, y0,
  * x1, y1, ..., or an array of [x, y]. With options.segments (index pairs),
  * the constrained triangulation; options.holes and options.region
- * ('hull' or 'inside') choose what of it is kept.
+ * ('hull' or 'inside') choose what of it is kept, options.regions
+ * ([x, y, attribute, maxArea] rows) give attributes and area bounds, and
+ * options.minAngle (degrees), maxArea, maxSteiner and conforming refine it
+ * (the added points follow the input and crossing points in coords).
  */
 export function triangulate(points, options) {
   const coords = flatCoordinates(points, 'points');
   if (options !== undefined && (options === null || typeof options !== 'object')) {
     throw new TypeError('delaunay2d: options must be an object');
   }
-  if (options?.segments !== undefined || options?.holes !== undefined || options?.region !== undefined) {
+  if (options !== undefined && CONSTRAINED_OPTIONS.some((name) => options[name] !== undefined)) {
     return new Triangulation(triangulateConstrained(coords, options, false));
   }
   return new Triangulation({ coords, ...triangulateFlat(coords, false) });
 }
+
+// The options that take the constrained call; any one of them does.
+const CONSTRAINED_OPTIONS = ['segments', 'holes', 'region', 'regions', 'minAngle', 'maxArea', 'maxSteiner', 'conforming'];
 
 const defaultGetX = (p) => p[0];
 const defaultGetY = (p) => p[1];

@@ -2,7 +2,9 @@
 # and entry points (test_ctypes.py), and the package's triangulate()
 # against scipy and on every input of tests/fixtures (test_triangulate.py,
 # with pytest), its queries, interpolators and Voronoi diagram
-# (test_queries.py), its constrained call (test_constrained.py), the scipy
+# (test_queries.py), its constrained call (test_constrained.py), its
+# refinement and regions (test_refine.py), its module in the triangle
+# package's terms beside Triangle's program (test_triangle_module.py), the scipy
 # behaviours it copies (test_scipy_compat.py) and its import layers
 # (test_package.py).
 # Not under the sanitizers: an instrumented library cannot be loaded into an
@@ -40,6 +42,8 @@ add_test(NAME python_package
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_triangulate.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_queries.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_constrained.py
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_refine.py
+                 ${CMAKE_CURRENT_SOURCE_DIR}/python/test_triangle_module.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_scipy_compat.py
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_package.py)
 set_tests_properties(python_package PROPERTIES ENVIRONMENT

@@ -21,7 +21,7 @@ LAYERS = {
     "_operations": 2, "constrained": 2, "records": 2,
     "queries": 3, "clough_tocher": 3,
     "triangulation": 4,
-    "interpolate": 5, "voronoi": 5,
+    "interpolate": 5, "voronoi": 5, "triangle": 5,
     "__init__": 6,
 }
 

@@ -19,6 +19,23 @@ static_assert(offsetof(delaunay2d_result, hull_count) == 16);
 static_assert(offsetof(delaunay2d_result, hull) == 20);
 static_assert(offsetof(delaunay2d_result, vertex_of_point) == 24);
 static_assert(sizeof(delaunay2d_result) == 28);
+// The constrained call's records as src/operations.js writes and reads them.
+static_assert(offsetof(delaunay2d_constraint_options, region) == 20);
+static_assert(offsetof(delaunay2d_constraint_options, regions) == 28);
+static_assert(offsetof(delaunay2d_constraint_options, quality) == 36);
+static_assert(sizeof(delaunay2d_constraint_options) == 40);
+static_assert(sizeof(delaunay2d_region_point) == 32);
+static_assert(offsetof(delaunay2d_quality_options, min_angle) == 8);
+static_assert(offsetof(delaunay2d_quality_options, max_steiner) == 24);
+static_assert(offsetof(delaunay2d_quality_options, conforming) == 32);
+static_assert(sizeof(delaunay2d_quality_options) == 40);
+static_assert(offsetof(delaunay2d_constrained_result, points) == 32);
+static_assert(offsetof(delaunay2d_constrained_result, triangle_attributes) == 52);
+static_assert(offsetof(delaunay2d_constrained_result, hole_on_segment_count) == 56);
+static_assert(offsetof(delaunay2d_constrained_result, quality) == 64);
+static_assert(offsetof(delaunay2d_mesh_quality, added_by_refinement) == 160);
+static_assert(offsetof(delaunay2d_mesh_quality, budget_reached) == 176);
+static_assert(sizeof(delaunay2d_constrained_result) == 248);
 
 #define D2D_JS_EXPORT extern "C" __attribute__((used, visibility("default")))
 

@@ -1,5 +1,7 @@
 """Constrained triangulation for ``triangulate``: segments kept as edges,
-regions cut out, through ``delaunay2d_triangulate_constrained``.
+regions cut out, region attributes, and quality refinement (points added
+until angles and areas meet their bounds), through
+``delaunay2d_triangulate_constrained``.
 
 The result's arrays are copied out of the library's blocks, which are freed
 before returning (the constrained record is not the index-array call's, so the
@@ -8,6 +10,9 @@ in-place views of ``triangulation.py`` do not apply).
 
 import ctypes
 import warnings
+import math
+import operator
+from dataclasses import dataclass
 
 import numpy as np
 
@@ -16,6 +21,35 @@ from . import _library
 # None: the library's DELAUNAY2D_REGION_AUTO, the program's own default --
 # the inside when the segments close a ring, the hull otherwise.
 REGIONS = {"hull": 0, "inside": 1, None: 2}
+
+
+class RegionPoint(ctypes.Structure):
+    """delaunay2d_region_point, field for field."""
+    _fields_ = [("x", ctypes.c_double), ("y", ctypes.c_double),
+                ("attribute", ctypes.c_double), ("max_area", ctypes.c_double)]
+
+
+class QualityOptions(ctypes.Structure):
+    """delaunay2d_quality_options, field for field."""
+    _fields_ = [
+        ("struct_size", ctypes.c_size_t),
+        ("min_angle", ctypes.c_double),
+        ("max_area", ctypes.c_double),
+        ("max_steiner", ctypes.c_uint64),
+        ("conforming", ctypes.c_int),
+    ]
+
+
+class MeshQualityRecord(ctypes.Structure):
+    """delaunay2d_mesh_quality, field for field."""
+    _fields_ = [
+        ("min_angle", ctypes.c_double),
+        ("max_angle", ctypes.c_double),
+        ("angle_histogram", ctypes.c_uint64 * 18),
+        ("added_by_refinement", ctypes.c_uint64),
+        ("unrefined_count", ctypes.c_uint64),
+        ("budget_reached", ctypes.c_int),
+    ]
 
 
 class ConstraintOptions(ctypes.Structure):
@@ -28,22 +62,9 @@ class ConstraintOptions(ctypes.Structure):
         ("hole_count", ctypes.c_size_t),
         ("region", ctypes.c_int),
         ("threads", ctypes.c_uint),
-        # Version 1.1.
-        ("regions", ctypes.c_void_p),
+        ("regions", ctypes.POINTER(RegionPoint)),
         ("region_count", ctypes.c_size_t),
-        ("quality", ctypes.c_void_p),
-    ]
-
-
-class MeshQuality(ctypes.Structure):
-    """delaunay2d_mesh_quality, field for field."""
-    _fields_ = [
-        ("min_angle", ctypes.c_double),
-        ("max_angle", ctypes.c_double),
-        ("angle_histogram", ctypes.c_uint64 * 18),
-        ("added_by_refinement", ctypes.c_uint64),
-        ("unrefined_count", ctypes.c_uint64),
-        ("budget_reached", ctypes.c_int),
+        ("quality", ctypes.POINTER(QualityOptions)),
     ]
 
 
@@ -57,11 +78,27 @@ class ConstrainedResult(ctypes.Structure):
         ("constrained", ctypes.POINTER(ctypes.c_uint8)),
         ("segment_count", ctypes.c_size_t),
         ("segments", ctypes.POINTER(ctypes.c_uint32)),
-        # Version 1.1.
         ("triangle_attributes", ctypes.POINTER(ctypes.c_double)),
         ("hole_on_segment_count", ctypes.c_size_t),
-        ("quality", MeshQuality),
+        ("quality", MeshQualityRecord),
     ]
+
+
+@dataclass(frozen=True)
+class MeshQuality:
+    """What the kept triangles are like (the library's
+    delaunay2d_mesh_quality): the smallest and largest angle in degrees
+    (0 without triangles), the angles three per triangle in 18 bins of 10
+    degrees ([0, 10) ... [170, 180]), the points refinement added (after
+    the crossing points), the kept triangles still below the angle bound or
+    above their area bound, and whether refinement stopped at max_steiner
+    points."""
+    min_angle: float
+    max_angle: float
+    angle_histogram: np.ndarray
+    added_by_refinement: int
+    unrefined_count: int
+    budget_reached: bool
 
 
 def _declare(lib):
@@ -135,20 +172,114 @@ def holes_on_segments(holes, points, segments):
     return found
 
 
+def region_array(regions):
+    """The regions as a contiguous (r, 4) float64 array of x, y, attribute,
+    max_area (Triangle's regional rows); ValueError naming the first row
+    with a NaN or infinite number."""
+    if regions is None:
+        return np.empty((0, 4), dtype=np.float64)
+    try:
+        array = np.asarray(regions, dtype=np.float64)
+    except (TypeError, ValueError) as error:
+        raise ValueError("regions must be numbers in an (r, 4) array: {}".format(error)) from None
+    if array.size == 0:
+        return np.empty((0, 4), dtype=np.float64)
+    if array.ndim != 2 or array.shape[1] != 4:
+        raise ValueError("regions must have shape (r, 4) (x, y, attribute, max_area), not {}".format(array.shape))
+    bad = np.flatnonzero(~np.isfinite(array).all(axis=1))
+    if len(bad):
+        raise ValueError("region {} has a NaN or infinite number".format(bad[0]))
+    return np.ascontiguousarray(array)
+
+
+@dataclass(frozen=True)
+class Refinement:
+    """The checked refinement controls of one call."""
+    min_angle: float = 0.0
+    max_area: float = 0.0
+    max_steiner: int = 0       # 0: no limit (unless none is asked for, see no_points)
+    conforming: bool = False
+    no_points: bool = False    # max_steiner=0: add no point at all
+
+
+def _number(value, name):
+    if isinstance(value, (bool, np.bool_)):
+        raise ValueError("{} must be a number, not a boolean".format(name))
+    try:
+        return float(value)
+    except (TypeError, ValueError):
+        raise ValueError("{} must be a number, not {!r}".format(name, value)) from None
+
+
+def refinement(min_angle, max_area, max_steiner, conforming):
+    """Checks the refinement keywords; None where nothing is asked."""
+    if min_angle is None and max_area is None and max_steiner is None and not conforming:
+        return None
+    angle = 0.0 if min_angle is None else _number(min_angle, "min_angle")
+    if not 0.0 <= angle < 60.0:
+        raise ValueError("min_angle must be at least 0 and below 60 degrees, not {}".format(min_angle))
+    area = 0.0 if max_area is None else _number(max_area, "max_area")
+    if not (max_area is None or (area > 0.0 and math.isfinite(area))):
+        raise ValueError("max_area must be a positive finite number, not {}".format(max_area))
+    steiner = 0
+    if max_steiner is not None:
+        if isinstance(max_steiner, (bool, np.bool_)):
+            raise ValueError("max_steiner must be an integer, not a boolean")
+        try:
+            steiner = operator.index(max_steiner)
+        except TypeError:
+            raise ValueError("max_steiner must be an integer, not {!r}".format(max_steiner)) from None
+        if not 0 <= steiner < 2**64:
+            raise ValueError("max_steiner must be a non-negative count, not {}".format(max_steiner))
+    return Refinement(angle, area, steiner, bool(conforming), max_steiner is not None and steiner == 0)
+
+
 def _copy(pointer, count, dtype):
-    if count == 0:
+    if count == 0 or not pointer:
         return np.empty(0, dtype=dtype)
     return np.ctypeslib.as_array(pointer, shape=(count,)).astype(dtype, copy=True)
 
 
-def triangulate_constrained(array, stride, segments, holes, region, threads):
+def _angles_and_areas(points, simplices):
+    """Each triangle's smallest angle in degrees and its area, in doubles."""
+    p = points[simplices]
+    sides = [np.hypot(*(p[:, (k + 2) % 3] - p[:, (k + 1) % 3]).T) for k in range(3)]
+    area = 0.5 * ((p[:, 1, 0] - p[:, 0, 0]) * (p[:, 2, 1] - p[:, 0, 1])
+                  - (p[:, 1, 1] - p[:, 0, 1]) * (p[:, 2, 0] - p[:, 0, 0]))
+    angles = []
+    for k in range(3):
+        a, b, c = sides[k], sides[(k + 1) % 3], sides[(k + 2) % 3]
+        # The angle opposite side a, from the area and the dot product:
+        # steady for thin triangles, where the law of cosines is not.
+        angles.append(np.degrees(np.arctan2(2 * area, (b * b + c * c - a * a) / 2)))
+    return np.min(angles, axis=0), area
+
+
+def _unrefined(points, simplices, attributes_area, settings):
+    """With max_steiner=0 no quality record is passed (the library's 0
+    means no limit), so the count of triangles that miss their bounds is
+    the binding's, in doubles."""
+    if len(simplices) == 0:
+        return 0
+    smallest, area = _angles_and_areas(points, simplices)
+    bound = np.where(attributes_area > 0, attributes_area, settings.max_area)
+    bad = smallest < settings.min_angle
+    bad |= (bound > 0) & (area > bound)
+    return int(bad.sum())
+
+
+def triangulate_constrained(array, stride, segments, holes, region, threads, regions=None, settings=None):
     """Runs the constrained call; returns the arrays of a Triangulation as a
     dict (neighbours and flags already in scipy's order, numbered by
-    opposite vertex through the library's own conversion)."""
+    opposite vertex through the library's own conversion), with the
+    triangles' region attributes and the quality figures."""
     if region not in REGIONS:
         raise ValueError('region must be None, "hull" or "inside", not {!r}'.format(region))
     seg = segment_array(segments, array)
     hol = hole_array(holes)
+    reg = region_array(regions)
+    if settings is None and (reg[:, 3] > 0).any():
+        settings = Refinement()  # the regions' own area bounds ask for refinement by themselves
     lib = _declare(_library.load())
     options = ConstraintOptions()
     options.struct_size = ctypes.sizeof(ConstraintOptions)
@@ -158,6 +289,16 @@ def triangulate_constrained(array, stride, segments, holes, region, threads):
     options.hole_count = len(hol)
     options.region = REGIONS[region]
     options.threads = threads
+    options.regions = reg.ctypes.data_as(ctypes.POINTER(RegionPoint))
+    options.region_count = len(reg)
+    quality = QualityOptions()
+    if settings is not None and not settings.no_points:
+        quality.struct_size = ctypes.sizeof(QualityOptions)
+        quality.min_angle = settings.min_angle
+        quality.max_area = settings.max_area
+        quality.max_steiner = settings.max_steiner
+        quality.conforming = int(settings.conforming)
+        options.quality = ctypes.pointer(quality)
     result = ConstrainedResult()
     result.struct_size = ctypes.sizeof(ConstrainedResult)
     status = lib.delaunay2d_triangulate_constrained(
@@ -183,7 +324,11 @@ def triangulate_constrained(array, stride, segments, holes, region, threads):
                               ", ".join("hole {} ({!r}, {!r})".format(h, *hol[h].tolist()) for h in named)
                               + (" lies" if one else " lie"), "s" if one else "", "it" if one else "each"),
                           stacklevel=3)
-        return {
+        attributes = _copy(result.triangle_attributes, m, np.float64)
+        if len(attributes) != m:  # no regions: the library leaves the array out
+            attributes = np.zeros(m, dtype=np.float64)
+        figures = result.quality
+        arrays = {
             "points": points,
             "simplices": _copy(mesh.triangles, 3 * m, np.int32).reshape(m, 3),
             "neighbors": neighbors.reshape(m, 3),
@@ -191,7 +336,28 @@ def triangulate_constrained(array, stride, segments, holes, region, threads):
             "hull": _copy(mesh.hull, mesh.hull_count, np.int32),
             "vertex_of_point": _copy(mesh.vertex_of_point, n, np.int32),
             "segments": split,
-            "hole_on_segment_count": on_segments,
+            "triangle_attributes": attributes,
+            "hole_on_segment_count": int(on_segments),
         }
+        unrefined, budget = int(figures.unrefined_count), bool(figures.budget_reached)
+        if settings is not None and settings.no_points:
+            unrefined = _unrefined(arrays["points"], arrays["simplices"], _region_areas(arrays, reg), settings)
+            budget = unrefined > 0
+        arrays["quality"] = MeshQuality(
+            min_angle=float(figures.min_angle), max_angle=float(figures.max_angle),
+            angle_histogram=np.array(figures.angle_histogram[:], dtype=np.uint64),
+            added_by_refinement=int(figures.added_by_refinement),
+            unrefined_count=unrefined, budget_reached=budget)
+        return arrays
     finally:
         lib.delaunay2d_constrained_result_free(ctypes.byref(result))
+
+
+def _region_areas(arrays, reg):
+    """Each triangle's own area bound from its region (0: the global one),
+    found by the attribute its region gave it."""
+    areas = np.zeros(len(arrays["simplices"]), dtype=np.float64)
+    for x, y, attribute, area in reg.tolist():
+        if area > 0:
+            areas[arrays["triangle_attributes"] == attribute] = area
+    return areas

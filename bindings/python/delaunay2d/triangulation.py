@@ -16,7 +16,7 @@ import warnings
 import numpy as np
 
 from . import _library, queries
-from .constrained import triangulate_constrained
+from .constrained import refinement, triangulate_constrained
 
 _MAX_THREADS = 2**32 - 1
 _DOUBLE = np.dtype(np.float64).itemsize
@@ -60,9 +60,22 @@ class Triangulation:
         How many hole points lie exactly on a segment (or its end): such a
         point removes nothing, and triangulate warns naming it.
 
-    With segments, holes or a region, ``points`` is (n + a, 2): the
-    input points, then the a crossing points added; -1 neighbours also
-    border removed regions.
+    ``triangle_attributes``
+        (m,) float64: each triangle's region attribute (the ``regions``
+        argument), 0 outside every region and without regions.
+    ``quality``
+        With segments, holes, regions or refinement: a ``MeshQuality``
+        (``min_angle``, ``max_angle``, ``angle_histogram``,
+        ``added_by_refinement``, ``unrefined_count``, ``budget_reached``)
+        describing the kept triangles; None for the plain triangulation.
+    ``hole_on_segment_count``
+        How many hole points lie exactly on a segment (they remove nothing,
+        and ``triangulate`` warns).
+
+    With segments, holes, region "inside", regions or refinement,
+    ``points`` is (n + a, 2): the input points, then the a points added
+    (crossings, then refinement's); -1 neighbours also border removed
+    regions.
 
     scipy.spatial.Delaunay's other attributes and methods, with its
     meaning: ``find_simplex``, ``transform``, ``vertex_to_simplex``,
@@ -75,7 +88,7 @@ class Triangulation:
     """
 
     def __init__(self, points, simplices, neighbors, hull, vertex_of_point, constrained=None, segments=None,
-                 hole_on_segment_count=0):
+                 triangle_attributes=None, quality=None, hole_on_segment_count=0):
         self.points = points
         self.simplices = simplices
         self.neighbors = neighbors
@@ -83,6 +96,10 @@ class Triangulation:
         self.vertex_of_point = vertex_of_point
         self.constrained = np.zeros(simplices.shape, dtype=bool) if constrained is None else constrained
         self.segments = np.empty((0, 2), dtype=np.int32) if segments is None else segments
+        if triangle_attributes is None:
+            triangle_attributes = np.zeros(len(simplices), dtype=np.float64)
+        self.triangle_attributes = triangle_attributes
+        self.quality = quality
         self.hole_on_segment_count = hole_on_segment_count
         if len(simplices):
             self.convex_hull = np.column_stack((hull, np.roll(hull, -1)))
@@ -271,7 +288,8 @@ def points_array(points):
     return array
 
 
-def triangulate(points, segments=None, holes=None, *, region=None, threads=0):
+def triangulate(points, segments=None, holes=None, *, region=None, threads=0, min_angle=None, max_area=None,
+                regions=None, max_steiner=None, conforming=False):
     """Triangulates points given as an (n, 2), (n, 3) or (n, 4) array of
     float64 (x, y, then a value or z, w: only x and y count), or anything numpy turns
     into one. An array that already is contiguous float64 is not copied.
@@ -287,6 +305,19 @@ def triangulate(points, segments=None, holes=None, *, region=None, threads=0):
     one ring, "hull" when they close none (open breaklines) or there are no
     segments. See Triangulation for the added arrays.
 
+    Quality refinement: points are added (after the input and crossing
+    points) until no kept triangle has an angle below ``min_angle``
+    degrees (below 60; up to about 20.7 always ends, about 33 in practice)
+    or an area above ``max_area``. ``regions``: an (r, 4) array of x, y,
+    attribute, max_area, as in Triangle's .poly files: the triangles
+    reached from (x, y) without crossing a segment take the attribute
+    (``triangle_attributes``) and, when max_area > 0, that area bound in
+    place of the global one. ``max_steiner``: at most that many points
+    added (0: none at all, the mesh unrefined but its figures given).
+    ``conforming``: segments are split until every edge is Delaunay.
+    Triangles pinched between segments at a small angle, or left when the
+    budget ran out, are counted in ``quality.unrefined_count``.
+
     threads: 0 lets the library choose, 1 keeps the work on the calling
     thread, k uses at most k threads. The result is the same for every
     value. The GIL is released during the call.
@@ -294,9 +325,12 @@ def triangulate(points, segments=None, holes=None, *, region=None, threads=0):
     Returns a Triangulation. Raises ValueError for points of another shape
     or that are not numbers (None and integers beyond the range of a double
     included), for more points than the library takes (before anything is
-    copied) and for a thread count that is not a non-negative integer (a
-    boolean included); MemoryError when the library runs out of memory.
-    Prints nothing.
+    copied), for a thread count that is not a non-negative integer (a
+    boolean included), for a min_angle outside [0, 60), a max_area that is
+    not positive and finite, a max_steiner that is not a non-negative
+    integer, and regions that are not finite (r, 4) numbers; MemoryError
+    when the library runs out of memory. Warns (UserWarning) when hole
+    points lie on a segment. Prints nothing.
     """
     # Before segments existed, threads was the second positional argument:
     # triangulate(points, 2) keeps meaning two threads, with a warning.
@@ -313,10 +347,13 @@ def triangulate(points, segments=None, holes=None, *, region=None, threads=0):
         raise ValueError("threads must be an integer") from None
     if not 0 <= threads <= _MAX_THREADS:
         raise ValueError("threads must be 0 (the library's choice) or a positive count")
+    settings = refinement(min_angle, max_area, max_steiner, conforming)
     array, stride = _point_array(points)
     count = len(array)
-    if segments is not None or holes is not None or region not in (None, "hull"):
-        return Triangulation(**triangulate_constrained(array, stride, segments, holes, region, threads))
+    if segments is not None or holes is not None or region not in (None, "hull") or regions is not None \
+            or settings is not None:
+        return Triangulation(**triangulate_constrained(array, stride, segments, holes, region, threads, regions,
+                                                       settings))
 
     lib = _library.load()
     blocks = _ResultBlocks(lib)
