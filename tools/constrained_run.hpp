@@ -47,6 +47,8 @@ public:
     bool refined() const { return refined_; }
     const delaunay2d_mesh_quality& quality() const { return result_.quality; }
     std::size_t hole_points_on_segments() const { return result_.hole_on_segment_count; }
+    // The library's result as it came back (before a polygon layer's filter).
+    const delaunay2d_constrained_result& result() const { return result_; }
 
 private:
     delaunay2d_constrained_result result_{};

@@ -27,6 +27,7 @@
 #include "index_array_mesh.hpp"
 #include "constrained_run.hpp"
 #include "crossing_heights.hpp"
+#include "refinement_heights.hpp"
 #include "formats/controls/clip_polygon.hpp"
 #include "formats/output/atomic_file.hpp"
 #include "formats/read/input_error.hpp"
@@ -217,11 +218,13 @@ int run(CommandOptions options) {
         count_mesh(read, summary);
     }
     // z, w and ids belong to input rows; the points the constrained call
-    // adds where segments cross take z and w along their segments.
+    // adds where segments cross take z and w along their segments, and
+    // refinement's points the surface of the mesh before refinement.
     std::vector<double> zw;
     if (with_segments && !points.zw.empty()) {
         zw = points.zw;
         add_crossing_heights(*constrained, mesh.xy, zw);
+        add_refinement_heights(*constrained, with_segments->result(), zw);
         mesh.zw = zw;
     } else {
         mesh.zw = points.zw;

@@ -158,6 +158,24 @@ reached = re.search(r"the smallest angle is ([0-9.]+) degrees", result.stderr)
 steep_angles, _ = angles_and_areas(steep_points, steep_triangles)
 assert reached and abs(float(reached.group(1)) - steep_angles.min()) < 0.006, result.stderr
 
+# A refined terrain keeps its surface: on a plane z = 2x + 3y given at the
+# corners and at the ends of an inner breakline, every added point (split
+# points on segments and points inside alike) has the plane's z.
+with open(path("plane.poly"), "w") as f:
+    corners = [(0, 0), (10, 0), (10, 10), (0, 10), (2, 3), (8, 6)]
+    f.write("6 2 1 0\n")
+    for k, (x, y) in enumerate(corners):
+        f.write("{} {} {} {}\n".format(k, x, y, 2 * x + 3 * y))
+    f.write("5 0\n0 0 1\n1 1 2\n2 2 3\n3 3 0\n4 4 5\n0\n")
+run(path("plane.poly"), "--min-angle", "30", "--max-area", "0.5", "-o", path("plane_mesh.ele"))
+with open(path("plane_mesh.node")) as f:
+    rows = [line.split() for line in f if line.strip() and not line.startswith("#")][1:]
+assert len(rows) > 50, len(rows)
+for row in rows:
+    x, y, z = float(row[1]), float(row[2]), float(row[3])
+    assert abs(z - (2 * x + 3 * y)) <= 1e-9 * 50, (row, 2 * x + 3 * y)
+
+
 # --- doc/quality.md: its commands and its Python, as shown ---
 with open(os.path.join(source, "doc", "quality.md")) as f:
     page = f.read()
