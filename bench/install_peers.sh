@@ -2,16 +2,20 @@
 # Installs the benchmark's yardsticks on Debian: CGAL (libcgal-dev, main)
 # and Triangle (libtriangle-dev and triangle-bin, in the non-free
 # component, which this adds in a sources file of its own when apt does not
-# see it yet). For the benchmark only: the library, its program and its
-# packages use neither, and CI does not install them.
+# see it yet). For the benchmarks and as the tests' oracles only: the
+# library, its program and its packages use neither. scripts/test.sh
+# installs Triangle's program alone this way, to compare refined meshes and
+# the delaunay2d.triangle module with it.
 #
-#   sudo bench/install_peers.sh        # as root
-#   bench/install_peers.sh -n          # print the commands, change nothing
+#   sudo bench/install_peers.sh                # as root: all three
+#   sudo bench/install_peers.sh triangle-bin   # only the packages named
+#   bench/install_peers.sh -n                  # print the commands, change nothing
 set -eu
 
 run=""
 if [ "${1:-}" = "-n" ]; then
     run="echo"
+    shift
 elif [ "$(id -u)" -ne 0 ]; then
     echo "install_peers.sh: run as root (or with -n to see what it would do)" >&2
     exit 2
@@ -46,5 +50,7 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
     fi
     $run apt-get update
 fi
-DEBIAN_FRONTEND=noninteractive $run apt-get install -y --no-install-recommends \
-    libcgal-dev libtriangle-dev triangle-bin
+if [ "$#" -eq 0 ]; then
+    set -- libcgal-dev libtriangle-dev triangle-bin
+fi
+DEBIAN_FRONTEND=noninteractive $run apt-get install -y --no-install-recommends "$@"

@@ -37,9 +37,6 @@ packages+=(g++-mingw-w64-x86-64 wine64)
 # the registry, and Chromium runs the page. A Node that brings its own npm
 # (not Debian's) needs no npm package.
 packages+=(emscripten nodejs chromium)
-# Triangle's program, the reference the Python module delaunay2d.triangle is
-# compared with (tests/python/test_triangle_module.py).
-packages+=(triangle-bin)
 if ! command -v npm >/dev/null 2>&1; then packages+=(npm); fi
 
 install_missing_packages() {
@@ -66,6 +63,14 @@ section() {
 }
 
 install_missing_packages
+# Triangle's program, the oracle that refined meshes' triangle counts and the
+# delaunay2d.triangle module are compared with (tests only). It is in
+# Debian's non-free component, which bench/install_peers.sh adds in a
+# sources file of its own.
+if ! command -v triangle >/dev/null 2>&1; then
+  if [ "$(id -u)" -ne 0 ]; then sudo sh "$root/bench/install_peers.sh" triangle-bin
+  else sh "$root/bench/install_peers.sh" triangle-bin; fi
+fi
 
 section "plain build, warnings as errors"
 plain="$root/build/ci"
