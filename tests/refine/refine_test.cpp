@@ -262,6 +262,50 @@ TEST(Refine, CrossingSegmentsAmongNearCoincidentPoints) {
     }
 }
 
+// A flat triangle on a side of a box: the free point sees the side under
+// 139 degrees, inside its diametral circle but outside its lens, so no
+// vertex encroaches it; the triangle's circumcentre lies below the side,
+// outside the box and outside the side's circle. At 20 degrees the side
+// must still be split and the triangle mended, at either corner.
+//
+//    +-------------------+
+//    |                   |
+//    |            p      |     p = (0.225, -0.642): angle 16.3 at (-1, -1)
+//    +-------------------+
+TEST(Refine, FlatTriangleOnABoxSideIsMended) {
+    for (const double px : {0.225, -0.225}) {
+        ConstrainedInput in;
+        in.region = DELAUNAY2D_REGION_INSIDE;
+        add_ring(in, {-1, -1, 1, -1, 1, 1, -1, 1});
+        in.xy.insert(in.xy.end(), {px, -0.642});
+        Refined run(in, quality(20.0));
+        ASSERT_EQ(run.status, DELAUNAY2D_OK);
+        EXPECT_EQ(d2dtest::check_constrained(in, run.result), "");
+        EXPECT_EQ(run.missing(20.0, [](size_t) { return INFINITY; }), 0u) << px;
+        EXPECT_EQ(run.result.quality.unrefined_count, 0u) << px;
+    }
+}
+
+// Long thin strips with only their four corners: they need points all
+// along them (about twice length / width), far more than the input's share
+// of the default budget; the budget's shape share lets 30 and 33 degrees
+// finish (as Triangle does) without the caller naming a budget.
+TEST(Refine, LongThinStripsFinishWithinTheDefaultBudget) {
+    for (const double length : {1.0, 4.0}) {
+        for (const double angle : {30.0, 33.0}) {
+            ConstrainedInput in;
+            in.region = DELAUNAY2D_REGION_INSIDE;
+            add_ring(in, {0, 0, length, 0, length, 1e-3, 0, 1e-3});
+            Refined run(in, quality(angle));
+            ASSERT_EQ(run.status, DELAUNAY2D_OK);
+            EXPECT_EQ(d2dtest::check_constrained(in, run.result), "") << length << " " << angle;
+            EXPECT_EQ(run.result.quality.budget_reached, 0) << length << " " << angle;
+            EXPECT_EQ(run.result.quality.unrefined_count, 0u) << length << " " << angle;
+            EXPECT_GE(run.result.quality.added_by_refinement, static_cast<uint64_t>(1500.0 * length));
+        }
+    }
+}
+
 // Random points, no segments, the whole hull: hull edges are split at
 // points on them or, rounded, just inside, and the mesh still tiles its
 // listed boundary (the checker's hull test).

@@ -30,16 +30,20 @@
 // equal distances so that one never encroaches its neighbour's diametral
 // circle (Shewchuk, "Mesh generation for domains with small angles"); the
 // triangles that would need closer points are the pinched ones left alone.
-// Since the local feature size of a bounded domain has a positive minimum,
-// the vertices keep a positive spacing and only finitely many fit: the loop
-// ends. An off-centre lies on the segment from the edge midpoint to the
-// circumcentre, no nearer to the edge's ends than the bound's apex, so the
-// same spacing holds (Ungor). Above 20.7 degrees there is no such proof;
-// the loop is then limited by a budget (the caller's, or one scaled from the
-// input and the area bound), and in every case by the points the library
-// indexes. Each pass of the loop pops an entry; a triangle goes back only
-// behind a forced wall split, which adds a vertex or marks the wall as not
-// splittable for good (a finite set of edges), so the queues cannot cycle.
+// A wall is split only when a vertex or a rejected point lies in its
+// diametral circle (for a new point beyond a wall: when a corner of its
+// triangle does), the encroachment that argument speaks of; the lens only
+// spares splits. Since the local feature size of a bounded domain has a
+// positive minimum, the vertices keep a positive spacing and only finitely
+// many fit: the loop ends. An off-centre lies on the segment from the edge
+// midpoint to the circumcentre, no nearer to the edge's ends than the
+// bound's apex, so the same spacing holds (Ungor). Above 20.7 degrees there
+// is no such proof; the loop is then limited by a budget (the caller's, or
+// one scaled from the input, the area bound and the domain's thin parts),
+// and in every case by the points the library indexes. Each pass of the
+// loop pops an entry; a triangle goes back only behind a forced wall split,
+// which adds a vertex or marks the wall as not splittable for good (a
+// finite set of edges), so the queues cannot cycle.
 #include "operations/refine/refine_mesh.hpp"
 
 #include <algorithm>
@@ -161,10 +165,24 @@ class Refiner {
     }
 
     // The caller gave no budget for a bound without a proof: enough for the
-    // meshes such bounds give in practice (a few times the input, and the
-    // area bound's share), and never endless.
+    // meshes such bounds give in practice, and never endless. Three shares:
+    // a few times the input; the area bound's; and the shape's. A thin
+    // part of the domain needs points all along it, about as many as it is
+    // long over its width (a 1 x 0.001 strip needs two thousand at 30
+    // degrees, however few its input vertices): each kept triangle of the
+    // mesh before refinement counts its longest edge over its smallest
+    // height, longest^2 / (2 area), four times over. The shape's share is
+    // capped at 16 times the input's, since a needle beside two
+    // near-coincident points counts its length over a tiny width but needs
+    // only a logarithmic number of points (and a bound that cascades there
+    // would otherwise run to millions of points before stopping).
+    //
+    //    +------------------------------------+   longest / height
+    //    |   .   .   .   .   .   .   .   .    |   = 1 / 0.001
+    //    +------------------------------------+
     uint64_t default_budget() const {
         double area = 0.0;
+        double shape = 0.0;
         double smallest = 0.0;
         for (const double a : s_.label_area) {
             if (a > 0.0 && (smallest == 0.0 || a < smallest)) smallest = a;
@@ -172,9 +190,15 @@ class Refiner {
         for (size_t t = 0; t < m_.triangle_count(); ++t) {
             if (!kept(static_cast<int32_t>(t))) continue;
             const uint32_t a = m_.tri[3 * t], b = m_.tri[3 * t + 1], c = m_.tri[3 * t + 2];
-            area += 0.5 * ((x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a)));
+            const double twice = (x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a));
+            area += 0.5 * twice;
+            const double ab = (x(b) - x(a)) * (x(b) - x(a)) + (y(b) - y(a)) * (y(b) - y(a));
+            const double bc = (x(c) - x(b)) * (x(c) - x(b)) + (y(c) - y(b)) * (y(c) - y(b));
+            const double ca = (x(a) - x(c)) * (x(a) - x(c)) + (y(a) - y(c)) * (y(a) - y(c));
+            if (twice > 0.0) shape += 4.0 * std::max({ab, bc, ca}) / twice;
         }
-        double budget = 64.0 * static_cast<double>(m_.vertex_count()) + 1024.0;
+        const double input = 64.0 * static_cast<double>(m_.vertex_count()) + 1024.0;
+        double budget = input + std::min(shape, 16.0 * input);
         if (smallest > 0.0) budget += 8.0 * area / smallest;
         return budget >= 1.8e19 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(budget);
     }
@@ -444,10 +468,25 @@ class Refiner {
         if (found == Walk::lost) return;
         if (found == Walk::wall) {
             const uint32_t a = m_.vertex(holder, edge), c = m_.vertex(holder, next3(edge));
-            // Beyond a wall: a wall whose circle holds the point is split
-            // (the point is then visible again); any other, the triangle is
-            // left.
-            if (in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y) && queue_forced(holder, edge)) push_again(b);
+            // Beyond a wall: the wall is split (the point is then visible
+            // again) when its diametral circle holds the point or a corner
+            // of t. The lens lets a corner see a wall under an angle between
+            // 90 and 180 - 2 * bound degrees without splitting it, and then
+            // t's circumcentre can lie beyond it, off the mesh:
+            //
+            //      r            r sees a - c under more than 90 degrees:
+            //     / `-.         t's circumcentre o is below a - c, outside
+            //    a-------c      a - c's circle when t is flat enough, and
+            //        o          only a split of a - c mends t
+            //
+            // Ruppert's argument covers such a split: a vertex lies in the
+            // wall's diametral circle. Any other wall, the triangle is left.
+            bool split = in_diametral_circle(x(a), y(a), x(c), y(c), o.x, o.y);
+            for (int i = 0; i < 3 && !split; ++i) {
+                const uint32_t u = m_.vertex(t, i);
+                split = u != a && u != c && in_diametral_circle(x(a), y(a), x(c), y(c), x(u), y(u));
+            }
+            if (split && queue_forced(holder, edge)) push_again(b);
             return;
         }
         for (int i = 0; i < 3; ++i) {
