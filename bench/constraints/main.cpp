@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "../case_driver.h"
 #include "../case_result.h"
-#include "../isolated_run.h"
 #include "constraint_cases.h"
 #include "crossing_count.h"
 #include "delaunay2d.h"
@@ -31,6 +31,9 @@
 namespace {
 
 using bench::CaseResult;
+using bench::grouped;
+using bench::selected;
+using Outcome = bench::IsolatedOutcome;
 using bench::ConstraintCase;
 
 void measure_ours(const ConstraintCase& input, CaseResult* result) {
@@ -64,27 +67,12 @@ struct Contender {
     void (*measure)(const ConstraintCase&, CaseResult*);
 };
 
-struct Outcome {
-    bool ok = false;
-    CaseResult result;
-    std::string failure;
-    double seconds() const { return ok ? result.seconds[0] : -1.0; }
-};
-
-// 1234567 -> "1,234,567".
-std::string grouped(std::size_t n) {
-    std::string digits = std::to_string(n), out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
+double seconds(const Outcome& o) { return o.ok ? o.result.seconds[0] : -1.0; }
 
 std::string ratio(const Outcome& mine, const Outcome* peer) {
-    if (!peer || !mine.ok || !peer->ok || peer->seconds() <= 0.0) return "–";
+    if (!peer || !mine.ok || !peer->ok || seconds(*peer) <= 0.0) return "–";
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f", mine.seconds() / peer->seconds());
+    std::snprintf(text, sizeof text, "%.2f", seconds(mine) / seconds(*peer));
     return text;
 }
 
@@ -94,12 +82,6 @@ struct NamedCase {
     ConstraintCase input;
 };
 
-bool selected(const std::string& list, const std::string& label) {
-    if (list.empty()) return true;
-    const std::string padded = "," + list + ",";
-    return padded.find("," + label + ",") != std::string::npos;
-}
-
 int usage(const char* program) {
     std::fprintf(stderr, "usage: %s [SCALE] [--timeout SECONDS] [--cases a,b,c,sweep]\n", program);
     return 2;
@@ -108,21 +90,12 @@ int usage(const char* program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double scale = 1.0;
-    unsigned timeout = 60;
-    std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
-            timeout = static_cast<unsigned>(std::atoi(argv[++i]));
-        } else if (std::strcmp(argv[i], "--cases") == 0 && i + 1 < argc) {
-            only = argv[++i];
-        } else if (argv[i][0] != '-' && std::atof(argv[i]) > 0.0) {
-            scale = std::atof(argv[i]);
-        } else {
-            return usage(argv[0]);
-        }
-    }
-    if (timeout == 0) return usage(argv[0]);
+    bench::DriverArgs args;
+    args.timeout = 60;
+    if (!bench::parse_driver_args(argc, argv, &args)) return usage(argv[0]);
+    const double scale = args.scale;
+    const unsigned timeout = args.timeout;
+    const std::string& only = args.only;
     auto scaled = [&](double n) { return static_cast<std::size_t>(n * scale) < 2 ? 2 : static_cast<std::size_t>(n * scale); };
 
     std::vector<NamedCase> cases;
@@ -172,13 +145,8 @@ int main(int argc, char** argv) {
                             : grouped(points) + " + 0 (none cross)";
         std::vector<Outcome> outcomes(contenders.size());
         for (std::size_t k = 0; k < contenders.size(); ++k) {
-            Outcome& o = outcomes[k];
             const Contender& who = contenders[k];
-            o.ok = bench::run_isolated([&](CaseResult* r) { who.measure(input, r); }, timeout, &o.result, &o.failure);
-            if (o.ok && o.result.error[0] != '\0') {
-                o.ok = false;
-                o.failure = std::string("failed: ") + o.result.error;
-            }
+            outcomes[k] = bench::run_case([&](CaseResult* r) { who.measure(input, r); }, timeout);
         }
         const Outcome* triangle = nullptr;
         const Outcome* cgal = nullptr;

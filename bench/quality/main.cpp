@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "../case_driver.h"
 #include "../case_result.h"
-#include "../isolated_run.h"
 #include "delaunay2d.h"
 #include "quality_case.h"
 #ifdef DELAUNAY2D_BENCH_HAVE_CGAL
@@ -32,6 +32,9 @@
 namespace {
 
 using bench::CaseResult;
+using bench::grouped;
+using bench::selected;
+using Outcome = bench::IsolatedOutcome;
 using bench::QualityCase;
 
 void measure_ours(const QualityCase& input, CaseResult* result) {
@@ -71,22 +74,6 @@ struct Contender {
     void (*measure)(const QualityCase&, CaseResult*);
 };
 
-struct Outcome {
-    bool ok = false;
-    CaseResult result;
-    std::string failure;
-};
-
-// 1234567 -> "1,234,567".
-std::string grouped(std::size_t n) {
-    std::string digits = std::to_string(n), out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 std::string ratio(double mine, double theirs) {
     if (!(theirs > 0.0)) return "–";
     char text[32];
@@ -100,12 +87,6 @@ struct NamedCase {
     QualityCase input;
 };
 
-bool selected(const std::string& list, const std::string& label) {
-    if (list.empty()) return true;
-    const std::string padded = "," + list + ",";
-    return padded.find("," + label + ",") != std::string::npos;
-}
-
 int usage(const char* program) {
     std::fprintf(stderr, "usage: %s [SCALE] [--timeout SECONDS] [--cases holes30,holes33,square,fan]\n", program);
     return 2;
@@ -114,21 +95,12 @@ int usage(const char* program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double scale = 1.0;
-    unsigned timeout = 120;
-    std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
-            timeout = static_cast<unsigned>(std::atoi(argv[++i]));
-        } else if (std::strcmp(argv[i], "--cases") == 0 && i + 1 < argc) {
-            only = argv[++i];
-        } else if (argv[i][0] != '-' && std::atof(argv[i]) > 0.0) {
-            scale = std::atof(argv[i]);
-        } else {
-            return usage(argv[0]);
-        }
-    }
-    if (timeout == 0) return usage(argv[0]);
+    bench::DriverArgs args;
+    args.timeout = 120;
+    if (!bench::parse_driver_args(argc, argv, &args)) return usage(argv[0]);
+    const double scale = args.scale;
+    const unsigned timeout = args.timeout;
+    const std::string& only = args.only;
     const std::size_t vertices = static_cast<std::size_t>(std::max(100.0, 1e4 * scale));
     const double area = 2e-6 / scale;
 
@@ -170,13 +142,8 @@ int main(int argc, char** argv) {
     for (const NamedCase& named : cases) {
         std::vector<Outcome> outcomes(contenders.size());
         for (std::size_t k = 0; k < contenders.size(); ++k) {
-            Outcome& o = outcomes[k];
             const Contender& who = contenders[k];
-            o.ok = bench::run_isolated([&](CaseResult* r) { who.measure(named.input, r); }, timeout, &o.result, &o.failure);
-            if (o.ok && o.result.error[0] != '\0') {
-                o.ok = false;
-                o.failure = std::string("failed: ") + o.result.error;
-            }
+            outcomes[k] = bench::run_case([&](CaseResult* r) { who.measure(named.input, r); }, timeout);
         }
         const Outcome* triangle = nullptr;
 #ifdef DELAUNAY2D_BENCH_HAVE_TRIANGLE

@@ -12,6 +12,7 @@
 #include "common/quality_shapes.hpp"
 #include "delaunay2d.h"
 #include "quality/triangle_program.hpp"
+#include "support/constrained_call.hpp"
 #include "support/quality_checker.hpp"
 
 namespace {
@@ -52,11 +53,28 @@ struct Bounds {
 // One refined call of a shape, its request for the checker, and its result
 // freed at the end.
 struct Refined {
+    delaunay2d_quality_options quality;
     QualityRequest request;
-    delaunay2d_constrained_result result{};
-    delaunay2d_status status;
+    d2dtest::ConstrainedCall call;
+    // The call's outcome under the names the tests below use.
+    delaunay2d_constrained_result& result = call.result;
+    const delaunay2d_status& status = call.status;
 
-    Refined(const QualityShape& s, const Bounds& b) {
+    Refined(const QualityShape& s, const Bounds& b)
+        : quality(quality_of(b)), request(request_of(s, b)),
+          call(request.input, b.threads, s.regions, b.refine ? &quality : nullptr) {}
+
+    static delaunay2d_quality_options quality_of(const Bounds& b) {
+        delaunay2d_quality_options quality{};
+        quality.struct_size = sizeof quality;
+        quality.min_angle = b.min_angle;
+        quality.max_area = b.max_area;
+        quality.max_steiner = b.max_steiner;
+        quality.conforming = b.conforming ? 1 : 0;
+        return quality;
+    }
+    static QualityRequest request_of(const QualityShape& s, const Bounds& b) {
+        QualityRequest request;
         request.input.xy = s.xy;
         request.input.segments = s.segments;
         request.input.holes = s.holes;
@@ -70,29 +88,8 @@ struct Refined {
             request.max_steiner = b.max_steiner;
             request.conforming = b.conforming;
         }
-        delaunay2d_quality_options quality{};
-        quality.struct_size = sizeof quality;
-        quality.min_angle = b.min_angle;
-        quality.max_area = b.max_area;
-        quality.max_steiner = b.max_steiner;
-        quality.conforming = b.conforming ? 1 : 0;
-        delaunay2d_constraint_options options{};
-        options.struct_size = sizeof options;
-        options.segments = s.segments.data();
-        options.segment_count = s.segments.size() / 2;
-        options.holes = s.holes.data();
-        options.hole_count = s.holes.size() / 2;
-        options.region = request.input.region;
-        options.threads = b.threads;
-        options.regions = s.regions.data();
-        options.region_count = s.regions.size();
-        options.quality = b.refine ? &quality : nullptr;
-        result.struct_size = sizeof result;
-        status = delaunay2d_triangulate_constrained(s.xy.data(), s.xy.size() / 2, 2, &options, &result);
+        return request;
     }
-    ~Refined() { delaunay2d_constrained_result_free(&result); }
-    Refined(const Refined&) = delete;
-    Refined& operator=(const Refined&) = delete;
 
     QualityReport check() const { return d2dtest::check_quality(request, result); }
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "delaunay2d.h"
+#include "support/constrained_call.hpp"
 #include "support/constrained_checker.hpp"
 #include "support/exact_rational.hpp"
 
@@ -20,29 +21,10 @@ namespace {
 
 using d2dtest::ConstrainedInput;
 
-struct Refined {
-    delaunay2d_constrained_result result{};
-    delaunay2d_status status;
-
+struct Refined : d2dtest::ConstrainedCall {
     Refined(const ConstrainedInput& in, const delaunay2d_quality_options& quality,
-            const std::vector<delaunay2d_region_point>& regions = {}, unsigned threads = 1) {
-        delaunay2d_constraint_options options{};
-        options.struct_size = sizeof options;
-        options.segments = in.segments.data();
-        options.segment_count = in.segments.size() / 2;
-        options.holes = in.holes.data();
-        options.hole_count = in.holes.size() / 2;
-        options.region = in.region;
-        options.threads = threads;
-        options.regions = regions.data();
-        options.region_count = regions.size();
-        options.quality = &quality;
-        result.struct_size = sizeof result;
-        status = delaunay2d_triangulate_constrained(in.xy.data(), in.xy.size() / 2, 2, &options, &result);
-    }
-    ~Refined() { delaunay2d_constrained_result_free(&result); }
-    Refined(const Refined&) = delete;
-    Refined& operator=(const Refined&) = delete;
+            const std::vector<delaunay2d_region_point>& regions = {}, unsigned threads = 1)
+        : ConstrainedCall(in, threads, regions, &quality) {}
 
     const double* point(uint32_t v) const { return result.points + 2 * static_cast<size_t>(v); }
     double area(size_t t) const {

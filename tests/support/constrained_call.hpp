@@ -1,9 +1,11 @@
 // One constrained call on a test input, its result freed when the call
-// object goes, and the question most tests ask of it.
+// object goes, and the question most tests ask of it. Regions and quality
+// bounds are optional, so refinement tests make the same call.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "delaunay2d.h"
 #include "support/constrained_checker.hpp"
@@ -14,7 +16,10 @@ struct ConstrainedCall {
     delaunay2d_constrained_result result{};
     delaunay2d_status status;
 
-    explicit ConstrainedCall(const ConstrainedInput& in, unsigned threads = 1) {
+    // `regions` and `quality` are read during the call only.
+    explicit ConstrainedCall(const ConstrainedInput& in, unsigned threads = 1,
+                             const std::vector<delaunay2d_region_point>& regions = {},
+                             const delaunay2d_quality_options* quality = nullptr) {
         delaunay2d_constraint_options options{};
         options.struct_size = sizeof options;
         options.segments = in.segments.data();
@@ -23,6 +28,9 @@ struct ConstrainedCall {
         options.hole_count = in.holes.size() / 2;
         options.region = in.region;
         options.threads = threads;
+        options.regions = regions.data();
+        options.region_count = regions.size();
+        options.quality = quality;
         result.struct_size = sizeof result;
         status = delaunay2d_triangulate_constrained(in.xy.data(), in.xy.size() / 2, 2, &options, &result);
     }

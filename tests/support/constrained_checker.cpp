@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "support/exact_rational.hpp"
+#include "support/shoelace_rational.hpp"
 
 namespace d2dtest {
 namespace {
@@ -24,17 +25,6 @@ int incircle(const double* p, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     const double cx = p[2 * c], cy = p[2 * c + 1], dx = p[2 * d], dy = p[2 * d + 1];
     const int quick = incircle_sign_quick(ax, ay, bx, by, cx, cy, dx, dy);
     return quick != 0 ? quick : incircle_sign_rational(ax, ay, bx, by, cx, cy, dx, dy);
-}
-
-// Twice the signed area of the polygon x0, y0, x1, y1, ..., exactly.
-mpq_class shoelace(const std::vector<double>& ring) {
-    mpq_class sum = 0;
-    const size_t n = ring.size() / 2;
-    for (size_t i = 0; i < n; ++i) {
-        const size_t j = (i + 1) % n;
-        sum += mpq_class(ring[2 * i]) * mpq_class(ring[2 * j + 1]) - mpq_class(ring[2 * j]) * mpq_class(ring[2 * i + 1]);
-    }
-    return sum;
 }
 
 std::string name(const char* what, size_t at) { return std::string(what) + " " + std::to_string(at); }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "support/exact_rational.hpp"
+#include "support/shoelace_rational.hpp"
 
 namespace d2dtest {
 namespace {
@@ -48,17 +49,6 @@ int incircle(const Mesh& m, const uint32_t* t, uint32_t d) {
     const double ax = m.x(t[0]), ay = m.y(t[0]), bx = m.x(t[1]), by = m.y(t[1]), cx = m.x(t[2]), cy = m.y(t[2]);
     const int quick = incircle_sign_quick(ax, ay, bx, by, cx, cy, m.x(d), m.y(d));
     return quick != 0 ? quick : incircle_sign_rational(ax, ay, bx, by, cx, cy, m.x(d), m.y(d));
-}
-
-// Twice the signed area of a closed polygon, exactly.
-mpq_class shoelace(const std::vector<double>& ring) {
-    mpq_class sum = 0;
-    const size_t n = ring.size() / 2;
-    for (size_t i = 0; i < n; ++i) {
-        const size_t j = (i + 1) % n;
-        sum += mpq_class(ring[2 * i]) * mpq_class(ring[2 * j + 1]) - mpq_class(ring[2 * j]) * mpq_class(ring[2 * i + 1]);
-    }
-    return sum;
 }
 
 mpq_class triangle_area2(const Mesh& m, size_t t) {
