@@ -24,7 +24,7 @@ mkdir -p "$build/pack" "$build/fresh"
 tarball="$(npm pack --silent --pack-destination "$build/pack" | tail -n 1)"
 # The tarball carries the licence (copied from the repository's by the
 # prepack script) and says where the sources are.
-tar -tzf "$build/pack/$tarball" | grep -qx 'package/LICENSE' || { echo "FAILED: no LICENSE in $tarball" >&2; exit 1; }
+tar -tzf "$build/pack/$tarball" | grep -x 'package/LICENSE' >/dev/null || { echo "FAILED: no LICENSE in $tarball" >&2; exit 1; }
 cmp <(tar -xzOf "$build/pack/$tarball" package/LICENSE) "$root/LICENSE"
 tar -xzOf "$build/pack/$tarball" package/package.json | node -e "
 const p = JSON.parse(require('fs').readFileSync(0, 'utf8'));
