@@ -4,6 +4,10 @@ if(NOT TARGET delaunay2d_cli)
   return()
 endif()
 
+# Under AddressSanitizer: the font caches fontconfig keeps for the life of
+# the process, which every --png reaches through librsvg.
+set(font_cache_leaks "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/cli/font_caches.supp")
+
 # A python3 with GDAL's bindings (Debian: python3-gdal), and numpy which
 # they read rasters into: CMake's first, else the system's.
 find_package(Python3 COMPONENTS Interpreter)
@@ -29,7 +33,7 @@ add_test(NAME cli_picture_renders
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/render_picture.sh
                  $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_picture ${picture_python})
 set_tests_properties(cli_picture_renders PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300
-  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/cli/font_caches.supp")
+  ENVIRONMENT "${font_cache_leaks}")
 
 # PLY, GeoTIFF, ASCII grid, GeoJSON (triangles and Thiessen polygons), z
 # and ids in the other formats, standard output.
@@ -37,7 +41,7 @@ if(DELAUNAY2D_GDAL_PYTHON)
   add_test(NAME cli_terrain_outputs
            COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/terrain_outputs.py
                    $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_terrain)
-  set_tests_properties(cli_terrain_outputs PROPERTIES TIMEOUT 300)
+  set_tests_properties(cli_terrain_outputs PROPERTIES TIMEOUT 300 ENVIRONMENT "${font_cache_leaks}")
   # Vector inputs made by ogr2ogr (GeoJSON, Shapefile, GeoPackage, CSV),
   # attributes, layers and a breakline DEM, read back by GDAL.
   find_program(DELAUNAY2D_OGR2OGR ogr2ogr)
@@ -45,14 +49,14 @@ if(DELAUNAY2D_GDAL_PYTHON)
     add_test(NAME cli_vector_inputs
              COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/vector_inputs.py
                      $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_vector)
-    set_tests_properties(cli_vector_inputs PROPERTIES TIMEOUT 300)
+    set_tests_properties(cli_vector_inputs PROPERTIES TIMEOUT 300 ENVIRONMENT "${font_cache_leaks}")
   endif()
   # --align, --nodata, --clip, --max-edge, Thiessen cells cut to the hull
   # or a polygon, the picture options, the summary's stages.
   add_test(NAME cli_gis_controls
            COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/gis_controls.py
                    $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_gis_controls)
-  set_tests_properties(cli_gis_controls PROPERTIES TIMEOUT 300)
+  set_tests_properties(cli_gis_controls PROPERTIES TIMEOUT 300 ENVIRONMENT "${font_cache_leaks}")
 else()
   message(WARNING "no python3 with GDAL's bindings: the terrain output test is not registered "
                   "(Debian: apt-get install -y python3-gdal)")
@@ -66,7 +70,7 @@ if(meshio_missing EQUAL 0)
   add_test(NAME cli_quality_outputs
            COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cli/quality_outputs.py
                    $<TARGET_FILE:delaunay2d_cli> ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/cli_quality)
-  set_tests_properties(cli_quality_outputs PROPERTIES TIMEOUT 300)
+  set_tests_properties(cli_quality_outputs PROPERTIES TIMEOUT 300 ENVIRONMENT "${font_cache_leaks}")
 else()
   message(WARNING "no /usr/bin/python3 with meshio: the .vtu and .msh test is not registered "
                   "(Debian: apt-get install -y python3-meshio)")

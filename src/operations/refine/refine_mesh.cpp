@@ -71,6 +71,18 @@ using constrained::next3;
 using constrained::prev3;
 
 constexpr int32_t kUnlabelled = std::numeric_limits<int32_t>::min();
+
+// An edge as a set key, its lower vertex first. A type of this file rather
+// than std::pair: the set's members instantiated over std types alone keep
+// default visibility, and where the compiler does not inline them they leave
+// the shared library as exported symbols.
+struct EdgeKey {
+    uint32_t low;
+    uint32_t high;
+    bool operator<(const EdgeKey& other) const {
+        return low != other.low ? low < other.low : high < other.high;
+    }
+};
 // The order of the bad triangles. Those with a bad angle come first,
 // shortest edge first, by buckets of a factor two in squared length
 // (Triangle's order, which needs the fewest points in practice); then those
@@ -143,7 +155,7 @@ class Refiner {
     bool stopped_ = false;
     BadTriangleQueue bad_{2 * kExponentSpan};
     std::deque<WallSplit> walls_;
-    std::set<std::pair<uint32_t, uint32_t>> unsplittable_;
+    std::set<EdgeKey> unsplittable_;
     // Per added vertex: the input segment (its two end vertices) it split,
     // kNoVertex for a point inside a triangle.
     std::vector<std::pair<uint32_t, uint32_t>> segment_of_;
@@ -439,7 +451,7 @@ class Refiner {
     // returns whether it did.
     bool queue_forced(int32_t t, int i) {
         const uint32_t a = m_.vertex(t, i), b = m_.vertex(t, next3(i));
-        if (unsplittable_.count({std::min(a, b), std::max(a, b)}) != 0) return false;
+        if (unsplittable_.count(EdgeKey{std::min(a, b), std::max(a, b)}) != 0) return false;
         walls_.push_back({a, b, true});
         return true;
     }
@@ -557,9 +569,9 @@ class Refiner {
         if (!w.forced && !encroached(t, i)) return;
         const uint32_t p = m_.vertex(t, i), q = m_.vertex(t, next3(i)), r = m_.vertex(t, prev3(i));
         const std::pair<uint32_t, uint32_t> key{std::min(p, q), std::max(p, q)};
-        if (unsplittable_.count(key) != 0) return;
+        if (unsplittable_.count(EdgeKey{key.first, key.second}) != 0) return;
         if (std::binary_search(s_.shared_pieces.begin(), s_.shared_pieces.end(), key)) {
-            unsplittable_.insert(key);
+            unsplittable_.insert(EdgeKey{key.first, key.second});
             return;
         }
         const int32_t n = m_.across(t, i);
@@ -617,7 +629,7 @@ class Refiner {
             placed = orient2d_exact(x(p), y(p), x(q), y(q), c.x, c.y) >= 0.0 && fits(c);
         }
         if (!placed) {
-            unsplittable_.insert(key);
+            unsplittable_.insert(EdgeKey{key.first, key.second});
             return;
         }
         const uint32_t v = constrained::split_edge_at(m_, t, i, c.x, c.y);
