@@ -23,7 +23,8 @@ const char* const description =
     "Reads INPUT (or standard input when INPUT is '-' or missing): text with\n"
     "'x y', 'x y z' or 'x y z w' per line, separated by spaces, tabs, semicolons or commas\n"
     "(CSV), with '#' comments and one optional header line; Triangle's .node\n"
-    "and .poly files; GeoJSON; or what GDAL reads (.shp, .gpkg, ...). Without -o it prints a summary; with -o PATH it writes the mesh in\n"
+    "and .poly files; GeoJSON; LAS point clouds (.las, 1.0 to 1.4) and PLY\n"
+    "vertices (.ply); or what GDAL reads (.shp, .gpkg, ...). Without -o it prints a summary; with -o PATH it writes the mesh in\n"
     "the format of PATH's extension: .off, .obj, .json, .ele (with .node and\n"
     ".neigh beside it), .ply, .vtu (VTK, for ParaView), .msh (gmsh 4.1),\n"
     ".geojson (triangles, or with --voronoi Thiessen polygons), .svg or .png\n"
@@ -41,6 +42,7 @@ const char* const description =
     "  delaunay2d survey.csv -o cells.geojson --voronoi\n"
     "  delaunay2d countries.gpkg --attribute name -o triangles.geojson\n"
     "  delaunay2d contours.shp --z-column elev -o dem.tif --cell 10\n"
+    "  delaunay2d lidar.las --classes 2 -o dtm.tif --cell 1\n"
     "  delaunay2d survey.csv -o dem.tif --cell 1 --align --clip area.geojson --max-edge 50\n"
     "  delaunay2d plate.poly --min-angle 30 --max-area 0.5 -o plate.msh\n"
     "  delaunay2d survey.csv -o - --format geojson | ogr2ogr mesh.gpkg /vsistdin/\n";
@@ -75,7 +77,7 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         ->check(CLI::IsMember({"off", "obj", "json", "ele", "svg", "ply", "geojson", "asc", "tif", "png", "vtu", "msh"}));
     app.add_option("--input-format", input_format, "Input format (default: from the extension or the content)")
         ->type_name("FORMAT")
-        ->check(CLI::IsMember({"auto", "text", "node", "geojson", "ogr"}));
+        ->check(CLI::IsMember({"auto", "text", "node", "geojson", "ogr", "las", "ply"}));
     app.add_flag("--keep-all-points", options.keep_all_points,
                  "Write every input point, in input order, not only the vertices");
     app.add_flag("--zero-based", options.zero_based, "Number Triangle's .node/.ele/.neigh files from 0, not 1");
@@ -122,6 +124,10 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     app.add_option("--attribute", options.vector.attribute,
                    "Label each polygon's triangles with its feature attribute NAME (GeoJSON output)")
         ->type_name("NAME");
+    app.add_option("--classes", options.classes,
+                   "LAS: keep only the points of these classifications (2 ground, 9 water, ...)")
+        ->delimiter(',')
+        ->type_name("C,C,...");
     app.add_option("--layer", options.vector.layer, "The layer of a vector file to read (default: the first)")
         ->type_name("NAME");
     app.add_flag("--ascii", options.terrain.ascii, "PLY: write text instead of binary");
@@ -180,6 +186,17 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     if (!options.vector.layer.empty() && options.input_format != InputFormat::ogr &&
         input_format_of_path(options.input) != InputFormat::ogr) {
         return usage_error("--layer picks a layer of a file GDAL reads (.gpkg, .shp, ...); GeoJSON has one");
+    }
+    // Only LAS records classes; standard input and other names may hold
+    // LAS, which its reader tells from the content.
+    const InputFormat named = options.input_format != InputFormat::automatic ? options.input_format
+                                                                             : input_format_of_path(options.input);
+    if (app.count("--classes") > 0 &&
+        (options.generate || (named != InputFormat::automatic && named != InputFormat::las))) {
+        return usage_error("--classes keeps LAS points by their classification: give a .las input");
+    }
+    if (std::any_of(options.classes.begin(), options.classes.end(), [](unsigned c) { return c > 255; })) {
+        return usage_error("--classes takes classification values from 0 to 255");
     }
     if (options.generate && !options.vector.z_column.empty()) {
         return usage_error("--z-column reads a column of the input; a generated sample has none");

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "formats/read/input_format.hpp"
 #include "formats/mesh_write/mesh_output.hpp"
@@ -28,6 +29,7 @@ struct CommandOptions {
     std::uint64_t seed = 1;
     std::string id_column;  // empty: none
     VectorRequest vector;   // --layer, --z-column (text inputs too), --attribute
+    std::vector<unsigned> classes;  // --classes: the LAS classes kept; empty: all
     TerrainOptions terrain;
     bool also_png = false;  // with an SVG, its PNG beside it
     std::string svg_title;

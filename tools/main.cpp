@@ -62,8 +62,10 @@ void warn(const std::string& message) {
 }
 
 // Reads the input file: points for a point file; for a .poly or GeoJSON
-// file also its segments and holes into `constrained`.
-PointSet read_input_file(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained) {
+// file also its segments and holes into `constrained`. crs is the input's
+// coordinate system ("EPSG:code") when it records one.
+PointSet read_input_file(const CommandOptions& options, std::string& name, std::optional<ConstrainedInput>& constrained,
+                         std::string& crs) {
     const bool from_stdin = options.input == "-";
     name = from_stdin ? "standard input" : options.input;
     int fd = STDIN_FILENO;
@@ -101,7 +103,9 @@ PointSet read_input_file(const CommandOptions& options, std::string& name, std::
     ReadRequest request;
     request.id_column = options.id_column;
     request.vector = options.vector;
+    request.classes = options.classes;
     InputRead input = read_input(source, options.input_format, request);
+    crs = input.content.crs;
     if (carries_segments(input.format)) {
         constrained = std::move(input.content);
         return constrained->points;
@@ -162,12 +166,13 @@ int run(CommandOptions options) {
     auto start = std::chrono::steady_clock::now();
     PointSet points;
     std::optional<ConstrainedInput> constrained;
+    std::string input_crs;
     if (options.generate) {
         points = generate_sample(*options.generate, options.sample_size, options.seed);
         summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
         summary.generated = true;
     } else {
-        points = read_input_file(options, summary.source, constrained);
+        points = read_input_file(options, summary.source, constrained, input_crs);
     }
     summary.read_seconds = seconds_since(start);
 
@@ -273,10 +278,10 @@ int run(CommandOptions options) {
         // The input's coordinate system goes to the outputs that record one.
         // (Not WGS 84 to GeoJSON, which means it without a crs member, and
         // whose readers take the member's EPSG:4326 as latitude first.)
-        if (output.terrain.crs.empty() && constrained && !constrained->crs.empty() &&
+        if (output.terrain.crs.empty() && !input_crs.empty() &&
             (options.format == OutputFormat::tif ||
-             (options.format == OutputFormat::geojson && constrained->crs != "EPSG:4326"))) {
-            output.terrain.crs = constrained->crs;
+             (options.format == OutputFormat::geojson && input_crs != "EPSG:4326"))) {
+            output.terrain.crs = input_crs;
         }
         output.also_png = options.also_png;
         output.svg.title = options.svg_title;

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "formats/read/input_error.hpp"
+#include "formats/read/las_points.hpp"
+#include "formats/read/ply_points.hpp"
 #include "formats/read/node_points.hpp"
 #include "formats/read/text_points.hpp"
 #include "formats/read/value_fields.hpp"
@@ -30,6 +32,12 @@ std::optional<InputFormat> input_format_named(std::string_view name) {
     if (name == "ogr") {
         return InputFormat::ogr;
     }
+    if (name == "las") {
+        return InputFormat::las;
+    }
+    if (name == "ply") {
+        return InputFormat::ply;
+    }
     return std::nullopt;
 }
 
@@ -52,6 +60,12 @@ InputFormat input_format_of_path(std::string_view path) {
     if (extension == "geojson") {
         return InputFormat::geojson;
     }
+    if (extension == "las" || extension == "laz") {
+        return InputFormat::las;
+    }
+    if (extension == "ply") {
+        return InputFormat::ply;
+    }
     // Vector formats GDAL reads (a folder such as a File Geodatabase is
     // named by --input-format ogr).
     static const std::array<const char*, 12> ogr_extensions = {"shp", "gpkg", "gml", "kml", "kmz", "fgb",
@@ -71,6 +85,12 @@ InputFormat input_format_of_path(std::string_view path) {
 }
 
 InputFormat input_format_of_content(std::string_view start) {
+    if (looks_like_las(start.data(), start.size())) {
+        return InputFormat::las;
+    }
+    if (looks_like_ply(start.data(), start.size())) {
+        return InputFormat::ply;
+    }
     const std::size_t first = without_byte_order_mark(start).find_first_not_of(" \t\r\n");
     if (first != std::string_view::npos && without_byte_order_mark(start)[first] == '{') {
         return InputFormat::geojson;
@@ -132,6 +152,22 @@ PointSet read_points(LineSource& source, InputFormat format, const ReadRequest& 
     if (carries_segments(format)) {
         return read_input(source, format, request).content.points;
     }
+    if (format != InputFormat::las && !request.classes.empty()) {
+        throw InputError(source.name() + ": --classes keeps LAS points by their classification; this input has no "
+                                         "classes");
+    }
+    if ((format == InputFormat::las || format == InputFormat::ply) &&
+        (!request.id_column.empty() || !request.vector.z_column.empty())) {
+        throw InputError(source.name() + ": --id-column and --z-column read a text file's columns; a " +
+                         (format == InputFormat::las ? "LAS" : "PLY") + " file has none (z is its own)");
+    }
+    if (format == InputFormat::las) {
+        std::string crs;
+        return read_las_points(source, PointClasses(request.classes), crs);
+    }
+    if (format == InputFormat::ply) {
+        return read_ply_points(source);
+    }
     if (format == InputFormat::node && !request.id_column.empty()) {
         throw InputError(source.name() + ": --id-column reads a text file with a header; a .node file has none");
     }
@@ -162,6 +198,10 @@ InputRead read_input(LineSource& source, InputFormat format, const ReadRequest& 
         by_name = InputFormat::geojson;  // standard input, or a name that says nothing
     }
     if (carries_segments(by_name)) {
+        if (!request.classes.empty()) {
+            throw InputError(source.name() + ": --classes keeps LAS points by their classification; this input has "
+                                             "no classes");
+        }
         if (by_name == InputFormat::poly && !request.vector.z_column.empty()) {
             throw InputError(source.name() + ": --z-column names a column or a field; a .poly file has none "
                                              "(its first attribute is z)");
@@ -179,6 +219,11 @@ InputRead read_input(LineSource& source, InputFormat format, const ReadRequest& 
         format = input_format_of_content(source.peek());
     }
     input.format = format;
+    if (format == InputFormat::las && request.id_column.empty() && request.vector.z_column.empty()) {
+        // LAS alone among point files records its coordinate system.
+        input.content.points = read_las_points(source, PointClasses(request.classes), input.content.crs);
+        return input;
+    }
     input.content.points = read_points(source, format, request);
     return input;
 }

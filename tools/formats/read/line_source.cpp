@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -78,6 +79,24 @@ bool LineSource::next_line_after_refill(std::string_view& line) {
             return true;
         }
     }
+}
+
+std::size_t LineSource::read_bytes(void* out, std::size_t size) {
+    char* to = static_cast<char*>(out);
+    std::size_t copied = 0;
+    // Each turn copies what the buffer holds or refills it; a refill that
+    // adds nothing ends the input, so the loop ends after at most
+    // size / block_size + 1 refills.
+    while (copied < size) {
+        if (begin_ == end_ && !refill()) {
+            break;
+        }
+        const std::size_t take = std::min(size - copied, end_ - begin_);
+        std::memcpy(to + copied, buffer_.data() + begin_, take);
+        begin_ += take;
+        copied += take;
+    }
+    return copied;
 }
 
 std::string_view LineSource::peek() {

@@ -41,6 +41,14 @@ public:
     // format can be recognised from content (at most one block).
     std::string_view peek();
 
+    // Binary inputs (LAS, binary PLY) read bytes rather than lines, from
+    // the same buffer, so that a header read as lines (PLY's) or the start
+    // peeked at is not lost. Reads up to size bytes into out; fewer only at
+    // the end of the input. Throws InputError when the input cannot be read.
+    std::size_t read_bytes(void* out, std::size_t size);
+    // Bytes handed out so far (as lines or bytes): where the next read starts.
+    std::uint64_t position() const { return bytes_read_ - (end_ - begin_); }
+
     // Called after each block is read with the bytes read so far and the
     // input's size (0 when unknown, as for a pipe).
     void on_block(std::function<void(std::uint64_t bytes_read, std::uint64_t total)> report) {

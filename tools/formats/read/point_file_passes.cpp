@@ -1,0 +1,167 @@
+#include "formats/read/point_file_passes.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "formats/read/input_error.hpp"
+#include "formats/read/las_points.hpp"
+#include "formats/read/ply_points.hpp"
+
+namespace d2dcli {
+
+namespace {
+
+// Bytes a pass reads at a time.
+constexpr std::size_t pass_read_size = std::size_t{2} << 20;
+
+// A file kept open for the passes, rewound before each.
+class OpenFile {
+public:
+    explicit OpenFile(const std::string& path) : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0) {
+            throw InputError(path + ": cannot open: " + std::strerror(errno));
+        }
+    }
+    ~OpenFile() { ::close(fd_); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    // A source at byte at of the file.
+    LineSource at(std::uint64_t at) const {
+        if (::lseek(fd_, static_cast<off_t>(at), SEEK_SET) < 0) {
+            throw InputError(path_ + ": cannot read: " + std::strerror(errno));
+        }
+        return LineSource(fd_, path_, pass_read_size);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_;
+};
+
+// The extent of the points a pass hands over, found by one pass.
+PointExtent extent_by_pass(PointPasses& passes) {
+    PointExtent extent;
+    double box[4] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                     -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    passes.pass([&](const double* xyz, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const double x = xyz[3 * i];
+            const double y = xyz[3 * i + 1];
+            if (std::isfinite(x) && std::isfinite(y)) {
+                box[0] = std::min(box[0], x);
+                box[1] = std::min(box[1], y);
+                box[2] = std::max(box[2], x);
+                box[3] = std::max(box[3], y);
+            }
+        }
+        extent.count += count;
+    });
+    if (box[0] <= box[2]) {
+        extent.min_x = box[0];
+        extent.min_y = box[1];
+        extent.max_x = box[2];
+        extent.max_y = box[3];
+    }
+    return extent;
+}
+
+class LasPasses final : public PointPasses {
+public:
+    LasPasses(const std::string& path, const std::vector<unsigned>& classes) : file_(path), classes_(classes) {
+        LineSource source = file_.at(0);
+        header_ = read_las_header(source);
+        if (header_.evlr_count > 0 && header_.evlr_start >= header_.points_end()) {
+            LineSource trailing = file_.at(header_.evlr_start);
+            read_las_trailing_records(trailing, header_.evlr_start, header_);
+        }
+    }
+    PointExtent extent() override {
+        if (!extent_) {
+            // The header's bounds serve when every point counts and they
+            // are plausible; a writer that left them 0 gets a pass.
+            const bool usable = classes_.all() && header_.point_count > 0 && std::isfinite(header_.min[0]) &&
+                                std::isfinite(header_.max[0]) && std::isfinite(header_.min[1]) &&
+                                std::isfinite(header_.max[1]) && header_.min[0] <= header_.max[0] &&
+                                header_.min[1] <= header_.max[1] &&
+                                (header_.min[0] < header_.max[0] || header_.min[1] < header_.max[1] ||
+                                 header_.point_count == 1);
+            if (usable) {
+                extent_ = PointExtent{header_.point_count, header_.min[0], header_.min[1], header_.max[0],
+                                      header_.max[1]};
+            } else {
+                extent_ = extent_by_pass(*this);
+            }
+        }
+        return *extent_;
+    }
+    void pass(const PointBlock& block) override {
+        LineSource source = file_.at(0);
+        const LasHeader header = read_las_header(source);
+        read_las_records(source, header, classes_, block);
+    }
+    std::string crs_wkt() const override { return header_.wkt.empty() ? header_.crs() : header_.wkt; }
+
+private:
+    OpenFile file_;
+    PointClasses classes_;
+    LasHeader header_;
+    std::optional<PointExtent> extent_;
+};
+
+class PlyPasses final : public PointPasses {
+public:
+    explicit PlyPasses(const std::string& path) : file_(path) {
+        LineSource source = file_.at(0);
+        read_ply_header(source);
+    }
+    PointExtent extent() override {
+        if (!extent_) {
+            extent_ = extent_by_pass(*this);
+        }
+        return *extent_;
+    }
+    void pass(const PointBlock& block) override {
+        LineSource source = file_.at(0);
+        const PlyLayout layout = read_ply_header(source);
+        read_ply_vertices(source, layout, block);
+    }
+
+private:
+    OpenFile file_;
+    std::optional<PointExtent> extent_;
+};
+
+}  // namespace
+
+std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const PassRequest& request) {
+    InputFormat format = request.format;
+    if (format == InputFormat::automatic) {
+        format = input_format_of_path(path);
+    }
+    if (format == InputFormat::automatic) {
+        OpenFile file(path);
+        LineSource source = file.at(0);
+        format = input_format_of_content(source.peek());
+    }
+    if (format != InputFormat::las && !request.classes.empty()) {
+        throw InputError(path + ": --classes keeps LAS points by their classification; this file has no classes");
+    }
+    if (format == InputFormat::las) {
+        return std::make_unique<LasPasses>(path, request.classes);
+    }
+    if (format == InputFormat::ply) {
+        return std::make_unique<PlyPasses>(path);
+    }
+    throw InputError(path + ": reading in passes takes a LAS or PLY file");
+}
+
+}  // namespace d2dcli

@@ -1,0 +1,28 @@
+// Point files read in passes (point_passes.hpp): LAS and PLY files, opened
+// by path, since each pass reads the file again from its start. A pass
+// decodes with the same code as the whole-file read, a block of at most
+// 65536 points (1.5 MB of doubles) at a time.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/read/input_format.hpp"
+#include "formats/read/point_passes.hpp"
+
+namespace d2dcli {
+
+struct PassRequest {
+    InputFormat format = InputFormat::automatic;  // automatic: by extension, then content
+    std::vector<unsigned> classes;                // LAS classes to keep; empty: all
+};
+
+// Opens the LAS or PLY file at path. Its extent comes from a LAS header's
+// bounds when every class is kept, else from a first pass. crs_wkt() is
+// the file's WKT when it records one, else "EPSG:code" from its GeoTIFF
+// keys, else empty. Throws InputError for another format, a file that
+// cannot be opened, a malformed header, or classes asked of a PLY file.
+std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const PassRequest& request);
+
+}  // namespace d2dcli
