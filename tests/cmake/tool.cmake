@@ -51,6 +51,14 @@ if(DELAUNAY2D_GDAL_PYTHON)
                      $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_vector)
     set_tests_properties(cli_vector_inputs PROPERTIES TIMEOUT 300 ENVIRONMENT "${font_cache_leaks}")
   endif()
+  # LAS files packed by struct and PLY files by meshio, read by the
+  # program; a ground DTM (--classes 2) read back by GDAL.
+  if(TARGET delaunay2d_formats)
+    add_test(NAME cli_point_cloud_inputs
+             COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/point_cloud_inputs.py
+                     $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_point_clouds)
+    set_tests_properties(cli_point_cloud_inputs PROPERTIES TIMEOUT 300)
+  endif()
   # --align, --nodata, --clip, --max-edge, Thiessen cells cut to the hull
   # or a polygon, the picture options, the summary's stages.
   add_test(NAME cli_gis_controls
