@@ -400,6 +400,23 @@ TEST(PointPasses, HandOverWhatTheWholeReadDoesAndTheExtentOfIt) {
     EXPECT_EQ(ply->extent().count, 3u);
     EXPECT_EQ(ply->extent().min_x, -7.5);
     EXPECT_THROW(d2dcli::open_point_passes(folder.file("cloud.ply"), ground), InputError);
+
+    // Text over more than one block of the reader, lines with and without
+    // z, read as the whole-file read reads them.
+    std::string text = "# x y [z]\n";
+    std::vector<double> expected;
+    for (int i = 0; i < 150000; ++i) {
+        const bool with_z = i % 7 != 0;
+        text += std::to_string(i) + " " + std::to_string(i % 1000) + (with_z ? " " + std::to_string(i % 13) : "") + "\n";
+        expected.insert(expected.end(), {double(i), double(i % 1000), with_z ? double(i % 13) : 0.0});
+    }
+    d2dtest::write_text(folder.file("survey.csv"), text);
+    auto lines = d2dcli::open_point_passes(folder.file("survey.csv"), {});
+    EXPECT_EQ(all_of_passes(*lines), expected);
+    EXPECT_EQ(lines->extent().count, 150000u);
+    EXPECT_EQ(lines->extent().max_x, 149999);
+    EXPECT_EQ(lines->extent().max_y, 999);
+    EXPECT_THROW(d2dcli::open_point_passes(folder.file("survey.csv"), ground), InputError);
 }
 
 // ---- the program ----

@@ -13,6 +13,7 @@
 #include "formats/read/input_error.hpp"
 #include "formats/read/las_points.hpp"
 #include "formats/read/ply_points.hpp"
+#include "formats/read/text_points.hpp"
 
 namespace d2dcli {
 
@@ -140,6 +141,47 @@ private:
     std::optional<PointExtent> extent_;
 };
 
+// Text points ("x y z" lines, or columns a header names), read by the
+// text reader a block at a time.
+class TextPasses final : public PointPasses {
+public:
+    explicit TextPasses(const std::string& path) : file_(path) {}
+    PointExtent extent() override {
+        if (!extent_) {
+            extent_ = extent_by_pass(*this);
+        }
+        return *extent_;
+    }
+    void pass(const PointBlock& block) override {
+        LineSource source = file_.at(0);
+        TextPointReader reader(source, {}, {});
+        PointSet points;
+        std::vector<double> xyz;
+        bool more = true;
+        // Each turn reads up to block_points lines' points; the reader says
+        // when the file has ended.
+        while (more) {
+            points.xy.clear();
+            points.zw.clear();
+            more = reader.read(points, block_points);
+            xyz.resize(3 * points.size());
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                xyz[3 * i] = points.xy[2 * i];
+                xyz[3 * i + 1] = points.xy[2 * i + 1];
+                xyz[3 * i + 2] = points.zw.empty() ? 0.0 : points.zw[2 * i];
+            }
+            if (points.size() > 0) {
+                block(xyz.data(), points.size());
+            }
+        }
+    }
+
+private:
+    static constexpr std::size_t block_points = std::size_t{1} << 16;
+    OpenFile file_;
+    std::optional<PointExtent> extent_;
+};
+
 }  // namespace
 
 std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const PassRequest& request) {
@@ -161,7 +203,10 @@ std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const Pa
     if (format == InputFormat::ply) {
         return std::make_unique<PlyPasses>(path);
     }
-    throw InputError(path + ": reading in passes takes a LAS or PLY file");
+    if (format == InputFormat::text) {
+        return std::make_unique<TextPasses>(path);
+    }
+    throw InputError(path + ": reading in passes takes a LAS, PLY or text file of points");
 }
 
 }  // namespace d2dcli

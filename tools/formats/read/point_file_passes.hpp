@@ -1,7 +1,7 @@
-// Point files read in passes (point_passes.hpp): LAS and PLY files, opened
-// by path, since each pass reads the file again from its start. A pass
-// decodes with the same code as the whole-file read, a block of at most
-// 65536 points (1.5 MB of doubles) at a time.
+// Point files read in passes (point_passes.hpp): LAS, PLY and text files,
+// opened by path, since each pass reads the file again from its start. A
+// pass decodes with the same code as the whole-file read, a block of at
+// most 65536 points (1.5 MB of doubles) at a time.
 #pragma once
 
 #include <memory>
@@ -18,11 +18,13 @@ struct PassRequest {
     std::vector<unsigned> classes;                // LAS classes to keep; empty: all
 };
 
-// Opens the LAS or PLY file at path. Its extent comes from a LAS header's
-// bounds when every class is kept, else from a first pass. crs_wkt() is
+// Opens the LAS, PLY or text file at path (text: "x y z" lines or columns
+// a header names; z is 0 where a line has none). Its extent comes from a
+// LAS header's bounds when every class is kept, else from a first pass. crs_wkt() is
 // the file's WKT when it records one, else "EPSG:code" from its GeoTIFF
-// keys, else empty. Throws InputError for another format, a file that
-// cannot be opened, a malformed header, or classes asked of a PLY file.
+// keys, else empty. Throws InputError for another format (.node, inputs
+// with segments), a file that cannot be opened, a malformed header, or
+// classes asked of a file that has none.
 std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const PassRequest& request);
 
 }  // namespace d2dcli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -80,104 +81,113 @@ void add_zw(PointSet& points, double z, double w) {
 
 }  // namespace
 
+TextPointReader::TextPointReader(LineSource& source, std::string id_column, std::string z_column)
+    : source_(source), id_column_(std::move(id_column)), z_column_(std::move(z_column)) {}
+
+bool TextPointReader::read(PointSet& points, std::size_t most) {
+    const std::size_t start = points.size();
+    std::string_view line;
+    // Each turn takes one line of the input; the input's end or `most`
+    // points read end the loop.
+    while (points.size() - start < most && source_.next_line(line)) {
+        if (source_.line_number() == 1) {
+            line = without_byte_order_mark(line);
+        }
+        if (const char* problem = split_fields(line, fields_); problem != nullptr) {
+            if (has_control_byte(line)) {
+                refuse_binary(source_);
+            }
+            throw_input_error(source_.name(), source_.line_number(), problem);
+        }
+        if (fields_.count == 0) {
+            continue;
+        }
+        // Column names ("x,y,z", "id easting northing") may head the data once.
+        if (first_content_line_ && all_names(fields_)) {
+            first_content_line_ = false;
+            std::string problem;
+            columns_ = columns_named_by(fields_, problem, z_column_);
+            if (!problem.empty()) {
+                throw_input_error(source_.name(), source_.line_number(), problem);
+            }
+            if (!id_column_.empty()) {
+                id_at_ = column_named(fields_, id_column_);
+                if (id_at_ == TextColumns::absent) {
+                    throw_input_error(source_.name(), source_.line_number(),
+                                      "the header has no column " + quoted(id_column_) + " (--id-column)");
+                }
+                points.ids.name = id_column_;
+            }
+            if (columns_ && columns_->z != TextColumns::absent) {
+                points.z_name = unquoted(fields_.field[columns_->z]);
+            }
+            if (columns_) {
+                points.extra_columns = columns_->w != TextColumns::absent ? 2 : columns_->z != TextColumns::absent;
+            }
+            continue;
+        }
+        for (const auto& [option, name] :
+             {std::pair{"--id-column ", &id_column_}, std::pair{"--z-column ", &z_column_}}) {
+            if (first_content_line_ && !name->empty()) {
+                throw_input_error(source_.name(), source_.line_number(),
+                                  option + quoted(*name) + " needs a header line that names the columns");
+            }
+        }
+        first_content_line_ = false;
+        if (id_at_ != TextColumns::absent) {
+            if (fields_.count <= id_at_) {
+                throw_input_error(source_.name(), source_.line_number(),
+                                  "too few values: no " + quoted(id_column_) + " (column " +
+                                      std::to_string(id_at_ + 1) + ")");
+            }
+            points.ids.add(unquoted(fields_.field[id_at_]));
+        }
+
+        if (columns_) {
+            if (fields_.count < columns_->needed()) {
+                throw_input_error(source_.name(), source_.line_number(),
+                                  "too few values: " + std::to_string(fields_.count) + " (the header puts " +
+                                      columns_->describe() + ")");
+            }
+            points.xy.push_back(value_at(source_, fields_, columns_->x));
+            points.xy.push_back(value_at(source_, fields_, columns_->y));
+            if (columns_->z != TextColumns::absent || columns_->w != TextColumns::absent) {
+                add_zw(points, columns_->z == TextColumns::absent ? 0.0 : value_at(source_, fields_, columns_->z),
+                       columns_->w == TextColumns::absent ? 0.0 : value_at(source_, fields_, columns_->w));
+            }
+            continue;
+        }
+        if (fields_.count < 2) {
+            value_at(source_, fields_, 0);  // what is not a number is the first thing to say
+            throw_input_error(source_.name(), source_.line_number(), "too few values: a point needs x and y");
+        }
+        if (fields_.count > 4) {
+            throw_input_error(source_.name(), source_.line_number(),
+                              "too many values: " + std::to_string(fields_.count) +
+                                  " (a point is x y, x y z or x y z w; a header line can name the columns)");
+        }
+        double value[4] = {0.0, 0.0, 0.0, 0.0};
+        for (std::size_t i = 0; i < fields_.count; ++i) {
+            value[i] = value_at(source_, fields_, i);
+        }
+        points.xy.push_back(value[0]);
+        points.xy.push_back(value[1]);
+        if (fields_.count > 2 || !points.zw.empty()) {
+            add_zw(points, value[2], value[3]);
+            points.extra_columns = std::max(points.extra_columns, static_cast<int>(fields_.count) - 2);
+        }
+    }
+    return points.size() - start == most;
+}
+
 PointSet read_text_points(LineSource& source, const std::string& id_column, const std::string& z_column) {
     PointSet points;
     // Room for the points that a file of this size likely holds (a line of
     // a survey or of full-precision doubles takes 20 to 40 bytes), so that
     // the array is not copied over and over as it grows.
     points.xy.reserve(static_cast<std::size_t>(source.total_size() / 24 * 2));
-    ValueFields fields;
-    bool first_content_line = true;
-    std::optional<TextColumns> columns;  // set when a header names them
-    std::size_t id_at = TextColumns::absent;
-    std::string_view line;
-    while (source.next_line(line)) {
-        if (source.line_number() == 1) {
-            line = without_byte_order_mark(line);
-        }
-        if (const char* problem = split_fields(line, fields); problem != nullptr) {
-            if (has_control_byte(line)) {
-                refuse_binary(source);
-            }
-            throw_input_error(source.name(), source.line_number(), problem);
-        }
-        if (fields.count == 0) {
-            continue;
-        }
-        // Column names ("x,y,z", "id easting northing") may head the data once.
-        if (first_content_line && all_names(fields)) {
-            first_content_line = false;
-            std::string problem;
-            columns = columns_named_by(fields, problem, z_column);
-            if (!problem.empty()) {
-                throw_input_error(source.name(), source.line_number(), problem);
-            }
-            if (!id_column.empty()) {
-                id_at = column_named(fields, id_column);
-                if (id_at == TextColumns::absent) {
-                    throw_input_error(source.name(), source.line_number(),
-                                      "the header has no column " + quoted(id_column) + " (--id-column)");
-                }
-                points.ids.name = id_column;
-            }
-            if (columns && columns->z != TextColumns::absent) {
-                points.z_name = unquoted(fields.field[columns->z]);
-            }
-            if (columns) {
-                points.extra_columns = columns->w != TextColumns::absent ? 2 : columns->z != TextColumns::absent;
-            }
-            continue;
-        }
-        for (const auto& [option, name] : {std::pair{"--id-column ", &id_column}, std::pair{"--z-column ", &z_column}}) {
-            if (first_content_line && !name->empty()) {
-                throw_input_error(source.name(), source.line_number(),
-                                  option + quoted(*name) + " needs a header line that names the columns");
-            }
-        }
-        first_content_line = false;
-        if (id_at != TextColumns::absent) {
-            if (fields.count <= id_at) {
-                throw_input_error(source.name(), source.line_number(),
-                                  "too few values: no " + quoted(id_column) + " (column " +
-                                      std::to_string(id_at + 1) + ")");
-            }
-            points.ids.add(unquoted(fields.field[id_at]));
-        }
-
-        if (columns) {
-            if (fields.count < columns->needed()) {
-                throw_input_error(source.name(), source.line_number(),
-                                  "too few values: " + std::to_string(fields.count) + " (the header puts " +
-                                      columns->describe() + ")");
-            }
-            points.xy.push_back(value_at(source, fields, columns->x));
-            points.xy.push_back(value_at(source, fields, columns->y));
-            if (columns->z != TextColumns::absent || columns->w != TextColumns::absent) {
-                add_zw(points, columns->z == TextColumns::absent ? 0.0 : value_at(source, fields, columns->z),
-                       columns->w == TextColumns::absent ? 0.0 : value_at(source, fields, columns->w));
-            }
-            continue;
-        }
-        if (fields.count < 2) {
-            value_at(source, fields, 0);  // what is not a number is the first thing to say
-            throw_input_error(source.name(), source.line_number(), "too few values: a point needs x and y");
-        }
-        if (fields.count > 4) {
-            throw_input_error(source.name(), source.line_number(),
-                              "too many values: " + std::to_string(fields.count) +
-                                  " (a point is x y, x y z or x y z w; a header line can name the columns)");
-        }
-        double value[4] = {0.0, 0.0, 0.0, 0.0};
-        for (std::size_t i = 0; i < fields.count; ++i) {
-            value[i] = value_at(source, fields, i);
-        }
-        points.xy.push_back(value[0]);
-        points.xy.push_back(value[1]);
-        if (fields.count > 2 || !points.zw.empty()) {
-            add_zw(points, value[2], value[3]);
-            points.extra_columns = std::max(points.extra_columns, static_cast<int>(fields.count) - 2);
-        }
-    }
+    TextPointReader reader(source, id_column, z_column);
+    reader.read(points, std::numeric_limits<std::size_t>::max());
     return points;
 }
 

@@ -6,12 +6,38 @@
 // the point is kept, and the triangulation leaves it out.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "formats/read/line_source.hpp"
 #include "formats/read/point_set.hpp"
+#include "formats/read/text_columns.hpp"
+#include "formats/read/value_fields.hpp"
 
 namespace d2dcli {
+
+// The reader itself, which reads as many points as it is asked at a time,
+// so that a text file can be read in passes of a few megabytes as well as
+// whole. The header line, when there is one, sets points' ids.name, z_name
+// and extra_columns in the call that reads it.
+class TextPointReader {
+public:
+    TextPointReader(LineSource& source, std::string id_column, std::string z_column);
+    // Appends up to `most` points of the input to points; false once the
+    // input has ended (points may still have been added). Throws
+    // InputError as read_text_points does.
+    bool read(PointSet& points, std::size_t most);
+
+private:
+    LineSource& source_;
+    std::string id_column_;
+    std::string z_column_;
+    ValueFields fields_;
+    bool first_content_line_ = true;
+    std::optional<TextColumns> columns_;  // set when a header names them
+    std::size_t id_at_ = TextColumns::absent;
+};
 
 // With id_column, the header must name that column, whose values are kept
 // as the points' ids; with z_column, z is that column's values (the names
