@@ -240,6 +240,18 @@ TEST(LasReader, TakesTheCountsAndCoordinateSystemWhereEachVersionKeepsThem) {
     EXPECT_EQ(read_file(las_file(spec), "wkt2.las").content.crs, "EPSG:4326");
     spec.vlrs = {{2112, "LOCAL_CS[\"site grid\",AUTHORITY[\"XX\",\"7\"]]"}};
     EXPECT_EQ(read_file(las_file(spec), "local.las").content.crs, "");
+    // Horizontal and vertical: the compound system's code, else its first part's.
+    const std::string vertical = "VERT_CS[\"NAVD88 height\",VERT_DATUM[\"NAVD88\",2005],AUTHORITY[\"EPSG\",\"5703\"]]";
+    spec.vlrs = {{2112, "COMPD_CS[\"UTM 33N + NAVD88\"," + utm_wkt + "," + vertical + "]"}};
+    EXPECT_EQ(read_file(las_file(spec), "compound.las").content.crs, "EPSG:32633");
+    spec.vlrs = {{2112, "COMPD_CS[\"x\"," + utm_wkt + "," + vertical + ",AUTHORITY[\"EPSG\",\"7000\"]]"}};
+    EXPECT_EQ(read_file(las_file(spec), "compound.las").content.crs, "EPSG:7000");
+    // A user-defined projection is not its geographic base.
+    std::string keys = geotiff_keys_32633();
+    keys[30] = '\xFF';
+    keys[31] = '\x7F';  // ProjectedCSType 32767
+    spec.vlrs = {{34735, keys}};
+    EXPECT_EQ(read_file(las_file(spec), "user.las").content.crs, "");
 
     // Content, not the name, tells a LAS file.
     EXPECT_EQ(read_file(las_file(spec), "cloud.bin").format, InputFormat::las);

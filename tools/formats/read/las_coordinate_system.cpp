@@ -81,14 +81,20 @@ int epsg_of_geotiff_keys(const unsigned char* keys, std::size_t size) {
     if (size < 8) {
         return 0;
     }
+    // A projected system without a code (user-defined) is not its
+    // geographic base: the coordinates are then unnamed, not degrees.
     const std::size_t shorts = size / 2;
     const std::size_t key_count = u16_at(keys, 3);
     int geographic = 0;
+    bool projected = false;
     for (std::size_t k = 0; k < key_count && 4 + 4 * k + 3 < shorts; ++k) {
         const std::size_t at = 4 + 4 * k;
         const std::uint16_t id = u16_at(keys, at);
         const std::uint16_t location = u16_at(keys, at + 1);
         const std::uint16_t value = u16_at(keys, at + 3);
+        if (id == projected_type_key) {
+            projected = true;
+        }
         if (location != 0 || value == 0 || value == user_defined) {
             continue;
         }
@@ -99,15 +105,23 @@ int epsg_of_geotiff_keys(const unsigned char* keys, std::size_t size) {
             geographic = value;
         }
     }
-    return geographic;
+    return projected ? 0 : geographic;
 }
 
 int epsg_of_wkt(std::string_view wkt) {
     // One walk over the text, counting bracket depth outside quotes (WKT
     // opens nodes with '[' or '('; a quote inside a name is doubled). The
-    // last AUTHORITY or ID at depth 1 is the outermost node's.
+    // last AUTHORITY or ID at depth 1 is the outermost node's. A compound
+    // system (horizontal and vertical, as LAS 1.4 files often record)
+    // without a code of its own is named by its first part's:
+    //
+    //   COMPD_CS["...", PROJCS[..., AUTHORITY["EPSG","32633"]],  <- this
+    //                   VERT_CS[..., AUTHORITY["EPSG","5703"]]]
     int depth = 0;
     int code = 0;
+    int first_part_code = 0;
+    int parts = 0;  // nodes opened inside the outermost one
+    bool compound = false;
     std::size_t word_begin = std::string_view::npos;
     for (std::size_t at = 0; at < wkt.size(); ++at) {
         const char c = wkt[at];
@@ -129,14 +143,20 @@ int epsg_of_wkt(std::string_view wkt) {
             const std::string_view word =
                 word_begin == std::string_view::npos ? std::string_view() : wkt.substr(word_begin, at - word_begin);
             ++depth;
-            if (depth == 2 && (keyword_is(word, "AUTHORITY") || keyword_is(word, "ID"))) {
+            if (depth == 1) {
+                compound = keyword_is(word, "COMPD_CS") || keyword_is(word, "COMPOUNDCRS");
+            } else if (depth == 2) {
+                ++parts;
+            }
+            const bool authority_node = keyword_is(word, "AUTHORITY") || keyword_is(word, "ID");
+            if (authority_node && (depth == 2 || (depth == 3 && compound && parts == 1))) {
                 std::size_t next = at + 1;
                 const std::string_view authority = value_at(wkt, next);
                 if (next < wkt.size() && wkt[next] == ',') {
                     ++next;
                     const std::string_view value = value_at(wkt, next);
                     if (keyword_is(authority, "EPSG") && code_of(value) > 0) {
-                        code = code_of(value);
+                        (depth == 2 ? code : first_part_code) = code_of(value);
                     }
                 }
             }
@@ -145,7 +165,7 @@ int epsg_of_wkt(std::string_view wkt) {
         }
         word_begin = std::string_view::npos;
     }
-    return code;
+    return code > 0 ? code : first_part_code;
 }
 
 }  // namespace d2dcli

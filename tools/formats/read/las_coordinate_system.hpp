@@ -12,10 +12,11 @@
 namespace d2dcli {
 
 // The code the GeoTIFF keys name (the projected one first), or 0 when they
-// name none or user-defined (32767) only. keys is the record's body.
+// name none, or a user-defined (32767) one. keys is the record's body.
 int epsg_of_geotiff_keys(const unsigned char* keys, std::size_t size);
 
-// The EPSG code of WKT's outermost node, or 0:
+// The EPSG code of WKT's outermost node (of a compound one without a code,
+// its first part's), or 0:
 //   PROJCS["WGS 84 / UTM zone 33N", GEOGCS[... AUTHORITY["EPSG","4326"]],
 //          ..., AUTHORITY["EPSG","32633"]]          -> 32633, not 4326
 int epsg_of_wkt(std::string_view wkt);
