@@ -253,6 +253,13 @@ TEST(LasReader, TakesTheCountsAndCoordinateSystemWhereEachVersionKeepsThem) {
     spec.vlrs = {{34735, keys}};
     EXPECT_EQ(read_file(las_file(spec), "user.las").content.crs, "");
 
+    // Records of 64 KB, the longest LAS allows, in blocks of a few MB.
+    spec = LasSpec();
+    spec.format = 3;
+    spec.extra_bytes = 65535 - 34;
+    spec.points = sample_points;
+    EXPECT_EQ(xyz_of(read_file(las_file(spec), "long.las").content.points), sample_xyz);
+
     // Content, not the name, tells a LAS file.
     EXPECT_EQ(read_file(las_file(spec), "cloud.bin").format, InputFormat::las);
 }

@@ -220,8 +220,17 @@ void read_las_trailing_records(LineSource& source, std::uint64_t at, LasHeader& 
     if (at > header.evlr_start) {
         return;
     }
-    skip_bytes(source, header.evlr_start - at, "the bytes before the extended records");
-    at = header.evlr_start;
+    // Skipped by hand: a file cut before its EVLRs costs the coordinate
+    // system, not the points already read.
+    unsigned char scratch[1 << 14];
+    // Each turn takes up to sizeof scratch bytes off the distance, or stops.
+    while (at < header.evlr_start) {
+        const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(header.evlr_start - at, sizeof scratch));
+        if (source.read_bytes(scratch, take) != take) {
+            return;
+        }
+        at += take;
+    }
     std::vector<unsigned char> body;
     for (std::uint32_t k = 0; k < header.evlr_count; ++k) {
         unsigned char record[evlr_header_size];
@@ -239,7 +248,10 @@ void read_las_trailing_records(LineSource& source, std::uint64_t at, LasHeader& 
             if (k + 1 == header.evlr_count || length > most_wkt_bytes) {
                 return;
             }
-            skip_bytes(source, length, "an extended variable-length record");
+            body.resize(static_cast<std::size_t>(length));
+            if (source.read_bytes(body.data(), body.size()) != body.size()) {
+                return;
+            }
         } else {
             body.assign(static_cast<std::size_t>(length), 0);
             if (source.read_bytes(body.data(), body.size()) != body.size()) {

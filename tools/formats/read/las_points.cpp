@@ -12,6 +12,8 @@ namespace d2dcli {
 
 namespace {
 
+constexpr std::size_t most_block_bytes = std::size_t{4} << 20;
+
 std::int32_t i32(const unsigned char* p) {
     const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -36,7 +38,8 @@ unsigned class_of(const unsigned char* record, int point_format) {
 void read_las_records(LineSource& source, const LasHeader& header, const PointClasses& classes,
                       const PointBlock& block, std::size_t block_points) {
     const std::size_t length = header.record_length;
-    block_points = std::max<std::size_t>(block_points, 1);
+    // Records may be up to 64 KB long: the block is held to a few MB.
+    block_points = std::clamp<std::size_t>(block_points, 1, std::max<std::size_t>(1, most_block_bytes / length));
     std::vector<unsigned char> records(block_points * length);
     std::vector<double> xyz(3 * block_points);
     // Each turn reads up to block_points records of the count, so the loop
@@ -77,11 +80,16 @@ PointSet read_las_points(LineSource& source, const PointClasses& classes, std::s
         points.zw.reserve(static_cast<std::size_t>(2 * header.point_count));
     }
     read_las_records(source, header, classes, [&](const double* xyz, std::size_t count) {
+        const std::size_t first = points.size();
+        points.xy.resize(2 * (first + count));
+        points.zw.resize(2 * (first + count));
+        double* xy = points.xy.data() + 2 * first;
+        double* zw = points.zw.data() + 2 * first;
         for (std::size_t i = 0; i < count; ++i) {
-            points.xy.push_back(xyz[3 * i]);
-            points.xy.push_back(xyz[3 * i + 1]);
-            points.zw.push_back(xyz[3 * i + 2]);
-            points.zw.push_back(0.0);
+            xy[2 * i] = xyz[3 * i];
+            xy[2 * i + 1] = xyz[3 * i + 1];
+            zw[2 * i] = xyz[3 * i + 2];
+            zw[2 * i + 1] = 0.0;
         }
     });
     read_las_trailing_records(source, source.position(), header);

@@ -19,6 +19,7 @@ namespace {
 constexpr const char* type_names[8] = {"char", "uchar", "short", "ushort", "int", "uint", "float", "double"};
 constexpr const char* sized_names[8] = {"int8", "uint8", "int16", "uint16", "int32", "uint32", "float32", "float64"};
 constexpr std::size_t type_sizes[8] = {1, 1, 2, 2, 4, 4, 4, 8};
+constexpr std::size_t most_block_bytes = std::size_t{4} << 20;
 
 int type_named(std::string_view name) {
     for (int i = 0; i < 8; ++i) {
@@ -264,6 +265,8 @@ void read_ply_vertices(LineSource& source, const PlyLayout& layout, const PointB
     }
     const bool swap = (layout.encoding == PlyLayout::Encoding::big_endian) != (std::endian::native == std::endian::big);
     const std::size_t size = layout.record_size;
+    // A vertex of many properties is long: the block is held to a few MB.
+    block_points = std::min(block_points, std::max<std::size_t>(1, most_block_bytes / size));
     std::vector<unsigned char> records(block_points * size);
     // Each turn reads up to block_points vertices of the count.
     for (std::uint64_t done = 0; done < layout.vertex_count;) {
