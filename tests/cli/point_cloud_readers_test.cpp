@@ -3,8 +3,8 @@
 // with their scale and offset applied and their classes filtered; LAS's
 // coordinate system (GeoTIFF keys, WKT, in a VLR or an EVLR); PLY vertices
 // binary either way round and ASCII; the passes giving what the whole-file
-// read gives; and every kind of damaged file refused with a message, by the
-// reader and by the program, which then writes nothing.
+// read gives; and every kind of damaged file refused by the program with a
+// message, and nothing written.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -296,13 +296,19 @@ TEST(LasReader, DamagedFilesAreRefusedWithWhatIsWrong) {
         {with(131, std::string(8, '\0')), "scale.las", "x scale"},
         {good.substr(0, good.size() - 10), "cut.las", "counts 6 points"},
     };
+    // Each through the program: one line naming the file, exit status 1,
+    // and no mesh.
+    ScratchFolder folder;
     for (const auto& c : cases) {
-        const std::string message = error_of(c.bytes, c.name);
-        EXPECT_NE(message.find(c.says), std::string::npos) << c.name << ": " << message;
-        EXPECT_EQ(message.rfind(c.name, 0), 0u) << message;  // the file is named first
+        d2dtest::write_text(folder.file(c.name), c.bytes);
+        const d2dtest::ProcessResult run =
+            d2dtest::run_process(DELAUNAY2D_CLI, {folder.file(c.name), "-o", folder.file("mesh.json")});
+        EXPECT_EQ(run.exit_status, 1) << c.name;
+        EXPECT_EQ(run.err.rfind("delaunay2d: " + folder.file(c.name) + ": ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ": " << run.err;
+        EXPECT_FALSE(d2dtest::file_exists(folder.file("mesh.json"))) << c.name;
     }
     // A pipe's size is unknown: the end of the records is found by reading.
-    ScratchFolder folder;
     d2dtest::write_text(folder.file("cut.las"), good.substr(0, good.size() - 10));
     const d2dtest::ProcessResult piped = d2dtest::run_process(
         "sh", {"-c", "cat \"$1\" | \"$0\" -o \"$2\"", DELAUNAY2D_CLI, folder.file("cut.las"), folder.file("m.json")});
@@ -440,7 +446,7 @@ TEST(PointPasses, HandOverWhatTheWholeReadDoesAndTheExtentOfIt) {
 
 // ---- the program ----
 
-TEST(PointCloudProgram, ReadsLasAndPlyAndWritesNothingForADamagedFile) {
+TEST(PointCloudProgram, ReadsLasByNameOrContentAndPlyBesideAPlyOutput) {
     ScratchFolder folder;
     LasSpec spec;
     spec.format = 3;
@@ -463,14 +469,6 @@ TEST(PointCloudProgram, ReadsLasAndPlyAndWritesNothingForADamagedFile) {
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_NE(run.out.find("points read       3 (standard input)"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("triangles         1\n"), std::string::npos) << run.out;
-
-    std::string damaged = las;
-    damaged[105] = 10;  // records of 10 bytes
-    d2dtest::write_text(folder.file("bad.las"), damaged);
-    run = d2dtest::run_process(DELAUNAY2D_CLI, {folder.file("bad.las"), "-o", folder.file("bad.json")});
-    EXPECT_EQ(run.exit_status, 1);
-    EXPECT_NE(run.err.find("too short for format 3"), std::string::npos) << run.err;
-    EXPECT_FALSE(d2dtest::file_exists(folder.file("bad.json")));
 
     run = d2dtest::run_process(DELAUNAY2D_CLI, {"--generate", "grid", "--classes", "2"});
     EXPECT_EQ(run.exit_status, 2);
