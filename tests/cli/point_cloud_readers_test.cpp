@@ -409,6 +409,7 @@ TEST(PointPasses, HandOverWhatTheWholeReadDoesAndTheExtentOfIt) {
     EXPECT_EQ(extent.min_y, -2010);
     EXPECT_EQ(extent.max_y, 59728);
     EXPECT_EQ(all->crs_wkt(), utm_wkt);
+    EXPECT_EQ(d2dcli::crs_of_passes(*all), "EPSG:32633");
 
     d2dcli::PassRequest ground;
     ground.classes = {2};
@@ -423,6 +424,7 @@ TEST(PointPasses, HandOverWhatTheWholeReadDoesAndTheExtentOfIt) {
     auto ply = d2dcli::open_point_passes(folder.file("cloud.ply"), {});
     EXPECT_EQ(all_of_passes(*ply), (std::vector<double>{1.5, -2.25, 100.125, 3, 4, -5, -7.5, 8.5, 0}));
     EXPECT_EQ(ply->extent().count, 3u);
+    EXPECT_EQ(d2dcli::crs_of_passes(*ply), "");
     EXPECT_EQ(ply->extent().min_x, -7.5);
     EXPECT_THROW(d2dcli::open_point_passes(folder.file("cloud.ply"), ground), InputError);
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "formats/read/input_error.hpp"
+#include "formats/read/las_coordinate_system.hpp"
 #include "formats/read/las_points.hpp"
 #include "formats/read/ply_points.hpp"
 #include "formats/read/text_points.hpp"
@@ -207,6 +208,15 @@ std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const Pa
         return std::make_unique<TextPasses>(path);
     }
     throw InputError(path + ": reading in passes takes a LAS, PLY or text file of points");
+}
+
+std::string crs_of_passes(const PointPasses& passes) {
+    const std::string crs = passes.crs_wkt();
+    if (crs.rfind("EPSG:", 0) == 0) {
+        return crs;
+    }
+    const int code = epsg_of_wkt(crs);
+    return code > 0 ? "EPSG:" + std::to_string(code) : std::string();
 }
 
 }  // namespace d2dcli

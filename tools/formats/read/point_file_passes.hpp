@@ -27,4 +27,9 @@ struct PassRequest {
 // classes asked of a file that has none.
 std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const PassRequest& request);
 
+// The coordinate system of passes as the outputs record it ("EPSG:code",
+// what TerrainOptions::crs takes), or empty when crs_wkt() names no EPSG
+// code.
+std::string crs_of_passes(const PointPasses& passes);
+
 }  // namespace d2dcli

@@ -32,7 +32,8 @@ public:
     // One pass over every point, in file order; blocks of at most a few
     // megabytes. Throws InputError on a malformed input.
     virtual void pass(const PointBlock& block) = 0;
-    // What the points' coordinates are in: WKT, or empty when unknown.
+    // What the points' coordinates are in: WKT ("EPSG:code" when the input
+    // names only a code), or empty when unknown.
     virtual std::string crs_wkt() const { return {}; }
 };
 
