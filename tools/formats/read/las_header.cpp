@@ -61,8 +61,9 @@ bool is_projection(const unsigned char* user_id) {
 // Takes a projection record's body into header: WKT outranks GeoTIFF keys.
 void take_projection(LasHeader& header, std::uint16_t record, const std::vector<unsigned char>& body) {
     if (record == wkt_record) {
-        const auto* text = reinterpret_cast<const char*>(body.data());
-        header.wkt.assign(text, strnlen(text, body.size()));
+        // The text ends at its NUL, or with the record.
+        const auto end = std::find(body.begin(), body.end(), static_cast<unsigned char>(0));
+        header.wkt.assign(body.begin(), end);
         const int code = epsg_of_wkt(header.wkt);
         if (code > 0) {
             header.epsg = code;
