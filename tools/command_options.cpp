@@ -124,9 +124,9 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     app.add_option("--attribute", options.vector.attribute,
                    "Label each polygon's triangles with its feature attribute NAME (GeoJSON output)")
         ->type_name("NAME");
-    app.add_option("--classes", options.classes,
-                   "LAS: keep only the points of these classifications (2 ground, 9 water, ...)")
-        ->delimiter(',')
+    // One word, split here: "--classes 2 in.las" must not read in.las as a class.
+    std::string classes;
+    app.add_option("--classes", classes, "LAS: keep only the points of these classifications (2 ground, 9 water)")
         ->type_name("C,C,...");
     app.add_option("--layer", options.vector.layer, "The layer of a vector file to read (default: the first)")
         ->type_name("NAME");
@@ -195,8 +195,15 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
         (options.generate || (named != InputFormat::automatic && named != InputFormat::las))) {
         return usage_error("--classes keeps LAS points by their classification: give a .las input");
     }
-    if (std::any_of(options.classes.begin(), options.classes.end(), [](unsigned c) { return c > 255; })) {
-        return usage_error("--classes takes classification values from 0 to 255");
+    for (std::size_t begin = 0; app.count("--classes") > 0 && begin <= classes.size();) {
+        const std::size_t end = std::min(classes.find(',', begin), classes.size());
+        const std::string value = classes.substr(begin, end - begin);
+        if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(value) > 255) {
+            return usage_error("--classes takes classification values from 0 to 255, as 2,9 (not '" + value + "')");
+        }
+        options.classes.push_back(static_cast<unsigned>(std::stoi(value)));
+        begin = end + 1;
     }
     if (options.generate && !options.vector.z_column.empty()) {
         return usage_error("--z-column reads a column of the input; a generated sample has none");

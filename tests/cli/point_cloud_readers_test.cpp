@@ -475,6 +475,13 @@ TEST(PointCloudProgram, ReadsLasByNameOrContentAndPlyBesideAPlyOutput) {
     run = d2dtest::run_process(DELAUNAY2D_CLI, {"--generate", "grid", "--classes", "2"});
     EXPECT_EQ(run.exit_status, 2);
     EXPECT_NE(run.err.find("--classes keeps LAS points"), std::string::npos) << run.err;
+    // The classes are one word: the input after them is not taken for one.
+    run = d2dtest::run_process(DELAUNAY2D_CLI, {"--classes", "2", folder.file("cloud.las")});
+    EXPECT_NE(run.out.find("points read       2 "), std::string::npos) << run.err;
+    for (const char* bad : {"256", "2,,9", "ground", "-1"}) {
+        run = d2dtest::run_process(DELAUNAY2D_CLI, {folder.file("cloud.las"), "--classes", bad});
+        EXPECT_EQ(run.exit_status, 2) << bad;
+    }
 
     // A .ply input is never taken for the .ply the run writes.
     d2dtest::write_text(folder.file("cloud.ply"), ply_file("binary_little_endian"));
