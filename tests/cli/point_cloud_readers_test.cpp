@@ -52,7 +52,7 @@ struct LasRecord {  // a VLR (or, with extended, an EVLR)
     std::string body;
 };
 
-struct LasSpec {
+struct LasContent {
     int minor = 2;
     int format = 0;
     int extra_bytes = 0;
@@ -66,15 +66,15 @@ struct LasSpec {
 
 const int record_lengths[11] = {20, 28, 26, 34, 57, 63, 30, 36, 38, 59, 67};
 
-std::string las_file(const LasSpec& spec) {
-    const std::uint16_t header_size = spec.minor >= 4 ? 375 : spec.minor == 3 ? 235 : 227;
+std::string las_file(const LasContent& content) {
+    const std::uint16_t header_size = content.minor >= 4 ? 375 : content.minor == 3 ? 235 : 227;
     std::string out(header_size, '\0');
     std::memcpy(&out[0], "LASF", 4);
     out[24] = 1;
-    out[25] = static_cast<char>(spec.minor);
+    out[25] = static_cast<char>(content.minor);
     put_as<std::uint16_t>(out, 94, header_size);
     std::string vlrs;
-    for (const LasRecord& vlr : spec.vlrs) {
+    for (const LasRecord& vlr : content.vlrs) {
         std::string head(54, '\0');
         std::memcpy(&head[2], "LASF_Projection", 15);
         put_as<std::uint16_t>(head, 18, vlr.id);
@@ -82,52 +82,52 @@ std::string las_file(const LasSpec& spec) {
         vlrs += head + vlr.body;
     }
     const std::uint32_t point_offset = header_size + static_cast<std::uint32_t>(vlrs.size());
-    const auto length = static_cast<std::uint16_t>(record_lengths[spec.format] + spec.extra_bytes);
+    const auto length = static_cast<std::uint16_t>(record_lengths[content.format] + content.extra_bytes);
     put_as<std::uint32_t>(out, 96, point_offset);
-    put_as<std::uint32_t>(out, 100, static_cast<std::uint32_t>(spec.vlrs.size()));
-    out[104] = static_cast<char>(spec.format);
+    put_as<std::uint32_t>(out, 100, static_cast<std::uint32_t>(content.vlrs.size()));
+    out[104] = static_cast<char>(content.format);
     put_as<std::uint16_t>(out, 105, length);
-    const auto count = static_cast<std::uint32_t>(spec.points.size());
-    put_as<std::uint32_t>(out, 107, spec.legacy_count ? count : 0);
+    const auto count = static_cast<std::uint32_t>(content.points.size());
+    put_as<std::uint32_t>(out, 107, content.legacy_count ? count : 0);
     double min[3] = {1e300, 1e300, 1e300}, max[3] = {-1e300, -1e300, -1e300};
-    for (const LasPoint& p : spec.points) {
+    for (const LasPoint& p : content.points) {
         const std::int32_t v[3] = {p.X, p.Y, p.Z};
         for (int a = 0; a < 3; ++a) {
-            min[a] = std::min(min[a], v[a] * spec.scale[a] + spec.offset[a]);
-            max[a] = std::max(max[a], v[a] * spec.scale[a] + spec.offset[a]);
+            min[a] = std::min(min[a], v[a] * content.scale[a] + content.offset[a]);
+            max[a] = std::max(max[a], v[a] * content.scale[a] + content.offset[a]);
         }
     }
     for (int a = 0; a < 3; ++a) {
-        put_as<double>(out, 131 + 8 * a, spec.scale[a]);
-        put_as<double>(out, 155 + 8 * a, spec.offset[a]);
+        put_as<double>(out, 131 + 8 * a, content.scale[a]);
+        put_as<double>(out, 155 + 8 * a, content.offset[a]);
         put_as<double>(out, 179 + 16 * a, max[a]);
         put_as<double>(out, 187 + 16 * a, min[a]);
     }
     out += vlrs;
-    for (const LasPoint& p : spec.points) {
+    for (const LasPoint& p : content.points) {
         std::string record(length, '\0');
         put_as<std::int32_t>(record, 0, p.X);
         put_as<std::int32_t>(record, 4, p.Y);
         put_as<std::int32_t>(record, 8, p.Z);
-        if (spec.format <= 5) {
+        if (content.format <= 5) {
             // The class in the low 5 bits, a withheld flag above it.
             record[15] = static_cast<char>(p.classification | 0x80);
         } else {
             record[15] = static_cast<char>(0x1F);  // flags and channel: no class here
             record[16] = static_cast<char>(p.classification);
         }
-        for (int i = 0; i < spec.extra_bytes; ++i) {
-            record[static_cast<std::size_t>(record_lengths[spec.format] + i)] = static_cast<char>(0xEE);
+        for (int i = 0; i < content.extra_bytes; ++i) {
+            record[static_cast<std::size_t>(record_lengths[content.format] + i)] = static_cast<char>(0xEE);
         }
         out += record;
     }
-    if (spec.minor >= 4) {
+    if (content.minor >= 4) {
         put_as<std::uint64_t>(out, 247, count);
-        if (!spec.evlrs.empty()) {
+        if (!content.evlrs.empty()) {
             put_as<std::uint64_t>(out, 235, out.size());
-            put_as<std::uint32_t>(out, 243, static_cast<std::uint32_t>(spec.evlrs.size()));
+            put_as<std::uint32_t>(out, 243, static_cast<std::uint32_t>(content.evlrs.size()));
         }
-        for (const LasRecord& evlr : spec.evlrs) {
+        for (const LasRecord& evlr : content.evlrs) {
             std::string head(60, '\0');
             std::memcpy(&head[2], "LASF_Projection", 15);
             put_as<std::uint16_t>(head, 18, evlr.id);
@@ -198,12 +198,12 @@ TEST(LasReader, EveryFormatAndVersionReadsScaledCoordinatesAndFiltersClasses) {
     for (int minor : {0, 2, 3, 4}) {
         for (int format = 0; format <= 10; ++format) {
             SCOPED_TRACE("LAS 1." + std::to_string(minor) + ", format " + std::to_string(format));
-            LasSpec spec;
-            spec.minor = minor;
-            spec.format = format;
-            spec.extra_bytes = format % 3 == 0 ? 0 : 5;
-            spec.points = sample_points;
-            const std::string bytes = las_file(spec);
+            LasContent content;
+            content.minor = minor;
+            content.format = format;
+            content.extra_bytes = format % 3 == 0 ? 0 : 5;
+            content.points = sample_points;
+            const std::string bytes = las_file(content);
             // Tiny blocks put records across block edges.
             const InputRead all = read_file(bytes, "cloud.las", {}, format == 7 ? 13 : std::size_t{4} << 20);
             EXPECT_EQ(all.format, InputFormat::las);
@@ -221,54 +221,54 @@ TEST(LasReader, EveryFormatAndVersionReadsScaledCoordinatesAndFiltersClasses) {
 }
 
 TEST(LasReader, TakesTheCountsAndCoordinateSystemWhereEachVersionKeepsThem) {
-    LasSpec spec;
-    spec.minor = 4;
-    spec.format = 6;
-    spec.points = sample_points;
-    spec.legacy_count = false;  // formats 6 to 10 leave the 32-bit count 0
-    spec.evlrs = {{2112, utm_wkt + std::string(1, '\0')}};
-    InputRead input = read_file(las_file(spec), "wide.las");
+    LasContent content;
+    content.minor = 4;
+    content.format = 6;
+    content.points = sample_points;
+    content.legacy_count = false;  // formats 6 to 10 leave the 32-bit count 0
+    content.evlrs = {{2112, utm_wkt + std::string(1, '\0')}};
+    InputRead input = read_file(las_file(content), "wide.las");
     EXPECT_EQ(input.content.points.size(), sample_points.size());
     EXPECT_EQ(input.content.crs, "EPSG:32633");  // from the EVLR after the points, not 4326
 
-    spec = LasSpec();
-    spec.points = sample_points;
-    spec.vlrs = {{34735, geotiff_keys_32633()}};
-    EXPECT_EQ(read_file(las_file(spec), "keys.las").content.crs, "EPSG:32633");
-    spec.vlrs = {{2112, "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563]],"
+    content = LasContent();
+    content.points = sample_points;
+    content.vlrs = {{34735, geotiff_keys_32633()}};
+    EXPECT_EQ(read_file(las_file(content), "keys.las").content.crs, "EPSG:32633");
+    content.vlrs = {{2112, "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563]],"
                         "ID[\"EPSG\",4326]]"}};
-    EXPECT_EQ(read_file(las_file(spec), "wkt2.las").content.crs, "EPSG:4326");
-    spec.vlrs = {{2112, "LOCAL_CS[\"site grid\",AUTHORITY[\"XX\",\"7\"]]"}};
-    EXPECT_EQ(read_file(las_file(spec), "local.las").content.crs, "");
+    EXPECT_EQ(read_file(las_file(content), "wkt2.las").content.crs, "EPSG:4326");
+    content.vlrs = {{2112, "LOCAL_CS[\"site grid\",AUTHORITY[\"XX\",\"7\"]]"}};
+    EXPECT_EQ(read_file(las_file(content), "local.las").content.crs, "");
     // Horizontal and vertical: the compound system's code, else its first part's.
     const std::string vertical = "VERT_CS[\"NAVD88 height\",VERT_DATUM[\"NAVD88\",2005],AUTHORITY[\"EPSG\",\"5703\"]]";
-    spec.vlrs = {{2112, "COMPD_CS[\"UTM 33N + NAVD88\"," + utm_wkt + "," + vertical + "]"}};
-    EXPECT_EQ(read_file(las_file(spec), "compound.las").content.crs, "EPSG:32633");
-    spec.vlrs = {{2112, "COMPD_CS[\"x\"," + utm_wkt + "," + vertical + ",AUTHORITY[\"EPSG\",\"7000\"]]"}};
-    EXPECT_EQ(read_file(las_file(spec), "compound.las").content.crs, "EPSG:7000");
+    content.vlrs = {{2112, "COMPD_CS[\"UTM 33N + NAVD88\"," + utm_wkt + "," + vertical + "]"}};
+    EXPECT_EQ(read_file(las_file(content), "compound.las").content.crs, "EPSG:32633");
+    content.vlrs = {{2112, "COMPD_CS[\"x\"," + utm_wkt + "," + vertical + ",AUTHORITY[\"EPSG\",\"7000\"]]"}};
+    EXPECT_EQ(read_file(las_file(content), "compound.las").content.crs, "EPSG:7000");
     // A user-defined projection is not its geographic base.
     std::string keys = geotiff_keys_32633();
     keys[30] = '\xFF';
     keys[31] = '\x7F';  // ProjectedCSType 32767
-    spec.vlrs = {{34735, keys}};
-    EXPECT_EQ(read_file(las_file(spec), "user.las").content.crs, "");
+    content.vlrs = {{34735, keys}};
+    EXPECT_EQ(read_file(las_file(content), "user.las").content.crs, "");
 
     // Records of 64 KB, the longest LAS allows, in blocks of a few MB.
-    spec = LasSpec();
-    spec.format = 3;
-    spec.extra_bytes = 65535 - 34;
-    spec.points = sample_points;
-    EXPECT_EQ(xyz_of(read_file(las_file(spec), "long.las").content.points), sample_xyz);
+    content = LasContent();
+    content.format = 3;
+    content.extra_bytes = 65535 - 34;
+    content.points = sample_points;
+    EXPECT_EQ(xyz_of(read_file(las_file(content), "long.las").content.points), sample_xyz);
 
     // Content, not the name, tells a LAS file.
-    EXPECT_EQ(read_file(las_file(spec), "cloud.bin").format, InputFormat::las);
+    EXPECT_EQ(read_file(las_file(content), "cloud.bin").format, InputFormat::las);
 }
 
 TEST(LasReader, DamagedFilesAreRefusedWithWhatIsWrong) {
-    LasSpec spec;
-    spec.format = 3;
-    spec.points = sample_points;
-    const std::string good = las_file(spec);
+    LasContent content;
+    content.format = 3;
+    content.points = sample_points;
+    const std::string good = las_file(content);
     auto with = [&](std::size_t at, std::string bytes) {
         std::string damaged = good;
         damaged.replace(at, bytes.size(), bytes);
@@ -393,12 +393,12 @@ std::vector<double> all_of_passes(d2dcli::PointPasses& passes) {
 
 TEST(PointPasses, HandOverWhatTheWholeReadDoesAndTheExtentOfIt) {
     ScratchFolder folder;
-    LasSpec spec;
-    spec.minor = 4;
-    spec.format = 1;
-    spec.points = sample_points;
-    spec.vlrs = {{2112, utm_wkt}};
-    d2dtest::write_text(folder.file("cloud.las"), las_file(spec));
+    LasContent content;
+    content.minor = 4;
+    content.format = 1;
+    content.points = sample_points;
+    content.vlrs = {{2112, utm_wkt}};
+    d2dtest::write_text(folder.file("cloud.las"), las_file(content));
     auto all = d2dcli::open_point_passes(folder.file("cloud.las"), {});
     EXPECT_EQ(all_of_passes(*all), sample_xyz);
     EXPECT_EQ(all_of_passes(*all), sample_xyz);  // a second pass reads the file again
@@ -450,11 +450,11 @@ TEST(PointPasses, HandOverWhatTheWholeReadDoesAndTheExtentOfIt) {
 
 TEST(PointCloudProgram, ReadsLasByNameOrContentAndPlyBesideAPlyOutput) {
     ScratchFolder folder;
-    LasSpec spec;
-    spec.format = 3;
-    spec.extra_bytes = 4;
-    spec.points = sample_points;
-    const std::string las = las_file(spec);
+    LasContent content;
+    content.format = 3;
+    content.extra_bytes = 4;
+    content.points = sample_points;
+    const std::string las = las_file(content);
     d2dtest::write_text(folder.file("cloud.las"), las);
     const std::string mesh = folder.file("mesh.json");
     d2dtest::ProcessResult run = d2dtest::run_process(
