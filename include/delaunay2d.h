@@ -402,7 +402,10 @@ typedef enum delaunay2d_method {
  * (vertex_of_point), since only that one is a vertex of the mesh.
  *
  * LINEAR: barycentric interpolation on the triangle delaunay2d_locate
- * finds; fill_value where it finds none. NEAREST: the value of the nearest
+ * finds, from its smallest corner (by x, then y), or from the two ends
+ * alone of an edge the query lies on exactly: the bits depend on the
+ * triangle's points, not on the mesh's numbering; fill_value where it
+ * finds none. NEAREST: the value of the nearest
  * mesh vertex by exact comparison of squared distances, the lower index on a
  * tie, on any mesh (a descent along the edges of a Delaunay mesh, a k-d tree
  * over the vertices of any other; with no triangles the points along their
@@ -424,6 +427,55 @@ DELAUNAY2D_API delaunay2d_status delaunay2d_interpolate(const double* coords, si
                                                         size_t value_count, int method, const double* queries,
                                                         size_t query_count, double fill_value, unsigned threads,
                                                         double* out);
+
+/* ------------------------------------------------------- tiles of a larger set
+ *
+ * A point set larger than one call (or than memory) is triangulated tile by
+ * tile. A tile's call is given every point of the whole set that lies in the
+ * closed box `seen` (the tile's own part and a halo around it), triangulates
+ * them with delaunay2d_triangulate, and asks which of its triangles are
+ * certainly triangles of the whole set's triangulation:
+ *
+ *        bounds (every point of the whole set)
+ *   +-------------------------------------+
+ *   |        seen (every point given)     |
+ *   |     +--------------------+          |
+ *   |     |   .-"""-.          |          |   the triangle's circumdisk
+ *   |     |  /  /\   \         |          |   lies inside seen: no point
+ *   |     | |  /__\   |        |          |   of the whole set is in it,
+ *   |     |  \       /         |          |   so it is Delaunay there too
+ *   |     |   '-...-'          |          |
+ *   |     +--------------------+          |
+ *   +-------------------------------------+
+ *
+ * Triangle t is certain when its closed circumdisk, cut to `bounds`, lies in
+ * `seen`; a hull edge is certain (an edge of the whole set's hull) when the
+ * closed half-plane beyond it, cut to `bounds`, lies in `seen`. The test is
+ * conservative: a triangle near the edge of the test, within rounding, is
+ * reported uncertain, and a larger halo settles it. When `seen` holds
+ * `bounds`, everything is certain. Short of that, a triangle with a fourth
+ * point of the mesh on its circumcircle (a grid's squares) is uncertain:
+ * the triangulation cuts cocircular points by diagonals that follow the
+ * order in which it merges the points, which the whole set's call need
+ * not share. */
+typedef struct delaunay2d_tile {
+    size_t struct_size; /* sizeof(delaunay2d_tile) as the host knows it */
+    double seen[4];     /* min x, min y, max x, max y: every point of the whole set in this closed box was given */
+    double bounds[4];   /* min x, min y, max x, max y of the whole set's finite points */
+} delaunay2d_tile;
+
+/* Marks the certain triangles and hull edges of mesh, the result of
+ * delaunay2d_triangulate on the tile's points: certain_triangle[t] is 1 for
+ * a certain triangle, else 0; certain_hull_edge[i] (may be null) is 1 when
+ * the hull edge from hull[i] to hull[(i + 1) % hull_count] is certain.
+ * Returns DELAUNAY2D_INVALID_ARGUMENT for a null tile, a tile->struct_size
+ * below this record's first release, a NaN in seen or bounds, a null
+ * certain_triangle with triangles, or the mesh cases of delaunay2d_locate.
+ * Side effects: writes the two flag arrays only.
+ * Expects: the mesh as for delaunay2d_locate; certain_triangle[triangle_count], certain_hull_edge[hull_count]. */
+DELAUNAY2D_API delaunay2d_status delaunay2d_tile_certain(const double* coords, size_t stride,
+                                                         const delaunay2d_result* mesh, const delaunay2d_tile* tile,
+                                                         uint8_t* certain_triangle, uint8_t* certain_hull_edge);
 
 /* ------------------------------------------------------- Voronoi diagram
  *
