@@ -156,7 +156,7 @@ def _default_tile(count, extent, cell):
 
 
 def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, nodata=-9999.0, crs=None,
-        halo=None, dtype=np.float32):
+        halo=None, dtype=np.float32, threads=1):
     """A DEM of points on a Dask cluster, equal cell for cell to the program's
     ``delaunay2d points -o dem.tif --cell CELL [--bounds ...] [--align]
     [--nodata V]``.
@@ -171,7 +171,10 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
     system ("EPSG:32633", ...) written with rioxarray. halo: the first
     halo around a core, in the points' units (default: 8 mean point
     spacings; it doubles where it is too small). dtype: the values' type,
-    float32 as in the program's GeoTIFF.
+    float32 as in the program's GeoTIFF. threads: library threads per tile
+    (1: the cluster's workers already run a tile per core; 0 lets the
+    library choose). The values are the same for every tile size, halo
+    and thread count.
 
     Reads the points once here (their count and extent); the returned
     DataArray (y, x) is lazy, one chunk per tile, with coordinates of the
@@ -214,7 +217,7 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
     for i, r0 in enumerate(range(0, grid.rows, tile)):
         for j, c0 in enumerate(range(0, grid.columns, tile)):
             rows, columns = (r0, min(r0 + tile, grid.rows)), (c0, min(c0 + tile, grid.columns))
-            jobs[i * tile_columns + j] = TileJob(grid, rows, columns, extent, halo, nodata)
+            jobs[i * tile_columns + j] = TileJob(grid, rows, columns, extent, halo, nodata, threads)
     boxes = {key: job.seen_box(job.halo) for key, job in jobs.items()}
     pieces = {key: [] for key in jobs}
     for part, first, part_extent in zip(source.parts, source.firsts, source.extents):

@@ -21,6 +21,7 @@ from fractions import Fraction
 
 import numpy as np
 
+from . import queries as mesh_queries
 from .interpolate import LinearNDInterpolator
 from .tiles import tile_certain
 from .triangulation import triangulate
@@ -33,15 +34,17 @@ _ORIENT_BOUND = (3.0 + 16.0 * 2.0**-53) * 2.0**-53
 class TileJob:
     """One tile: the grid, the core's rows and columns (half-open ranges),
     the box of the whole set's finite points, the first halo, the nodata
-    value."""
+    value, and the threads each library call may use (1 on a cluster,
+    whose workers already fill the cores with tiles)."""
 
-    def __init__(self, grid, rows, columns, bounds, halo, nodata):
+    def __init__(self, grid, rows, columns, bounds, halo, nodata, threads=1):
         self.grid = grid
         self.rows = rows
         self.columns = columns
         self.bounds = tuple(float(v) for v in bounds)
         self.halo = float(halo)
         self.nodata = float(nodata)
+        self.threads = threads
 
     def core_box(self):
         g = self.grid
@@ -93,11 +96,11 @@ def settled_values(xyz, job, seen):
     (rows, columns) float64, whether every cell is settled)."""
     queries = job.centres()
     values = np.full(len(queries), job.nodata)
-    tri = triangulate(xyz)
+    tri = triangulate(xyz, threads=job.threads)
     if len(tri.simplices) == 0:
         return values.reshape(job.shape()), False
-    values = LinearNDInterpolator(tri, xyz[:, 2], fill_value=job.nodata)(queries)
-    triangle = tri.find_simplex(queries)
+    values = LinearNDInterpolator(tri, xyz[:, 2], fill_value=job.nodata, threads=job.threads)(queries)
+    triangle = mesh_queries.find_simplex(tri, queries, threads=job.threads)
     certain_triangle, certain_hull_edge = tile_certain(tri, seen, job.bounds)
     inside = triangle >= 0
     if not certain_triangle[triangle[inside]].all():
