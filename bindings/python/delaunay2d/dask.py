@@ -130,7 +130,8 @@ def _source_of(points):
         array = points
     else:
         array = np.asarray(points, dtype=np.float64)
-        array = da.from_array(array, chunks=(POINTS_PER_PARTITION, array.shape[-1] if array.ndim == 2 else 1))
+        if array.ndim == 2:
+            array = da.from_array(array, chunks=(POINTS_PER_PARTITION, array.shape[1]))
     if array.ndim != 2 or array.shape[1] != 3:
         raise ValueError("points must be a dask array (n, 3) of x, y, z, not shape {}".format(array.shape))
     array = array.rechunk({1: 3})

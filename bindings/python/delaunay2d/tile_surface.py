@@ -94,12 +94,19 @@ def settled_values(xyz, job, seen):
     """Interpolates the core's cells over the triangulation of xyz (the
     tile's points, (n, 3), in the whole set's order). Returns (values as
     (rows, columns) float64, whether every cell is settled)."""
-    queries = job.centres()
-    values = np.full(len(queries), job.nodata)
+    centres = job.centres()
+    values = np.full(len(centres), job.nodata)
+    # A centre outside the box of the whole set's points is outside its
+    # hull: nodata, with nothing to prove. A tile beyond the points (under
+    # bounds larger than they are) is settled without a triangle.
+    near = np.flatnonzero(in_box(centres[:, 0], centres[:, 1], job.bounds))
+    if len(near) == 0:
+        return values.reshape(job.shape()), True
+    queries = centres[near]
     tri = triangulate(xyz, threads=job.threads)
     if len(tri.simplices) == 0:
         return values.reshape(job.shape()), False
-    values = LinearNDInterpolator(tri, xyz[:, 2], fill_value=job.nodata, threads=job.threads)(queries)
+    values[near] = LinearNDInterpolator(tri, xyz[:, 2], fill_value=job.nodata, threads=job.threads)(queries)
     triangle = mesh_queries.find_simplex(tri, queries, threads=job.threads)
     certain_triangle, certain_hull_edge = tile_certain(tri, seen, job.bounds)
     inside = triangle >= 0
