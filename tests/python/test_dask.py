@@ -81,32 +81,35 @@ def assert_same_cells(left, right):
 
 
 @pytest.mark.skipif(not PROGRAM, reason="DELAUNAY2D_PROGRAM names the program to compare with")
-@pytest.mark.parametrize("kind, cell, options, tiles", [
-    ("uniform", 1.7, [], (7, 23, None)),
-    ("clustered", 1.3, ["--align", "--nodata", "-32768"], (9, 40)),
-    ("voided", 1.1, ["--bounds", "-10", "-5", "104", "107"], (6, 17)),
+@pytest.mark.parametrize("kind, method, cell, options, tiles", [
+    ("uniform", "linear", 1.7, [], [(7, 0.5), (23, None), (None, None)]),
+    ("clustered", "natural", 1.3, ["--align", "--nodata", "-32768"], [(9, 0.5), (40, None)]),
+    ("voided", "linear", 1.1, ["--bounds", "-10", "-5", "104", "107"], [(6, 0.5), (17, None)]),
+    ("voided", "natural", 1.1, ["--bounds", "-10", "-5", "104", "107"], [(13, 0.5)]),
 ])
-def test_dem_equals_the_programs_raster(client, tmp_path, kind, cell, options, tiles):
+def test_dem_equals_the_programs_raster(client, tmp_path, kind, method, cell, options, tiles):
+    """A halo of 0.5 (a fraction of the points' spacing) makes most tiles
+    grow; a larger grid than the points puts cells beyond the hull."""
     rng = np.random.default_rng(len(kind))
     points = {"uniform": uniform_points, "clustered": clustered_points, "voided": voided_points}[kind](rng)
-    transform, expected, nodata = program_dem(tmp_path, points, ["--cell", str(cell)] + options)
-    kwargs = {"align": "--align" in options}
+    options = ["--cell", str(cell), "--method", method] + options
+    transform, expected, nodata = program_dem(tmp_path, points, options)
+    kwargs = {"align": "--align" in options, "method": method}
     if "--nodata" in options:
         kwargs["nodata"] = float(options[options.index("--nodata") + 1])
     if "--bounds" in options:
         kwargs["bounds"] = [float(v) for v in options[options.index("--bounds") + 1:][:4]]
     # Partitions of 700 points: every tile gathers its points from several.
     array = dask_module.da.from_array(points, chunks=(700, 3))
-    for tile in tiles:
-        result = dask_module.dem(array, cell, tile=tile, **kwargs)
+    for tile, halo in tiles:
+        result = dask_module.dem(array, cell, tile=tile, halo=halo, **kwargs)
         assert result.rio.transform().to_gdal() == transform
         assert result.attrs["_FillValue"] == nodata
         assert_same_cells(result.values, expected)
     # Written by rioxarray, read by GDAL: the program's file, CRS included.
-    crs_options = ["--cell", str(cell), "--crs", "EPSG:32633"] + options
-    _, expected, _ = program_dem(tmp_path, points, crs_options)
+    _, expected, _ = program_dem(tmp_path, points, options + ["--crs", "EPSG:32633"])
     written = tmp_path / "dask.tif"
-    dask_module.dem(array, cell, tile=tiles[0], crs="EPSG:32633", **kwargs).rio.to_raster(
+    dask_module.dem(array, cell, tile=tiles[0][0], crs="EPSG:32633", **kwargs).rio.to_raster(
         written, recalc_transform=False)
     got_transform, got, got_nodata = raster(written)
     assert (got_transform, got_nodata) == (transform, nodata)

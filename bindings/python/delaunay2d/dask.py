@@ -165,7 +165,8 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
     points: a dask array (n, 3) of x, y, z, a dask DataFrame with columns
     x, y and z (``read_las``), or a numpy array (n, 3). cell: the cell
     size. bounds: (min x, min y, max x, max y) of the grid, else the
-    points' extent. method: "linear" (barycentric on the triangles).
+    points' extent. method: "linear" (barycentric on the triangles) or
+    "natural" (Sibson's natural neighbours), as the program's --method.
     tile: cells on a side of a tile's core (default: about two million
     points per tile). align: the grid starts at a whole multiple of the
     cell. nodata: the value outside the points' hull. crs: a coordinate
@@ -183,15 +184,10 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
     attributes and, with rioxarray installed, its transform (and crs) so
     that ``.rio.to_raster(path)`` writes a GeoTIFF.
     Raises ValueError for points of another shape, a cell that is not
-    positive, an empty extent; NotImplementedError for method "natural".
+    positive, an empty extent or another method.
     """
-    if method == "natural":
-        raise NotImplementedError(
-            "delaunay2d.dask.dem computes method='linear' only: a tile's natural-neighbour values depend on "
-            "triangles beyond the one holding a cell, which the tiles do not certify yet; use the program "
-            "(--method natural) on one machine")
-    if method != "linear":
-        raise ValueError("method must be 'linear' (or 'natural', not yet tiled), not {!r}".format(method))
+    if method not in ("linear", "natural"):
+        raise ValueError("method must be 'linear' or 'natural', not {!r}".format(method))
     source = _source_of(points)
     count = source.measure()
     found = [e for e in source.extents if e is not None]
@@ -218,7 +214,7 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
     for i, r0 in enumerate(range(0, grid.rows, tile)):
         for j, c0 in enumerate(range(0, grid.columns, tile)):
             rows, columns = (r0, min(r0 + tile, grid.rows)), (c0, min(c0 + tile, grid.columns))
-            jobs[i * tile_columns + j] = TileJob(grid, rows, columns, extent, halo, nodata, threads)
+            jobs[i * tile_columns + j] = TileJob(grid, rows, columns, extent, halo, nodata, threads, method)
     boxes = {key: job.seen_box(job.halo) for key, job in jobs.items()}
     pieces = {key: [] for key in jobs}
     for part, first, part_extent in zip(source.parts, source.firsts, source.extents):

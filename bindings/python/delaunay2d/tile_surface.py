@@ -11,7 +11,8 @@ seen (its core and a halo).
     |                           |  beyond a certain hull edge (outside the
     +---------------------------+  whole set's hull: nodata)
 
-Where a cell is not settled, the halo doubles and the tile is computed
+Where a cell is not settled, the halo doubles (or grows to the circumdisks
+of the triangles that failed) and the tile is computed
 again from the points of the larger box. The points are triangulated in
 the order of their index in the whole set, so a repeated point is
 represented, as in one pass over the whole set, by its first occurrence.
@@ -22,7 +23,7 @@ from fractions import Fraction
 import numpy as np
 
 from . import queries as mesh_queries
-from .interpolate import LinearNDInterpolator
+from .interpolate import LinearNDInterpolator, NaturalNeighborInterpolator
 from .tiles import tile_certain
 from .triangulation import triangulate
 
@@ -34,10 +35,11 @@ _ORIENT_BOUND = (3.0 + 16.0 * 2.0**-53) * 2.0**-53
 class TileJob:
     """One tile: the grid, the core's rows and columns (half-open ranges),
     the box of the whole set's finite points, the first halo, the nodata
-    value, and the threads each library call may use (1 on a cluster,
-    whose workers already fill the cores with tiles)."""
+    value, the threads each library call may use (1 on a cluster, whose
+    workers already fill the cores with tiles), and the method, "linear"
+    or "natural"."""
 
-    def __init__(self, grid, rows, columns, bounds, halo, nodata, threads=1):
+    def __init__(self, grid, rows, columns, bounds, halo, nodata, threads=1, method="linear"):
         self.grid = grid
         self.rows = rows
         self.columns = columns
@@ -45,6 +47,7 @@ class TileJob:
         self.halo = float(halo)
         self.nodata = float(nodata)
         self.threads = threads
+        self.method = method
 
     def core_box(self):
         g = self.grid
@@ -90,28 +93,155 @@ def _strictly_right(a, b, q):
     return result
 
 
+# Shewchuk's first error bound of the in-circle test, (10 + 96 eps) eps.
+_INCIRCLE_BOUND = (10.0 + 96.0 * 2.0**-53) * 2.0**-53
+
+
+def _maybe_in_circle(a, b, c, q):
+    """Whether each query q (k, 2) may lie in the closed circumdisk of the
+    counter-clockwise triangle a, b, c: the in-circle determinant is not
+    certainly negative."""
+    ad, bd, cd = a - q, b - q, c - q
+    alift, blift, clift = (ad ** 2).sum(1), (bd ** 2).sum(1), (cd ** 2).sum(1)
+    bc = bd[:, 0] * cd[:, 1] - cd[:, 0] * bd[:, 1]
+    ca = cd[:, 0] * ad[:, 1] - ad[:, 0] * cd[:, 1]
+    ab = ad[:, 0] * bd[:, 1] - bd[:, 0] * ad[:, 1]
+    det = alift * bc + blift * ca + clift * ab
+    permanent = (alift * (np.abs(bd[:, 0] * cd[:, 1]) + np.abs(cd[:, 0] * bd[:, 1]))
+                 + blift * (np.abs(cd[:, 0] * ad[:, 1]) + np.abs(ad[:, 0] * cd[:, 1]))
+                 + clift * (np.abs(ad[:, 0] * bd[:, 1]) + np.abs(bd[:, 0] * ad[:, 1])))
+    return ~(det < -_INCIRCLE_BOUND * permanent)
+
+
+def _circumdisks(tri, triangles):
+    """The corners, circumcentres and radii (with a margin) of the given
+    triangles, and which are too flat for the centre to be computed well."""
+    p = tri.points[:, :2]
+    s = tri.simplices[triangles]
+    a, b, c = p[s[:, 0]], p[s[:, 1]], p[s[:, 2]]
+    ba, ca = b - a, c - a
+    d = 2.0 * (ba[:, 0] * ca[:, 1] - ba[:, 1] * ca[:, 0])
+    with np.errstate(divide="ignore", invalid="ignore"):
+        ux = (ca[:, 1] * (ba ** 2).sum(1) - ba[:, 1] * (ca ** 2).sum(1)) / d
+        uy = (ba[:, 0] * (ca ** 2).sum(1) - ca[:, 0] * (ba ** 2).sum(1)) / d
+    centre = a + np.column_stack((ux, uy))
+    # Rounding moves a computed circumcentre by about eps / sin(smallest
+    # angle) of the radius, far inside the margin while |d| is above 1e-6 of
+    # the squared sides; flatter triangles (hull slivers) are tested cell by
+    # cell with the in-circle determinant instead.
+    radius = np.hypot(ux, uy) * (1.0 + 1e-6) + 1e-12 * (np.abs(a).max(1) + 1.0)
+    flat = ~np.isfinite(radius) | ~np.isfinite(centre).all(1) | \
+        (np.abs(d) <= 1e-6 * ((ba ** 2).sum(1) + (ca ** 2).sum(1)))
+    return a, b, c, centre, radius, flat
+
+
+def _halo_for(tri, triangles, job):
+    """The halo at which the circumdisks of the given triangles, cut to the
+    whole set's box, lie in the seen box: a guess at the halo that settles
+    them (more points may split them), 0 when there is none to make."""
+    if len(triangles) == 0:
+        return 0.0
+    _, _, _, centre, radius, flat = _circumdisks(tri, triangles)
+    if flat.any():
+        return 0.0
+    x0, y0, x1, y1 = job.core_box()
+    b = job.bounds
+    reach = np.concatenate((x0 - np.maximum(centre[:, 0] - radius, b[0]),
+                            np.minimum(centre[:, 0] + radius, b[2]) - x1,
+                            y0 - np.maximum(centre[:, 1] - radius, b[1]),
+                            np.minimum(centre[:, 1] + radius, b[3]) - y1))
+    return float(reach.max()) * 1.01
+
+
+def _tainted(tri, certain_triangle, certain_hull_edge):
+    """The triangles a natural-neighbour value may not lean on: the
+    uncertain ones, their neighbours, and those on an uncertain hull edge."""
+    uncertain = ~certain_triangle
+    neighbours = tri.neighbors[uncertain]
+    tainted = uncertain.copy()
+    tainted[neighbours[neighbours >= 0]] = True
+    hull = np.asarray(tri.hull, dtype=np.int64)
+    n = len(tri.points)
+    open_keys = hull[~certain_hull_edge] * n + np.roll(hull, -1)[~certain_hull_edge]
+    if len(open_keys):
+        # The edge opposite vertex k runs from vertex k + 1 to k + 2,
+        # counter-clockwise as the hull does.
+        s = np.asarray(tri.simplices, dtype=np.int64)
+        for k in range(3):
+            on_hull = tri.neighbors[:, k] < 0
+            keys = s[:, (k + 1) % 3] * n + s[:, (k + 2) % 3]
+            tainted |= on_hull & np.isin(keys, open_keys)
+    return tainted
+
+
+def _near_tainted(tri, certain_triangle, certain_hull_edge, job, near):
+    """For each query (the core's centres numbered by near): whether it
+    lies in the closed circumdisk of a tainted triangle, with a margin.
+
+    A natural-neighbour value is made of the triangles whose circumdisks
+    hold the centre (they are certain when no tainted disk holds it), and
+    found by walking from the triangle holding it to their neighbours
+    (certain too): the same triangles, so the same value, as in the whole
+    set's triangulation."""
+    tainted = np.flatnonzero(_tainted(tri, certain_triangle, certain_hull_edge))
+    rows, columns = job.shape()
+    hit = np.zeros(rows * columns, dtype=bool)
+    if len(tainted) == 0:
+        return hit[near]
+    a, b, c, centre, radius, flat = _circumdisks(tri, tainted)
+    queries = job.centres()
+    for k in np.flatnonzero(flat):
+        hit |= _maybe_in_circle(a[k], b[k], c[k], queries)
+    radius[flat] = -1.0
+    x0, y0, x1, y1 = job.core_box()
+    reaches = (radius >= 0) & (centre[:, 0] + radius >= x0) & (centre[:, 0] - radius <= x1) & \
+              (centre[:, 1] + radius >= y0) & (centre[:, 1] - radius <= y1)
+    g = job.grid
+    for (cx, cy), r in zip(centre[reaches], radius[reaches]):
+        c0 = max(int(np.floor((cx - r - g.west) / g.cell - 0.5)) - 1 - job.columns[0], 0)
+        c1 = min(int(np.ceil((cx + r - g.west) / g.cell - 0.5)) + 2 - job.columns[0], columns)
+        r0 = max(int(np.floor((g.north - (cy + r)) / g.cell - 0.5)) - 1 - job.rows[0], 0)
+        r1 = min(int(np.ceil((g.north - (cy - r)) / g.cell - 0.5)) + 2 - job.rows[0], rows)
+        if c0 >= c1 or r0 >= r1:
+            continue
+        xs = g.centre_x(np.arange(c0, c1) + job.columns[0])
+        ys = g.centre_y(np.arange(r0, r1) + job.rows[0])
+        inside = (xs[None, :] - cx) ** 2 + (ys[:, None] - cy) ** 2 <= r * r
+        block = hit.reshape(rows, columns)[r0:r1, c0:c1]
+        block |= inside
+    return hit[near]
+
+
 def settled_values(xyz, job, seen):
     """Interpolates the core's cells over the triangulation of xyz (the
     tile's points, (n, 3), in the whole set's order). Returns (values as
-    (rows, columns) float64, whether every cell is settled)."""
+    (rows, columns) float64, wanted): wanted is None when every cell is
+    settled, else the halo the offending triangles' circumdisks ask for (0
+    when they name none)."""
     centres = job.centres()
     values = np.full(len(centres), job.nodata)
+    shape = job.shape()
     # A centre outside the box of the whole set's points is outside its
     # hull: nodata, with nothing to prove. A tile beyond the points (under
     # bounds larger than they are) is settled without a triangle.
     near = np.flatnonzero(in_box(centres[:, 0], centres[:, 1], job.bounds))
     if len(near) == 0:
-        return values.reshape(job.shape()), True
+        return values.reshape(shape), None
     queries = centres[near]
     tri = triangulate(xyz, threads=job.threads)
     if len(tri.simplices) == 0:
-        return values.reshape(job.shape()), False
-    values[near] = LinearNDInterpolator(tri, xyz[:, 2], fill_value=job.nodata, threads=job.threads)(queries)
+        return values.reshape(shape), 0.0
+    interpolator = NaturalNeighborInterpolator if job.method == "natural" else LinearNDInterpolator
+    values[near] = interpolator(tri, xyz[:, 2], fill_value=job.nodata, threads=job.threads)(queries)
     triangle = mesh_queries.find_simplex(tri, queries, threads=job.threads)
     certain_triangle, certain_hull_edge = tile_certain(tri, seen, job.bounds)
     inside = triangle >= 0
-    if not certain_triangle[triangle[inside]].all():
-        return values.reshape(job.shape()), False
+    located = np.unique(triangle[inside])
+    uncertain = located[~certain_triangle[located]]
+    if len(uncertain):
+        return values.reshape(shape), _halo_for(tri, uncertain, job)
+    if job.method == "natural" and _near_tainted(tri, certain_triangle, certain_hull_edge, job, near).any():
+        return values.reshape(shape), 0.0
     # A centre outside the tile's hull is outside the whole set's when it
     # lies beyond an edge of the whole set's hull.
     outside = queries[~inside]
@@ -122,7 +252,7 @@ def settled_values(xyz, job, seen):
             break
         a, b = tri.points[hull[i], :2], tri.points[hull[(i + 1) % len(hull)], :2]
         beyond |= _strictly_right(a, b, outside)
-    return values.reshape(job.shape()), bool(beyond.all())
+    return values.reshape(shape), (None if beyond.all() else 0.0)
 
 
 def tile_values(job, index, xyz, read_box):
@@ -133,19 +263,18 @@ def tile_values(job, index, xyz, read_box):
 
     Returns (values, halo): the halo that settled every cell."""
     halo = job.halo
-    # Terminates: each round doubles the halo (halo > 0), so after finitely
-    # many rounds the seen box holds the whole set's bounds; then the tile
-    # has every point, its triangulation is the whole set's, and its values
-    # are taken without a test.
+    # Terminates: each round at least doubles the halo (halo > 0), so after
+    # finitely many rounds the seen box holds the whole set's bounds; then
+    # the tile has every point, its triangulation is the whole set's, and
+    # its values are taken without a test. The offending triangles'
+    # circumdisks may ask for more than double at once (a void's long
+    # triangles), which saves rounds.
     while True:
         seen = job.seen_box(halo)
         order = np.argsort(index, kind="stable")
         points = np.ascontiguousarray(xyz[order], dtype=np.float64)
-        if contains(seen, job.bounds):
-            tri_values, _ = settled_values(points, job, seen)
-            return tri_values, halo
-        tri_values, settled = settled_values(points, job, seen)
-        if settled:
-            return tri_values, halo
-        halo *= 2.0
+        values, wanted = settled_values(points, job, seen)
+        if wanted is None or contains(seen, job.bounds):
+            return values, halo
+        halo = max(2.0 * halo, wanted)
         index, xyz = read_box(job.seen_box(halo))
