@@ -84,7 +84,7 @@ def assert_same_cells(left, right):
 @pytest.mark.parametrize("kind, method, cell, options, tiles", [
     ("uniform", "linear", 1.7, [], [(7, 0.5), (23, None), (None, None)]),
     ("clustered", "natural", 1.3, ["--align", "--nodata", "-32768"], [(9, 0.5), (40, None)]),
-    ("voided", "linear", 1.1, ["--bounds", "-10", "-5", "104", "107"], [(6, 0.5), (17, None)]),
+    ("voided", "linear", 1.1, ["--bounds", "-10", "-5", "104", "107"], [(12, 1.5), (17, None)]),
     ("voided", "natural", 1.1, ["--bounds", "-10", "-5", "104", "107"], [(13, 0.5)]),
 ])
 def test_dem_equals_the_programs_raster(client, tmp_path, kind, method, cell, options, tiles):
@@ -114,7 +114,8 @@ def test_dem_equals_the_programs_raster(client, tmp_path, kind, method, cell, op
     got_transform, got, got_nodata = raster(written)
     assert (got_transform, got_nodata) == (transform, nodata)
     assert_same_cells(got, expected)
-    assert gdal.Open(str(written)).GetSpatialRef().GetAuthorityCode(None) == "32633"
+    dataset = gdal.Open(str(written))  # kept: GDAL's objects need their dataset alive
+    assert dataset.GetSpatialRef().GetAuthorityCode(None) == "32633"
 
 
 def test_a_cell_across_a_void_grows_the_halo():
