@@ -73,11 +73,16 @@ def raster(path):
     return dataset.GetGeoTransform(), band.ReadAsArray(), band.GetNoDataValue()
 
 
-def assert_same_cells(left, right):
-    """Bit for bit, nodata included."""
+def assert_same_cells(left, right, method="linear"):
+    """Bit for bit, nodata included. Natural-neighbour values sum their
+    weights in the mesh's order, which a tile's numbering changes: they
+    may differ in the last bits of a double, and so by one float32 step."""
     assert left.shape == right.shape
     assert left.dtype == right.dtype == np.float32
-    assert np.array_equal(left.view(np.uint32), right.view(np.uint32))
+    if method == "linear":
+        assert np.array_equal(left.view(np.uint32), right.view(np.uint32))
+    else:
+        np.testing.assert_array_max_ulp(left, right, maxulp=1)  # nodata against a value fails too
 
 
 @pytest.mark.skipif(not PROGRAM, reason="DELAUNAY2D_PROGRAM names the program to compare with")
@@ -105,7 +110,7 @@ def test_dem_equals_the_programs_raster(client, tmp_path, kind, method, cell, op
         result = dask_module.dem(array, cell, tile=tile, halo=halo, **kwargs)
         assert result.rio.transform().to_gdal() == transform
         assert result.attrs["_FillValue"] == nodata
-        assert_same_cells(result.values, expected)
+        assert_same_cells(result.values, expected, method)
     # Written by rioxarray, read by GDAL: the program's file, CRS included.
     _, expected, _ = program_dem(tmp_path, points, options + ["--crs", "EPSG:32633"])
     written = tmp_path / "dask.tif"
@@ -113,7 +118,7 @@ def test_dem_equals_the_programs_raster(client, tmp_path, kind, method, cell, op
         written, recalc_transform=False)
     got_transform, got, got_nodata = raster(written)
     assert (got_transform, got_nodata) == (transform, nodata)
-    assert_same_cells(got, expected)
+    assert_same_cells(got, expected, method)
     dataset = gdal.Open(str(written))  # kept: GDAL's objects need their dataset alive
     assert dataset.GetSpatialRef().GetAuthorityCode(None) == "32633"
 
