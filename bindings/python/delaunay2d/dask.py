@@ -138,14 +138,22 @@ def _source_of(points):
     return PointSource(list(array.to_delayed().ravel()))
 
 
-def _tile_task(pieces, job, source):
+def _tile_task(pieces, job, source, dtype):
     index, xyz = _joined(pieces)
     values, _ = tile_values(job, index, xyz, source.read_box)
-    return values
-
-
-def _cast_task(values, dtype):
     return values.astype(dtype)
+
+
+def _shared(source):
+    """The source as the tiles' tasks take it: on a distributed cluster,
+    sent to every worker once (its partitions' graphs would otherwise
+    travel with every tile's task); elsewhere as it is."""
+    try:
+        from distributed import default_client
+        client = default_client()
+    except (ImportError, ValueError):
+        return source
+    return client.scatter(source, broadcast=True, hash=False)
 
 
 def _default_tile(count, extent, cell):
@@ -179,7 +187,8 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
     and thread count.
 
     Reads the points once here (their count and extent); the returned
-    DataArray (y, x) is lazy, one chunk per tile, with coordinates of the
+    DataArray (y, x) is lazy (under a distributed client, bound to it: the
+    list of partitions is sent to its workers here), one chunk per tile, with coordinates of the
     cells' centres (y from the north), ``_FillValue`` and ``nodata``
     attributes and, with rioxarray installed, its transform (and crs) so
     that ``.rio.to_raster(path)`` writes a GeoTIFF.
@@ -225,14 +234,15 @@ def dem(points, cell, bounds=None, method="linear", tile=None, *, align=False, n
         for key in touched:
             pieces[key].append(dask.delayed(_piece, pure=True)(split, key))
 
+    shared = _shared(source)
     blocks = []
     for i in range(tile_rows):
         row = []
         for j in range(tile_columns):
             key = i * tile_columns + j
             job = jobs[key]
-            values = dask.delayed(_tile_task, pure=True)(pieces[key], job, source)
-            row.append(da.from_delayed(dask.delayed(_cast_task, pure=True)(values, dtype), job.shape(), dtype=dtype))
+            values = dask.delayed(_tile_task, pure=True)(pieces[key], job, shared, dtype)
+            row.append(da.from_delayed(values, job.shape(), dtype=dtype))
         blocks.append(row)
     surface = da.block(blocks)
 
