@@ -2,12 +2,15 @@
 // one of the whole set's triangulation, checked against that triangulation
 // computed once over every point; and the test is not so strict that a
 // modest halo leaves the tile's own triangles undecided.
+#include <gmp.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cmath>
+#include <iterator>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -177,20 +180,85 @@ TEST(TileCertain, CertainTrianglesAndHullEdgesAreTheWholeSets) {
     }
 }
 
+// A rational number (GMP) for the exact oracle below.
+struct Q {
+    mpq_t v;
+    Q() { mpq_init(v); }
+    explicit Q(double d) : Q() { mpq_set_d(v, d); }
+    Q(const Q& o) : Q() { mpq_set(v, o.v); }
+    ~Q() { mpq_clear(v); }
+    Q& operator=(const Q&) = delete;
+    template <void (*F)(mpq_ptr, mpq_srcptr, mpq_srcptr)>
+    static Q apply(const Q& a, const Q& b) {
+        Q r;
+        F(r.v, a.v, b.v);
+        return r;
+    }
+    friend Q operator+(const Q& a, const Q& b) { return apply<mpq_add>(a, b); }
+    friend Q operator-(const Q& a, const Q& b) { return apply<mpq_sub>(a, b); }
+    friend Q operator*(const Q& a, const Q& b) { return apply<mpq_mul>(a, b); }
+    friend Q operator/(const Q& a, const Q& b) { return apply<mpq_div>(a, b); }
+    friend bool operator<(const Q& a, const Q& b) { return mpq_cmp(a.v, b.v) < 0; }
+};
+
+// Whether the closed circumdisk of a, b, c misses the closed box, in exact
+// rational arithmetic: the squared distance from the centre to the box
+// exceeds the squared radius.
+bool disk_misses_box_exactly(const std::array<double, 6>& t, const std::array<double, 4>& box) {
+    const Q ax(t[0]), ay(t[1]), bx = Q(t[2]) - ax, by = Q(t[3]) - ay, cx = Q(t[4]) - ax, cy = Q(t[5]) - ay;
+    const Q d = Q(2.0) * (bx * cy - by * cx), lb = bx * bx + by * by, lc = cx * cx + cy * cy;
+    const Q ux = (cy * lb - by * lc) / d, uy = (bx * lc - cx * lb) / d;
+    const auto gap = [](const Q& u, const Q& lo, const Q& hi) { return u < lo ? lo - u : hi < u ? u - hi : Q(0.0); };
+    const Q gx = gap(ux, Q(box[0]) - ax, Q(box[2]) - ax), gy = gap(uy, Q(box[1]) - ay, Q(box[3]) - ay);
+    return ux * ux + uy * uy < gx * gx + gy * gy;
+}
+
+// Strips placed within a few rounding errors of the circle, on both sides:
+// whatever the predicate calls a miss is one in exact arithmetic, and
+// margins of 1e-9 are settled.
+TEST(TileCertain, CircumdiskTestAgreesWithExactArithmetic) {
+    std::mt19937_64 rng(2028);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    const double nudges[] = {-1e-15, -2e-16, 0.0, 2e-16, 1e-15, 1e-12, 1e-9};
+    size_t misses = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const double scale = std::ldexp(1.0, static_cast<int>(rng() % 1200) - 600);
+        const double offset = (round % 3 == 0 ? 0.0 : 1e6) * scale;
+        std::array<double, 6> t;
+        for (double& v : t) v = offset + scale * unit(rng);
+        if (round % 5 == 0) t[5] = t[1] + (t[3] - t[1]) * ((t[4] - t[0]) / (t[2] - t[0])) * (1 + 1e-14);
+        const double bx = t[2] - t[0], by = t[3] - t[1], cx = t[4] - t[0], cy = t[5] - t[1];
+        const double d = 2 * (bx * cy - by * cx);
+        const double ux = t[0] + (cy * (bx * bx + by * by) - by * (cx * cx + cy * cy)) / d;
+        const double uy = t[1] + (bx * (cx * cx + cy * cy) - cx * (bx * bx + by * by)) / d;
+        const double r = std::hypot(ux - t[0], uy - t[1]);
+        std::array<double, 4> seen;
+        for (int k = 0; k < 4; ++k) {
+            const double reach = r * (1 + nudges[rng() % std::size(nudges)]);
+            seen[k] = k < 2 ? (k == 0 ? ux : uy) - reach : (k == 2 ? ux : uy) + reach;
+        }
+        if (!std::isfinite(seen[0] + seen[1] + seen[2] + seen[3])) continue;
+        const std::array<double, 4> bounds{seen[0] - 2 * r, seen[1] - 2 * r, seen[2] + 2 * r, seen[3] + 2 * r};
+        const d2d::operations::tile::UnseenRegion unseen =
+            d2d::operations::tile::unseen_region(seen.data(), bounds.data());
+        if (!d2d::operations::tile::circumdisk_misses(t[0], t[1], t[2], t[3], t[4], t[5], unseen)) continue;
+        ++misses;
+        for (int k = 0; k < unseen.count; ++k) {
+            const d2d::operations::tile::Box& b = unseen.strips[k];
+            ASSERT_TRUE(disk_misses_box_exactly(t, {b.x0, b.y0, b.x1, b.y1})) << "round " << round;
+        }
+    }
+    EXPECT_GT(misses, 300u);
+}
+
 // Worked examples at the edge of the test, on the internal predicates.
-TEST(TileCertain, TouchingIsUncertainAndAMarginSettles) {
+TEST(TileCertain, DegenerateAndHugeCornersAndHullEdges) {
     using Box = std::array<double, 4>;
     const auto disk_misses = [](std::array<double, 6> c, Box seen, Box bounds) {
         return d2d::operations::tile::circumdisk_misses(c[0], c[1], c[2], c[3], c[4], c[5],
                                                         d2d::operations::tile::unseen_region(seen.data(), bounds.data()));
     };
-    const Box bounds{-4, -4, 4, 4}, touching{-1, -1, 1, 1}, e{-1e-12, -1e-12, 1e-12, 1e-12};
-    // The circle through (-1, 0), (1, 0), (0, 1) is the unit circle, which
-    // touches seen's sides from inside: an unseen point could lie on it.
-    EXPECT_FALSE(disk_misses({-1, 0, 1, 0, 0, 1}, touching, bounds));
-    EXPECT_FALSE(disk_misses({-1, 0, 1, 0, 0, 1}, {-1 + e[0], -1, 1 + e[2], 1}, bounds));  // still y = +-1
-    EXPECT_TRUE(disk_misses({-1, 0, 1, 0, 0, 1}, {-1 + e[0], -1 + e[1], 1 + e[2], 1 + e[3]}, bounds));
-    EXPECT_TRUE(disk_misses({1e9 - 1, 0, 1e9 + 1, 0, 1e9, 1}, {1e9 - 1.001, -1.001, 1e9 + 1.001, 1.001}, {0, -4, 2e9, 4}));
+    const Box bounds{-4, -4, 4, 4}, touching{-1, -1, 1, 1};
     // Nearly collinear or collinear corners: a huge circle, or none.
     EXPECT_FALSE(disk_misses({0, 0, 1, 0, 0.5, 1e-300}, touching, bounds));
     EXPECT_FALSE(disk_misses({0, 0, 1, 0, 0.5, 0}, touching, bounds));
