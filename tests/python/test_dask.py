@@ -11,6 +11,7 @@ import subprocess
 import numpy as np
 import pytest
 
+dask = pytest.importorskip("dask")
 dask_module = pytest.importorskip("delaunay2d.dask")
 distributed = pytest.importorskip("distributed")
 gdal = pytest.importorskip("osgeo.gdal")
@@ -142,6 +143,12 @@ def test_a_cell_across_a_void_grows_the_halo():
     assert halo > job.halo and reads
     whole = delaunay2d.LinearNDInterpolator(points[:, :2], points[:, 2], fill_value=-9999.0)
     assert np.array_equal(values.ravel(), whole(job.centres()))
+    # The same through dem() without the cluster's workers: every double
+    # equal to the whole set's.
+    with dask.config.set(scheduler="sync"):
+        result = dask_module.dem(points, 2.0, tile=7, halo=1.0, dtype=np.float64)
+        xx, yy = np.meshgrid(result.x.values, result.y.values)
+        assert np.array_equal(result.values, whole(xx, yy))
 
 
 def test_tile_certain_flags_agree_with_the_whole_triangulation():

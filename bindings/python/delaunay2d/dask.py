@@ -139,6 +139,10 @@ def _source_of(points):
 
 
 def _tile_task(pieces, job, source, dtype):
+    if not isinstance(source, PointSource):
+        # The scattered source, as a scheduler other than the cluster's
+        # (scheduler="sync" under a client) hands it over: a Future.
+        source = source.result()
     index, xyz = _joined(pieces)
     values, _ = tile_values(job, index, xyz, source.read_box)
     return values.astype(dtype)
