@@ -13,10 +13,10 @@ DataFrame of x, y, z into a dask-backed ``xarray.DataArray`` on the grid the
 
 A tile whose halo proves too small (a cell in a triangle that may not be
 the whole set's, or outside its hull without proof that it is outside the
-whole set's) doubles its halo and reads the points of the larger box again
-from the partitions whose extent meets it (on a cluster, from the worker,
-through the scheduler). Needs dask (and, for dask DataFrames and
-``read_las``, pandas; for ``crs=``, rioxarray).
+whole set's) grows its halo and reads the points of the larger box again
+from the partitions whose extent meets it (on a cluster, as tasks the tile's
+worker submits). Needs dask and xarray (and, for dask DataFrames and
+``read_las``, pandas; for the transform and ``crs=``, rioxarray).
 """
 
 import math
