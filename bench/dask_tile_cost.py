@@ -2,7 +2,7 @@
 a tile of N points (triangulate, certify, interpolate its core's cells),
 each size in a fresh process so that its peak is its own.
 
-    python3 bench/dask_tile_cost.py [--n 250000 1000000 4000000] [--per-cell 4] [--threads 1]
+    python3 bench/dask_tile_cost.py [--n 250000 1000000 4000000] [--per-cell 4] [--threads 1] [--method linear]
 
 The points are uniform at --per-cell points per cell (1 m cells: 4 points
 per square metre, a common airborne LiDAR density) over the tile's seen box,
@@ -22,7 +22,7 @@ import sys
 import time
 
 
-def one_tile(n, per_cell, threads, repeat):
+def one_tile(n, per_cell, threads, repeat, method):
     import numpy as np
 
     from delaunay2d.raster_grid import RasterGrid
@@ -39,7 +39,7 @@ def one_tile(n, per_cell, threads, repeat):
     index = np.arange(n, dtype=np.int64)
     # The whole set reaches far beyond the tile, as in a country's middle.
     bounds = (-1e6, -1e6, 1e6, 1e6)
-    job = TileJob(grid, (0, core), (0, core), bounds, halo, -9999.0, threads)
+    job = TileJob(grid, (0, core), (0, core), bounds, halo, -9999.0, threads, method)
 
     def read_box(box):
         raise RuntimeError("the halo of {} had to grow: the figures would mix two rounds".format(halo))
@@ -59,15 +59,16 @@ def main():
     parser.add_argument("--per-cell", type=float, default=4.0)
     parser.add_argument("--threads", type=int, default=1)
     parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--method", choices=["linear", "natural"], default="linear")
     parser.add_argument("--one", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()
     if args.one:
-        print(json.dumps(one_tile(args.n[0], args.per_cell, args.threads, args.repeat)))
+        print(json.dumps(one_tile(args.n[0], args.per_cell, args.threads, args.repeat, args.method)))
         return
     print("{:>10} {:>10} {:>9} {:>9} {:>9}".format("points", "cells", "seconds", "peak MB", "input MB"))
     for n in args.n:
         out = subprocess.run([sys.executable, __file__, "--one", "--n", str(n), "--per-cell", str(args.per_cell),
-                              "--threads", str(args.threads), "--repeat", str(args.repeat)],
+                              "--threads", str(args.threads), "--repeat", str(args.repeat), "--method", args.method],
                              check=True, capture_output=True, text=True).stdout
         r = json.loads(out)
         print("{points:>10} {cells:>10} {seconds:>9.2f} {peak_mb:>9.0f} {input_mb:>9.0f}".format(**r))

@@ -114,8 +114,8 @@ def _maybe_in_circle(a, b, c, q):
 
 
 def _circumdisks(tri, triangles):
-    """The corners, circumcentres and radii (with a margin) of the given
-    triangles, and which are too flat for the centre to be computed well."""
+    """The circumcentres and radii of the given triangles, and which are
+    too flat for their centre to mean much."""
     p = tri.points[:, :2]
     s = tri.simplices[triangles]
     a, b, c = p[s[:, 0]], p[s[:, 1]], p[s[:, 2]]
@@ -125,23 +125,20 @@ def _circumdisks(tri, triangles):
         ux = (ca[:, 1] * (ba ** 2).sum(1) - ba[:, 1] * (ca ** 2).sum(1)) / d
         uy = (ba[:, 0] * (ca ** 2).sum(1) - ca[:, 0] * (ba ** 2).sum(1)) / d
     centre = a + np.column_stack((ux, uy))
-    # Rounding moves a computed circumcentre by about eps / sin(smallest
-    # angle) of the radius, far inside the margin while |d| is above 1e-6 of
-    # the squared sides; flatter triangles (hull slivers) are tested cell by
-    # cell with the in-circle determinant instead.
-    radius = np.hypot(ux, uy) * (1.0 + 1e-6) + 1e-12 * (np.abs(a).max(1) + 1.0)
+    radius = np.hypot(ux, uy)
     flat = ~np.isfinite(radius) | ~np.isfinite(centre).all(1) | \
         (np.abs(d) <= 1e-6 * ((ba ** 2).sum(1) + (ca ** 2).sum(1)))
-    return a, b, c, centre, radius, flat
+    return centre, radius, flat
 
 
 def _halo_for(tri, triangles, job):
     """The halo at which the circumdisks of the given triangles, cut to the
-    whole set's box, lie in the seen box: a guess at the halo that settles
-    them (more points may split them), 0 when there is none to make."""
+    whole set's box, lie in the seen box: only a guess at the halo that
+    settles them (more points may split them; rounding is covered by the
+    1 % added), 0 for none or for flat triangles, whose disks mean little."""
     if len(triangles) == 0:
         return 0.0
-    _, _, _, centre, radius, flat = _circumdisks(tri, triangles)
+    centre, radius, flat = _circumdisks(tri, triangles)
     if flat.any():
         return 0.0
     x0, y0, x1, y1 = job.core_box()
@@ -174,42 +171,48 @@ def _tainted(tri, certain_triangle, certain_hull_edge):
     return tainted
 
 
-def _near_tainted(tri, certain_triangle, certain_hull_edge, job, near):
-    """For each query (the core's centres numbered by near): whether it
-    lies in the closed circumdisk of a tainted triangle, with a margin.
+def _cavity_tainted(tri, tainted, triangle, queries):
+    """For each query (inside the mesh, in triangle[k]): whether its cavity,
+    the connected triangles whose closed circumdisks may hold it (a
+    superset of those that do, within rounding), meets a tainted triangle.
 
-    A natural-neighbour value is made of the triangles whose circumdisks
-    hold the centre (they are certain when no tainted disk holds it), and
-    found by walking from the triangle holding it to their neighbours
-    (certain too): the same triangles, so the same value, as in the whole
-    set's triangulation."""
-    tainted = np.flatnonzero(_tainted(tri, certain_triangle, certain_hull_edge))
-    rows, columns = job.shape()
-    hit = np.zeros(rows * columns, dtype=bool)
-    if len(tainted) == 0:
-        return hit[near]
-    a, b, c, centre, radius, flat = _circumdisks(tri, tainted)
-    queries = job.centres()
-    for k in np.flatnonzero(flat):
-        hit |= _maybe_in_circle(a[k], b[k], c[k], queries)
-    radius[flat] = -1.0
-    x0, y0, x1, y1 = job.core_box()
-    reaches = (radius >= 0) & (centre[:, 0] + radius >= x0) & (centre[:, 0] - radius <= x1) & \
-              (centre[:, 1] + radius >= y0) & (centre[:, 1] - radius <= y1)
-    g = job.grid
-    for (cx, cy), r in zip(centre[reaches], radius[reaches]):
-        c0 = max(int(np.floor((cx - r - g.west) / g.cell - 0.5)) - 1 - job.columns[0], 0)
-        c1 = min(int(np.ceil((cx + r - g.west) / g.cell - 0.5)) + 2 - job.columns[0], columns)
-        r0 = max(int(np.floor((g.north - (cy + r)) / g.cell - 0.5)) - 1 - job.rows[0], 0)
-        r1 = min(int(np.ceil((g.north - (cy - r)) / g.cell - 0.5)) + 2 - job.rows[0], rows)
-        if c0 >= c1 or r0 >= r1:
-            continue
-        xs = g.centre_x(np.arange(c0, c1) + job.columns[0])
-        ys = g.centre_y(np.arange(r0, r1) + job.rows[0])
-        inside = (xs[None, :] - cx) ** 2 + (ys[:, None] - cy) ** 2 <= r * r
-        block = hit.reshape(rows, columns)[r0:r1, c0:c1]
-        block |= inside
-    return hit[near]
+    A natural-neighbour value is made of that cavity's triangles, found by
+    walking from the triangle holding the query to neighbours whose
+    circumdisks hold it. With no tainted triangle in it, the cavity and the
+    triangles around it are the whole set's, with the same neighbours: the
+    same cavity, so the same neighbours and weights, as in one pass.
+
+        query . in the tile          a tainted sliver far off, whose huge
+        /\/\/\  cavity: a few     disk holds the query too, is not
+        \/\/\/  triangles round   reached: it is no neighbour of the
+                 the query          cavity's triangles"""
+    m = len(tri.simplices)
+    points = tri.points[:, :2]
+    query = np.arange(len(queries), dtype=np.int64)
+    frontier_query, frontier_triangle = query, triangle.astype(np.int64)
+    visited = np.unique(frontier_query * m + frontier_triangle)
+    hit = np.zeros(len(queries), dtype=bool)
+    # Ends: each round keeps only (query, triangle) pairs not seen before,
+    # of which there are finitely many (queries times triangles).
+    while len(frontier_query):
+        hit[frontier_query[tainted[frontier_triangle]]] = True
+        # A query already tainted needs no larger cavity.
+        going = ~hit[frontier_query]
+        frontier_query, frontier_triangle = frontier_query[going], frontier_triangle[going]
+        across = tri.neighbors[frontier_triangle]
+        next_query = np.repeat(frontier_query, 3)
+        next_triangle = across.ravel().astype(np.int64)
+        real = next_triangle >= 0
+        next_query, next_triangle = next_query[real], next_triangle[real]
+        keys, first = np.unique(next_query * m + next_triangle, return_index=True)
+        fresh = ~np.isin(keys, visited, assume_unique=True)
+        next_query, next_triangle = next_query[first[fresh]], next_triangle[first[fresh]]
+        corners = tri.simplices[next_triangle]
+        holds = _maybe_in_circle(points[corners[:, 0]], points[corners[:, 1]], points[corners[:, 2]],
+                                 queries[next_query])
+        visited = np.union1d(visited, keys[fresh])
+        frontier_query, frontier_triangle = next_query[holds], next_triangle[holds]
+    return hit
 
 
 def settled_values(xyz, job, seen):
@@ -240,8 +243,10 @@ def settled_values(xyz, job, seen):
     uncertain = located[~certain_triangle[located]]
     if len(uncertain):
         return values.reshape(shape), _halo_for(tri, uncertain, job)
-    if job.method == "natural" and _near_tainted(tri, certain_triangle, certain_hull_edge, job, near).any():
-        return values.reshape(shape), 0.0
+    if job.method == "natural":
+        tainted = _tainted(tri, certain_triangle, certain_hull_edge)
+        if _cavity_tainted(tri, tainted, triangle[inside], queries[inside]).any():
+            return values.reshape(shape), 0.0
     # A centre outside the tile's hull is outside the whole set's when it
     # lies beyond an edge of the whole set's hull.
     outside = queries[~inside]
