@@ -11,6 +11,8 @@ seen (its core and a halo).
     |                           |  beyond a certain hull edge (outside the
     +---------------------------+  whole set's hull: nodata)
 
+A natural-neighbour value is kept when its cavity (the triangles whose
+circumdisks hold the centre) has no uncertain triangle in it or beside it.
 Where a cell is not settled, the halo doubles (or grows to the circumdisks
 of the triangles that failed) and the tile is computed
 again from the points of the larger box. The points are triangulated in
