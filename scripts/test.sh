@@ -30,6 +30,9 @@ packages+=(pkg-config dpkg-dev file python3-venv python3-pip python3-setuptools 
 # scipy's voronoi_plot_2d, which a Python test hands the package's Voronoi
 # to, draws with matplotlib (tests only; the package never imports it).
 packages+=(python3-matplotlib)
+# delaunay2d.dask's tiled DEMs and its tests (a two-worker LocalCluster, the
+# GeoTIFF written through rioxarray).
+packages+=(python3-dask python3-distributed python3-xarray python3-rioxarray)
 # The Windows DLL is cross-built with MinGW-w64 and its host tests run under wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
 # The JavaScript package: emscripten builds the WebAssembly module, Node runs

@@ -3,7 +3,9 @@
 # against scipy and on every input of tests/fixtures (test_triangulate.py,
 # with pytest), its queries, interpolators and Voronoi diagram
 # (test_queries.py), its constrained call (test_constrained.py), its
-# refinement and regions (test_refine.py), its module in the triangle
+# refinement and regions (test_refine.py), its tiled DEMs on a Dask cluster
+# against the program's GeoTIFF (test_dask.py, when dask, distributed,
+# xarray, rioxarray and GDAL's Python bindings are there), its module in the triangle
 # package's terms beside Triangle's program (test_triangle_module.py), the scipy
 # behaviours it copies (test_scipy_compat.py) and its import layers
 # (test_package.py).
@@ -48,3 +50,17 @@ add_test(NAME python_package
                  ${CMAKE_CURRENT_SOURCE_DIR}/python/test_package.py)
 set_tests_properties(python_package PROPERTIES ENVIRONMENT
   "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>;DELAUNAY2D_FIXTURES=${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
+
+# delaunay2d.dask on a two-process LocalCluster, compared with the program's
+# GeoTIFF: registered where its modules are installed.
+execute_process(COMMAND ${DELAUNAY2D_TEST_PYTHON} -c "import dask, distributed, xarray, rioxarray, osgeo.gdal"
+                RESULT_VARIABLE dask_missing OUTPUT_QUIET ERROR_QUIET)
+if(dask_missing EQUAL 0 AND TARGET delaunay2d_cli)
+  add_test(NAME python_dask
+           COMMAND ${DELAUNAY2D_TEST_PYTHON} -m pytest -q -p no:cacheprovider ${CMAKE_CURRENT_SOURCE_DIR}/python/test_dask.py)
+  set_tests_properties(python_dask PROPERTIES TIMEOUT 600 ENVIRONMENT
+    "PYTHONPATH=${PROJECT_SOURCE_DIR}/bindings/python;DELAUNAY2D_LIBRARY=$<TARGET_FILE:delaunay2d>;DELAUNAY2D_PROGRAM=$<TARGET_FILE:delaunay2d_cli>")
+else()
+  message(STATUS "delaunay2d.dask's test is not registered: it needs python3-dask, python3-distributed, "
+                 "python3-xarray, python3-rioxarray, python3-gdal and the program")
+endif()

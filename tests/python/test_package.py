@@ -16,13 +16,14 @@ HEADER_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."
 # Each module may import only modules of lower layers (so no import loop,
 # also through an import inside a function).
 LAYERS = {
-    "_library_file": 0,
+    "_library_file": 0, "las": 0, "raster_grid": 0,
     "_library": 1,
     "_operations": 2, "constrained": 2, "records": 2,
     "queries": 3, "clough_tocher": 3,
     "triangulation": 4,
-    "interpolate": 5, "voronoi": 5, "triangle": 5,
-    "__init__": 6,
+    "interpolate": 5, "voronoi": 5, "triangle": 5, "tiles": 5,
+    "__init__": 6, "tile_surface": 6,
+    "dask": 7,
 }
 
 

@@ -20,6 +20,10 @@ the other scipy.spatial.Delaunay attributes on the result,
 ``griddata`` and ``Voronoi`` (with ``cell_polygons(bbox)``). scipy itself is
 not needed; ``tri.to_scipy()`` hands the triangulation to scipy's own
 interpolators, and ``scipy.spatial.voronoi_plot_2d`` draws ``Voronoi``.
+
+``tile_certain`` tells which triangles of a tile's triangulation are the
+whole set's; ``delaunay2d.dask`` (imported on its own, it needs dask and
+xarray) builds tiled DEMs with it on a Dask cluster.
 """
 
 from . import _library
@@ -29,6 +33,7 @@ from .triangulation import Triangulation, triangulate
 from .interpolate import (CloughTocher2DInterpolator, CloughTocherInterpolator, GradientEstimationWarning,
                           LinearNDInterpolator, NaturalNeighborInterpolator, NearestNDInterpolator, griddata)
 from .voronoi import Voronoi
+from .tiles import tile_certain
 
 __version__ = "1.1.0"
 
@@ -42,5 +47,5 @@ __all__ = [
     "Library", "Mesh", "Mesh2D", "Point3D", "Point3DList", "Triangle", "Triangulation",
     "library_path", "mesh_triangles", "triangulate", "version",
     "LinearNDInterpolator", "NaturalNeighborInterpolator", "NearestNDInterpolator", "Voronoi", "griddata",
-    "CloughTocherInterpolator", "CloughTocher2DInterpolator", "GradientEstimationWarning",
+    "CloughTocherInterpolator", "CloughTocher2DInterpolator", "GradientEstimationWarning", "tile_certain",
 ]
