@@ -80,12 +80,8 @@ void add_zw(PointSet& points, double z, double w) {
 
 }  // namespace
 
-PointSet read_text_points(LineSource& source, const std::string& id_column, const std::string& z_column) {
-    PointSet points;
-    // Room for the points that a file of this size likely holds (a line of
-    // a survey or of full-precision doubles takes 20 to 40 bytes), so that
-    // the array is not copied over and over as it grows.
-    points.xy.reserve(static_cast<std::size_t>(source.total_size() / 24 * 2));
+void scan_text_points(LineSource& source, const std::string& id_column, const std::string& z_column,
+                      PointSet& points, const TextPoint& point) {
     ValueFields fields;
     bool first_content_line = true;
     std::optional<TextColumns> columns;  // set when a header names them
@@ -150,11 +146,15 @@ PointSet read_text_points(LineSource& source, const std::string& id_column, cons
                                   "too few values: " + std::to_string(fields.count) + " (the header puts " +
                                       columns->describe() + ")");
             }
-            points.xy.push_back(value_at(source, fields, columns->x));
-            points.xy.push_back(value_at(source, fields, columns->y));
+            const double x = value_at(source, fields, columns->x);
+            const double y = value_at(source, fields, columns->y);
             if (columns->z != TextColumns::absent || columns->w != TextColumns::absent) {
-                add_zw(points, columns->z == TextColumns::absent ? 0.0 : value_at(source, fields, columns->z),
-                       columns->w == TextColumns::absent ? 0.0 : value_at(source, fields, columns->w));
+                const double zw[2] = {
+                    columns->z == TextColumns::absent ? 0.0 : value_at(source, fields, columns->z),
+                    columns->w == TextColumns::absent ? 0.0 : value_at(source, fields, columns->w)};
+                point(x, y, zw);
+            } else {
+                point(x, y, nullptr);
             }
             continue;
         }
@@ -171,13 +171,29 @@ PointSet read_text_points(LineSource& source, const std::string& id_column, cons
         for (std::size_t i = 0; i < fields.count; ++i) {
             value[i] = value_at(source, fields, i);
         }
-        points.xy.push_back(value[0]);
-        points.xy.push_back(value[1]);
-        if (fields.count > 2 || !points.zw.empty()) {
-            add_zw(points, value[2], value[3]);
+        if (fields.count > 2) {
             points.extra_columns = std::max(points.extra_columns, static_cast<int>(fields.count) - 2);
+            point(value[0], value[1], value + 2);
+        } else {
+            point(value[0], value[1], nullptr);
         }
     }
+}
+
+PointSet read_text_points(LineSource& source, const std::string& id_column, const std::string& z_column) {
+    PointSet points;
+    // Room for the points that a file of this size likely holds (a line of
+    // a survey or of full-precision doubles takes 20 to 40 bytes), so that
+    // the array is not copied over and over as it grows.
+    points.xy.reserve(static_cast<std::size_t>(source.total_size() / 24 * 2));
+    scan_text_points(source, id_column, z_column, points, [&points](double x, double y, const double* zw) {
+        points.xy.push_back(x);
+        points.xy.push_back(y);
+        // A line without z after lines with it has z = w = 0.
+        if (zw != nullptr || !points.zw.empty()) {
+            add_zw(points, zw != nullptr ? zw[0] : 0.0, zw != nullptr ? zw[1] : 0.0);
+        }
+    });
     return points;
 }
 

@@ -6,6 +6,7 @@
 // the point is kept, and the triangulation leaves it out.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "formats/read/line_source.hpp"
@@ -19,5 +20,16 @@ namespace d2dcli {
 // naming the line and what is wrong with it.
 PointSet read_text_points(LineSource& source, const std::string& id_column = {},
                           const std::string& z_column = {});
+
+// One point of a text file as it is read: x, y, and z and w (null when the
+// line gave neither).
+using TextPoint = std::function<void(double x, double y, const double* zw)>;
+
+// The same reading, handing each point over as it comes instead of keeping
+// it, so that a file larger than memory can be read in passes. What the
+// header says (the ids, z's name, how many of z and w are columns) goes to
+// info; its xy and zw stay empty.
+void scan_text_points(LineSource& source, const std::string& id_column, const std::string& z_column,
+                      PointSet& info, const TextPoint& point);
 
 }  // namespace d2dcli

@@ -1,0 +1,254 @@
+#include "tiles/tiled_run.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "formats/output/output_error.hpp"
+#include "formats/raster/raster_files.hpp"
+#include "formats/read/input_error.hpp"
+#include "formats/output/atomic_file.hpp"
+#include "formats/output/text_sink.hpp"
+#include "tiles/dem_tiles.hpp"
+#include "tiles/memory_size.hpp"
+#include "tiles/scratch_file.hpp"
+#include "tiles/tile_work.hpp"
+#include "tiles/tin_tiles.hpp"
+
+namespace d2dcli {
+
+namespace {
+
+// Of the limit, what the tiles' data may take: the program's code and
+// libraries and the buffers of reading and writing take the rest.
+std::uint64_t data_budget(std::uint64_t memory) {
+    const std::uint64_t reserved = std::min<std::uint64_t>(memory / 4, std::uint64_t{24} << 20);
+    return memory - reserved;
+}
+
+// A core holds about a third of its tile's points, so that a halo of the
+// same width again on every side still fits.
+constexpr std::uint64_t core_share = 3;
+
+struct Layout {
+    std::size_t columns = 1;
+    std::size_t rows = 1;
+};
+
+// Cores as square as the extent allows, enough of them for the points.
+Layout layout_for(const std::array<double, 4>& bounds, std::uint64_t points, std::uint64_t core_points) {
+    const double tiles = std::ceil(static_cast<double>(points) / static_cast<double>(std::max<std::uint64_t>(core_points, 1)));
+    const double width = bounds[2] - bounds[0];
+    const double height = bounds[3] - bounds[1];
+    Layout layout;
+    if (tiles <= 1.0 || !(width > 0.0) || !(height > 0.0)) {
+        // One core; a line of points (no area) goes whole, as it has no
+        // triangles to certify.
+        return layout;
+    }
+    const double aspect = width / height;
+    const double columns = std::clamp(std::round(std::sqrt(tiles * aspect)), 1.0, tiles);
+    layout.columns = static_cast<std::size_t>(columns);
+    layout.rows = static_cast<std::size_t>(std::ceil(tiles / columns));
+    return layout;
+}
+
+}  // namespace
+
+bool tiled_format(OutputFormat format) {
+    return format == OutputFormat::ply || format == OutputFormat::ele || format == OutputFormat::tif ||
+           format == OutputFormat::asc;
+}
+
+std::uint64_t least_tiled_memory() {
+    // data_budget(m) >= 3/4 m must hold one tile of the least size.
+    return (least_tile_points * tile_bytes_per_point * 4 + 2) / 3;
+}
+
+TileProgress::TileProgress(bool enabled, std::uint64_t total)
+    : meter_(enabled), total_(total), start_(std::chrono::steady_clock::now()) {}
+
+void TileProgress::done(std::uint64_t points) {
+    done_ += points;
+    if (!meter_.active() || total_ == 0) {
+        return;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double fraction = static_cast<double>(done_) / static_cast<double>(total_);
+    std::string line = "tiles: " + std::to_string(done_) + " of " + std::to_string(total_) + " points";
+    if (fraction > 0.0 && fraction < 1.0) {
+        line += ", about " + std::to_string(static_cast<long long>(seconds * (1.0 - fraction) / fraction + 0.5)) +
+                " s left";
+    }
+    meter_.show(line);
+}
+
+void settle_tile(TileWork& work, std::size_t tile, TileMesh& mesh, const TileSettled& settled) {
+    const double first = work.plan.first_halo;
+    Box halo = {first, first, first, first};
+    std::vector<Box> extras;
+    // Rounds that only add the boxes the uncertain triangles reach (thin
+    // strips along the hull, mostly), before the halo itself grows.
+    constexpr std::uint64_t extra_rounds = 8;
+    constexpr std::size_t most_extras = 256;
+    // Termination: after extra_rounds rounds every round doubles the halo
+    // on all four sides, so after at most extra_rounds + log2(extent /
+    // first halo) + 1 rounds the core grown by it reaches the bounds on
+    // every side; seen then holds every point of the set, the library
+    // certifies everything, and settled says yes. A box that outgrows the
+    // memory limit ends the loop earlier, with an error.
+    for (std::uint64_t round = 0;; ++round) {
+        if (!mesh.build(work.buckets, work.grid, work.hull, tile, halo, extras, work.plan.most_points,
+                        work.request.threads)) {
+            throw OutputError(
+                work.request.output + ": --memory " + memory_size_text(work.request.memory) +
+                " is too small for this input: a tile needs " + std::to_string(mesh.seen_count()) +
+                " points around its core, and " + std::to_string(work.plan.most_points) + " fit" +
+                (round > 0 ? " (its halo grew across a void or a sparse edge of the points)"
+                           : " (the points are densest there)") +
+                "; give a larger --memory");
+        }
+        work.report.peak_bytes = std::max(work.report.peak_bytes,
+                                          mesh.seen_count() * tile_bytes_per_point + work.plan.band_bytes);
+        TileWant want;
+        if (settled(mesh, want)) {
+            return;
+        }
+        if (mesh.covers_bounds()) {
+            throw OutputError(work.request.output + ": a tile holding every point is still uncertain");
+        }
+        ++work.report.halo_growths;
+        std::vector<Box> fresh;
+        for (const Box& box : want.boxes) {
+            if (!mesh.given(box)) {
+                fresh.push_back(box);
+            }
+        }
+        if (!want.somewhere && !fresh.empty() && round < extra_rounds && extras.size() + fresh.size() <= most_extras) {
+            extras.insert(extras.end(), fresh.begin(), fresh.end());
+            continue;
+        }
+        for (double& side : halo) {
+            side *= 2.0;
+        }
+    }
+}
+
+TiledReport run_tiled(PointPasses& input, const std::string& source, const TiledRequest& request) {
+    TiledReport report;
+    const bool raster = request.format == OutputFormat::tif || request.format == OutputFormat::asc;
+    if (request.memory < least_tiled_memory()) {
+        throw OutputError("--memory " + memory_size_text(request.memory) + " is too small: a tile needs at least " +
+                          memory_size_text(least_tiled_memory()));
+    }
+    const PointExtent extent = input.extent();
+    report.points_read = extent.count;
+    if (raster && !input.has_z()) {
+        throw OutputError(request.output +
+                          ": a surface raster needs z: give points as x y z, or name a z column in a header");
+    }
+    const std::array<double, 4> bounds = {extent.min_x, extent.min_y, extent.max_x, extent.max_y};
+
+    // The plan: how many points a tile's box may hold, how many cores.
+    const std::uint64_t budget = data_budget(request.memory);
+    TilePlan plan;
+    plan.most_points = budget / tile_bytes_per_point;
+    Layout layout = layout_for(bounds, extent.count, plan.most_points / core_share);
+    std::optional<RasterGrid> grid;
+    if (raster) {
+        const std::array<double, 4> extent_box = request.terrain.bounds.value_or(bounds);
+        grid = fit_grid(request.output, MeshView{}, request.terrain.cell, extent_box, request.terrain.align);
+        grid->nodata = request.terrain.nodata;
+        // A band of raster rows sits beside each tile: more rows of cores
+        // make it thinner, until it takes at most a quarter of the budget.
+        // (Each round adds a row of cores; at most the raster's rows.)
+        while (layout.rows < grid->rows &&
+               DemTiles::band_bytes(*grid, make_tile_grid(bounds, layout.columns, layout.rows)) > budget / 4) {
+            layout.rows = std::min<std::size_t>(grid->rows, layout.rows * 2);
+        }
+        plan.band_bytes = DemTiles::band_bytes(*grid, make_tile_grid(bounds, layout.columns, layout.rows));
+        if (plan.band_bytes > budget / 2) {
+            throw OutputError(request.output + ": --memory " + memory_size_text(request.memory) +
+                              " cannot hold one row of the raster's " + std::to_string(grid->columns) +
+                              " columns beside a tile; give a larger --memory or --cell");
+        }
+        plan.most_points = (budget - plan.band_bytes) / tile_bytes_per_point;
+    }
+    const TileGrid tiles = make_tile_grid(bounds, layout.columns, layout.rows);
+    report.tiles = tiles.count();
+    // A few mean spacings of the points: what a triangle's circumcircle
+    // reaches beyond the core on even ground.
+    const double area = (bounds[2] - bounds[0]) * (bounds[3] - bounds[1]);
+    const double spacing = extent.count > 0 && area > 0.0 ? std::sqrt(area / static_cast<double>(extent.count))
+                                                          : std::max(bounds[2] - bounds[0], bounds[3] - bounds[1]);
+    plan.first_halo = 4.0 * spacing;
+
+    // The pass that sorts the points into cores; the buffers take up to
+    // half the budget, which the tiles have to themselves afterwards.
+    const std::string scratch_folder =
+        request.output == "-" ? std::string() : folder_of_path(request.output);
+    const std::size_t buffer_points = std::clamp<std::size_t>(
+        static_cast<std::size_t>(budget / 2 / sizeof(TilePoint) / tiles.count()), 16, 4096);
+    BucketStore buckets(scratch_folder, tiles.count(), buffer_points);
+    WholeHull hull;
+    std::optional<TinTiles> tin;
+    if (!raster) {
+        tin.emplace(scratch_folder);
+    }
+    std::uint64_t index = 0;
+    std::uint64_t finite = 0;
+    input.pass([&](const double* xyz, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i, ++index) {
+            const double x = xyz[3 * i];
+            const double y = xyz[3 * i + 1];
+            if (!std::isfinite(x) || !std::isfinite(y)) {
+                if (tin) {
+                    tin->leave_out(index);
+                }
+                continue;
+            }
+            ++finite;
+            hull.add(x, y);
+            buckets.add(tiles.tile_of(x, y), TilePoint{x, y, xyz[3 * i + 2], index});
+        }
+    });
+    if (index != extent.count) {
+        throw InputError(source + ": the input changed between two readings (" + std::to_string(extent.count) +
+                         " points, then " + std::to_string(index) + ")");
+    }
+    buckets.finish();
+    hull.finish();
+
+    TileProgress progress(request.show_progress, finite);
+    TileWork work{tiles, buckets, hull, plan, request, report, progress};
+    if (raster) {
+        DemTiles dem(work, *grid);
+        const GridRows rows = dem.rows();
+        const std::vector<std::string> paths = {request.output};
+        AtomicFile file(request.output);
+        TextSink sink(file.fd(), request.output);
+        if (request.format == OutputFormat::asc) {
+            write_ascii_grid(sink, *grid, rows, {});
+        } else {
+            write_geotiff(request.output, file.fd(), *grid, rows, request.terrain.crs, {});
+        }
+        sink.flush();
+        file.finish();
+        file.put_in_place();
+        report.written = paths;
+        report.not_finite = extent.count - finite;
+        return report;
+    }
+    for (std::size_t tile = 0; tile < tiles.count(); ++tile) {
+        TileMesh mesh;
+        settle_tile(work, tile, mesh,
+                    [&](const TileMesh& m, TileWant& want) { return TinTiles::settled(m, tiles, tile, hull, plan.first_halo, want); });
+        tin->take(mesh, tiles, tile);
+        progress.done(buckets.count(tile));
+    }
+    tin->write(input, request, report);
+    return report;
+}
+
+}  // namespace d2dcli
