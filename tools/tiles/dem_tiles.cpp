@@ -147,7 +147,7 @@ bool DemTiles::fill(const TileMesh& mesh, std::size_t first_column, std::size_t 
                 // Inside the whole hull, outside the tile's: its points
                 // lie beyond seen, most likely its nearest side.
                 const double reach = 2.0 * work_.plan.first_halo;
-                want.add({queries[2 * q] - reach, queries[2 * q + 1] - reach, queries[2 * q] + reach,
+                want.add(Box{queries[2 * q] - reach, queries[2 * q + 1] - reach, queries[2 * q] + reach,
                           queries[2 * q + 1] + reach});
                 settled = false;
                 continue;

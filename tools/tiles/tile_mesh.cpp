@@ -16,7 +16,7 @@ void TileMesh::clear() {
 }
 
 bool TileMesh::build(const BucketStore& buckets, const TileGrid& grid, const WholeHull& hull, std::size_t tile,
-                     const Box& halo, const std::vector<Box>& extras, std::uint64_t most_points,
+                     const Box& halo, const std::vector<Region>& extras, std::uint64_t most_points,
                      unsigned threads) {
     clear();
     const std::size_t column = tile % grid.columns();
@@ -37,22 +37,24 @@ bool TileMesh::build(const BucketStore& buckets, const TileGrid& grid, const Who
     extras_ = extras;
     // Every point in a closed box lies in a core between the box's
     // corners' cores (column_of and row_of are monotone): read the cores
-    // any box touches, each once, and keep what lies in a box.
+    // any region touches, each once, testing each point against seen and
+    // the extra regions that touch its core.
+    std::vector<std::vector<std::uint32_t>> touching(grid.count());
     std::vector<std::uint8_t> wanted(grid.count(), 0);
-    auto want_cores = [&](const Box& box) {
+    auto want_cores = [&](const Box& box, std::uint32_t extra) {
         for (std::size_t r = grid.row_of(box[1]); r <= grid.row_of(box[3]); ++r) {
             for (std::size_t c = grid.column_of(box[0]); c <= grid.column_of(box[2]); ++c) {
                 wanted[r * grid.columns() + c] = 1;
+                if (extra != UINT32_MAX) {
+                    touching[r * grid.columns() + c].push_back(extra);
+                }
             }
         }
     };
-    want_cores(seen_);
-    for (const Box& box : extras_) {
-        want_cores(box);
+    want_cores(seen_, UINT32_MAX);
+    for (std::size_t e = 0; e < extras_.size(); ++e) {
+        want_cores(extras_[e].box, static_cast<std::uint32_t>(e));
     }
-    auto inside = [](const Box& box, const TilePoint& p) {
-        return p.x >= box[0] && p.x <= box[2] && p.y >= box[1] && p.y <= box[3];
-    };
     seen_count_ = 0;
     for (std::size_t core = 0; core < grid.count(); ++core) {
         if (wanted[core] == 0) {
@@ -61,9 +63,9 @@ bool TileMesh::build(const BucketStore& buckets, const TileGrid& grid, const Who
         buckets.read(core, [&](const TilePoint* chunk, std::size_t count) {
             for (std::size_t k = 0; k < count; ++k) {
                 const TilePoint& p = chunk[k];
-                bool given = inside(seen_, p);
-                for (std::size_t e = 0; e < extras_.size() && !given; ++e) {
-                    given = inside(extras_[e], p);
+                bool given = p.x >= seen_[0] && p.x <= seen_[2] && p.y >= seen_[1] && p.y <= seen_[3];
+                for (std::size_t e = 0; e < touching[core].size() && !given; ++e) {
+                    given = extras_[touching[core][e]].holds(p.x, p.y);
                 }
                 if (given && ++seen_count_ <= most_points) {
                     points_.push_back(p);
@@ -124,17 +126,20 @@ bool TileMesh::build(const BucketStore& buckets, const TileGrid& grid, const Who
 // The box of each such cap holds the part of the disk that can hold
 // points; their common part, cut to the bounds and widened by a margin
 // for rounding, inside seen makes the triangle certain.
-bool TileMesh::given(const Box& box) const {
-    auto holds = [&box](const Box& outer) {
-        return box[0] >= outer[0] && box[1] >= outer[1] && box[2] <= outer[2] && box[3] <= outer[3];
-    };
-    return holds(seen_) || std::any_of(extras_.begin(), extras_.end(), holds);
+bool TileMesh::given(const Region& region) const {
+    const Box& box = region.box;
+    if (box[0] >= seen_[0] && box[1] >= seen_[1] && box[2] <= seen_[2] && box[3] <= seen_[3]) {
+        return true;
+    }
+    return std::any_of(extras_.begin(), extras_.end(), [&region](const Region& e) { return e.contains(region); });
 }
 
-Box TileMesh::reach(std::size_t t) const {
+Region TileMesh::reach(std::size_t t) const {
     const std::vector<std::pair<double, double>>& corners = hull_->corners();
+    Region whole;
+    whole.box = bounds_;
     if (corners.size() < 3) {
-        return bounds_;
+        return whole;
     }
     const std::uint32_t* v = result_.triangles + 3 * t;
     const TilePoint& a = points_[v[0]];
@@ -147,7 +152,7 @@ Box TileMesh::reach(std::size_t t) const {
     const double ux = a.x + (cy * b2 - by * c2) / d, uy = a.y + (bx * c2 - cx * b2) / d;
     const double r = std::sqrt((ux - a.x) * (ux - a.x) + (uy - a.y) * (uy - a.y));
     if (!std::isfinite(r)) {
-        return bounds_;
+        return whole;
     }
     double box[4] = {ux - r, uy - r, ux + r, uy + r};
     for (std::size_t k = 0; k < corners.size(); ++k) {
@@ -172,8 +177,14 @@ Box TileMesh::reach(std::size_t t) const {
     }
     const double margin = 1e-9 * r + 1e-12 * (std::fabs(ux) + std::fabs(uy));
     // No point lies beyond the bounds: the box counts only within them.
-    return {std::max(box[0] - margin, bounds_[0]), std::max(box[1] - margin, bounds_[1]),
-            std::min(box[2] + margin, bounds_[2]), std::min(box[3] + margin, bounds_[3])};
+    Region reach;
+    reach.box = {std::max(box[0] - margin, bounds_[0]), std::max(box[1] - margin, bounds_[1]),
+                 std::min(box[2] + margin, bounds_[2]), std::min(box[3] + margin, bounds_[3])};
+    reach.round = true;
+    reach.x = ux;
+    reach.y = uy;
+    reach.r = r;
+    return reach;
 }
 
 }  // namespace d2dcli

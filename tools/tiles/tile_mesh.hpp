@@ -33,12 +33,13 @@ public:
     TileMesh& operator=(const TileMesh&) = delete;
 
     // Loads the points of tile's core grown by halo (left, bottom, right,
-    // top), and those in the extra boxes (thin strips along the whole
-    // hull that a sliver's circumdisk reaches), and triangulates them. Returns false, leaving the mesh empty,
+    // top), and those in the extra regions (the circumdisks of triangles
+    // that were uncertain, which hold few points when they are the whole
+    // set's; strips along the whole hull), and triangulates them. Returns false, leaving the mesh empty,
     // when the box holds more than most_points points (the caller's memory
     // limit). Throws TriangulationError when the library fails.
     bool build(const BucketStore& buckets, const TileGrid& grid, const WholeHull& hull, std::size_t tile,
-               const Box& halo, const std::vector<Box>& extras, std::uint64_t most_points, unsigned threads);
+               const Box& halo, const std::vector<Region>& extras, std::uint64_t most_points, unsigned threads);
 
     const std::vector<TilePoint>& points() const { return points_; }
     const delaunay2d_result& result() const { return result_; }
@@ -48,12 +49,13 @@ public:
     // Whether seen holds every point of the whole set: then all is certain.
     bool covers_bounds() const { return covers_bounds_; }
     bool certain_triangle(std::size_t t) const { return certain_triangle_[t] != 0; }
-    // The box that holds every place where a point of the whole set could
-    // lie in triangle t's circumdisk: what seen must hold to settle it.
-    Box reach(std::size_t t) const;
-    // Whether every point of the whole set in box was given: box lies in
-    // seen or in one extra box.
-    bool given(const Box& box) const;
+    // Where a point of the whole set could lie in triangle t's closed
+    // circumdisk: the disk within a box that the hull trims. What the tile
+    // must be given to settle t.
+    Region reach(std::size_t t) const;
+    // Whether every point of the whole set in region was given: it lies in
+    // seen or in one extra region.
+    bool given(const Region& region) const;
     const TilePoint& vertex(std::uint32_t v) const { return points_[v]; }
     // How many points the box held at the last build (also when too many).
     std::uint64_t seen_count() const { return seen_count_; }
@@ -67,7 +69,7 @@ private:
     std::vector<std::uint8_t> certain_triangle_;
     std::array<double, 4> seen_{};
     std::array<double, 4> bounds_{};
-    std::vector<Box> extras_;
+    std::vector<Region> extras_;
     const WholeHull* hull_ = nullptr;
     bool covers_bounds_ = false;
     std::uint64_t seen_count_ = 0;

@@ -60,9 +60,35 @@ struct TileWork {
 // Where a tile's mesh wants more points: the boxes its uncertain
 // triangles reach, and whether something uncertain could not say where.
 struct TileWant {
-    std::vector<Box> boxes;
+    std::vector<Region> regions;
     bool somewhere = false;
-    void add(const Box& b) { boxes.push_back(b); }
+    void add(const Region& region) { regions.push_back(region); }
+    void add(const Box& box) {
+        Region region;
+        region.box = box;
+        regions.push_back(region);
+    }
+    // The points within width of the segment from (ax, ay) to (bx, by).
+    void add_strip(double ax, double ay, double bx, double by, double width) {
+        Region region;
+        region.strip = true;
+        region.x = ax, region.y = ay, region.x2 = bx, region.y2 = by, region.r = width;
+        region.box = {std::min(ax, bx) - width, std::min(ay, by) - width, std::max(ax, bx) + width,
+                      std::max(ay, by) + width};
+        regions.push_back(region);
+    }
+    // The boxes widened by margin (so that the points loaded with them
+    // make triangles of their own size, not long ones across what was not
+    // loaded) and cut to bounds, beyond which no point lies.
+    // (A disk's points are only those of the disk: it is not widened.)
+    void widen(double margin, const Box& bounds) {
+        for (Region& region : regions) {
+            Box& b = region.box;
+            const double m = region.round || region.strip ? 0.0 : margin;
+            b = {std::max(b[0] - m, bounds[0]), std::max(b[1] - m, bounds[1]), std::min(b[2] + m, bounds[2]),
+                 std::min(b[3] + m, bounds[3])};
+        }
+    }
 };
 
 // Whether the tile's mesh answers all the tile must answer (and, when it

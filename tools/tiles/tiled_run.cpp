@@ -11,6 +11,7 @@
 #include "formats/output/atomic_file.hpp"
 #include "formats/output/text_sink.hpp"
 #include "tiles/dem_tiles.hpp"
+#include "tiles/density_map.hpp"
 #include "tiles/memory_size.hpp"
 #include "tiles/scratch_file.hpp"
 #include "tiles/tile_work.hpp"
@@ -84,23 +85,74 @@ void TileProgress::done(std::uint64_t points) {
     meter_.show(line);
 }
 
+// Grows the halo towards the wanted regions: each side they reach beyond
+// doubles (a step at a time: a region that holds too many points is
+// mostly the circumdisk of a triangle that a few more points undo); all
+// four double when they say nothing (or something uncertain could not say
+// where).
+void grow_halo(Box& halo, const Box& seen, const Box& bounds, const std::vector<Region>& wanted, bool somewhere) {
+    bool grew = false;
+    bool grows[4] = {false, false, false, false};
+    for (const Region& region : wanted) {
+        for (int side = 0; side < 4; ++side) {
+            const double beyond = side < 2 ? seen[side] - region.box[side] : region.box[side] - seen[side];
+            const bool open = side < 2 ? seen[side] > bounds[side] : seen[side] < bounds[side];
+            if (beyond > 0.0 && open) {
+                grows[side] = true;
+                grew = true;
+            }
+        }
+    }
+    for (int side = 0; side < 4; ++side) {
+        halo[side] *= grows[side] ? 2.0 : 1.0;
+    }
+    if (!grew || somewhere) {
+        for (double& side : halo) {
+            side *= 2.0;
+        }
+    }
+}
+
 void settle_tile(TileWork& work, std::size_t tile, TileMesh& mesh, const TileSettled& settled) {
     const double first = work.plan.first_halo;
     Box halo = {first, first, first, first};
-    std::vector<Box> extras;
-    // Rounds that only add the boxes the uncertain triangles reach (thin
-    // strips along the hull, mostly), before the halo itself grows.
-    constexpr std::uint64_t extra_rounds = 8;
-    constexpr std::size_t most_extras = 256;
-    // Termination: after extra_rounds rounds every round doubles the halo
-    // on all four sides, so after at most extra_rounds + log2(extent /
-    // first halo) + 1 rounds the core grown by it reaches the bounds on
-    // every side; seen then holds every point of the set, the library
-    // certifies everything, and settled says yes. A box that outgrows the
-    // memory limit ends the loop earlier, with an error.
+    // Regions loaded beside the halo: the circumdisks of uncertain
+    // triangles (empty but for their corners when they are the whole
+    // set's) and strips along the whole hull. They come first, for up to
+    // extra_rounds rounds, since they cost few points; when they would load
+    // more points than fit, the larger half of the last ones is taken back
+    // (as often as it takes: the count halves each time) and the halo grows
+    // towards them; after those rounds it grows towards what is wanted.
+    std::vector<Region> extras;
+    std::size_t last_added = 0;
+    constexpr std::uint64_t extra_rounds = 24;
+    constexpr std::size_t most_extras = 4096;
+    // Termination: a round either adds regions (at most extra_rounds
+    // rounds do), or grows the halo on at least one side that is not yet
+    // at its bound, at least doubling it. So after at most extra_rounds +
+    // 4 (log2(extent / first halo) + 1) + 1 rounds the core grown by the
+    // halo reaches the bounds on every side; seen then holds every point of
+    // the set, the library certifies everything, and settled says yes. A
+    // halo alone that outgrows the memory limit ends the loop earlier,
+    // with an error.
     for (std::uint64_t round = 0;; ++round) {
         if (!mesh.build(work.buckets, work.grid, work.hull, tile, halo, extras, work.plan.most_points,
                         work.request.threads)) {
+            if (last_added > 0) {
+                // Take back the larger half of the regions just added (a
+                // disk that holds many points belongs to a triangle that
+                // more points undo anyway), keeping the rest.
+                const auto first_added = extras.end() - static_cast<std::ptrdiff_t>(last_added);
+                std::sort(first_added, extras.end(), [](const Region& a, const Region& b) {
+                    return (a.box[2] - a.box[0]) * (a.box[3] - a.box[1]) < (b.box[2] - b.box[0]) * (b.box[3] - b.box[1]);
+                });
+                const std::size_t keep = last_added / 2;
+                const std::vector<Region> taken(first_added + static_cast<std::ptrdiff_t>(keep), extras.end());
+                extras.erase(first_added + static_cast<std::ptrdiff_t>(keep), extras.end());
+                last_added = keep;
+                grow_halo(halo, mesh.seen(), work.grid.bounds, taken, false);
+                continue;
+            }
             throw OutputError(
                 work.request.output + ": --memory " + memory_size_text(work.request.memory) +
                 " is too small for this input: a tile needs " + std::to_string(mesh.seen_count()) +
@@ -119,19 +171,21 @@ void settle_tile(TileWork& work, std::size_t tile, TileMesh& mesh, const TileSet
             throw OutputError(work.request.output + ": a tile holding every point is still uncertain");
         }
         ++work.report.halo_growths;
-        std::vector<Box> fresh;
-        for (const Box& box : want.boxes) {
-            if (!mesh.given(box)) {
-                fresh.push_back(box);
+        want.widen(first, work.grid.bounds);
+        std::vector<Region> fresh;
+        for (const Region& region : want.regions) {
+            if (!mesh.given(region)) {
+                fresh.push_back(region);
             }
         }
-        if (!want.somewhere && !fresh.empty() && round < extra_rounds && extras.size() + fresh.size() <= most_extras) {
+        last_added = 0;
+        if (!want.somewhere && !fresh.empty() && round < extra_rounds &&
+            extras.size() + fresh.size() <= most_extras) {
             extras.insert(extras.end(), fresh.begin(), fresh.end());
+            last_added = fresh.size();
             continue;
         }
-        for (double& side : halo) {
-            side *= 2.0;
-        }
+        grow_halo(halo, mesh.seen(), work.grid.bounds, fresh, want.somewhere);
     }
 }
 
@@ -155,6 +209,28 @@ TiledReport run_tiled(PointPasses& input, const std::string& source, const Tiled
     TilePlan plan;
     plan.most_points = budget / tile_bytes_per_point;
     Layout layout = layout_for(bounds, extent.count, plan.most_points / core_share);
+    if (layout.columns * layout.rows > 1) {
+        // A pass that counts the points on a fine grid (of at most an
+        // eighth of the budget), and finer cores until the densest holds
+        // its share. Each round makes the cores a quarter smaller on both
+        // sides, until they are as fine as the bins: at most about
+        // log(side) / log(1.25) rounds.
+        const std::size_t side = std::clamp<std::size_t>(
+            static_cast<std::size_t>(std::sqrt(static_cast<double>(budget / 8 / sizeof(std::uint32_t)))), 16, 1024);
+        DensityMap density(bounds, side);
+        input.pass([&density](const double* xyz, std::size_t count) {
+            for (std::size_t i = 0; i < count; ++i) {
+                if (std::isfinite(xyz[3 * i]) && std::isfinite(xyz[3 * i + 1])) {
+                    density.add(xyz[3 * i], xyz[3 * i + 1]);
+                }
+            }
+        });
+        while (density.most_in_a_core(layout.columns, layout.rows) > plan.most_points / core_share &&
+               (layout.columns < side || layout.rows < side)) {
+            layout.columns = std::min(side, (layout.columns * 5 + 3) / 4);
+            layout.rows = std::min(side, (layout.rows * 5 + 3) / 4);
+        }
+    }
     std::optional<RasterGrid> grid;
     if (raster) {
         const std::array<double, 4> extent_box = request.terrain.bounds.value_or(bounds);

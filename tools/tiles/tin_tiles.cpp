@@ -19,6 +19,14 @@ constexpr std::size_t faces_per_chunk = std::size_t{1} << 16;
 
 bool in_core(const TileGrid& grid, std::size_t tile, const TilePoint& p) { return grid.tile_of(p.x, p.y) == tile; }
 
+// The distance from p to the segment edge (x0 y0 x1 y1).
+double distance_to(const WholeHull::Edge& edge, const TilePoint& p) {
+    const double dx = edge[2] - edge[0], dy = edge[3] - edge[1];
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - edge[0]) * dx + (p.y - edge[1]) * dy) / length2, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - (edge[0] + t * dx), p.y - (edge[1] + t * dy));
+}
+
 bool lexicographically_less(const TilePoint& a, const TilePoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
 
 template <typename T>
@@ -94,14 +102,32 @@ bool TinTiles::settled(const TileMesh& mesh, const TileGrid& grid, std::size_t t
         // say where the missing points are; else they lie beyond the edge,
         // which runs near a side of seen: the box around it reaches there.
         settled = false;
+        bool placed = false;
+        const double reach = std::hypot(b.x - a.x, b.y - a.y) + first_halo;
+        // The strip along a hull edge reaches as far in as the tile's
+        // edge strays from it, and a few spacings more.
+        auto add_strip = [&](const WholeHull::Edge& edge) {
+            const double width = first_halo + std::max(distance_to(edge, a), distance_to(edge, b));
+            want.add_strip(edge[0], edge[1], edge[2], edge[3], width);
+        };
         for (const TilePoint* end : {&a, &b}) {
-            if (const std::optional<Box> edges = hull.edges_through(end->x, end->y)) {
-                want.add(*edges);
+            for (const WholeHull::Edge& edge : hull.edges_through(end->x, end->y)) {
+                add_strip(edge);
+                placed = true;
             }
         }
-        const double reach = std::hypot(b.x - a.x, b.y - a.y) + first_halo;
-        want.add({std::min(a.x, b.x) - reach, std::min(a.y, b.y) - reach, std::max(a.x, b.x) + reach,
-                  std::max(a.y, b.y) + reach});
+        if (!placed) {
+            // Near the whole hull, the points between the edge and the
+            // hull are wanted: a strip along the hull's edge there, whole;
+            // otherwise the edge runs along a side of seen, and the box
+            // around it reaches beyond that side.
+            if (const std::optional<WholeHull::Edge> near = hull.edge_near(a.x, a.y, reach)) {
+                add_strip(*near);
+            } else {
+                want.add(Box{std::min(a.x, b.x) - reach, std::min(a.y, b.y) - reach, std::max(a.x, b.x) + reach,
+                          std::max(a.y, b.y) + reach});
+            }
+        }
     }
     return settled;
 }

@@ -1,6 +1,7 @@
 #include "tiles/whole_hull.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "formats/controls/exact_side.hpp"
 
@@ -84,24 +85,34 @@ bool WholeHull::on_one_edge(double ax, double ay, double bx, double by) const {
     return false;
 }
 
-std::optional<std::array<double, 4>> WholeHull::edges_through(double x, double y) const {
-    std::optional<std::array<double, 4>> box;
+std::optional<WholeHull::Edge> WholeHull::edge_near(double x, double y, double distance) const {
+    std::optional<Edge> box;
+    double best = distance;
     for (std::size_t k = 0; k < corners_.size() && corners_.size() >= 3; ++k) {
         const Point& p = corners_[k];
         const Point& q = corners_[(k + 1) % corners_.size()];
-        if (side(p, q, {x, y}) != 0) {
-            continue;
-        }
-        const std::array<double, 4> edge = {std::min(p.first, q.first), std::min(p.second, q.second),
-                                            std::max(p.first, q.first), std::max(p.second, q.second)};
-        if (!box) {
-            box = edge;
-        } else {
-            box = std::array<double, 4>{std::min((*box)[0], edge[0]), std::min((*box)[1], edge[1]),
-                                        std::max((*box)[2], edge[2]), std::max((*box)[3], edge[3])};
+        const double dx = q.first - p.first, dy = q.second - p.second;
+        const double length2 = dx * dx + dy * dy;
+        const double t = std::clamp(((x - p.first) * dx + (y - p.second) * dy) / length2, 0.0, 1.0);
+        const double d = std::hypot(x - (p.first + t * dx), y - (p.second + t * dy));
+        if (d <= best) {
+            best = d;
+            box = Edge{p.first, p.second, q.first, q.second};
         }
     }
     return box;
+}
+
+std::vector<WholeHull::Edge> WholeHull::edges_through(double x, double y) const {
+    std::vector<Edge> edges;
+    for (std::size_t k = 0; k < corners_.size() && corners_.size() >= 3; ++k) {
+        const Point& p = corners_[k];
+        const Point& q = corners_[(k + 1) % corners_.size()];
+        if (side(p, q, {x, y}) == 0) {
+            edges.push_back({p.first, p.second, q.first, q.second});
+        }
+    }
+    return edges;
 }
 
 }  // namespace d2dcli

@@ -39,8 +39,13 @@ public:
     // Whether both points lie on one edge of the hull (on its line: the set
     // has no point beyond it, so on the segment).
     bool on_one_edge(double ax, double ay, double bx, double by) const;
-    // The box of the hull's edges that (x, y) lies on, or nothing.
-    std::optional<std::array<double, 4>> edges_through(double x, double y) const;
+    // An edge as its two corners: x0 y0 x1 y1.
+    using Edge = std::array<double, 4>;
+    // The hull's edges that (x, y) lies on (none, one, or two at a corner).
+    std::vector<Edge> edges_through(double x, double y) const;
+    // The hull's edge nearest to (x, y), when it lies within distance (in
+    // floating point: a guide to where points are wanted, not a decision).
+    std::optional<Edge> edge_near(double x, double y, double distance) const;
 
 private:
     static constexpr std::size_t batch = std::size_t{1} << 16;
