@@ -450,9 +450,11 @@ DELAUNAY2D_API delaunay2d_status delaunay2d_interpolate(const double* coords, si
  * closed half-plane beyond it, cut to `bounds`, lies in `seen`. The test is
  * conservative: a triangle near the edge of the test, within rounding, is
  * reported uncertain, and a larger halo settles it. When `seen` holds
- * `bounds`, everything is certain. Among cocircular points the mesh's choice
- * of diagonals depends on those points alone, so a certain triangle is the
- * one the whole set's call makes. */
+ * `bounds`, everything is certain. Short of that, a triangle with a fourth
+ * point of the mesh on its circumcircle (a grid's squares) is uncertain:
+ * the triangulation cuts cocircular points by diagonals that follow the
+ * order in which it merges the points, which the whole set's call need
+ * not share. */
 typedef struct delaunay2d_tile {
     size_t struct_size; /* sizeof(delaunay2d_tile) as the host knows it */
     double seen[4];     /* min x, min y, max x, max y: every point of the whole set in this closed box was given */
@@ -467,8 +469,7 @@ typedef struct delaunay2d_tile {
  * below this record's first release, a NaN in seen or bounds, a null
  * certain_triangle with triangles, or the mesh cases of delaunay2d_locate.
  * Side effects: writes the two flag arrays only.
- * Expects: the mesh as for delaunay2d_locate; `certain_triangle`
- * mesh->triangle_count entries; `certain_hull_edge` mesh->hull_count. */
+ * Expects: the mesh as for delaunay2d_locate; certain_triangle[triangle_count], certain_hull_edge[hull_count]. */
 DELAUNAY2D_API delaunay2d_status delaunay2d_tile_certain(const double* coords, size_t stride,
                                                          const delaunay2d_result* mesh, const delaunay2d_tile* tile,
                                                          uint8_t* certain_triangle, uint8_t* certain_hull_edge);

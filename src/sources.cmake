@@ -109,4 +109,6 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_diagram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/clipped_cells.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operations/voronoi/voronoi_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/tile/tile_certainty.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/operations/tile/tile_call.cpp
 )

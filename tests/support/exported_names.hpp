@@ -7,7 +7,7 @@
 #ifndef DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 #define DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP
 
-#define DELAUNAY2D_EXPORTED_COUNT 56
+#define DELAUNAY2D_EXPORTED_COUNT 57
 
 #if defined(__GNUC__)
 #define DELAUNAY2D_MAYBE_UNUSED __attribute__((unused))
@@ -85,6 +85,8 @@ static const char* const delaunay2d_exported_names[DELAUNAY2D_EXPORTED_COUNT] DE
     "delaunay2d_voronoi_free",
     "delaunay2d_voronoi_cells",
     "delaunay2d_cells_free",
+    /* tiles of a larger set */
+    "delaunay2d_tile_certain",
 };
 
 #endif /* DELAUNAY2D_TESTS_EXPORTED_NAMES_HPP */

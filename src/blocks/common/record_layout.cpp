@@ -69,3 +69,8 @@ static_assert(offsetof(delaunay2d_mesh_quality, angle_histogram) == 16);
 static_assert(offsetof(delaunay2d_mesh_quality, added_by_refinement) == 160);
 static_assert(offsetof(delaunay2d_mesh_quality, unrefined_count) == 168);
 static_assert(offsetof(delaunay2d_mesh_quality, budget_reached) == 176);
+
+// The tile record, added after version 1.1.
+static_assert(sizeof(delaunay2d_tile) == 72);
+static_assert(offsetof(delaunay2d_tile, seen) == 8);
+static_assert(offsetof(delaunay2d_tile, bounds) == 40);
