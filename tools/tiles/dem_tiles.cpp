@@ -111,6 +111,10 @@ bool DemTiles::fill(const TileMesh& mesh, std::size_t first_column, std::size_t 
     std::vector<std::int32_t> triangle;
     std::vector<double> value;
     bool settled = true;
+    // The box of the cells outside the tile's mesh but inside the whole
+    // hull: one wanted region, widened by a few spacings, for all of them.
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    Box open_cells = {inf, inf, -inf, -inf};
     for (std::size_t first = 0; first < band_rows_; first += rows_at_once) {
         const std::size_t rows = std::min(rows_at_once, band_rows_ - first);
         const std::size_t count = rows * column_count;
@@ -144,17 +148,20 @@ bool DemTiles::fill(const TileMesh& mesh, std::size_t first_column, std::size_t 
                 }
                 cell = value[q];
             } else if (!mesh.covers_bounds() && !work_.hull.outside(queries[2 * q], queries[2 * q + 1])) {
-                // Inside the whole hull, outside the tile's: its points
-                // lie beyond seen, most likely its nearest side.
-                const double reach = 2.0 * work_.plan.first_halo;
-                want.add(Box{queries[2 * q] - reach, queries[2 * q + 1] - reach, queries[2 * q] + reach,
-                          queries[2 * q + 1] + reach});
+                // Inside the whole hull, outside the tile's: the points
+                // around it lie beyond what was loaded.
+                open_cells = {std::min(open_cells[0], queries[2 * q]), std::min(open_cells[1], queries[2 * q + 1]),
+                              std::max(open_cells[2], queries[2 * q]), std::max(open_cells[3], queries[2 * q + 1])};
                 settled = false;
                 continue;
             }
             const std::size_t row = first + q / column_count;
             band_[row * raster_.columns + first_column + q % column_count] = static_cast<float>(cell);
         }
+    }
+    if (open_cells[0] <= open_cells[2]) {
+        const double reach = 2.0 * work_.plan.first_halo;
+        want.add(Box{open_cells[0] - reach, open_cells[1] - reach, open_cells[2] + reach, open_cells[3] + reach});
     }
     return settled;
 }

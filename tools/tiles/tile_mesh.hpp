@@ -62,6 +62,7 @@ public:
 
 private:
     void clear();
+    bool maybe_cocircular(std::size_t t) const;
 
 
     std::vector<TilePoint> points_;

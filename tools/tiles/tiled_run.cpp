@@ -157,7 +157,8 @@ void settle_tile(TileWork& work, std::size_t tile, TileMesh& mesh, const TileSet
                 work.request.output + ": --memory " + memory_size_text(work.request.memory) +
                 " is too small for this input: a tile needs " + std::to_string(mesh.seen_count()) +
                 " points around its core, and " + std::to_string(work.plan.most_points) + " fit" +
-                (round > 0 ? " (its halo grew across a void or a sparse edge of the points)"
+                (round > 0 ? " (its halo grew to settle the triangles at its core: across a void, along a sparse edge, or "
+                             "over points on common circles, such as a grid's, which only the whole set settles)"
                            : " (the points are densest there)") +
                 "; give a larger --memory");
         }
