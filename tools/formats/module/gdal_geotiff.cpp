@@ -10,6 +10,7 @@
 // under /proc/self/fd, serves both, holds no raster in memory, and
 // vanishes however the process ends. Where /proc is missing, GDAL's
 // in-memory file system takes its place.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -128,6 +129,11 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
             throw_gdal_error(name, "cannot record the coordinate system " + crs);
         }
     }
+    // The rows come down the raster once: GDAL's block cache needs hold
+    // little more than the row of 256-line blocks being filled (its default,
+    // a share of the machine's memory, would keep the whole raster).
+    GDALSetCacheMax64(std::max<GIntBig>(GIntBig{16} << 20,
+                                        GIntBig{3} * 256 * static_cast<GIntBig>(grid.columns) * 4));
     GDALRasterBandH band = GDALGetRasterBand(gdal.dataset, 1);
     GDALSetRasterNoDataValue(band, grid.nodata);
 
