@@ -342,6 +342,7 @@ std::string why_not_tiled(const CommandOptions& options) {
         {options.trace.has_value(), "does not run create_mesh_2d (--trace)"},
         {options.keep_all_points, "writes the vertices only (leave out --keep-all-points)"},
         {!options.id_column.empty(), "carries no ids (leave out --id-column)"},
+        {options.strict, "counts the points it leaves out only as it writes (leave out --strict)"},
         {options.terrain.max_edge > 0.0 || options.clip.has_value(), "does not leave triangles out (--max-edge, --clip)"},
         {options.terrain.method == SurfaceMethod::natural,
          "interpolates linearly: natural-neighbour values depend on more than a tile's certain triangles"},

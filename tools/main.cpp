@@ -228,6 +228,7 @@ int run_tiled_command(const CommandOptions& options, std::uint64_t memory) {
     summary.interpolate_seconds = report.interpolate_seconds;
     summary.written = report.written;
     summary.tiles = RunSummary::Tiles{report.tiles, report.halo_growths, report.peak_bytes, memory};
+    judge_left_out_points(options, summary);
     if (options.verbose) {
         print_summary(stderr, summary);
     }

@@ -315,6 +315,21 @@ TiledReport run_tiled(PointPasses& input, const std::string& source, const Tiled
         file.put_in_place();
         report.written = paths;
         report.not_finite = extent.count - finite;
+        // Repeated points, for the summary: equal x and y lie in one core.
+        std::vector<TilePoint> core;
+        for (std::size_t tile = 0; tile < tiles.count(); ++tile) {
+            core.clear();
+            buckets.read(tile, [&core](const TilePoint* chunk, std::size_t count) {
+                core.insert(core.end(), chunk, chunk + count);
+            });
+            std::sort(core.begin(), core.end(), [](const TilePoint& a, const TilePoint& b) {
+                return a.x < b.x || (a.x == b.x && a.y < b.y);
+            });
+            for (std::size_t k = 1; k < core.size(); ++k) {
+                report.repeated += core[k].x == core[k - 1].x && core[k].y == core[k - 1].y ? 1 : 0;
+            }
+        }
+        report.distinct = finite - report.repeated;
         return report;
     }
     for (std::size_t tile = 0; tile < tiles.count(); ++tile) {
