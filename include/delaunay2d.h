@@ -402,7 +402,10 @@ typedef enum delaunay2d_method {
  * (vertex_of_point), since only that one is a vertex of the mesh.
  *
  * LINEAR: barycentric interpolation on the triangle delaunay2d_locate
- * finds; fill_value where it finds none. NEAREST: the value of the nearest
+ * finds, from its smallest corner (by x, then y), or from the two ends
+ * alone of an edge the query lies on exactly: the bits depend on the
+ * triangle's points, not on the mesh's numbering; fill_value where it
+ * finds none. NEAREST: the value of the nearest
  * mesh vertex by exact comparison of squared distances, the lower index on a
  * tie, on any mesh (a descent along the edges of a Delaunay mesh, a k-d tree
  * over the vertices of any other; with no triangles the points along their
