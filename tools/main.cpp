@@ -238,6 +238,10 @@ int run_tiled_command(const CommandOptions& options, std::uint64_t memory) {
 int run(CommandOptions options) {
     refuse_to_overwrite_the_input(options);
     if (const std::optional<std::uint64_t> memory = tiled_memory(options)) {
+        if (!options.memory) {
+            warn(options.input + " is large for this machine's memory: the output is made tile by tile within " +
+                 memory_size_text(*memory) + " (see --memory)");
+        }
         return run_tiled_command(options, *memory);
     }
     if (options.clip) {
