@@ -10,6 +10,7 @@
 #include "formats/output/atomic_file.hpp"
 #include "formats/output/output_error.hpp"
 #include "formats/output/text_sink.hpp"
+#include "formats/read/input_error.hpp"
 
 namespace d2dcli {
 
@@ -43,9 +44,10 @@ void put_little_endian(TextSink& sink, T value) {
 
 // The vertices in input order: every point but those left out, each with
 // its number in the file (from 0), walking the sorted list of left-out
-// points beside the pass.
+// points beside the pass. Throws InputError when the input no longer holds
+// the points it held.
 template <typename Vertex>
-void each_vertex(PointPasses& input, const std::vector<std::uint64_t>& left_out, Vertex vertex) {
+void each_vertex(PointPasses& input, const std::vector<std::uint64_t>& left_out, std::uint64_t points, Vertex vertex) {
     std::uint64_t index = 0;
     std::size_t skipped = 0;
     input.pass([&](const double* xyz, std::size_t count) {
@@ -57,6 +59,10 @@ void each_vertex(PointPasses& input, const std::vector<std::uint64_t>& left_out,
             vertex(index - skipped, index, xyz + 3 * i);
         }
     });
+    if (index != points) {
+        throw InputError("the input changed while it was read (" + std::to_string(points) + " points, then " +
+                         std::to_string(index) + ")");
+    }
 }
 
 }  // namespace
@@ -223,7 +229,7 @@ void TinTiles::write(PointPasses& input, const TiledRequest& request, TiledRepor
         sink.put("\nproperty double x\nproperty double y\nproperty double z\nelement face ");
         sink.put_integer(static_cast<std::int64_t>(face_count_));
         sink.put("\nproperty list uchar int vertex_indices\nend_header\n");
-        each_vertex(input, left_out_, [&](std::uint64_t, std::uint64_t, const double* xyz) {
+        each_vertex(input, left_out_, report.points_read, [&](std::uint64_t, std::uint64_t, const double* xyz) {
             for (int k = 0; k < 3; ++k) {
                 if (ascii) {
                     sink.put_shortest(xyz[k]);
@@ -283,7 +289,7 @@ void TinTiles::write(PointPasses& input, const TiledRequest& request, TiledRepor
         sink.put_integer(static_cast<std::int64_t>(vertices));
         sink.put(z ? " 2 1 1\n" : " 2 0 1\n");
         std::size_t next_hull = 0;
-        each_vertex(input, left_out_, [&](std::uint64_t number, std::uint64_t index, const double* xyz) {
+        each_vertex(input, left_out_, report.points_read, [&](std::uint64_t number, std::uint64_t index, const double* xyz) {
             sink.put_integer(static_cast<std::int64_t>(number) + first);
             sink.put(' ');
             sink.put_shortest(xyz[0]);
