@@ -41,6 +41,14 @@ namespace d2dcli {
 
 namespace {
 
+// A write to the scratch file that the system refused (a file-size limit,
+// a full disk) is reported as any other refused write of the program is.
+void throw_if_refused_write(const std::string& name, int error) {
+    if (error == EFBIG || error == ENOSPC || error == EDQUOT) {
+        throw_output_error(name, "cannot write", error);
+    }
+}
+
 [[noreturn]] void throw_gdal_error(const std::string& name, const std::string& what) {
     std::string reason = CPLGetLastErrorMsg();
     throw OutputError(name + ": " + what + (reason.empty() ? "" : ": " + reason));
@@ -150,6 +158,7 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
         if (GDALRasterIO(band, GF_Write, 0, static_cast<int>(first), static_cast<int>(grid.columns),
                          static_cast<int>(count), cells.data(), static_cast<int>(grid.columns),
                          static_cast<int>(count), GDT_Float32, 0, 0) != CE_None) {
+            throw_if_refused_write(name, errno);
             throw_gdal_error(name, "cannot write the GeoTIFF");
         }
         for (std::size_t r = 0; r < count; ++r) {
@@ -157,8 +166,10 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
         }
     }
     CPLErrorReset();
+    errno = 0;
     GDALClose(std::exchange(gdal.dataset, nullptr));
     if (CPLGetLastErrorType() >= CE_Failure) {
+        throw_if_refused_write(name, errno);
         throw_gdal_error(name, "cannot write the GeoTIFF");
     }
     if (gdal.scratch >= 0) {
