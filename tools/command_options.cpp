@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "formats/output/printable_text.hpp"
+#include "tiles/memory_size.hpp"
+#include "tiles/tiled_run.hpp"
 
 namespace d2dcli {
 
@@ -158,6 +160,10 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     app.add_flag("--no-edges", options.no_edges, "Picture: do not draw the edges (or the Thiessen cells' outlines)");
     app.add_flag("--png", options.also_png, "With an .svg output, also render it to a .png beside it");
     app.add_option("--title", options.svg_title, "The picture's title")->type_name("TEXT");
+    std::string memory;
+    app.add_option("--memory", memory,
+                   "Make the .tif, .asc, .ply or .ele output tile by tile within SIZE of memory (512M, 2G, 1.5G)")
+        ->type_name("SIZE");
 
     try {
         app.parse(argc, argv);
@@ -327,7 +333,50 @@ std::variant<CommandOptions, int> parse_command_line(int argc, char** argv) {
     if (options.also_png && (!options.output || options.format != OutputFormat::svg || *options.output == "-")) {
         return usage_error("--png renders an SVG: give -o PATH.svg");
     }
+    if (app.count("--memory") > 0) {
+        options.memory = parse_memory_size(memory);
+        if (!options.memory) {
+            return usage_error("--memory takes a size such as 512M, 2G or 1.5G");
+        }
+        if (*options.memory < least_tiled_memory()) {
+            return usage_error("--memory " + memory + " is too small: a tile needs at least " +
+                               memory_size_text(least_tiled_memory()));
+        }
+        if (const std::string why = why_not_tiled(options); !why.empty()) {
+            return usage_error("--memory " + why);
+        }
+    }
     return options;
+}
+
+std::string why_not_tiled(const CommandOptions& options) {
+    if (!options.output || !tiled_format(options.format)) {
+        return "makes a DEM or a TIN tile by tile: give -o PATH.tif, PATH.asc, PATH.ply or PATH.ele";
+    }
+    if (*options.output == "-") {
+        return "writes a file: give -o PATH, not standard output";
+    }
+    const bool segments_input = !options.generate && (carries_segments(input_format_of_path(options.input)) ||
+                                                      carries_segments(options.input_format));
+    const struct {
+        bool asked;
+        const char* why;
+    } refused[] = {
+        {segments_input || options.region.has_value(), "triangulates points: segments (.poly, GeoJSON, --region) need the whole input at once"},
+        {options.trace.has_value(), "does not run create_mesh_2d (--trace)"},
+        {options.keep_all_points, "writes the vertices only (leave out --keep-all-points)"},
+        {!options.id_column.empty(), "carries no ids (leave out --id-column)"},
+        {options.strict, "counts the points it leaves out only as it writes (leave out --strict)"},
+        {options.terrain.max_edge > 0.0 || options.clip.has_value(), "does not leave triangles out (--max-edge, --clip)"},
+        {options.terrain.method == SurfaceMethod::natural,
+         "interpolates linearly: natural-neighbour values depend on more than a tile's certain triangles"},
+    };
+    for (const auto& option : refused) {
+        if (option.asked) {
+            return option.why;
+        }
+    }
+    return {};
 }
 
 }  // namespace d2dcli

@@ -44,7 +44,12 @@ struct CommandOptions {
     double max_area = 0.0;
     std::uint64_t max_steiner = 0;   // 0: no limit of the user's
     bool conforming = false;
+    // --memory: make the output tile by tile within this many bytes.
+    std::optional<std::uint64_t> memory;
 };
+
+// Why a run with these options cannot go tile by tile, or empty when it can.
+std::string why_not_tiled(const CommandOptions& options);
 
 // Parses the command line. Returns the options, or the exit status when the
 // program is done: 0 after --help or --version (printed on standard output),

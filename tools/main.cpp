@@ -7,6 +7,7 @@
 // when the traced entry point (--trace) ends the process, as it does when
 // memory runs out.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +42,10 @@
 #include "run_summary.hpp"
 #include "sample_points.hpp"
 #include "traced_mesh.hpp"
+#include "formats/read/point_file_passes.hpp"
+#include "formats/read/point_passes_of.hpp"
+#include "tiles/memory_size.hpp"
+#include "tiles/tiled_run.hpp"
 
 namespace {
 
@@ -156,8 +161,103 @@ void judge_left_out_points(const CommandOptions& options, const RunSummary& summ
     }
 }
 
+// Bytes a point takes in the one-pass run (its coordinates, z and w, the
+// library's result and working memory): what decides, with the machine's
+// memory, that a large input goes tile by tile without --memory.
+constexpr std::uint64_t one_pass_bytes_per_point = 160;
+
+// The memory limit the run keeps to tile by tile: --memory, or half the
+// machine's memory when a point file's size says the one-pass run would
+// need more than that; nothing for the one-pass run.
+std::optional<std::uint64_t> tiled_memory(const CommandOptions& options) {
+    if (options.memory) {
+        return options.memory;
+    }
+    if (options.generate || options.input == "-" || !why_not_tiled(options).empty()) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    const std::uint64_t half = physical_memory() / 2;
+    if (half == 0 || ::stat(options.input.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    const std::uint64_t points = points_in_text_of(static_cast<std::uint64_t>(info.st_size));
+    if (points * one_pass_bytes_per_point <= half) {
+        return std::nullopt;
+    }
+    return half;
+}
+
+int run_tiled_command(const CommandOptions& options, std::uint64_t memory) {
+    RunSummary summary;
+    const auto start = std::chrono::steady_clock::now();
+    // A file read in passes where its format allows; anything else is read
+    // whole (standard input, a generated sample, Triangle's .node) and
+    // passed over in memory.
+    PointSet whole;
+    std::unique_ptr<PointPasses> input;
+    std::string input_crs;
+    if (options.generate) {
+        whole = generate_sample(*options.generate, options.sample_size, options.seed);
+        summary.source = "generated: " + *options.generate + ", seed " + std::to_string(options.seed);
+        summary.generated = true;
+    } else {
+        summary.source = options.input == "-" ? std::string("standard input") : options.input;
+        if (options.input != "-") {
+            input = point_passes_of_file(options.input, options.input_format, options.vector.z_column,
+                                         options.classes);
+            if (input) {
+                input_crs = crs_of_passes(*input);
+            }
+        }
+        if (!input) {
+            std::optional<ConstrainedInput> ignored;
+            std::string name;
+            whole = read_input_file(options, name, ignored, input_crs);
+        }
+    }
+    if (!input) {
+        input = point_passes_of(whole);
+    }
+    TiledRequest request;
+    request.output = *options.output;
+    request.format = options.format;
+    request.terrain = options.terrain;
+    // As the one-pass run: the input's coordinate system goes to the GeoTIFF.
+    if (request.terrain.crs.empty() && options.format == OutputFormat::tif) {
+        request.terrain.crs = input_crs;
+    }
+    request.first_number = options.zero_based ? 0 : 1;
+    request.memory = memory;
+    request.threads = options.threads;
+    request.show_progress = true;
+    const TiledReport report = run_tiled(*input, summary.source, request);
+    summary.write_seconds = seconds_since(start);
+    summary.points_read = report.points_read;
+    summary.distinct = report.distinct;
+    summary.repeated = report.repeated;
+    summary.not_finite = report.not_finite;
+    summary.triangles = report.triangles;
+    summary.hull = report.hull;
+    summary.interpolate_seconds = report.interpolate_seconds;
+    summary.written = report.written;
+    summary.tiles = RunSummary::Tiles{report.tiles, report.halo_growths, report.peak_bytes, memory};
+    judge_left_out_points(options, summary);
+    if (options.verbose) {
+        print_summary(stderr, summary);
+    }
+    return 0;
+}
+
 int run(CommandOptions options) {
     refuse_to_overwrite_the_input(options);
+    if (const std::optional<std::uint64_t> memory = tiled_memory(options)) {
+        if (!options.memory) {
+            warn(options.input + " is large for this machine's memory: the output is made tile by tile within " +
+                 memory_size_text(*memory) + " (see --memory)");
+        }
+        return run_tiled_command(options, *memory);
+    }
     if (options.clip) {
         // Read first: a wrong polygon file fails before the work.
         options.terrain.clip = std::make_shared<const ClipPolygon>(ClipPolygon::read(*options.clip));

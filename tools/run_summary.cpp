@@ -42,6 +42,12 @@ void print_summary(std::FILE* out, const RunSummary& s) {
         }
         std::fprintf(out, "\nunrefined         %llu triangles\n", static_cast<unsigned long long>(q.unrefined));
     }
+    if (s.tiles) {
+        std::fprintf(out, "tiles             %zu (halo grown %llu times; peak estimate %.1f MB of --memory %.1f MB)\n",
+                     s.tiles->count, static_cast<unsigned long long>(s.tiles->halo_growths),
+                     static_cast<double>(s.tiles->peak_bytes) / 1048576.0,
+                     static_cast<double>(s.tiles->limit) / 1048576.0);
+    }
     std::fprintf(out, "time              %s %.3f s, triangulate %.3f s", s.generated ? "generate" : "read",
                  s.read_seconds, s.triangulate_seconds);
     if (s.interpolate_seconds > 0.0) {

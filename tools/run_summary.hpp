@@ -40,6 +40,14 @@ struct RunSummary {
         bool short_of_bound() const { return asked_min_angle > 0.0 && min_angle < asked_min_angle; }
     };
     std::optional<Quality> quality;
+    // Of a run made tile by tile (--memory).
+    struct Tiles {
+        std::size_t count = 0;
+        std::uint64_t halo_growths = 0;  // tiles triangulated again with a larger halo
+        std::uint64_t peak_bytes = 0;    // estimate of the most data held at once
+        std::uint64_t limit = 0;         // the memory limit
+    };
+    std::optional<Tiles> tiles;
 };
 
 // Fills in the counts of the mesh.

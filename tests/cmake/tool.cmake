@@ -42,6 +42,18 @@ if(DELAUNAY2D_GDAL_PYTHON)
            COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/terrain_outputs.py
                    $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_terrain)
   set_tests_properties(cli_terrain_outputs PROPERTIES TIMEOUT 300 ENVIRONMENT "${font_cache_leaks}")
+  # The DEM and TIN made tile by tile (--memory) equal to the one-pass
+  # run's: GDAL, meshio and a parser of Triangle's files read them back.
+  execute_process(COMMAND ${DELAUNAY2D_GDAL_PYTHON} -c "import meshio"
+                  RESULT_VARIABLE tiled_meshio_missing OUTPUT_QUIET ERROR_QUIET)
+  if(tiled_meshio_missing EQUAL 0)
+    add_test(NAME cli_tiled_outputs
+             COMMAND ${DELAUNAY2D_GDAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cli/tiled_outputs.py
+                     $<TARGET_FILE:delaunay2d_cli> ${CMAKE_CURRENT_BINARY_DIR}/cli_tiled)
+    set_tests_properties(cli_tiled_outputs PROPERTIES TIMEOUT 600 ENVIRONMENT "${font_cache_leaks}")
+  else()
+    message(WARNING "no meshio beside GDAL's python: the tiled outputs test is not registered")
+  endif()
   # Vector inputs made by ogr2ogr (GeoJSON, Shapefile, GeoPackage, CSV),
   # attributes, layers and a breakline DEM, read back by GDAL.
   find_program(DELAUNAY2D_OGR2OGR ogr2ogr)

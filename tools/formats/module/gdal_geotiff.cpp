@@ -2,18 +2,27 @@
 // format_module.hpp): the georeferencing (geotransform, CRS
 // from an EPSG code) is GDAL's own, so any GIS reads it the way GDAL does.
 //
-// The file is built in GDAL's in-memory file system and then copied to the
+// The file is built in a scratch file of its own and then copied to the
 // caller's descriptor. GDAL wants a name it can seek in and delete first
 // (its Create removes an existing file, which would unlink the temporary
 // file under the atomic writer's feet), while the program's outputs go
-// through a descriptor: memory serves both, and standard output as well.
+// through a descriptor: an unlinked scratch file, named by its descriptor
+// under /proc/self/fd, serves both, holds no raster in memory, and
+// vanishes however the process ends. Where /proc is missing, GDAL's
+// in-memory file system takes its place.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include "formats/mesh_write/terrain_options.hpp"
 #include "formats/module/format_module_parts.hpp"
@@ -32,6 +41,14 @@ namespace d2dcli {
 
 namespace {
 
+// A write to the scratch file that the system refused (a file-size limit,
+// a full disk) is reported as any other refused write of the program is.
+void throw_if_refused_write(const std::string& name, int error) {
+    if (error == EFBIG || error == ENOSPC || error == EDQUOT) {
+        throw_output_error(name, "cannot write", error);
+    }
+}
+
 [[noreturn]] void throw_gdal_error(const std::string& name, const std::string& what) {
     std::string reason = CPLGetLastErrorMsg();
     throw OutputError(name + ": " + what + (reason.empty() ? "" : ": " + reason));
@@ -43,6 +60,7 @@ struct GdalHandles {
     OGRSpatialReferenceH srs = nullptr;
     char** options = nullptr;
     std::string memory_path;
+    int scratch = -1;
     ~GdalHandles() {
         if (dataset != nullptr) {
             GDALClose(dataset);
@@ -51,12 +69,28 @@ struct GdalHandles {
             OSRDestroySpatialReference(srs);
         }
         CSLDestroy(options);
-        if (!memory_path.empty()) {
+        if (scratch >= 0) {
+            ::close(scratch);
+        } else if (!memory_path.empty()) {
             VSIUnlink(memory_path.c_str());
         }
         CPLPopErrorHandler();
     }
 };
+
+// An unlinked file in TMPDIR (or /tmp) that /proc names, or -1.
+int scratch_descriptor() {
+    if (::access("/proc/self/fd", F_OK) != 0) {
+        return -1;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string name = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/.delaunay2d-tif-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        ::unlink(name.c_str());
+    }
+    return fd;
+}
 
 }  // namespace
 
@@ -75,8 +109,13 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
     gdal.options = CSLSetNameValue(gdal.options, "COMPRESS", "DEFLATE");
     gdal.options = CSLSetNameValue(gdal.options, "PREDICTOR", "3");
     gdal.options = CSLSetNameValue(gdal.options, "BIGTIFF", "IF_SAFER");
-    gdal.memory_path = "/vsimem/delaunay2d-" + std::to_string(::getpid()) + "-" +
+    gdal.scratch = scratch_descriptor();
+    if (gdal.scratch >= 0) {
+        gdal.memory_path = "/proc/self/fd/" + std::to_string(gdal.scratch);
+    } else {
+        gdal.memory_path = "/vsimem/delaunay2d-" + std::to_string(::getpid()) + "-" +
                        std::to_string(reinterpret_cast<std::uintptr_t>(&gdal)) + ".tif";
+    }
     gdal.dataset = GDALCreate(driver, gdal.memory_path.c_str(), static_cast<int>(grid.columns),
                               static_cast<int>(grid.rows), 1, GDT_Float32, gdal.options);
     if (gdal.dataset == nullptr) {
@@ -98,6 +137,11 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
             throw_gdal_error(name, "cannot record the coordinate system " + crs);
         }
     }
+    // The rows come down the raster once: GDAL's block cache needs hold
+    // little more than the row of 256-line blocks being filled (its default,
+    // a share of the machine's memory, would keep the whole raster).
+    GDALSetCacheMax64(std::max<GIntBig>(GIntBig{16} << 20,
+                                        GIntBig{3} * 256 * static_cast<GIntBig>(grid.columns) * 4));
     GDALRasterBandH band = GDALGetRasterBand(gdal.dataset, 1);
     GDALSetRasterNoDataValue(band, grid.nodata);
 
@@ -114,6 +158,7 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
         if (GDALRasterIO(band, GF_Write, 0, static_cast<int>(first), static_cast<int>(grid.columns),
                          static_cast<int>(count), cells.data(), static_cast<int>(grid.columns),
                          static_cast<int>(count), GDT_Float32, 0, 0) != CE_None) {
+            throw_if_refused_write(name, errno);
             throw_gdal_error(name, "cannot write the GeoTIFF");
         }
         for (std::size_t r = 0; r < count; ++r) {
@@ -121,9 +166,31 @@ void gdal_write_geotiff(const std::string& name, int fd, const RasterGrid& grid,
         }
     }
     CPLErrorReset();
+    errno = 0;
     GDALClose(std::exchange(gdal.dataset, nullptr));
     if (CPLGetLastErrorType() >= CE_Failure) {
+        throw_if_refused_write(name, errno);
         throw_gdal_error(name, "cannot write the GeoTIFF");
+    }
+    if (gdal.scratch >= 0) {
+        // Copied a block at a time: the file is never held whole.
+        std::vector<char> block(std::size_t{1} << 20);
+        for (off_t at = 0;;) {
+            const ssize_t got = ::pread(gdal.scratch, block.data(), block.size(), at);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                throw_output_error(name, "cannot read back the GeoTIFF", errno);
+            }
+            if (got == 0) {
+                return;  // each read moves on by what it got, to the end of a finite file
+            }
+            if (const int error = write_all(fd, block.data(), static_cast<std::size_t>(got)); error != 0) {
+                throw_output_error(name, "cannot write", error);
+            }
+            at += got;
+        }
     }
     vsi_l_offset size = 0;
     GByte* bytes = VSIGetMemFileBuffer(gdal.memory_path.c_str(), &size, FALSE);

@@ -49,7 +49,8 @@ private:
     int fd_;
 };
 
-// The extent of the points a pass hands over, found by one pass.
+}  // namespace
+
 PointExtent extent_by_pass(PointPasses& passes) {
     PointExtent extent;
     double box[4] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
@@ -75,6 +76,8 @@ PointExtent extent_by_pass(PointPasses& passes) {
     }
     return extent;
 }
+
+namespace {
 
 class LasPasses final : public PointPasses {
 public:
@@ -146,7 +149,7 @@ private:
 // text reader a block at a time.
 class TextPasses final : public PointPasses {
 public:
-    explicit TextPasses(const std::string& path) : file_(path) {}
+    TextPasses(const std::string& path, std::string z_column) : file_(path), z_column_(std::move(z_column)) {}
     PointExtent extent() override {
         if (!extent_) {
             extent_ = extent_by_pass(*this);
@@ -155,7 +158,7 @@ public:
     }
     void pass(const PointBlock& block) override {
         LineSource source = file_.at(0);
-        TextPointReader reader(source, {}, {});
+        TextPointReader reader(source, {}, z_column_);
         PointSet points;
         std::vector<double> xyz;
         bool more = true;
@@ -165,6 +168,7 @@ public:
             points.xy.clear();
             points.zw.clear();
             more = reader.read(points, block_points);
+            has_z_ = has_z_ || !points.zw.empty() || points.extra_columns > 0;
             xyz.resize(3 * points.size());
             for (std::size_t i = 0; i < points.size(); ++i) {
                 xyz[3 * i] = points.xy[2 * i];
@@ -177,10 +181,14 @@ public:
         }
     }
 
+    bool has_z() const override { return has_z_; }
+
 private:
     static constexpr std::size_t block_points = std::size_t{1} << 16;
     OpenFile file_;
+    std::string z_column_;
     std::optional<PointExtent> extent_;
+    bool has_z_ = false;
 };
 
 }  // namespace
@@ -205,7 +213,7 @@ std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const Pa
         return std::make_unique<PlyPasses>(path);
     }
     if (format == InputFormat::text) {
-        return std::make_unique<TextPasses>(path);
+        return std::make_unique<TextPasses>(path, request.z_column);
     }
     throw InputError(path + ": reading in passes takes a LAS, PLY or text file of points");
 }

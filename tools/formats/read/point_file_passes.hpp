@@ -16,6 +16,7 @@ namespace d2dcli {
 struct PassRequest {
     InputFormat format = InputFormat::automatic;  // automatic: by extension, then content
     std::vector<unsigned> classes;                // LAS classes to keep; empty: all
+    std::string z_column;                         // text: the column z is read from; empty: by the header
 };
 
 // Opens the LAS, PLY or text file at path (text: "x y z" lines or columns
@@ -31,5 +32,8 @@ std::unique_ptr<PointPasses> open_point_passes(const std::string& path, const Pa
 // what TerrainOptions::crs takes), or empty when crs_wkt() names no EPSG
 // code.
 std::string crs_of_passes(const PointPasses& passes);
+
+// The extent of the points a pass hands over, found by one pass.
+PointExtent extent_by_pass(PointPasses& passes);
 
 }  // namespace d2dcli

@@ -35,6 +35,9 @@ public:
     // What the points' coordinates are in: WKT ("EPSG:code" when the input
     // names only a code), or empty when unknown.
     virtual std::string crs_wkt() const { return {}; }
+    // Whether the points carry z (a text file of x y lines does not, and its
+    // passes hand over z = 0); known after extent().
+    virtual bool has_z() const { return true; }
 };
 
 }  // namespace d2dcli
