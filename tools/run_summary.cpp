@@ -28,7 +28,12 @@ void print_summary(std::FILE* out, const RunSummary& s) {
     if (s.repeated > 0 || s.not_finite > 0) {
         std::fprintf(out, " (left out: %zu repeated, %zu not finite)", s.repeated, s.not_finite);
     }
-    std::fprintf(out, "\ntriangles         %zu\nhull size         %zu\n", s.triangles, s.hull);
+    if (s.tiles && s.triangles == 0 && s.distinct >= 3) {
+        // A raster made tile by tile never holds the whole mesh to count.
+        std::fprintf(out, "\ntriangles         not counted (the raster was made tile by tile)\n");
+    } else {
+        std::fprintf(out, "\ntriangles         %zu\nhull size         %zu\n", s.triangles, s.hull);
+    }
     if (s.quality) {
         const RunSummary::Quality& q = *s.quality;
         std::fprintf(out, "smallest angle    %.2f degrees", q.min_angle);
