@@ -46,6 +46,29 @@ bool in_closed_disk(const TriangleKey& t, const Corner& d) {
     return turn * d2dtest::incircle_sign_rational(ax, ay, bx, by, cx, cy, d.first, d.second) >= 0;
 }
 
+// Every interior edge whose two triangles' corners lie exactly on one
+// circle touches the smallest of those four corners (by x, then y).
+void expect_fans(const std::vector<Point3D>& points, const delaunay2d_result& r, const std::string& label) {
+    for (size_t t = 0; t < r.triangle_count; ++t) {
+        for (int i = 0; i < 3; ++i) {
+            const int32_t u = r.neighbours[3 * t + i];
+            if (u < 0) continue;
+            const uint32_t p = r.triangles[3 * t + i], q = r.triangles[3 * t + (i + 1) % 3];
+            const uint32_t c = r.triangles[3 * t + (i + 2) % 3];
+            uint32_t d = 0;
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t w = r.triangles[3 * static_cast<size_t>(u) + k];
+                if (w != p && w != q) d = w;
+            }
+            const Point3D &a = points[p], &b = points[q], &e = points[c], &f = points[d];
+            if (d2dtest::incircle_sign_rational(a.x, a.y, b.x, b.y, e.x, e.y, f.x, f.y) != 0) continue;
+            const Corner smallest = std::min({Corner(a.x, a.y), Corner(b.x, b.y), Corner(e.x, e.y), Corner(f.x, f.y)});
+            ASSERT_TRUE(smallest == Corner(a.x, a.y) || smallest == Corner(b.x, b.y))
+                << label << ": edge (" << a.x << "," << a.y << ")-(" << b.x << "," << b.y << ")";
+        }
+    }
+}
+
 struct Family {
     std::string name;
     std::vector<Point3D> points;
@@ -93,6 +116,7 @@ TEST(CocircularDiagonals, SubsetsAgreeWithTheWholeSetWhereTheirCircumdisksHoldNo
         std::vector<Point3D>& whole = family.points;
         const auto whole_mesh = d2dtest::run_index_arrays(whole, 1);
         d2dtest::expect_sound(whole, *whole_mesh, family.name);
+        expect_fans(whole, whole_mesh->r, family.name);
         d2dtest::expect_same_arrays(whole_mesh->r, d2dtest::run_index_arrays(whole, 2)->r, family.name);
         const std::vector<TriangleKey> whole_keys = triangle_keys(whole, whole_mesh->r);
         const std::set<TriangleKey> whole_triangles(whole_keys.begin(), whole_keys.end());
@@ -133,6 +157,7 @@ TEST(CocircularDiagonals, SubsetsAgreeWithTheWholeSetWhereTheirCircumdisksHoldNo
             std::shuffle(subset.begin(), subset.end(), rng);
             const auto mesh = d2dtest::run_index_arrays(subset, 1 + round % 2);
             ASSERT_EQ(mesh->status, DELAUNAY2D_OK);
+            expect_fans(subset, mesh->r, family.name + " subset");
             for (const TriangleKey& t : triangle_keys(subset, mesh->r)) {
                 if (std::any_of(left_out.begin(), left_out.end(), [&](const Corner& d) { return in_closed_disk(t, d); })) {
                     continue;
@@ -146,6 +171,21 @@ TEST(CocircularDiagonals, SubsetsAgreeWithTheWholeSetWhereTheirCircumdisksHoldNo
         // The rounds must reach triangles to check: every family settles
         // some in most rounds.
         EXPECT_GT(checked, 100u);
+    }
+}
+
+// A few points of a small lattice, many times over: sets with a single
+// cocircular quad or none, where the merge may meet no tie at all, and
+// the call must still leave no cocircular diagonal off its smallest corner.
+TEST(CocircularDiagonals, SmallLatticeSetsAreFannedFromTheirSmallestPoints) {
+    std::mt19937_64 rng(4);
+    std::uniform_int_distribution<int> coordinate(0, 4), size(4, 12);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<Point3D> points(static_cast<size_t>(size(rng)));
+        for (Point3D& p : points) p = at(coordinate(rng), coordinate(rng));
+        const auto mesh = d2dtest::run_index_arrays(points, 1);
+        ASSERT_EQ(mesh->status, DELAUNAY2D_OK);
+        expect_fans(points, mesh->r, "round " + std::to_string(round));
     }
 }
 

@@ -55,6 +55,7 @@ void triangulate(const double* coords, size_t count, size_t stride, ThreadCount 
     }
     AlternatingTree tree(distinct.xy.data(), distinct.index.data(), distinct.keys.data(), static_cast<uint32_t>(n));
     tree.build(threads);
+    const bool cocircular = tree.met_cocircular();
     distinct.keys.release();
     distinct.xy.release();
     PageBuffer<uint32_t> hull(n);
@@ -70,8 +71,11 @@ void triangulate(const double* coords, size_t count, size_t stride, ThreadCount 
     tree.write_triangles(result.triangles, result.neighbours, threads);
     // The merge cuts cocircular points by the order it merged them in; the
     // fan from each such polygon's smallest corner depends on the points
-    // alone, so that a subset's call agrees with the whole set's.
-    make_cocircular_diagonals_canonical(coords, stride, result.triangles, result.neighbours, triangles);
+    // alone, so that a subset's call agrees with the whole set's. Without
+    // a tie in the merge there is nothing to cut.
+    if (cocircular) {
+        make_cocircular_diagonals_canonical(coords, stride, result.triangles, result.neighbours, triangles);
+    }
 }
 
 void release(delaunay2d_result& result) noexcept {

@@ -63,6 +63,16 @@ class PieceMerger {
         dead_.clear();
     }
 
+    // Whether an in-circle test of this merger's merges found four points
+    // exactly on one circle. When none did, no two triangles of the result
+    // share a circle either: otherwise lowering the lift of one of the four
+    // by less than every tested determinant's size would leave every
+    // decision, and so the mesh, as it is, though the mesh would then no
+    // longer be Delaunay for those lifts, which the merge builds. Its ties
+    // follow the merge order; a caller that wants them fixed by the points
+    // alone reads this to know whether there are any.
+    bool met_cocircular() const { return met_cocircular_; }
+
  private:
     // The two sides of a merge mirror each other. On the left, the front
     // ghost at the base's end L lies outside the edge from its candidate
@@ -137,6 +147,7 @@ class PieceMerger {
     Record* records_;
     PageBuffer<uint32_t>& created_;
     PageBuffer<uint32_t> dead_;
+    bool met_cocircular_ = false;
 };
 
 }  // namespace d2d::merge
