@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <random>
 #include <set>
@@ -78,7 +79,7 @@ Point3D at(double x, double y) { return Point3D{x, y, 0.0, 0.0}; }
 
 // Every family is full of exactly cocircular points, and gets repeats.
 std::vector<Family> families(std::mt19937_64& rng) {
-    std::vector<Family> f(4);
+    std::vector<Family> f(5);
     f[0].name = "integer grid";
     for (int i = 0; i < 13; ++i) {
         for (int j = 0; j < 11; ++j) f[0].points.push_back(at(i, j));
@@ -101,6 +102,17 @@ std::vector<Family> families(std::mt19937_64& rng) {
     f[3].name = "small integers";
     std::uniform_int_distribution<int> coordinate(0, 7);
     for (int i = 0; i < 120; ++i) f[3].points.push_back(at(coordinate(rng), coordinate(rng)));
+    // The 180 lattice points of x^2 + y^2 = 5525^2: differences too wide
+    // for the quick integer test of the call, so the exact predicate
+    // decides; one polygon, whose triangles only the whole set settles.
+    f[4].name = "wide circle";
+    const long long radius = 5525;
+    for (long long x = -radius; x <= radius; ++x) {
+        const auto y = static_cast<long long>(std::llround(std::sqrt(static_cast<double>(radius * radius - x * x))));
+        if (x * x + y * y != radius * radius) continue;
+        f[4].points.push_back(at(static_cast<double>(x), static_cast<double>(y)));
+        if (y != 0) f[4].points.push_back(at(static_cast<double>(x), static_cast<double>(-y)));
+    }
     for (Family& family : f) {
         std::uniform_int_distribution<size_t> pick(0, family.points.size() - 1);
         for (int k = 0; k < 15; ++k) family.points.push_back(family.points[pick(rng)]);
@@ -129,10 +141,13 @@ TEST(CocircularDiagonals, SubsetsAgreeWithTheWholeSetWhereTheirCircumdisksHoldNo
         std::uniform_real_distribution<double> along_x(lo_x, hi_x), along_y(lo_y, hi_y);
         size_t checked = 0;
         for (int round = 0; round < 24; ++round) {
-            // Odd rounds: a random half of the points; even: a box (of
-            // several points, closed, its sides on grid lines or between).
+            // Round 0: every point, in another order; odd rounds: a random
+            // half of the points; even: a box (closed, its sides on grid
+            // lines or between).
             std::set<Corner> kept;
-            if (round % 2 == 1) {
+            if (round == 0) {
+                for (const Point3D& p : whole) kept.insert({p.x, p.y});
+            } else if (round % 2 == 1) {
                 for (const Point3D& p : whole) {
                     if (rng() % 2 == 0) kept.insert({p.x, p.y});
                 }

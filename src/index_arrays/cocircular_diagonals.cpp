@@ -36,12 +36,69 @@
 // a triangle of the whole set's result too.
 #include "index_arrays/cocircular_diagonals.hpp"
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "engine/exact/exact_predicates.hpp"
 
 namespace d2d::index_arrays {
 namespace {
+
+// Whether d lies exactly on the circle through a, b, c, answered at once
+// for the common case of grid data: 1 or 0, or -1 when the shortcut does
+// not apply and the exact predicate must decide. Exact zeros are what the
+// floating-point filter can never settle, and every cocircular quad of a
+// grid would otherwise take the full exact evaluation.
+//
+// The shortcut applies when the six differences to d are exact and, scaled
+// by one power of two so that the largest is below 2^12, are all integers.
+// Then every lift and cross product is an integer below 2^25, every product
+// of the two below 2^50 and their sum below 3 * 2^50 < 2^53: the
+// determinant is computed without rounding, and the scaling does not
+// change its sign.
+int cocircular_on_small_lattice(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                                double dy) {
+    const double minuend[6] = {ax, ay, bx, by, cx, cy};
+    const double subtrahend[6] = {dx, dy, dx, dy, dx, dy};
+    double v[6];
+    double largest = 0.0;
+    for (int k = 0; k < 6; ++k) {
+        const double a = minuend[k], b = subtrahend[k];
+        const double x = a - b;
+        // The difference is exact when its rounding error (two_diff's tail,
+        // Knuth's error-free subtraction) is 0.
+        const double b_virtual = a - x, a_virtual = x + b_virtual;
+        if ((a - a_virtual) + (b_virtual - b) != 0.0) return -1;
+        v[k] = x;
+        largest = std::max(largest, std::fabs(x));
+    }
+    if (!(largest > 0.0) || !std::isfinite(largest)) return -1;
+    // largest's binary exponent, read from its bits (ilogb and ldexp are
+    // calls that cost more than the rest of the test); subnormal and huge
+    // differences, whose power of two below would not be a normal double,
+    // are left to the exact predicate.
+    const int exponent = static_cast<int>((std::bit_cast<uint64_t>(largest) >> 52) & 0x7ff) - 1023;
+    if (exponent < -900 || exponent > 900) return -1;
+    // 2^(11 - exponent): largest * scale < 2^12.
+    const double scale = std::bit_cast<double>(static_cast<uint64_t>(1023 + 11 - exponent) << 52);
+    for (double& x : v) {
+        const double scaled = x * scale;
+        // A nonzero integer is a normal double, so it was scaled exactly;
+        // a nonzero difference scaled to 0 or to a fraction does not fit.
+        // |scaled| < 2^12, so the conversion to an integer cannot overflow.
+        if (static_cast<double>(static_cast<int32_t>(scaled)) != scaled || (scaled == 0.0 && x != 0.0)) return -1;
+        x = scaled;
+    }
+    const double a_lift = v[0] * v[0] + v[1] * v[1];
+    const double b_lift = v[2] * v[2] + v[3] * v[3];
+    const double c_lift = v[4] * v[4] + v[5] * v[5];
+    const double det = a_lift * (v[2] * v[5] - v[4] * v[3]) + b_lift * (v[4] * v[1] - v[0] * v[5]) +
+                       c_lift * (v[0] * v[3] - v[2] * v[1]);
+    return det == 0.0 ? 1 : 0;
+}
 
 class FlipMesh {
  public:
@@ -60,6 +117,8 @@ class FlipMesh {
         // without the in-circle test.
         if (before(p, r) && before(p, s)) return false;
         if (before(q, r) && before(q, s)) return false;
+        const int lattice = cocircular_on_small_lattice(x(p), y(p), x(q), y(q), x(r), y(r), x(s), y(s));
+        if (lattice >= 0) return lattice == 1;
         return incircle_exact(x(p), y(p), x(q), y(q), x(r), y(r), x(s), y(s)) == 0.0;
     }
 
@@ -129,14 +188,23 @@ size_t make_cocircular_diagonals_canonical(const double* coords, size_t stride, 
     };
     std::vector<Edge> pending;
     size_t flips = 0;
+    // Flips edge i of t and pushes the four outer edges: (r, p), (p, s) of
+    // t; (s, q), (q, r) of u.
+    const auto flip_and_push = [&](size_t t, int i) {
+        const size_t u = mesh.flip(t, i);
+        ++flips;
+        pending.push_back({t, 0});
+        pending.push_back({t, 1});
+        pending.push_back({u, 0});
+        pending.push_back({u, 1});
+    };
     // Termination: every flip replaces two triangles whose lifted surface
     // (with the lifts above) folds up along p-q by two that fold down along
     // r-s, so the volume under the lifted surface strictly decreases and no
     // triangulation comes back; there are finitely many triangulations of
     // the points, so there are finitely many flips. The scan takes
-    // 3 * triangle_count steps and pushes at most one edge each; each flip
-    // pushes 4 more, and each push is popped once: at most
-    // 3 * triangle_count + 4 * flips pops.
+    // 3 * triangle_count steps; each flip pushes 4 edges, and each push is
+    // popped once: at most 4 * flips pops.
     //
     // The result. The merge's mesh is Delaunay, and a flip inside a
     // cocircular quad keeps it so (both new triangles have the quad's
@@ -152,18 +220,11 @@ size_t make_cocircular_diagonals_canonical(const double* coords, size_t stride, 
             // the higher one's slot is further on, or was pushed if it
             // changed.
             if (neighbours[3 * t + i] < static_cast<int32_t>(t) || !mesh.needs_flip(t, i)) continue;
-            pending.push_back({t, i});
+            flip_and_push(t, i);
             while (!pending.empty()) {
                 const Edge e = pending.back();
                 pending.pop_back();
-                if (!mesh.needs_flip(e.triangle, e.index)) continue;
-                const size_t u = mesh.flip(e.triangle, e.index);
-                ++flips;
-                // The four outer edges: (r, p), (p, s) of t; (s, q), (q, r) of u.
-                pending.push_back({e.triangle, 0});
-                pending.push_back({e.triangle, 1});
-                pending.push_back({u, 0});
-                pending.push_back({u, 1});
+                if (mesh.needs_flip(e.triangle, e.index)) flip_and_push(e.triangle, e.index);
             }
         }
     }
