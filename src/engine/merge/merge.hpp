@@ -64,13 +64,15 @@ class PieceMerger {
     }
 
     // Whether an in-circle test of this merger's merges found four points
-    // exactly on one circle. When none did, no two triangles of the result
-    // share a circle either: otherwise lowering the lift of one of the four
-    // by less than every tested determinant's size would leave every
-    // decision, and so the mesh, as it is, though the mesh would then no
-    // longer be Delaunay for those lifts, which the merge builds. Its ties
-    // follow the merge order; a caller that wants them fixed by the points
-    // alone reads this to know whether there are any.
+    // exactly on one circle. When none did, no two neighbouring triangles
+    // of the result share a circle either. Were there such a pair, lower
+    // the lift x^2 + y^2 of a corner off their shared edge by less than
+    // the size of every determinant the merges tested: every decision, and
+    // so the mesh, stays as it is, yet that corner now lies inside the
+    // other triangle's circle, and the mesh is not the lower hull of the
+    // lifted points, which the merge builds for any lifts that close. The
+    // merge breaks ties by merge order; a caller that wants them fixed by
+    // the points alone reads this to know whether there are any.
     bool met_cocircular() const { return met_cocircular_; }
 
  private:
