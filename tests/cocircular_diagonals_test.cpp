@@ -204,6 +204,20 @@ TEST(CocircularDiagonals, SmallLatticeSetsAreFannedFromTheirSmallestPoints) {
     }
 }
 
+// A grid large enough to be cut into tasks that threads share: the pass
+// after the merges leaves the same arrays on one thread as on two, and
+// every square fanned from its smallest corner.
+TEST(CocircularDiagonals, LargeGridIsTheSameOnAnyThreadCount) {
+    std::vector<Point3D> points;
+    for (int i = 0; i < 300; ++i) {
+        for (int j = 0; j < 300; ++j) points.push_back(at(j, i));
+    }
+    const auto one = d2dtest::run_index_arrays(points, 1);
+    ASSERT_EQ(one->status, DELAUNAY2D_OK);
+    d2dtest::expect_same_arrays(one->r, d2dtest::run_index_arrays(points, 2)->r, "300 x 300 grid");
+    expect_fans(points, one->r, "300 x 300 grid");
+}
+
 // The 12 lattice points of x^2 + y^2 = 25, in a scrambled order with
 // repeats: the fan from (-5, 0), the smallest, whatever the order and the
 // threads.
