@@ -143,8 +143,12 @@ typedef struct delaunay2d_result {
  * their line.
  *
  * The result is exact for any finite doubles: every decision is an exact
- * orientation or in-circle test, and among cocircular points the choice of
- * diagonals is fixed by the points alone.
+ * orientation or in-circle test. Among cocircular points (four or more on
+ * one empty circle: a grid's squares) the diagonals are fixed by the points
+ * alone: each such polygon is cut into the fan from its smallest corner (by
+ * x, then y). So, whatever subset of the plane's points is given, a
+ * triangle whose closed circumdisk holds no point outside that subset is
+ * the triangle the whole set's call makes too.
  *
  * threads: 1 runs on the calling thread only, 0 lets the library choose (the
  * cores the process may use), k uses at most k threads.
@@ -453,11 +457,10 @@ DELAUNAY2D_API delaunay2d_status delaunay2d_interpolate(const double* coords, si
  * closed half-plane beyond it, cut to `bounds`, lies in `seen`. The test is
  * conservative: a triangle near the edge of the test, within rounding, is
  * reported uncertain, and a larger halo settles it. When `seen` holds
- * `bounds`, everything is certain. Short of that, a triangle with a fourth
- * point of the mesh on its circumcircle (a grid's squares) is uncertain:
- * the triangulation cuts cocircular points by diagonals that follow the
- * order in which it merges the points, which the whole set's call need
- * not share. */
+ * `bounds`, everything is certain. Points on a triangle's circumcircle (a
+ * grid's squares) need no care: delaunay2d_triangulate cuts cocircular
+ * points into the fan from their smallest, fixed by the points alone, so
+ * the tile's call and the whole set's cut them alike. */
 typedef struct delaunay2d_tile {
     size_t struct_size; /* sizeof(delaunay2d_tile) as the host knows it */
     double seen[4];     /* min x, min y, max x, max y: every point of the whole set in this closed box was given */

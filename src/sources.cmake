@@ -69,6 +69,7 @@ set(DELAUNAY2D_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/traced/5_write/write_mesh.cpp
   # the index-array call
   ${CMAKE_CURRENT_LIST_DIR}/index_arrays/alternating_tree.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/index_arrays/cocircular_diagonals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/index_arrays/distinct_points.cpp
   ${CMAKE_CURRENT_LIST_DIR}/index_arrays/neighbour_conventions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/index_arrays/triangulate_call.cpp

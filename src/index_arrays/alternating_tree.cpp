@@ -46,6 +46,13 @@ AlternatingTree::AlternatingTree(double* xy, uint32_t* point_index, const uint32
     }
 }
 
+bool AlternatingTree::met_cocircular() const {
+    for (const std::unique_ptr<Task>& task : tasks_) {
+        if (task->merger.met_cocircular()) return true;
+    }
+    return false;
+}
+
 // Lays out the top of the tree; returns the node's place in plan_.
 size_t AlternatingTree::plan(const Piece& piece, unsigned depth) {
     const size_t node = plan_.size();

@@ -37,6 +37,10 @@ class AlternatingTree {
     // Throws std::bad_alloc when memory runs out.
     void build(ThreadCount threads);
 
+    // Whether a merge found four points exactly on one circle (see
+    // PieceMerger::met_cocircular); after build.
+    bool met_cocircular() const;
+
     // The number of triangles; numbers them in record order on the way, on
     // at most `threads` threads. The point indices below are those given
     // to the constructor.

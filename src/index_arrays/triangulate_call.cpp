@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "index_arrays/alternating_tree.hpp"
+#include "index_arrays/cocircular_diagonals.hpp"
 #include "index_arrays/distinct_points.hpp"
 #include "delaunay2d.h"
 #include "engine/system/host_array.hpp"
@@ -54,6 +55,7 @@ void triangulate(const double* coords, size_t count, size_t stride, ThreadCount 
     }
     AlternatingTree tree(distinct.xy.data(), distinct.index.data(), distinct.keys.data(), static_cast<uint32_t>(n));
     tree.build(threads);
+    const bool cocircular = tree.met_cocircular();
     distinct.keys.release();
     distinct.xy.release();
     PageBuffer<uint32_t> hull(n);
@@ -67,6 +69,13 @@ void triangulate(const double* coords, size_t count, size_t stride, ThreadCount 
     result.neighbours = allocate_host_array<int32_t>(3 * triangles);
     result.triangle_count = triangles;
     tree.write_triangles(result.triangles, result.neighbours, threads);
+    // The merge cuts cocircular points by the order it merged them in; the
+    // fan from each such polygon's smallest corner depends on the points
+    // alone, so that a subset's call agrees with the whole set's. Without
+    // a tie in the merge there is nothing to cut.
+    if (cocircular) {
+        make_cocircular_diagonals_canonical(coords, stride, result.triangles, result.neighbours, triangles);
+    }
 }
 
 void release(delaunay2d_result& result) noexcept {

@@ -79,7 +79,9 @@ template <PieceMerger::Side S>
         const uint32_t k = ref_side(f.next);
         const uint32_t far = records_[t].v[prev3(k)];
         const PivotPoint far_point = pivot_point(base, far);
-        if (!(base.incircle(f.point, far_point) > 0.0)) break;
+        const double inside = base.incircle(f.point, far_point);
+        met_cocircular_ |= inside == 0.0;
+        if (!(inside > 0.0)) break;
         // The front edge to the candidate becomes two edges, through far.
         const uint32_t upper = S.cand_vertex == 0 ? new_ghost(f.cand, far) : new_ghost(far, f.cand);
         const Record& dying = records_[t];
@@ -203,7 +205,13 @@ MergeSeam PieceMerger::merge(uint32_t left_last, uint32_t right_first) {
         // The circle through the left candidate, L and R holds the right
         // candidate: incircle(lcand, L, R, rcand) > 0, which is
         // incircle(L, R, rcand, lcand) < 0.
-        if (!left_ok || (right_ok && base.incircle(rf.point, lf.point) < 0.0)) {
+        bool right_inside = false;
+        if (left_ok && right_ok) {
+            const double inside = base.incircle(rf.point, lf.point);
+            met_cocircular_ |= inside == 0.0;
+            right_inside = inside < 0.0;
+        }
+        if (!left_ok || right_inside) {
             // The right side advances: triangle (left, right, right candidate).
             below = advance<kRightSide>(rf, base_left, base_right, below);
             rfront = rf.ghost;

@@ -63,6 +63,18 @@ class PieceMerger {
         dead_.clear();
     }
 
+    // Whether an in-circle test of this merger's merges found four points
+    // exactly on one circle. When none did, no two neighbouring triangles
+    // of the result share a circle either. Were there such a pair, lower
+    // the lift x^2 + y^2 of a corner off their shared edge by less than
+    // the size of every determinant the merges tested: every decision, and
+    // so the mesh, stays as it is, yet that corner now lies inside the
+    // other triangle's circle, and the mesh is not the lower hull of the
+    // lifted points, which the merge builds for any lifts that close. The
+    // merge breaks ties by merge order; a caller that wants them fixed by
+    // the points alone reads this to know whether there are any.
+    bool met_cocircular() const { return met_cocircular_; }
+
  private:
     // The two sides of a merge mirror each other. On the left, the front
     // ghost at the base's end L lies outside the edge from its candidate
@@ -137,6 +149,7 @@ class PieceMerger {
     Record* records_;
     PageBuffer<uint32_t>& created_;
     PageBuffer<uint32_t> dead_;
+    bool met_cocircular_ = false;
 };
 
 }  // namespace d2d::merge

@@ -169,24 +169,6 @@ bool outer_half_plane_misses(double px, double py, double qx, double qy, const U
     return true;
 }
 
-bool has_fourth_point_on_circle(const MeshInput& mesh, size_t t) {
-    const uint32_t a = mesh.vertex(t, 0), b = mesh.vertex(t, 1), c = mesh.vertex(t, 2);
-    for (int i = 0; i < 3; ++i) {
-        const int32_t n = mesh.neighbour(t, i);
-        if (n < 0) continue;
-        const size_t across = static_cast<size_t>(n);
-        for (int k = 0; k < 3; ++k) {
-            const uint32_t d = mesh.vertex(across, k);
-            if (d == a || d == b || d == c) continue;
-            if (incircle_exact(mesh.x(a), mesh.y(a), mesh.x(b), mesh.y(b), mesh.x(c), mesh.y(c), mesh.x(d),
-                               mesh.y(d)) == 0.0) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 void mark_certain(const MeshInput& mesh, const UnseenRegion& unseen, uint8_t* certain_triangle,
                   uint8_t* certain_hull_edge) {
     const bool all_seen = unseen.count == 0;
@@ -194,8 +176,10 @@ void mark_certain(const MeshInput& mesh, const UnseenRegion& unseen, uint8_t* ce
         bool certain = all_seen;
         if (!certain) {
             const uint32_t a = mesh.vertex(t, 0), b = mesh.vertex(t, 1), c = mesh.vertex(t, 2);
-            certain = circumdisk_misses(mesh.x(a), mesh.y(a), mesh.x(b), mesh.y(b), mesh.x(c), mesh.y(c), unseen) &&
-                      !has_fourth_point_on_circle(mesh, t);
+            // A fourth point on the circle needs no care: the triangulation
+            // cuts cocircular points by the fan from their smallest, which
+            // the whole set's call cuts the same way.
+            certain = circumdisk_misses(mesh.x(a), mesh.y(a), mesh.x(b), mesh.y(b), mesh.x(c), mesh.y(c), unseen);
         }
         certain_triangle[t] = certain ? 1 : 0;
     }

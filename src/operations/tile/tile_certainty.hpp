@@ -19,25 +19,11 @@ bool circumdisk_misses(double ax, double ay, double bx, double by, double cx, do
 // every strip of unseen, decided by exact orientation tests.
 bool outer_half_plane_misses(double px, double py, double qx, double qy, const UnseenRegion& unseen);
 
-// Whether a point of the mesh besides t's corners lies on t's circumcircle
-// (exactly). In a Delaunay mesh such points and t's corners are the corners
-// of one convex polygon, cut into triangles by diagonals that the
-// triangulation chooses by the order it merged its points in, not by these
-// points alone: the whole set's call may cut it otherwise. When the polygon
-// has four corners or more, one of t's edges is a diagonal of it, and the
-// corner across that edge is on the circle:
-//
-//    d-------c     t = (a, b, c); across its edge c-a lies d, on the
-//    |     / |     same circle: the whole set may cut the square along
-//    |   /   |     b-d instead, into (a, b, d) and (b, c, d)
-//    | /  t  |
-//    a-------b
-bool has_fourth_point_on_circle(const MeshInput& mesh, size_t t);
-
 // Writes the flags of every triangle and, when certain_hull_edge is not
-// null, of every hull edge. A triangle is certain when its circumdisk
-// misses the unseen strips and no fourth point of the mesh lies on its
-// circle; a hull edge when the half-plane beyond it misses them.
+// null, of every hull edge. A triangle is certain when its closed
+// circumdisk misses the unseen strips (points on its circle included: the
+// mesh cuts cocircular points by the points alone, as the whole set's does);
+// a hull edge when the half-plane beyond it misses them.
 void mark_certain(const MeshInput& mesh, const UnseenRegion& unseen, uint8_t* certain_triangle,
                   uint8_t* certain_hull_edge);
 
