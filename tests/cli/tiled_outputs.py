@@ -126,7 +126,9 @@ cases = {
     "uniform": (uniform_with_repeats(), ["16M", "5M", "1500K"], 50),
     "clustered": (clustered(), ["32M"], 4),
     "voids": (voids(), ["32M", "16M", "5M"], 16),
-    "grid": (cocircular_grid(), ["32M"], 2),
+    # Cocircular points settle in a tile like any others (the library's
+    # diagonals among them depend on the points alone).
+    "grid": (cocircular_grid(), ["32M", "5M"], 8),
 }
 for name, (xy, limits, fewest_tiles) in cases.items():
     points = write_points(name + ".xyz", xy, not_finite=name == "uniform")
@@ -156,10 +158,6 @@ for name, (xy, limits, fewest_tiles) in cases.items():
     print("%s: equal in up to %d tiles (halo grown %d times)" % (name, most_tiles, grown))
     assert most_tiles >= fewest_tiles, (name, most_tiles)
     assert grown > 0 or name == "grid", name + ": no halo grew"
-
-# The grid within a limit below the whole: an error that says so.
-message = run(path("grid.xyz"), "--memory", "5M", "-o", path("grid-5M.ply"), expect=1)
-assert "too small for this input" in message, message
 
 # A limit too small for a void: an error that says so, and no file left.
 sparse = np.concatenate([rng.uniform(0, 100, (40000, 2)), [[5000.0, 5000.0], [5000.0, 0.0]]])

@@ -103,11 +103,19 @@ bool TileMesh::build(const BucketStore& buckets, const TileGrid& grid, const Who
                                  delaunay2d_status_message(certain));
     }
     for (std::size_t t = 0; t < result_.triangle_count; ++t) {
-        if (certain_triangle_[t] == 0 && !maybe_cocircular(t) && given(reach(t))) {
+        if (certain_triangle_[t] == 0 && given(reach(t))) {
             certain_triangle_[t] = 1;
         }
     }
     return true;
+}
+
+bool TileMesh::given(const Region& region) const {
+    const Box& box = region.box;
+    if (box[0] >= seen_[0] && box[1] >= seen_[1] && box[2] <= seen_[2] && box[3] <= seen_[3]) {
+        return true;
+    }
+    return std::any_of(extras_.begin(), extras_.end(), [&region](const Region& e) { return e.contains(region); });
 }
 
 // A sliver along the whole set's hull (and the slivers next to it) has a
@@ -126,57 +134,6 @@ bool TileMesh::build(const BucketStore& buckets, const TileGrid& grid, const Who
 // The box of each such cap holds the part of the disk that can hold
 // points; their common part, cut to the bounds and widened by a margin
 // for rounding, inside seen makes the triangle certain.
-// Whether a neighbour's far corner may lie on t's circumcircle: the
-// library cuts cocircular points by diagonals that follow the order it
-// merges them in, which a tile need not share with the whole set, so such
-// a triangle waits for seen to hold the bounds. (Points on one circle
-// triangulate into triangles of that circle, one of them next to t: the
-// neighbours tell.) In floating point with a wide margin for rounding: a
-// near miss counts as on the circle, which only costs a larger halo.
-bool TileMesh::maybe_cocircular(std::size_t t) const {
-    const std::uint32_t* v = result_.triangles + 3 * t;
-    for (int k = 0; k < 3; ++k) {
-        const std::int32_t n = result_.neighbours[3 * t + static_cast<std::size_t>(k)];
-        if (n < 0) {
-            continue;
-        }
-        const std::uint32_t* w = result_.triangles + 3 * static_cast<std::size_t>(n);
-        std::uint32_t far = w[0];
-        for (int j = 0; j < 3; ++j) {
-            if (w[j] != v[0] && w[j] != v[1] && w[j] != v[2]) {
-                far = w[j];
-            }
-        }
-        const TilePoint& d = points_[far];
-        double det = 0.0, permanent = 0.0;
-        const TilePoint* abc[3] = {&points_[v[0]], &points_[v[1]], &points_[v[2]]};
-        double m[3][3];
-        for (int i = 0; i < 3; ++i) {
-            const double dx = abc[i]->x - d.x, dy = abc[i]->y - d.y;
-            m[i][0] = dx;
-            m[i][1] = dy;
-            m[i][2] = dx * dx + dy * dy;
-        }
-        det = m[0][0] * (m[1][1] * m[2][2] - m[2][1] * m[1][2]) - m[1][0] * (m[0][1] * m[2][2] - m[2][1] * m[0][2]) +
-              m[2][0] * (m[0][1] * m[1][2] - m[1][1] * m[0][2]);
-        permanent = std::fabs(m[0][0]) * (std::fabs(m[1][1] * m[2][2]) + std::fabs(m[2][1] * m[1][2])) +
-                    std::fabs(m[1][0]) * (std::fabs(m[0][1] * m[2][2]) + std::fabs(m[2][1] * m[0][2])) +
-                    std::fabs(m[2][0]) * (std::fabs(m[0][1] * m[1][2]) + std::fabs(m[1][1] * m[0][2]));
-        if (std::fabs(det) <= 1e-10 * permanent) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool TileMesh::given(const Region& region) const {
-    const Box& box = region.box;
-    if (box[0] >= seen_[0] && box[1] >= seen_[1] && box[2] <= seen_[2] && box[3] <= seen_[3]) {
-        return true;
-    }
-    return std::any_of(extras_.begin(), extras_.end(), [&region](const Region& e) { return e.contains(region); });
-}
-
 Region TileMesh::reach(std::size_t t) const {
     const std::vector<std::pair<double, double>>& corners = hull_->corners();
     Region whole;

@@ -62,7 +62,6 @@ public:
 
 private:
     void clear();
-    bool maybe_cocircular(std::size_t t) const;
 
 
     std::vector<TilePoint> points_;

@@ -90,21 +90,12 @@ public:
         }
     }
     PointExtent extent() override {
+        // Always by a pass, never the header's bounds: writers round them
+        // outward or leave them stale, and the raster's grid and the tiles
+        // must be fitted to the points themselves, as the whole-file run
+        // fits them.
         if (!extent_) {
-            // The header's bounds serve when every point counts and they
-            // are plausible; a writer that left them 0 gets a pass.
-            const bool usable = classes_.all() && header_.point_count > 0 && std::isfinite(header_.min[0]) &&
-                                std::isfinite(header_.max[0]) && std::isfinite(header_.min[1]) &&
-                                std::isfinite(header_.max[1]) && header_.min[0] <= header_.max[0] &&
-                                header_.min[1] <= header_.max[1] &&
-                                (header_.min[0] < header_.max[0] || header_.min[1] < header_.max[1] ||
-                                 header_.point_count == 1);
-            if (usable) {
-                extent_ = PointExtent{header_.point_count, header_.min[0], header_.min[1], header_.max[0],
-                                      header_.max[1]};
-            } else {
-                extent_ = extent_by_pass(*this);
-            }
+            extent_ = extent_by_pass(*this);
         }
         return *extent_;
     }

@@ -21,7 +21,7 @@ struct PassRequest {
 
 // Opens the LAS, PLY or text file at path (text: "x y z" lines or columns
 // a header names; z is 0 where a line has none). Its extent comes from a
-// LAS header's bounds when every class is kept, else from a first pass. crs_wkt() is
+// first pass (a LAS header's bounds are often rounded or stale). crs_wkt() is
 // the file's WKT when it records one, else "EPSG:code" from its GeoTIFF
 // keys, else empty. Throws InputError for another format (.node, inputs
 // with segments), a file that cannot be opened, a malformed header, or
