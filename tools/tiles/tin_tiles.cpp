@@ -7,6 +7,7 @@
 #include <optional>
 #include <limits>
 
+#include "formats/output/little_endian.hpp"
 #include "formats/output/atomic_file.hpp"
 #include "formats/output/output_error.hpp"
 #include "formats/output/text_sink.hpp"
@@ -29,18 +30,6 @@ double distance_to(const WholeHull::Edge& edge, const TilePoint& p) {
 }
 
 bool lexicographically_less(const TilePoint& a, const TilePoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
-
-template <typename T>
-void put_little_endian(TextSink& sink, T value) {
-    char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    if constexpr (std::endian::native == std::endian::big) {
-        for (std::size_t k = 0; k < sizeof(T) / 2; ++k) {
-            std::swap(bytes[k], bytes[sizeof(T) - 1 - k]);
-        }
-    }
-    sink.put(std::string_view(bytes, sizeof(T)));
-}
 
 // The vertices in input order: every point but those left out, each with
 // its number in the file (from 0), walking the sorted list of left-out

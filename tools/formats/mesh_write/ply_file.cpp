@@ -5,23 +5,12 @@
 #include <bit>
 #include <cstring>
 
+#include "formats/output/little_endian.hpp"
 #include "formats/mesh_write/mesh_writers.hpp"
 
 namespace d2dcli {
 
 namespace {
-
-template <typename T>
-void put_little_endian(TextSink& sink, T value) {
-    char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    if constexpr (std::endian::native == std::endian::big) {
-        for (std::size_t k = 0; k < sizeof(T) / 2; ++k) {
-            std::swap(bytes[k], bytes[sizeof(T) - 1 - k]);
-        }
-    }
-    sink.put(std::string_view(bytes, sizeof(T)));
-}
 
 }  // namespace
 

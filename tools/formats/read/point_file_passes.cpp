@@ -79,7 +79,21 @@ PointExtent extent_by_pass(PointPasses& passes) {
 
 namespace {
 
-class LasPasses final : public PointPasses {
+// Passes whose extent is found by the first pass asked for it, and kept.
+class PassesFoundByPass : public PointPasses {
+public:
+    PointExtent extent() override {
+        if (!extent_) {
+            extent_ = extent_by_pass(*this);
+        }
+        return *extent_;
+    }
+
+private:
+    std::optional<PointExtent> extent_;
+};
+
+class LasPasses final : public PassesFoundByPass {
 public:
     LasPasses(const std::string& path, const std::vector<unsigned>& classes) : file_(path), classes_(classes) {
         LineSource source = file_.at(0);
@@ -89,16 +103,10 @@ public:
             read_las_trailing_records(trailing, header_.evlr_start, header_);
         }
     }
-    PointExtent extent() override {
-        // Always by a pass, never the header's bounds: writers round them
-        // outward or leave them stale, and the raster's grid and the tiles
-        // must be fitted to the points themselves, as the whole-file run
-        // fits them.
-        if (!extent_) {
-            extent_ = extent_by_pass(*this);
-        }
-        return *extent_;
-    }
+    // The extent comes by a pass, never from the header's bounds: writers
+    // round them outward or leave them stale, and the raster's grid and
+    // the tiles must be fitted to the points themselves, as the whole-file
+    // run fits them.
     void pass(const PointBlock& block) override {
         LineSource source = file_.at(0);
         const LasHeader header = read_las_header(source);
@@ -110,20 +118,13 @@ private:
     OpenFile file_;
     PointClasses classes_;
     LasHeader header_;
-    std::optional<PointExtent> extent_;
 };
 
-class PlyPasses final : public PointPasses {
+class PlyPasses final : public PassesFoundByPass {
 public:
     explicit PlyPasses(const std::string& path) : file_(path) {
         LineSource source = file_.at(0);
         read_ply_header(source);
-    }
-    PointExtent extent() override {
-        if (!extent_) {
-            extent_ = extent_by_pass(*this);
-        }
-        return *extent_;
     }
     void pass(const PointBlock& block) override {
         LineSource source = file_.at(0);
@@ -133,20 +134,13 @@ public:
 
 private:
     OpenFile file_;
-    std::optional<PointExtent> extent_;
 };
 
 // Text points ("x y z" lines, or columns a header names), read by the
 // text reader a block at a time.
-class TextPasses final : public PointPasses {
+class TextPasses final : public PassesFoundByPass {
 public:
     TextPasses(const std::string& path, std::string z_column) : file_(path), z_column_(std::move(z_column)) {}
-    PointExtent extent() override {
-        if (!extent_) {
-            extent_ = extent_by_pass(*this);
-        }
-        return *extent_;
-    }
     void pass(const PointBlock& block) override {
         LineSource source = file_.at(0);
         TextPointReader reader(source, {}, z_column_);
@@ -178,7 +172,6 @@ private:
     static constexpr std::size_t block_points = std::size_t{1} << 16;
     OpenFile file_;
     std::string z_column_;
-    std::optional<PointExtent> extent_;
     bool has_z_ = false;
 };
 
