@@ -7,7 +7,7 @@
 #include <optional>
 #include <limits>
 
-#include "formats/output/little_endian.hpp"
+#include "formats/mesh_write/ply_records.hpp"
 #include "formats/output/atomic_file.hpp"
 #include "formats/output/output_error.hpp"
 #include "formats/output/text_sink.hpp"
@@ -212,36 +212,10 @@ void TinTiles::write(PointPasses& input, const TiledRequest& request, TiledRepor
         const bool ascii = request.terrain.ascii;
         AtomicFile file(request.output);
         TextSink sink(file.fd(), request.output);
-        sink.put(ascii ? "ply\nformat ascii 1.0\n" : "ply\nformat binary_little_endian 1.0\n");
-        sink.put("comment delaunay2d\nelement vertex ");
-        sink.put_integer(static_cast<std::int64_t>(vertices));
-        sink.put("\nproperty double x\nproperty double y\nproperty double z\nelement face ");
-        sink.put_integer(static_cast<std::int64_t>(face_count_));
-        sink.put("\nproperty list uchar int vertex_indices\nend_header\n");
-        each_vertex(input, left_out_, report.points_read, [&](std::uint64_t, std::uint64_t, const double* xyz) {
-            for (int k = 0; k < 3; ++k) {
-                if (ascii) {
-                    sink.put_shortest(xyz[k]);
-                    sink.put(k < 2 ? ' ' : '\n');
-                } else {
-                    put_little_endian(sink, xyz[k]);
-                }
-            }
-        });
-        each_face([&](std::uint64_t a, std::uint64_t b, std::uint64_t c) {
-            sink.put(ascii ? '3' : '\3');
-            for (std::uint64_t v : {a, b, c}) {
-                if (ascii) {
-                    sink.put(' ');
-                    sink.put_integer(static_cast<std::int64_t>(v));
-                } else {
-                    put_little_endian(sink, static_cast<std::int32_t>(v));
-                }
-            }
-            if (ascii) {
-                sink.put('\n');
-            }
-        });
+        put_ply_header(sink, ascii, vertices, face_count_);
+        each_vertex(input, left_out_, report.points_read,
+                    [&](std::uint64_t, std::uint64_t, const double* xyz) { put_ply_vertex(sink, ascii, xyz); });
+        each_face([&](std::uint64_t a, std::uint64_t b, std::uint64_t c) { put_ply_triangle(sink, ascii, a, b, c); });
         sink.flush();
         file.finish();
         file.put_in_place();
